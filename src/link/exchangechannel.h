@@ -1,0 +1,89 @@
+#pragma once
+
+#include "linktiming.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace tavrin {
+
+class LinkUi;
+class SerialPort;
+struct Settings;
+
+enum ExchangeResult : qint32 {
+    ExchangeOk = 0,
+    WriteFailed = 1,
+    ReadFailed = 2, // reserved: a failed read counts as no byte
+    NoAnswer = 3,
+    IncompleteReply = 4,
+    Aborted = 5,
+    CarrierLost = 6,
+    ReceiveOverflow = 7,
+};
+
+// Texts of ExchangeResult 0..7.
+const std::array<QString, 8> &ExchangeResultTexts();
+
+// Link state owned by the main window; the engine sets both flags when it restores
+// a broken modem link.
+struct LinkState {
+    bool LinkOpen = false;
+    bool ModemConnected = false;
+};
+
+inline constexpr int kFrameCapacity = 500;
+inline constexpr int kMaxCommandLength = kFrameCapacity - 2; // room for CR and a zero
+
+// The one channel to the module.
+struct ExchangeChannel {
+    std::array<char, kFrameCapacity> sendBuffer{};
+    std::array<char, kFrameCapacity + 1> receiveBuffer{}; // zero-terminated reply frame
+    SerialPort *port = nullptr;
+    qint32 baudRate = 38400;
+    qint32 firstByteWaitMs = 2000;
+    qint32 interByteWaitMs = 10;
+    quint8 attempts = 1;
+    bool wakeUpByte = false;
+    bool abortRequested = false;
+    std::array<QString, 8> resultTexts = ExchangeResultTexts();
+    qint32 result = ExchangeOk;
+    LinkUi *ui = nullptr; // status panels 2 and 3, the log, the event loop
+    quint64 retryWindowEnd = 0; // counter ticks; 0 = no grace window running
+    std::array<char, kFrameCapacity> carrierRing{};
+    int carrierRingPos = 0;
+
+    // Where the engine finds the connection kind and the subscriber to re-dial.
+    const Settings *settings = nullptr;
+    LinkState *linkState = nullptr;
+    LinkTiming timing{};
+    bool busy = false; // a transaction is running (guards against a second one)
+
+    // Fill the timing fields from the active connection parameters, attach the port,
+    // clear abortRequested and the carrier ring.
+    void arm(SerialPort *openPort, qint32 rate, qint32 waitTimeSeconds, qint32 timeOutMs,
+             quint8 repeat, bool firstZeroNeed);
+    // Raise abortRequested and drop the port.
+    void disarm();
+    // The reply of the last successful exchange.
+    const char *reply() const { return receiveBuffer.data(); }
+};
+
+// Sends text (length characters, at most kMaxCommandLength) with its CR and collects one
+// framed reply, with the channel's attempts. True when a whole frame is in receiveBuffer.
+bool RunExchange(ExchangeChannel &channel, const char *text, int length);
+
+// Appends bytes to the exchange log: lines of at most 100 characters, each byte shown as
+// its CP1251 character, control bytes as visible symbols, a zero byte as nothing.
+void TraceBytes(ExchangeChannel &channel, const char *bytes, int count);
+
+// 0: carrier still there (nothing asked); 1: broken and restored; 2: broken, not restored.
+int AskRestoreModemLink(ExchangeChannel &channel, bool checkRingFirst);
+bool RestoreModemLink(ExchangeChannel &channel);
+
+// The character the log shows for one byte received or sent.
+QString TraceCharacter(unsigned char byte);
+
+} // namespace tavrin

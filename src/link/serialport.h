@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace tavrin {
+
+// One open serial port (the port handle). Reads never block.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Writes all bytes and pushes them to the device before returning, so a pause
+    // that follows really is silence on the line. Returns bytes written, or -1.
+    virtual qint64 write(const char *data, qint64 size) = 0;
+    // Reads at most one byte: 1 when a byte was read, 0 when none is buffered,
+    // -1 on a read error.
+    virtual int readByte(char *byte) = 0;
+    virtual qint64 bytesAvailable() const = 0;
+    // Discards the transmit and receive queues.
+    virtual void purge() = 0;
+    virtual bool clearError() = 0;
+    // Interval, total multiplier, total constant (ms). 0xFFFFFFFF, 0, 0 makes a read
+    // return at once with what has arrived.
+    virtual bool setReadTimeouts(quint32 interval, quint32 multiplier, quint32 constant) = 0;
+    // The object that emits readyRead, so a waiting loop can wake on a byte; may be null.
+    virtual QObject *notifier() = 0;
+};
+
+enum Parity { NoParity = 0, EvenParity = 1, OddParity = 2 };
+enum StopBits { OneStop = 0, OneAndHalfStop = 1, TwoStop = 2 };
+
+// Opens COM<portNumber> and sets its line. nullptr on any failure; a port that fails
+// after opening is closed again.
+std::unique_ptr<SerialPort> OpenPort(int portNumber, qint32 rate, int dataBits, int parity,
+                                     int stopBits, int receiveQueue, int transmitQueue,
+                                     bool dtrOn, bool rtsOn);
+bool SetReadTimeouts(SerialPort &port, quint32 interval, quint32 multiplier, quint32 constant);
+bool ClearPortError(SerialPort &port);
+void ClosePort(std::unique_ptr<SerialPort> &port);
+
+// True when the port is present: it opens, or it is held by another program, or it
+// is attached but failing.
+bool PortExists(int portNumber);
+
+// The device behind COM<portNumber> (see README: TAVRIN_COM_DIR, or Wine's numbering
+// on Linux, "\\.\COM<n>" on Windows). Empty when no device has that number.
+QString PortDevicePath(int portNumber);
+
+// High-resolution counter: ticks per second, and the current tick count.
+quint64 PerformanceFrequency();
+quint64 PerformanceCounter();
+
+// Case-sensitive, byte-for-byte: does the zero-terminated pattern occur in text?
+bool ContainsText(const char *text, const char *pattern);
+
+} // namespace tavrin

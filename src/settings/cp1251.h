@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+// Windows code page 1251, by a table of the program's own: the settings files of the
+// existing installations are in it, and Qt's named codecs need ICU.
+namespace tavrin::cp1251 {
+
+// The character of one byte. 0x98, the one byte without a character, becomes U+FFFD.
+QChar toUnicode(unsigned char byte);
+QString decode(const QByteArray &bytes);
+// Characters with no CP1251 form become '?'.
+QByteArray encode(const QString &text);
+// The CP1251 upper-case form of a byte (Latin and Cyrillic letters, Ё and the other
+// letters of the upper half included), as the Windows ANSI upper-case conversion gives.
+unsigned char toUpper(unsigned char byte);
+
+} // namespace tavrin::cp1251
