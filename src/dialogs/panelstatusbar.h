@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace tavrin {
+
+struct Settings;
+
+// A status bar of four panels of settable width and plain text (panel 0 port and rate,
+// 1 connection kind, 2 operation text, 3 exchange activity).
+class PanelStatusBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit PanelStatusBar(QWidget *parent = nullptr);
+
+    static constexpr int kPanels = 4;
+    void setPanelText(int panel, const QString &text);
+    QString panelText(int panel) const;
+    void setPanelWidth(int panel, int width);
+    int panelWidth(int panel) const;
+
+private:
+    QLabel *m_panels[kPanels] = {};
+};
+
+// Panels 0 and 1 for the kind, port, rate and subscriber of settings; repaints at once.
+void ShowConnectionStatus(const Settings &settings, PanelStatusBar *statusBar);
+
+} // namespace tavrin
