@@ -21,8 +21,14 @@ public:
     void setPanelWidth(int panel, int width);
     int panelWidth(int panel) const;
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void relayout();
+
     QLabel *m_panels[kPanels] = {};
+    int m_widths[kPanels] = {175, 220, 400, 50};
 };
 
 // Panels 0 and 1 for the kind, port, rate and subscriber of settings; repaints at once.
