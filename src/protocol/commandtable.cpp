@@ -1,0 +1,92 @@
+#include "protocol/commandtable.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace tavrin {
+
+const std::array<CommandTableEntry, kCommandRows> &CommandTable()
+{
+    // Row 7 holds only the prefix of its command; its length is that of the whole
+    // command built from an address, "PEERADDR(XX:XX:XX:XX:XX:XX)".
+    static const std::array<CommandTableEntry, kCommandRows> table = {{
+        {"HELP", QStringLiteral("Получить перечень команд"), 4},
+        {"VER", QStringLiteral("Получить версию ПО Bluetooth-устройства"), 3},
+        {"PING", QStringLiteral("Получить состояние Bluetooth-устройства"), 4},
+        {"RESET", QStringLiteral("Перезапустить Bluetooth-устройство"), 5},
+        {"SLEEP", QStringLiteral("Усыпить"), 5},
+        {"DEVADDR", QStringLiteral("Получить собственный адрес Bluetooth-устройства"), 7},
+        {"PEERADDR", QStringLiteral("Получить адрес периферийного устройства"), 8},
+        {"PEERADDR(", QStringLiteral("Создать пару с неподключенным периферийным устройством"), 27},
+        {"KEEP", QStringLiteral("Создать пару с подключенным периферийным устройством"), 4},
+        {"KILL", QStringLiteral("Разорвать пару с периферийным устройством"), 4},
+    }};
+    return table;
+}
+
+QString AddressDisplayText(const MacAddress &a)
+{
+    return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", a[0], a[1], a[2], a[3], a[4], a[5]);
+}
+
+QByteArray PeerAddressCommand(const MacAddress &a)
+{
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "PEERADDR(%02X:%02X:%02X:%02X:%02X:%02X)",
+                                a[0], a[1], a[2], a[3], a[4], a[5]);
+    return QByteArray(text, n);
+}
+
+namespace {
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+void SkipBlanks(const char *&p)
+{
+    while (*p && std::isspace(static_cast<unsigned char>(*p)))
+        ++p;
+}
+
+} // namespace
+
+int ParseAddress(const char *text, MacAddress &address)
+{
+    address.fill(0);
+    if (!text)
+        return 0;
+    const char *p = text;
+    int read = 0;
+    while (read < 6) {
+        if (read > 0) {
+            // One separator of any kind, unchecked, after optional white space.
+            SkipBlanks(p);
+            if (!*p)
+                break;
+            ++p;
+        }
+        SkipBlanks(p);
+        const int high = HexDigit(*p);
+        if (high < 0)
+            break;
+        ++p;
+        int value = high;
+        const int low = HexDigit(*p);
+        if (low >= 0) {
+            value = value * 16 + low;
+            ++p;
+        }
+        address[read++] = static_cast<quint8>(value);
+    }
+    return read;
+}
+
+} // namespace tavrin

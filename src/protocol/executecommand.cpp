@@ -1,0 +1,48 @@
+#include "protocol/executecommand.h"
+
+#include "link/linkui.h"
+#include "protocol/commandtable.h"
+#include "protocol/protocoltexts.h"
+#include "protocol/replyrules.h"
+
+#include <algorithm>
+
+namespace tavrin {
+
+QByteArray CommandText(int row, const MacAddress &target)
+{
+    const CommandTableEntry &entry = CommandTable().at(row);
+    if (row == kPeerAddrWithAddressRow)
+        return PeerAddressCommand(target);
+    return QByteArray(entry.command, entry.length);
+}
+
+CommandOutcome ExecuteCommand(ProtocolContext &context, int row, int attempts, int pauseMs)
+{
+    const CommandTableEntry &entry = CommandTable().at(row);
+    context.fields.CurrentRow = row;
+    const QByteArray text = CommandText(row, context.fields.TargetPeerAddress);
+    const int tries = std::clamp(attempts, 1, 255);
+    ExchangeChannel &channel = context.channel;
+
+    CommandOutcome outcome = CommandOutcome::ExchangeFailed;
+    for (int attempt = 1;; ++attempt) {
+        const bool exchanged = RunExchange(channel, text.constData(), int(text.size()));
+        context.host.scrollLogToEnd();
+        if (exchanged && ReplyHas(channel.reply(), entry.command))
+            return CommandOutcome::Ok;
+        outcome = exchanged ? CommandOutcome::NoEcho : CommandOutcome::ExchangeFailed;
+        // A closing window has already ended this exchange; retrying or showing a
+        // message box now would hold the window open on a dead operation.
+        if (channel.ui && channel.ui->cancelRequested())
+            return outcome;
+        if (attempt >= tries)
+            break;
+        context.pause(pauseMs);
+    }
+    context.host.showMessage(outcome == CommandOutcome::NoEcho ? CommandNoEchoText(entry.command)
+                                                               : CommandExchangeFailedText(entry.command));
+    return outcome;
+}
+
+} // namespace tavrin
