@@ -13,9 +13,14 @@ class SettingsWriteError : public std::runtime_error {
 public:
     SettingsWriteError(const QString &filePath, const QString &reason);
     QString filePath() const { return m_filePath; }
+    // The text for the user (what() in UTF-8).
+    QString message() const { return QString::fromUtf8(what()); }
+    // The system's own words on the failure, for a closer look.
+    QString reason() const { return m_reason; }
 
 private:
     QString m_filePath;
+    QString m_reason;
 };
 
 // The live settings, what was last read or written, and the two INI files.
