@@ -1,6 +1,7 @@
 #include "settings/cp1251.h"
 
 #include <array>
+#include <utility>
 
 namespace tavrin::cp1251 {
 
@@ -33,10 +34,10 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
 
 // Lower-case letters of the upper half that the Windows ANSI upper-case conversion
 // folds, with their capitals; the block а..я is folded by offset.
-constexpr std::array<std::pair<unsigned char, unsigned char>, 14> kUpperHalfCapitals = {{
+constexpr std::array<std::pair<unsigned char, unsigned char>, 15> kUpperHalfCapitals = {{
     {0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D},
     {0x9E, 0x8E}, {0x9F, 0x8F}, {0xA2, 0xA1}, {0xBC, 0xA3}, {0xB4, 0xA5},
-    {0xB8, 0xA8}, {0xBA, 0xAA}, {0xBF, 0xAF}, {0xB3, 0xB2},
+    {0xB8, 0xA8}, {0xBA, 0xAA}, {0xBF, 0xAF}, {0xB3, 0xB2}, {0xBE, 0xBD},
 }};
 
 constexpr std::array<unsigned char, 256> makeUpperTable()

@@ -1,0 +1,211 @@
+#include "settings/inifile.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tavrin;
+
+// Reading and editing hand-written INI text the way the Windows profile functions do.
+class TestIniFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readInteger_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("expected"); // the default is 77
+        QTest::newRow("decimal") << QByteArray("12") << 12;
+        QTest::newRow("plus sign") << QByteArray("+7") << 7;
+        QTest::newRow("negative") << QByteArray("-5") << -5;
+        QTest::newRow("hex") << QByteArray("0x1F") << 31;
+        QTest::newRow("hex capital X") << QByteArray("0X1f") << 31;
+        QTest::newRow("negative hex") << QByteArray("-0x10") << -16;
+        QTest::newRow("leading digits count") << QByteArray("12abc") << 12;
+        QTest::newRow("digits then blank") << QByteArray("1 2") << 1;
+        QTest::newRow("0x without digits is the 0") << QByteArray("0xg") << 0;
+        QTest::newRow("garbage") << QByteArray("abc") << 77;
+        QTest::newRow("sign alone") << QByteArray("-") << 77;
+        QTest::newRow("empty") << QByteArray("") << 77;
+        QTest::newRow("blanks around") << QByteArray(" \t 42 \t") << 42;
+        QTest::newRow("single quotes") << QByteArray("'42'") << 42;
+        QTest::newRow("double quotes") << QByteArray("\"42\"") << 42;
+        QTest::newRow("unmatched quotes") << QByteArray("\"42'") << 77;
+        QTest::newRow("32 bits taken as they are") << QByteArray("4294967295") << -1;
+        QTest::newRow("hex 32 bits") << QByteArray("0xFFFFFFFF") << -1;
+        QTest::newRow("beyond 32 bits") << QByteArray("4294967296") << 77;
+    }
+
+    void readInteger()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(int, expected);
+        const IniFile ini("[S]\r\nK=" + value + "\r\n");
+        QCOMPARE(ini.readInteger("S", "K", 77), expected);
+    }
+
+    void readByteAndBool_keepLowBitsAndTestNonZero()
+    {
+        const IniFile ini("[S]\r\nport=257\r\nneg=-1\r\nhex=0x1FF\r\n"
+                          "zero=0\r\ntwo=2\r\nminus=-1\r\nbad=yes\r\nhexzero=0x0\r\n");
+        QCOMPARE(ini.readByte("S", "port", 9), quint8(1));
+        QCOMPARE(ini.readByte("S", "neg", 9), quint8(255));
+        QCOMPARE(ini.readByte("S", "hex", 9), quint8(255));
+        QCOMPARE(ini.readByte("S", "missing", 9), quint8(9));
+        QCOMPARE(ini.readBool("S", "zero", true), false);
+        QCOMPARE(ini.readBool("S", "two", false), true);
+        QCOMPARE(ini.readBool("S", "minus", false), true);
+        QCOMPARE(ini.readBool("S", "bad", true), true);
+        QCOMPARE(ini.readBool("S", "bad", false), false);
+        QCOMPARE(ini.readBool("S", "hexzero", true), false);
+    }
+
+    void readString_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << QByteArray("K=ATZ^ATE0") << QStringLiteral("ATZ^ATE0");
+        QTest::newRow("blanks around") << QByteArray("  K \t=  a b  ") << QStringLiteral("a b");
+        QTest::newRow("double quotes") << QByteArray("K=\" a b \"") << QStringLiteral(" a b ");
+        QTest::newRow("single quotes") << QByteArray("K='x'") << QStringLiteral("x");
+        QTest::newRow("unmatched quotes") << QByteArray("K='x\"") << QStringLiteral("'x\"");
+        QTest::newRow("one quote") << QByteArray("K=\"") << QStringLiteral("\"");
+        QTest::newRow("empty") << QByteArray("K=") << QString();
+        QTest::newRow("equals in value") << QByteArray("K=a=b") << QStringLiteral("a=b");
+        QTest::newRow("CP1251") << QByteArray("K=\xC0\xED\xED\xE0 \xB8") << QStringLiteral("Анна ё");
+        QTest::newRow("key case") << QByteArray("k=lower") << QStringLiteral("lower");
+        QTest::newRow("LF only") << QByteArray("K=lf\n") << QStringLiteral("lf");
+    }
+
+    void readString()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, expected);
+        const IniFile ini("[S]\r\n" + line + "\r\n");
+        QCOMPARE(ini.readString("S", "K", "default"), expected);
+    }
+
+    void lookup_namesWithoutCaseFirstWinsOtherSectionsIgnored()
+    {
+        const IniFile ini("K=before any section\n"
+                          "; K=comment\n"
+                          "  [ Dir_Conn_Par ]  trailing\n"
+                          "comport=5\n"
+                          "COMPORT=6\n"
+                          "[OTHER]\n"
+                          "Rate=9600\n"
+                          "[dir_conn_par]\n"
+                          "Rate=1200\n");
+        QCOMPARE(ini.readInteger("DIR_CONN_PAR", "COMPort", 1), 5);
+        QCOMPARE(ini.readInteger("DIR_CONN_PAR", "Rate", 38400), 38400);
+        QCOMPARE(ini.readString("OTHER", "K", "none"), QStringLiteral("none"));
+        QCOMPARE(ini.readString("missing", "K", "none"), QStringLiteral("none"));
+        QCOMPARE(ini.readInteger("OTHER", "Rate", 0), 9600);
+    }
+
+    void write_existingKey_replacesOnlyThatLine()
+    {
+        IniFile ini("; settings\r\n"
+                    "[DIR_CONN_PAR]\r\n"
+                    "  comport = 3 \r\n"
+                    "Unknown=keep me\r\n"
+                    "Rate=9600\n"
+                    "\r\n"
+                    "[Mine]\r\n"
+                    "x=y\r\n");
+        ini.writeInteger("DIR_CONN_PAR", "COMPort", 7);
+        ini.writeInteger("DIR_CONN_PAR", "RATE", 115200);
+        QCOMPARE(ini.content(), QByteArray("; settings\r\n"
+                                           "[DIR_CONN_PAR]\r\n"
+                                           "comport=7\r\n"
+                                           "Unknown=keep me\r\n"
+                                           "Rate=115200\r\n"
+                                           "\r\n"
+                                           "[Mine]\r\n"
+                                           "x=y\r\n"));
+    }
+
+    void write_missingKey_goesAfterLastKeyOfItsSection()
+    {
+        IniFile ini("[A]\n"
+                    "one=1\n"
+                    "; about B\n"
+                    "\n"
+                    "[B]\n"
+                    "[C]\n"
+                    "z=0");
+        ini.writeInteger("a", "two", 2);
+        ini.writeBool("B", "flag", true);
+        ini.writeBool("C", "off", false);
+        QCOMPARE(ini.content(), QByteArray("[A]\n"
+                                           "one=1\n"
+                                           "two=2\r\n"
+                                           "; about B\n"
+                                           "\n"
+                                           "[B]\n"
+                                           "flag=1\r\n"
+                                           "[C]\n"
+                                           "z=0\r\n"
+                                           "off=0\r\n"));
+    }
+
+    void write_missingSection_goesAtEndAfterBlankLine()
+    {
+        IniFile ini("[A]\r\nk=1");
+        ini.writeString("NEW", "name", QStringLiteral("Борис"));
+        ini.writeInteger("NEW", "n", -3);
+        QCOMPARE(ini.content(), QByteArray("[A]\r\nk=1\r\n"
+                                           "\r\n"
+                                           "[NEW]\r\n"
+                                           "name=\xC1\xEE\xF0\xE8\xF1\r\n"
+                                           "n=-3\r\n"));
+        IniFile empty;
+        empty.writeInteger("S", "k", 1);
+        QCOMPARE(empty.content(), QByteArray("[S]\r\nk=1\r\n"));
+    }
+
+    void writeString_textsThatWouldNotReadBackAreProtected_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("plain") << QStringLiteral("AT^ATD") << QByteArray("AT^ATD") << QStringLiteral("AT^ATD");
+        QTest::newRow("blanks kept") << QStringLiteral(" a ") << QByteArray("\" a \"") << QStringLiteral(" a ");
+        QTest::newRow("quoted kept") << QStringLiteral("'x'") << QByteArray("\"'x'\"") << QStringLiteral("'x'");
+        QTest::newRow("inner quote") << QStringLiteral("a\"b") << QByteArray("a\"b") << QStringLiteral("a\"b");
+        QTest::newRow("line break") << QStringLiteral("a\r\n[X]\nb=1") << QByteArray("a  [X] b=1")
+                                    << QStringLiteral("a  [X] b=1");
+        QTest::newRow("no CP1251 form") << QStringLiteral("日本") << QByteArray("??") << QStringLiteral("??");
+    }
+
+    void writeString_textsThatWouldNotReadBackAreProtected()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, readBack);
+        IniFile ini;
+        ini.writeString("S", "K", text);
+        QCOMPARE(ini.content(), "[S]\r\nK=" + written + "\r\n");
+        QCOMPARE(IniFile(ini.content()).readString("S", "K"), readBack);
+        QCOMPARE(IniFile(ini.content()).readString("X", "b", "none"), QStringLiteral("none"));
+    }
+
+    void loadAndSave_missingFileIsEmptyAndFailureIsReported()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const auto missing = IniFile::load(dir.filePath("none.ini"));
+        QVERIFY(missing.has_value());
+        QVERIFY(missing->content().isEmpty());
+        QVERIFY(!IniFile::load(dir.path()).has_value()); // a folder is no file
+
+        IniFile ini("[S]\r\nk=1\r\n");
+        QString error;
+        QVERIFY(ini.save(dir.filePath("a.ini"), &error));
+        QCOMPARE(IniFile::load(dir.filePath("a.ini"))->content(), ini.content());
+        QVERIFY(!ini.save(dir.filePath("no-folder/a.ini"), &error));
+        QVERIFY(!error.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"
