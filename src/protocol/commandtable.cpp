@@ -37,6 +37,14 @@ QByteArray PeerAddressCommand(const MacAddress &a)
     return QByteArray(text, n);
 }
 
+QByteArray CommandText(int row, const MacAddress &target)
+{
+    if (row == kPeerAddrWithAddressRow)
+        return PeerAddressCommand(target);
+    const CommandTableEntry &entry = CommandTable().at(row);
+    return QByteArray(entry.command, entry.length);
+}
+
 namespace {
 
 int HexDigit(char c)

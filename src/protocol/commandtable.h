@@ -31,6 +31,10 @@ const std::array<CommandTableEntry, kCommandRows> &CommandTable();
 QString AddressDisplayText(const MacAddress &address);
 // "PEERADDR(XX:XX:XX:XX:XX:XX)": 27 characters.
 QByteArray PeerAddressCommand(const MacAddress &address);
+// The text put on the line for a row: the row's command, or for row 7 the command
+// built from target. Exactly the row's length in characters.
+QByteArray CommandText(int row, const MacAddress &target);
+
 // Reads six hexadecimal numbers of one or two digits, each pair separated by one
 // character of any kind, white space allowed. Bytes not read are 0. Returns the
 // number of bytes read.

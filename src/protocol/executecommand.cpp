@@ -9,14 +9,6 @@
 
 namespace tavrin {
 
-QByteArray CommandText(int row, const MacAddress &target)
-{
-    const CommandTableEntry &entry = CommandTable().at(row);
-    if (row == kPeerAddrWithAddressRow)
-        return PeerAddressCommand(target);
-    return QByteArray(entry.command, entry.length);
-}
-
 CommandOutcome ExecuteCommand(ProtocolContext &context, int row, int attempts, int pauseMs)
 {
     const CommandTableEntry &entry = CommandTable().at(row);

@@ -42,10 +42,6 @@ struct ProtocolContext {
 
 enum class CommandOutcome : int { Ok = 0, ExchangeFailed = 1, NoEcho = 2 };
 
-// The text put on the line for a command table row: the row's command, or for row 7
-// the command built from target. Exactly the row's length in characters.
-QByteArray CommandText(int row, const MacAddress &target);
-
 // Sends a command table row with up to attempts tries (1..255) and pauseMs between
 // them, and checks that the reply holds the row's command text (for row 7 only
 // "PEERADDR("). Ok leaves the reply in the channel. After the last failed attempt the
