@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+
+namespace tavrin {
+
+// What the wait window names: the state reading or a pair creation.
+enum WaitKindValue : quint8 { WaitStateReading = 0, WaitPairCreation = 1 };
+
+// The progress window shown, without blocking, while a module operation runs. The user
+// cannot close it; the operation that opened it destroys it.
+class TFormWait : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFormWait(QWidget *owner);
+
+    quint8 WaitKind = WaitStateReading;
+
+    QLabel *Label1 = nullptr; // "Ожидайте..."
+    QLabel *Label2 = nullptr; // the two lines naming the operation
+    QLabel *Label3 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+
+    // Sets the bar's maximum; a bar already under way keeps its position.
+    void setMaximum(int maximum);
+    // Moves the bar one step on and repaints it at once.
+    void advance();
+    // Moves the bar to its end and repaints it at once.
+    void complete();
+
+protected:
+    void showEvent(QShowEvent *event) override; // FormShow
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormShow();
+
+    QFrame *Panel1 = nullptr;
+    bool m_shownOnce = false;
+};
+
+} // namespace tavrin

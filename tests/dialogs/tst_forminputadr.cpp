@@ -1,0 +1,195 @@
+// The address dialog: what a field lets in, what leaving a field stores, and what
+// accepting and cancelling do to the stored peer address.
+#include "dialogs/forminputadr.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tavrin;
+
+namespace {
+
+// Shows the dialog as its opener would and waits until it has the keyboard.
+bool ShowActive(TFormInput_Adr &dialog)
+{
+    dialog.open();
+    QApplication::setActiveWindow(&dialog);
+    return QTest::qWaitForWindowActive(&dialog);
+}
+
+void Retype(QLineEdit *field, const QString &keys)
+{
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    // One key event per character, carrying the character as typed (Cyrillic too).
+    for (const QChar c : keys)
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+} // namespace
+
+class FormInputAdrTest : public QObject {
+    Q_OBJECT
+private slots:
+    void show_showsTheStoredAddressInUpperCaseHex();
+    void keyFilter_passesHexDigitsOnlyAndRaisesLowerCase_data();
+    void keyFilter_passesHexDigitsOnlyAndRaisesLowerCase();
+    void paste_goesThroughTheSameFilter();
+    void leavingAField_storesItsByteAndFillsAnEmptyOne();
+    void accept_changedFieldReplacesOnlyItsByte();
+    void cancel_leavesTheStoredAddressAlone_data();
+    void cancel_leavesTheStoredAddressAlone();
+    void tabOrder_startsOnCancelThenAcceptThenTheFields();
+};
+
+void FormInputAdrTest::show_showsTheStoredAddressInUpperCaseHex()
+{
+    MacAddress stored{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(!dialog.Accepted);
+    QVERIFY(ShowActive(dialog));
+    const QStringList expected = {"0A", "1B", "2C", "3D", "4E", "5F"};
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(dialog.a[i]->text(), expected[i]);
+        QCOMPARE(dialog.a[i]->objectName(), QStringLiteral("a%1").arg(i));
+        QCOMPARE(dialog.a[i]->property("tag").toInt(), i);
+        QCOMPARE(dialog.a[i]->maxLength(), 2);
+        QVERIFY(dialog.a[i]->font().bold());
+    }
+    QCOMPARE(dialog.size(), QSize(416, 156));
+    QCOMPARE(dialog.windowTitle(), QString());
+    QCOMPARE(dialog.Label1->text(), QStringLiteral("Введите адрес"));
+    QCOMPARE(dialog.Label2->text(), QStringLiteral("для создания пары"));
+    QVERIFY(dialog.Label1->alignment() & Qt::AlignRight);
+    QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("Принять"));
+    QCOMPARE(dialog.BitBtn2->text(), QStringLiteral("Отменить"));
+}
+
+void FormInputAdrTest::keyFilter_passesHexDigitsOnlyAndRaisesLowerCase_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("b becomes B") << "b" << "B";
+    QTest::newRow("g is dropped") << "g" << "";
+    QTest::newRow("blank is dropped") << " " << "";
+    QTest::newRow("punctuation is dropped") << ":.-," << "";
+    QTest::newRow("Cyrillic is dropped") << QStringLiteral("аф") << "";
+    QTest::newRow("digits and letters") << "7f" << "7F";
+    QTest::newRow("junk between digits") << "1x;2" << "12";
+    QTest::newRow("third digit does not fit") << "abc" << "AB";
+}
+
+void FormInputAdrTest::keyFilter_passesHexDigitsOnlyAndRaisesLowerCase()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+    MacAddress stored{};
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(ShowActive(dialog));
+    Retype(dialog.a[0], keys);
+    QCOMPARE(dialog.a[0]->text(), shown);
+}
+
+void FormInputAdrTest::paste_goesThroughTheSameFilter()
+{
+    MacAddress stored{};
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(ShowActive(dialog));
+    QLineEdit *field = dialog.a[4];
+    field->setFocus();
+    field->clear();
+    QApplication::clipboard()->setText(QStringLiteral(" e:"));
+    if (QApplication::clipboard()->text() != QStringLiteral(" e:"))
+        QSKIP("no clipboard on this platform");
+    field->paste();
+    QCOMPARE(field->text(), QStringLiteral("E"));
+    QTest::keyClick(field, Qt::Key_Tab);
+    dialog.BitBtn1->click();
+    QCOMPARE(stored[4], quint8(0x0E));
+}
+
+void FormInputAdrTest::leavingAField_storesItsByteAndFillsAnEmptyOne()
+{
+    MacAddress stored{0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(ShowActive(dialog));
+
+    Retype(dialog.a[3], QString());
+    QTest::keyClick(dialog.a[3], Qt::Key_Tab);
+    QCOMPARE(dialog.a[3]->text(), QStringLiteral("00"));
+    QCOMPARE(dialog.EditedAddress[3], quint8(0));
+
+    // One digit is stored as its byte but stays shown as typed.
+    Retype(dialog.a[5], QStringLiteral("7"));
+    QTest::keyClick(dialog.a[5], Qt::Key_Tab);
+    QCOMPARE(dialog.a[5]->text(), QStringLiteral("7"));
+    QCOMPARE(dialog.EditedAddress[5], quint8(0x07));
+
+    QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x44, 0x55, 0x66})); // nothing stored before "Принять"
+    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+    QVERIFY(dialog.Accepted);
+    QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x00, 0x55, 0x07}));
+}
+
+void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte()
+{
+    MacAddress stored{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(ShowActive(dialog));
+    Retype(dialog.a[2], QStringLiteral("7f"));
+    // Clicking "Принять" takes the focus from the field first, so the field counts as left.
+    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+    QVERIFY(dialog.Accepted);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(stored, (MacAddress{0x0A, 0x1B, 0x7F, 0x3D, 0x4E, 0x5F}));
+}
+
+void FormInputAdrTest::cancel_leavesTheStoredAddressAlone_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Отменить") << "button";
+    QTest::newRow("Esc") << "escape";
+    QTest::newRow("close box") << "close";
+}
+
+void FormInputAdrTest::cancel_leavesTheStoredAddressAlone()
+{
+    QFETCH(QString, how);
+    MacAddress stored{1, 2, 3, 4, 5, 6};
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(ShowActive(dialog));
+    Retype(dialog.a[0], QStringLiteral("ff"));
+    QTest::keyClick(dialog.a[0], Qt::Key_Tab);
+    QCOMPARE(dialog.EditedAddress[0], quint8(0xFF));
+    if (how == "button")
+        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+    else if (how == "escape")
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    else
+        dialog.close();
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(!dialog.Accepted);
+    QCOMPARE(stored, (MacAddress{1, 2, 3, 4, 5, 6}));
+}
+
+void FormInputAdrTest::tabOrder_startsOnCancelThenAcceptThenTheFields()
+{
+    MacAddress stored{};
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(ShowActive(dialog));
+    QCOMPARE(QApplication::focusWidget(), dialog.BitBtn2);
+    const QList<QWidget *> order = {dialog.BitBtn1, dialog.a[0], dialog.a[1], dialog.a[2],
+                                    dialog.a[3],    dialog.a[4], dialog.a[5], dialog.BitBtn2};
+    for (QWidget *next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+}
+
+QTEST_MAIN(FormInputAdrTest)
+#include "tst_forminputadr.moc"

@@ -1,0 +1,105 @@
+// The wait window: what it names for each operation, and a bar that a second operation
+// continues under a new maximum.
+#include "dialogs/formwait.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+
+using namespace tavrin;
+
+class FormWaitTest : public QObject {
+    Q_OBJECT
+private slots:
+    void show_namesTheOperationOfItsKind_data();
+    void show_namesTheOperationOfItsKind();
+    void stateReadingAfterPairCreation_keepsTheTextsAndContinuesTheBar();
+    void advance_stopsAtTheMaximum();
+};
+
+void FormWaitTest::show_namesTheOperationOfItsKind_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<QString>("line2");
+    QTest::newRow("state reading") << 0 << QStringLiteral("Выполняется чтение")
+                                   << QStringLiteral("параметров состояния устройства");
+    QTest::newRow("pair creation") << 1 << QStringLiteral("Выполняется операция")
+                                   << QStringLiteral("создания пары с периферийным устройством");
+}
+
+void FormWaitTest::show_namesTheOperationOfItsKind()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, line1);
+    QFETCH(QString, line2);
+    QWidget owner;
+    owner.resize(800, 600);
+    owner.show();
+    auto *wait = new TFormWait(&owner);
+    QCOMPARE(wait->WaitKind, quint8(0)); // a new window reads the state unless told otherwise
+    wait->WaitKind = quint8(kind);
+    wait->setMaximum(4);
+    wait->show();
+    QCOMPARE(wait->windowTitle(), QStringLiteral("..."));
+    QCOMPARE(wait->Label1->text(), QStringLiteral("Ожидайте..."));
+    QCOMPARE(wait->Label2->text(), line1);
+    QCOMPARE(wait->Label3->text(), line2);
+    QCOMPARE(wait->size(), QSize(332, 144));
+    QCOMPARE(wait->ProgressBar1->value(), 0);
+    QCOMPARE(wait->ProgressBar1->maximum(), 4);
+    QCOMPARE(wait->cursor().shape(), Qt::WaitCursor);
+    QVERIFY(!(wait->windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(wait->windowFlags() & Qt::WindowSystemMenuHint));
+    // Centred on its owner.
+    QVERIFY(qAbs(wait->frameGeometry().center().x() - owner.frameGeometry().center().x()) <= 1);
+    QVERIFY(qAbs(wait->frameGeometry().center().y() - owner.frameGeometry().center().y()) <= 1);
+    delete wait;
+}
+
+void FormWaitTest::stateReadingAfterPairCreation_keepsTheTextsAndContinuesTheBar()
+{
+    QWidget owner;
+    TFormWait wait(&owner);
+    wait.WaitKind = 1;
+    wait.setMaximum(5);
+    wait.show();
+    wait.advance(); // PING
+    wait.advance(); // PEERADDR with an address
+    wait.advance(); // the reading back
+    QCOMPARE(wait.ProgressBar1->value(), 3);
+
+    // The closing state reading finds the window open and only sets its own kind and maximum.
+    wait.WaitKind = 0;
+    wait.setMaximum(4);
+    wait.show();
+    QCOMPARE(wait.Label2->text(), QStringLiteral("Выполняется операция"));
+    QCOMPARE(wait.Label3->text(), QStringLiteral("создания пары с периферийным устройством"));
+    QCOMPARE(wait.ProgressBar1->value(), 3);
+    wait.advance();
+    QCOMPARE(wait.ProgressBar1->value(), 4);
+
+    // Shown again after being hidden, it still is the same operation's window.
+    wait.hide();
+    wait.show();
+    QCOMPARE(wait.Label2->text(), QStringLiteral("Выполняется операция"));
+    QCOMPARE(wait.ProgressBar1->value(), 4);
+}
+
+void FormWaitTest::advance_stopsAtTheMaximum()
+{
+    QWidget owner;
+    TFormWait wait(&owner);
+    wait.setMaximum(4);
+    wait.show();
+    for (int i = 0; i < 6; ++i)
+        wait.advance();
+    QCOMPARE(wait.ProgressBar1->value(), 4);
+    wait.setMaximum(5);
+    QCOMPARE(wait.ProgressBar1->value(), 4);
+    wait.complete();
+    QCOMPARE(wait.ProgressBar1->value(), 5);
+}
+
+QTEST_MAIN(FormWaitTest)
+#include "tst_formwait.moc"
