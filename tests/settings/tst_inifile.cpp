@@ -204,6 +204,14 @@ private slots:
         QCOMPARE(IniFile::load(dir.filePath("a.ini"))->content(), ini.content());
         QVERIFY(!ini.save(dir.filePath("no-folder/a.ini"), &error));
         QVERIFY(!error.isEmpty());
+
+        // A folder where the file should be: the write fails and leaves nothing behind.
+        QVERIFY(QDir(dir.path()).mkpath("b.ini/inside"));
+        error.clear();
+        QVERIFY(!ini.save(dir.filePath("b.ini"), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"a.ini", "b.ini"}));
     }
 };
 

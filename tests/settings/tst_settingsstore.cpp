@@ -1,0 +1,463 @@
+#include "settings/settingsstore.h"
+
+#include "unprivileged.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tavrin;
+using tavrin::testsupport::makeWritable;
+using tavrin::testsupport::runWithReadOnlyFolder;
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The settings of a store loaded from `exeDir` with the given files in INI/.
+SettingsStore loaded(const QString &exeDir, const QByteArray &bluetooth, const QByteArray &abonents)
+{
+    QDir(exeDir).mkpath(QStringLiteral("INI"));
+    if (!bluetooth.isNull())
+        writeBytes(exeDir + "/INI/bluetooth.ini", bluetooth);
+    if (!abonents.isNull())
+        writeBytes(exeDir + "/INI/abonents.ini", abonents);
+    SettingsStore store;
+    store.LoadSettings(exeDir);
+    return store;
+}
+
+QStringList sectionsOf(const QByteArray &ini)
+{
+    QStringList names;
+    static const QRegularExpression header(QStringLiteral("^\\[([^\\]]*)\\]\r$"),
+                                           QRegularExpression::MultilineOption);
+    for (const auto &m : header.globalMatch(QString::fromLatin1(ini)))
+        names << m.captured(1);
+    return names;
+}
+
+// Every field away from its default; the names are Cyrillic and already in order.
+Settings everyFieldChanged()
+{
+    Settings s;
+    s.Conn_Prz = Phone;
+    s.Last_Command = 9;
+    s.StoredPeerAddress = {0x00, 0x1A, 0x7D, 0xDA, 0x71, 0xFF};
+    s.direct = {.COMPort = 4, .First_Zero_Need = true, .Rate = 9600, .Repeat = 3,
+                .WaitTime = 120, .TimeOut = 55};
+    s.phone = {.COMPort = 12, .First_Zero_Need = true, .Rate = 115200, .Repeat = 5,
+               .WaitTime = 1, .TimeOut = 5000};
+    s.Default_Command = true;
+    s.Command = QStringLiteral("AT&F^AT+CBST=71,0,1^ATS0=0 Ёж");
+    s.ConnectWaitTime = 360;
+    s.AutoRepeat = true;
+    s.Conn_Repeat = 10;
+    s.directory.users_num = 3;
+    s.directory.user_index = 2;
+    s.directory.sort_prz = ByPhone;
+    s.directory.entries[0] = {QStringLiteral("Котельная №2"), 7, 8, QStringLiteral("+7 900 000-00-01")};
+    s.directory.entries[1] = {QStringLiteral("Анна"), 0, 255, QStringLiteral("+7 900 000-00-02")};
+    s.directory.entries[2] = {QStringLiteral("Щит «Север»"), 3, 4, QStringLiteral("8 (812) 555")};
+    s.directory.entries[3] = {QString(), 0, 0, QString()}; // a slot freed by a deletion
+    return s;
+}
+
+const QByteArray kEveryFieldBluetoothIni =
+    "[CURR_PAR]\r\n"
+    "Conn_Prz=1\r\n"
+    "Last_Command=9\r\n"
+    "\r\n"
+    "[Val_Adr]\r\n"
+    "Adr_0=0\r\nAdr_1=26\r\nAdr_2=125\r\nAdr_3=218\r\nAdr_4=113\r\nAdr_5=255\r\n"
+    "\r\n"
+    "[DIR_CONN_PAR]\r\n"
+    "COMPort=4\r\nFirst_Zero_Need=1\r\nRate=9600\r\nRepeat=3\r\nWaitTime=120\r\nTimeOut=55\r\n"
+    "\r\n"
+    "[FON_CONN_PAR]\r\n"
+    "COMPort=12\r\nFirst_Zero_Need=1\r\nRate=115200\r\nRepeat=5\r\nWaitTime=1\r\nTimeOut=5000\r\n"
+    "Default_Command=1\r\n"
+    "Command=AT&F^AT+CBST=71,0,1^ATS0=0 \xA8\xE6\r\n"
+    "ConnectWaitTime=360\r\n"
+    "AutoRepeat=1\r\n"
+    "Conn_Repeat=10\r\n";
+
+const QByteArray kHandWrittenBluetoothIni =
+    "; written by hand at the site\r\n"
+    "[CURR_PAR]\r\n"
+    "Conn_Prz=1\r\n"
+    "Last_Command=0\r\n"
+    "Operator=Петров\r\n"
+    "\r\n"
+    "[DIR_CONN_PAR]\r\n"
+    "  comport = 2  \r\n"
+    "; the modem is on COM2 too\r\n"
+    "Rate=19200\r\n"
+    "Extra=keep\r\n"
+    "\r\n"
+    "[FON_CONN_PAR]\r\n"
+    "COMPort=2\r\n"
+    "Command='ATZ'\r\n"
+    "\r\n"
+    "[Site]\r\n"
+    "Name=ТП-14\r\n";
+
+} // namespace
+
+class TestSettingsStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void noFolderNoFiles_defaultsAndNothingWritten()
+    {
+        QTemporaryDir exe;
+        QVERIFY(exe.isValid());
+        SettingsStore store;
+        store.LoadSettings(exe.path());
+        QCOMPARE(store.IniDirectory, exe.path() + "/INI");
+        QVERIFY(QFileInfo(store.IniDirectory).isDir());
+        QCOMPARE(store.BluetoothIniPath, exe.path() + "/INI/bluetooth.ini");
+        QCOMPARE(store.AbonentsIniPath, exe.path() + "/INI/abonents.ini");
+
+        const Settings &s = store.CurrentSettings;
+        QCOMPARE(s.Conn_Prz, quint8(0));
+        QCOMPARE(s.Last_Command, quint8(0));
+        QCOMPARE(s.StoredPeerAddress, (MacAddress{0, 0, 0, 0, 0, 0}));
+        for (const ConnectionParameters *p : {&s.direct, &s.phone}) {
+            QCOMPARE(p->COMPort, quint8(1));
+            QCOMPARE(p->First_Zero_Need, false);
+            QCOMPARE(p->Rate, 38400);
+            QCOMPARE(p->Repeat, quint8(1));
+            QCOMPARE(p->TimeOut, 300);
+        }
+        QCOMPARE(s.direct.WaitTime, 3);
+        QCOMPARE(s.phone.WaitTime, 6);
+        QCOMPARE(s.Default_Command, false);
+        QCOMPARE(s.Command, QString());
+        QCOMPARE(s.ConnectWaitTime, 50);
+        QCOMPARE(s.AutoRepeat, false);
+        QCOMPARE(s.Conn_Repeat, 1);
+        QCOMPARE(s.directory.users_num, quint8(0));
+        QCOMPARE(s.directory.user_index, quint8(0));
+        QCOMPARE(s.directory.sort_prz, quint8(ByName));
+        for (const AbonentRecord &e : s.directory.entries)
+            QCOMPARE(e, (AbonentRecord{QString(), 1, 1, QString()}));
+        QVERIFY(s.selectedAbonent() == nullptr);
+        QCOMPARE(store.SavedSettings, s);
+
+        store.WriteBluetoothIni();
+        store.WriteAbonentsIni();
+        QVERIFY(QDir(store.IniDirectory).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
+
+    void everyField_roundTripInCp1251()
+    {
+        QTemporaryDir exe;
+        SettingsStore store;
+        store.LoadSettings(exe.path());
+        const Settings changed = everyFieldChanged();
+        store.CurrentSettings = changed;
+        store.WriteBluetoothIni();
+        store.WriteAbonentsIni();
+        QCOMPARE(store.SavedSettings, changed);
+
+        QCOMPARE(readBytes(store.BluetoothIniPath), kEveryFieldBluetoothIni);
+        const QByteArray abonents = readBytes(store.AbonentsIniPath);
+        QVERIFY(abonents.startsWith("[FON_CONN_PAR]\r\n"
+                                    "users_num=3\r\nuser_index=2\r\nsort_prz=1\r\n"
+                                    "\r\n"
+                                    "[FON_ABONENT_1]\r\n"
+                                    "user_name=\xCA\xEE\xF2\xE5\xEB\xFC\xED\xE0\xFF \xB9" "2\r\n"
+                                    "contr_adr=7\r\nadr_modbus=8\r\n"
+                                    "phone_code=+7 900 000-00-01\r\n"
+                                    "\r\n"
+                                    "[FON_ABONENT_2]\r\n"
+                                    "user_name=\xC0\xED\xED\xE0\r\n"));
+        QVERIFY(abonents.contains("user_name=\xD9\xE8\xF2 \xAB\xD1\xE5\xE2\xE5\xF0\xBB\r\n"));
+        QVERIFY(!abonents.contains("\xD0\x90")); // no UTF-8 А
+
+        SettingsStore again;
+        again.LoadSettings(exe.path());
+        QCOMPARE(again.CurrentSettings, changed);
+        QCOMPARE(again.SavedSettings, changed);
+    }
+
+    void directChangeOnly_rewritesOnlyItsSixKeys()
+    {
+        QTemporaryDir exe;
+        SettingsStore store = loaded(exe.path(), kHandWrittenBluetoothIni, {});
+        QCOMPARE(store.CurrentSettings.direct.COMPort, quint8(2));
+        QCOMPARE(store.CurrentSettings.direct.Rate, 19200);
+        QCOMPARE(store.CurrentSettings.Command, QStringLiteral("ATZ"));
+
+        store.CurrentSettings.direct.Rate = 57600;
+        store.CurrentSettings.directory.users_num = 1; // not part of bluetooth.ini
+        store.WriteBluetoothIni();
+        QCOMPARE(readBytes(store.BluetoothIniPath),
+                 QByteArray("; written by hand at the site\r\n"
+                            "[CURR_PAR]\r\n"
+                            "Conn_Prz=1\r\n"
+                            "Last_Command=0\r\n"
+                            "Operator=Петров\r\n"
+                            "\r\n"
+                            "[DIR_CONN_PAR]\r\n"
+                            "comport=2\r\n"
+                            "; the modem is on COM2 too\r\n"
+                            "Rate=57600\r\n"
+                            "Extra=keep\r\n"
+                            "First_Zero_Need=0\r\n"
+                            "Repeat=1\r\n"
+                            "WaitTime=3\r\n"
+                            "TimeOut=300\r\n"
+                            "\r\n"
+                            "[FON_CONN_PAR]\r\n"
+                            "COMPort=2\r\n"
+                            "Command='ATZ'\r\n"
+                            "\r\n"
+                            "[Site]\r\n"
+                            "Name=ТП-14\r\n"));
+        QCOMPARE(store.SavedSettings.direct, store.CurrentSettings.direct);
+        QVERIFY(store.SavedSettings.directory != store.CurrentSettings.directory);
+        QVERIFY(!QFile::exists(store.AbonentsIniPath));
+    }
+
+    void unchangedGroups_fileNotTouched()
+    {
+        QTemporaryDir exe;
+        SettingsStore store = loaded(exe.path(), kHandWrittenBluetoothIni, {});
+        store.CurrentSettings.directory.user_index = 0; // equal: nothing differs
+        store.WriteBluetoothIni();
+        QCOMPARE(readBytes(store.BluetoothIniPath), kHandWrittenBluetoothIni);
+
+        // Only the peer address: CURR_PAR and Val_Adr are written, the rest stays.
+        store.CurrentSettings.StoredPeerAddress[5] = 0xAB;
+        store.WriteBluetoothIni();
+        const QByteArray after = readBytes(store.BluetoothIniPath);
+        QVERIFY(after.startsWith(kHandWrittenBluetoothIni));
+        QCOMPARE(after.mid(kHandWrittenBluetoothIni.size()),
+                 QByteArray("\r\n[Val_Adr]\r\n"
+                            "Adr_0=0\r\nAdr_1=0\r\nAdr_2=0\r\nAdr_3=0\r\nAdr_4=0\r\nAdr_5=171\r\n"));
+        QCOMPARE(store.SavedSettings, store.CurrentSettings);
+    }
+
+    void abonentsIni_holdsAllHundredSectionsInOrder()
+    {
+        QTemporaryDir exe;
+        SettingsStore store;
+        store.LoadSettings(exe.path());
+        store.CurrentSettings.directory.users_num = 1;
+        store.CurrentSettings.directory.entries[0].user_name = QStringLiteral("Борис");
+        store.CurrentSettings.directory.entries[0].phone_code = QStringLiteral("0123");
+        store.CurrentSettings.directory.entries[1] = {}; // freed by a deletion
+        store.CurrentSettings.directory.entries[1].contr_adr = 0;
+        store.CurrentSettings.directory.entries[1].adr_modbus = 0;
+        store.WriteAbonentsIni();
+        QVERIFY(!QFile::exists(store.BluetoothIniPath));
+
+        const QByteArray bytes = readBytes(store.AbonentsIniPath);
+        QStringList expected{"FON_CONN_PAR"};
+        for (int i = 1; i <= 100; ++i)
+            expected << QStringLiteral("FON_ABONENT_%1").arg(i);
+        QCOMPARE(sectionsOf(bytes), expected);
+        QVERIFY(bytes.contains("[FON_ABONENT_2]\r\nuser_name=\r\ncontr_adr=0\r\nadr_modbus=0\r\nphone_code=\r\n"));
+        QVERIFY(bytes.endsWith("[FON_ABONENT_100]\r\nuser_name=\r\ncontr_adr=1\r\nadr_modbus=1\r\nphone_code=\r\n"));
+        QCOMPARE(bytes.count("user_name="), 100);
+        QCOMPARE(bytes.count("phone_code="), 100);
+
+        // One subscriber more: the same file, edited in place.
+        store.CurrentSettings.directory.users_num = 2;
+        store.CurrentSettings.directory.entries[1].user_name = QStringLiteral("Анна");
+        store.WriteAbonentsIni();
+        const QByteArray edited = readBytes(store.AbonentsIniPath);
+        QCOMPARE(sectionsOf(edited), expected);
+        QCOMPARE(edited.size(), bytes.size() + 4);
+        QVERIFY(edited.contains("users_num=2\r\n"));
+    }
+
+    void handEditedFiles_readLikeTheWindowsProfileFunctions()
+    {
+        QTemporaryDir exe;
+        const QByteArray bluetooth =
+            "[curr_par]\n"
+            "conn_prz = 7\n"
+            "  Last_Command=0x1F\n"
+            "[VAL_ADR]\n"
+            "Adr_0=\"170\"\n"
+            "Adr_1='0xBB'\n"
+            "Adr_2=-1\n"
+            "Adr_3=12abc\n"
+            "Adr_4=garbage\n"
+            "Adr_5=\n"
+            "[Dir_Conn_Par]\n"
+            "COMPort=257\n"
+            "First_Zero_Need=5\n"
+            "Rate=115200 bit/s\n"
+            "WaitTime=0X10\n"
+            "[FON_CONN_PAR]\n"
+            "Command=\"  " + QByteArray(250, 'A') + "\"\n"
+            "ConnectWaitTime=+12\n"
+            "Conn_Repeat=x\n";
+        QByteArray abonents = "[FON_CONN_PAR]\r\nusers_num=150\r\nuser_index=120\r\nsort_prz=9\r\n";
+        for (int i = 1; i <= 100; ++i)
+            abonents += "[FON_ABONENT_" + QByteArray::number(i) + "]\r\nuser_name=N"
+                        + QByteArray::number(1000 + i) + "\r\n";
+        abonents += "[FON_ABONENT_1]\r\nuser_name=second section of the name\r\n"
+                    "[FON_ABONENT_2]\r\nuser_name=" + QByteArray(60, '\xC6') + "\r\n";
+        abonents.replace("user_name=N1003", "user_name=" + QByteArray(60, '\xC6')
+                                               + "\r\nphone_code=" + QByteArray(40, '7')
+                                               + "\r\ncontr_adr=0x100");
+        SettingsStore store = loaded(exe.path(), bluetooth, abonents);
+        const Settings &s = store.CurrentSettings;
+
+        QCOMPARE(s.Conn_Prz, quint8(7));
+        QCOMPARE(s.Last_Command, quint8(31));
+        QCOMPARE(s.StoredPeerAddress, (MacAddress{170, 0xBB, 255, 12, 0, 0}));
+        QCOMPARE(s.direct.COMPort, quint8(1));
+        QCOMPARE(s.direct.First_Zero_Need, true);
+        QCOMPARE(s.direct.Rate, 115200);
+        QCOMPARE(s.direct.WaitTime, 16);
+        QCOMPARE(s.direct.TimeOut, 300);
+        QCOMPARE(s.Command, QStringLiteral("  ") + QString(197, QLatin1Char('A')));
+        QCOMPARE(s.ConnectWaitTime, 12);
+        QCOMPARE(s.Conn_Repeat, 1);
+
+        QCOMPARE(s.directory.users_num, quint8(100));
+        QCOMPARE(s.directory.user_index, quint8(0));
+        QCOMPARE(s.directory.sort_prz, quint8(9)); // kept; no sort for it
+        QCOMPARE(s.directory.entries[0].user_name, QStringLiteral("N1001"));
+        QCOMPARE(s.directory.entries[1].user_name, QStringLiteral("N1002"));
+        QCOMPARE(s.directory.entries[2].user_name, QString(49, QChar(0x0416)));
+        QCOMPARE(s.directory.entries[2].phone_code, QString(29, QLatin1Char('7')));
+        QCOMPARE(s.directory.entries[2].contr_adr, quint8(0));
+        QCOMPARE(s.directory.entries[99].user_name, QStringLiteral("N1100"));
+        QCOMPARE(store.SavedSettings, s);
+    }
+
+    void selectionBeyondCount_readsAsFirstAndLoadSorts()
+    {
+        QTemporaryDir exe;
+        const QByteArray abonents = "[FON_CONN_PAR]\r\nusers_num=3\r\nuser_index=3\r\n"
+                                    "[FON_ABONENT_1]\r\nuser_name=\xE2\xE0\xF1\xFF\r\n"
+                                    "[FON_ABONENT_2]\r\nuser_name=\xC0\xED\xED\xE0\r\n"
+                                    "[FON_ABONENT_3]\r\nuser_name=\xB8\xEB\xEA\xE0\r\n"
+                                    "[FON_ABONENT_4]\r\nuser_name=\xC0\xE0\r\n";
+        SettingsStore store = loaded(exe.path(), {}, abonents);
+        const AbonentDirectory &d = store.CurrentSettings.directory;
+        QCOMPARE(d.entries[0].user_name, QStringLiteral("ёлка"));
+        QCOMPARE(d.entries[1].user_name, QStringLiteral("Анна"));
+        QCOMPARE(d.entries[2].user_name, QStringLiteral("вася"));
+        QCOMPARE(d.entries[3].user_name, QStringLiteral("Аа")); // free slot, not sorted
+        QCOMPARE(d.user_index, quint8(2)); // 3 read as 0, and вася moved to 2
+        // The sort at start-up is no change of its own.
+        store.WriteAbonentsIni();
+        QCOMPARE(readBytes(store.AbonentsIniPath), abonents);
+    }
+
+    void folderReplacedByFile_writeFailsNamingFileAndRetries()
+    {
+        QTemporaryDir exe;
+        SettingsStore store;
+        store.LoadSettings(exe.path());
+        QVERIFY(QDir(exe.path()).rename("INI", "INI.away"));
+        writeBytes(exe.path() + "/INI", "not a folder");
+
+        store.CurrentSettings.Conn_Prz = Phone;
+        store.CurrentSettings.directory.users_num = 1;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                store.WriteBluetoothIni();
+                QFAIL("no error from bluetooth.ini");
+            } catch (const SettingsWriteError &e) {
+                QCOMPARE(e.filePath(), store.BluetoothIniPath);
+                QCOMPARE(e.message(), QStringLiteral("Не удалось записать файл ")
+                                          + QDir::toNativeSeparators(store.BluetoothIniPath));
+            }
+            QCOMPARE(store.SavedSettings.Conn_Prz, quint8(Direct));
+            try {
+                store.WriteAbonentsIni();
+                QFAIL("no error from abonents.ini");
+            } catch (const SettingsWriteError &e) {
+                QCOMPARE(e.filePath(), store.AbonentsIniPath);
+                QVERIFY(QString::fromUtf8(e.what()).contains("abonents.ini"));
+            }
+            QCOMPARE(store.SavedSettings.directory.users_num, quint8(0));
+        }
+        QCOMPARE(readBytes(exe.path() + "/INI"), QByteArray("not a folder"));
+
+        QVERIFY(QFile::remove(exe.path() + "/INI"));
+        QVERIFY(QDir(exe.path()).rename("INI.away", "INI"));
+        store.WriteBluetoothIni();
+        store.WriteAbonentsIni();
+        QCOMPARE(store.SavedSettings, store.CurrentSettings);
+        QVERIFY(readBytes(store.BluetoothIniPath).startsWith("[CURR_PAR]\r\nConn_Prz=1\r\n"));
+        QVERIFY(readBytes(store.AbonentsIniPath).startsWith("[FON_CONN_PAR]\r\nusers_num=1\r\n"));
+    }
+
+    // Codes from the check below that failed; 0 when all held.
+    void readOnlyFolder_oldFileIntactSavedNotRefreshedRetrySucceeds()
+    {
+        QTemporaryDir exe;
+        SettingsStore store = loaded(exe.path(), kHandWrittenBluetoothIni, {});
+        const QString folder = store.IniDirectory;
+        const int result = runWithReadOnlyFolder(folder, [&store, folder]() -> int {
+            store.CurrentSettings.direct.COMPort = 9;
+            try {
+                store.WriteBluetoothIni();
+                return 1; // wrote into a read-only folder
+            } catch (const SettingsWriteError &e) {
+                if (e.filePath() != store.BluetoothIniPath)
+                    return 2;
+            }
+            if (readBytes(store.BluetoothIniPath) != kHandWrittenBluetoothIni)
+                return 3; // the old file was touched
+            if (QDir(folder).entryList(QDir::Files | QDir::Hidden).size() != 1)
+                return 4; // something was left beside it
+            if (store.SavedSettings.direct.COMPort != 2)
+                return 5; // refreshed though not written
+            if (!makeWritable(folder))
+                return 6;
+            try {
+                store.WriteBluetoothIni();
+            } catch (const SettingsWriteError &) {
+                return 7; // the retry failed
+            }
+            if (store.SavedSettings.direct.COMPort != 9)
+                return 8;
+            return readBytes(store.BluetoothIniPath).contains("\r\ncomport=9\r\n") ? 0 : 9;
+        });
+        QCOMPARE(result, 0);
+        QVERIFY(readBytes(store.BluetoothIniPath).contains("\r\ncomport=9\r\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void unreadableExistingFile_isNotOverwritten()
+    {
+        QTemporaryDir exe;
+        SettingsStore store;
+        store.LoadSettings(exe.path());
+        QVERIFY(QDir().mkdir(store.AbonentsIniPath)); // something that is not a file
+        writeBytes(store.AbonentsIniPath + "/keep.txt", "x");
+        store.CurrentSettings.directory.users_num = 1;
+        QVERIFY_THROWS_EXCEPTION(SettingsWriteError, store.WriteAbonentsIni());
+        QCOMPARE(store.SavedSettings.directory.users_num, quint8(0));
+        QCOMPARE(readBytes(store.AbonentsIniPath + "/keep.txt"), QByteArray("x"));
+        QCOMPARE(QDir(store.IniDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"abonents.ini"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"
