@@ -45,10 +45,30 @@ public:
     bool CheckGsmReady(bool showProgress);
     void HangUp(bool escapeAtOnce);
 
+    // An abort request that also ends the dialogue at once, as the window closing
+    // does: the exchange channel's, while the channel re-dials a broken link, so that
+    // closing the link meanwhile never leaves the dialogue on a closed port.
+    void setAbortFlag(const bool *abortRequested) { m_abortFlag = abortRequested; }
+
 private:
+    enum class LineRead { Complete, TimedOut, Escaped, Stopped };
+    // What a running operation counts as a stop: a close or abort that was not
+    // already under way when the operation began.
+    struct StopBaseline {
+        bool closing = false;
+        bool aborting = false;
+    };
+
+    LineRead readLine(QByteArray &line, int waitMs, bool watchEscape);
+    bool stopRequested() const;
+    StopBaseline currentStops() const;
+    void pump();
+
     SerialPort &m_port;
     LinkUi &m_ui;
     LinkTiming m_timing;
+    const bool *m_abortFlag = nullptr;
+    StopBaseline m_baseline;
 };
 
 // False when text holds "NO CARRI" or "no carri".

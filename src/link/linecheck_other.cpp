@@ -1,0 +1,10 @@
+#include "link/linecheck.h"
+
+namespace tavrin {
+
+LineReadback ReadLineSettings(qintptr)
+{
+    return {};
+}
+
+} // namespace tavrin

@@ -1,0 +1,213 @@
+#include "link/qtserialport.h"
+
+#include "link/linecheck.h"
+#include "link/portpath.h"
+
+#include <QDeadlineTimer>
+
+#include <cstdlib>
+
+namespace tavrin {
+
+namespace {
+
+constexpr qint32 kMinRate = 110;
+constexpr qint32 kMaxRate = 256000;
+// A write that the driver has not taken within this time has failed; the port
+// must never hold the program.
+constexpr int kWriteFlushLimitMs = 5000;
+
+QSerialPort::Parity qtParity(int parity)
+{
+    switch (parity) {
+    case EvenParity: return QSerialPort::EvenParity;
+    case OddParity: return QSerialPort::OddParity;
+    default: return QSerialPort::NoParity;
+    }
+}
+
+QSerialPort::StopBits qtStopBits(int stopBits)
+{
+    switch (stopBits) {
+    case OneAndHalfStop: return QSerialPort::OneAndHalfStop;
+    case TwoStop: return QSerialPort::TwoStop;
+    default: return QSerialPort::OneStop;
+    }
+}
+
+// A driver may round a rate to what its clock can make; a UART tolerates a few
+// per cent, so that much is accepted as the rate asked for.
+bool rateMatches(qint32 asked, qint32 got)
+{
+    return std::abs(qint64(asked) - got) * 100 <= qint64(asked) * 3;
+}
+
+} // namespace
+
+LineSettings LineSettingsFor(qint32 rate, int dataBits, int parity, int stopBits)
+{
+    LineSettings line;
+    line.rate = qBound(kMinRate, rate, kMaxRate);
+    line.dataBits = qBound(4, dataBits, 8);
+    line.parity = (parity == EvenParity || parity == OddParity) ? parity : NoParity;
+    line.stopBits = (stopBits == OneAndHalfStop || stopBits == TwoStop) ? stopBits : OneStop;
+    return line;
+}
+
+QtSerialPort::QtSerialPort(const QString &openPath)
+{
+    m_port.setPortName(openPath);
+}
+
+QtSerialPort::~QtSerialPort()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool QtSerialPort::open(const LineSettings &line, bool dtrOn, bool rtsOn)
+{
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openError = m_port.error();
+        return false;
+    }
+    // Rolls back to closed on any failure: a half-configured port is never handed out.
+    if (!configure(line)) {
+        m_openError = m_port.error() == QSerialPort::NoError ? QSerialPort::UnsupportedOperationError
+                                                             : m_port.error();
+        m_port.close();
+        return false;
+    }
+    // A pseudo-terminal has no modem lines and refuses to set them; the link works
+    // without them, so the refusal is cleared rather than failing the open.
+    if (!m_port.setDataTerminalReady(dtrOn))
+        m_port.clearError();
+    if (!m_port.setRequestToSend(rtsOn))
+        m_port.clearError();
+    return true;
+}
+
+bool QtSerialPort::configure(const LineSettings &line)
+{
+    // Qt Serial Port knows no 4-bit characters.
+    if (line.dataBits < 5)
+        return false;
+    const auto dataBits = static_cast<QSerialPort::DataBits>(line.dataBits);
+    if (!m_port.setFlowControl(QSerialPort::NoFlowControl) || !m_port.setBaudRate(line.rate)
+        || !m_port.setDataBits(dataBits) || !m_port.setParity(qtParity(line.parity))
+        || !m_port.setStopBits(qtStopBits(line.stopBits)))
+        return false;
+
+    // Configure, then verify: a driver that silently kept other values fails the open.
+    const LineReadback got = ReadLineSettings(m_port.handle());
+    if (!got.known)
+        return true;
+    const int stopBits = line.stopBits == TwoStop ? TwoStop : OneStop;
+    return rateMatches(line.rate, got.rate) && got.dataBits == line.dataBits
+        && got.parity == line.parity && got.stopBits == stopBits;
+}
+
+qint64 QtSerialPort::write(const char *data, qint64 size)
+{
+    if (!m_port.isOpen())
+        return -1;
+    const qint64 written = m_port.write(data, size);
+    if (written < 0)
+        return -1;
+    // Push the bytes to the driver now, so that a pause which follows is silence on
+    // the line rather than the time the bytes wait in our buffer.
+    const QDeadlineTimer limit(kWriteFlushLimitMs);
+    while (m_port.bytesToWrite() > 0) {
+        if (m_port.flush())
+            continue;
+        if (m_port.error() != QSerialPort::NoError)
+            return -1;
+        if (!m_port.waitForBytesWritten(int(qMax<qint64>(limit.remainingTime(), 0))) || limit.hasExpired())
+            return -1;
+    }
+    return written;
+}
+
+int QtSerialPort::readByte(char *byte)
+{
+    if (m_port.getChar(byte))
+        return 1;
+    const QSerialPort::SerialPortError error = m_port.error();
+    return (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) ? -1 : 0;
+}
+
+qint64 QtSerialPort::bytesAvailable() const
+{
+    return m_port.bytesAvailable();
+}
+
+void QtSerialPort::purge()
+{
+    m_port.clear(QSerialPort::AllDirections);
+}
+
+bool QtSerialPort::clearError()
+{
+    m_port.clearError();
+    return m_port.isOpen();
+}
+
+bool QtSerialPort::setReadTimeouts(quint32, quint32, quint32)
+{
+    // Reads on this port never block: a byte is taken from what the event loop has
+    // already received, or none. Every setting therefore reads "return at once".
+    return m_port.isOpen();
+}
+
+QObject *QtSerialPort::notifier()
+{
+    return &m_port;
+}
+
+std::unique_ptr<SerialPort> OpenPort(int portNumber, qint32 rate, int dataBits, int parity,
+                                     int stopBits, int receiveQueue, int transmitQueue,
+                                     bool dtrOn, bool rtsOn)
+{
+    // The kernel's tty buffers are fixed; there is no queue size to recommend.
+    Q_UNUSED(receiveQueue);
+    Q_UNUSED(transmitQueue);
+    const QString path = PortOpenPath(PortDevicePath(portNumber));
+    if (path.isEmpty())
+        return nullptr;
+    auto port = std::make_unique<QtSerialPort>(path);
+    if (!port->open(LineSettingsFor(rate, dataBits, parity, stopBits), dtrOn, rtsOn))
+        return nullptr;
+    return port;
+}
+
+bool SetReadTimeouts(SerialPort &port, quint32 interval, quint32 multiplier, quint32 constant)
+{
+    return port.setReadTimeouts(interval, multiplier, constant);
+}
+
+bool ClearPortError(SerialPort &port)
+{
+    return port.clearError();
+}
+
+void ClosePort(std::unique_ptr<SerialPort> &port)
+{
+    port.reset();
+}
+
+bool PortExists(int portNumber)
+{
+    const QString path = PortOpenPath(PortDevicePath(portNumber));
+    if (path.isEmpty())
+        return false;
+    QSerialPort probe;
+    probe.setPortName(path);
+    if (probe.open(QIODevice::ReadWrite)) {
+        probe.close();
+        return true;
+    }
+    // Held by another program, or attached but failing: still a port to offer.
+    return probe.error() != QSerialPort::DeviceNotFoundError;
+}
+
+} // namespace tavrin

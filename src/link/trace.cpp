@@ -1,0 +1,52 @@
+#include "link/exchangechannel.h"
+#include "link/linkui.h"
+
+#include "settings/cp1251.h"
+
+namespace tavrin {
+
+namespace {
+
+constexpr int kTraceLineChars = 100;
+
+} // namespace
+
+QString TraceCharacter(unsigned char byte)
+{
+    if (byte == 0x00)
+        return {};
+    // Control bytes as their Unicode pictures (CR as ␍, LF as ␊, DEL as ␡), so they
+    // show and never break the log's lines.
+    if (byte < 0x20)
+        return QString(QChar(char16_t(0x2400 + byte)));
+    if (byte == 0x7F)
+        return QString(QChar(char16_t(0x2421)));
+    return QString(cp1251::toUnicode(byte));
+}
+
+void TraceBytes(ExchangeChannel &channel, const char *bytes, int count)
+{
+    if (!channel.ui || count <= 0)
+        return;
+    TraceLog &log = channel.ui->log();
+    // The characters of one line are gathered and appended at once.
+    int lineLength = log.lineCount() > 0 ? log.lastLineLength() : 0;
+    QString pending;
+    for (int k = 0; k < count; ++k) {
+        if (lineLength >= kTraceLineChars) {
+            if (!pending.isEmpty())
+                log.appendToLastLine(pending);
+            pending.clear();
+            log.addLine(QString());
+            lineLength = 0;
+        }
+        const QString shown = TraceCharacter(static_cast<unsigned char>(bytes[k]));
+        pending += shown;
+        lineLength += int(shown.size());
+    }
+    if (!pending.isEmpty())
+        log.appendToLastLine(pending);
+    log.refresh();
+}
+
+} // namespace tavrin
