@@ -5,6 +5,7 @@
 #include "settings/settingsstore.h"
 
 #include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -78,6 +79,7 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     for (QPushButton *button : {BitBtn1, BitBtn2})
         button->setMinimumWidth(110);
+    BitBtn3->setMinimumSize(220, 30);
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
@@ -88,10 +90,15 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     grid->addWidget(ComboBox2, 1, 1);
     grid->addWidget(listLabel, 2, 0);
     grid->addWidget(BitBtn6, 2, 1, Qt::AlignLeft);
+    grid->setRowMinimumHeight(3, 6);
+    grid->addWidget(BitBtn3, 4, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
 
+    auto *rule = new QFrame(this);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtn3);
     buttons->addStretch();
     buttons->addWidget(BitBtn1);
     buttons->addWidget(BitBtn2);
@@ -100,6 +107,7 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     layout->setContentsMargins(16, 16, 16, 14);
     layout->addLayout(grid);
     layout->addStretch();
+    layout->addWidget(rule);
     layout->addLayout(buttons);
 
     // activated: only the user's choice runs the handlers, as the list's click does.
