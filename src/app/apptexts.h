@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+// The main window's fixed texts, in one place. "СОМ" in the port texts is written with
+// Cyrillic letters, as the users know it; the status bar's own " COM%d" is Latin.
+namespace tavrin::apptext {
+
+inline constexpr int kVersionMajor = 1;
+inline constexpr int kVersionMinor = 0;
+
+inline QString Caption()
+{
+    return QStringLiteral("Программа обслуживания Bluetooth-устройства tavrin_V%1_%2.exe")
+        .arg(kVersionMajor, 2, 10, QLatin1Char('0'))
+        .arg(kVersionMinor, 2, 10, QLatin1Char('0'));
+}
+
+inline QString PortUnavailable(int port)
+{
+    return QStringLiteral("Коммуникационный порт СОМ%1 недоступен").arg(port);
+}
+
+inline QString RetryDial(const QString &dialResult)
+{
+    return dialResult + QStringLiteral("\rПовторить попытку соединения?");
+}
+
+inline const QString PhoneLinkFailed = QStringLiteral("Связь по телефону не установлена");
+inline const QString CommandMode = QStringLiteral(" Командный режим");
+inline const QString CallStarted = QStringLiteral("00:00:00");
+
+// Status bar before a connection kind is first shown.
+inline const QString InitialPortPanel = QStringLiteral("СОМ1 230540 бит/с");
+inline const QString InitialKindPanel = QStringLiteral("Непосредственная связь");
+
+} // namespace tavrin::apptext

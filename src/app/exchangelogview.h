@@ -1,0 +1,49 @@
+#pragma once
+
+#include "link/linkui.h"
+
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+class QScrollArea;
+
+namespace tavrin {
+
+// The exchange trace (Memo1): a read-only, unwrapped text without its own scroll bars.
+// It is kept (lines + 1) line heights tall inside the scroll box, which does the
+// scrolling one line per step. The engine adds a byte at a time, so appending touches
+// only the last line and a redraw is only scheduled.
+class ExchangeLogView : public QPlainTextEdit, public TraceLog {
+    Q_OBJECT
+public:
+    explicit ExchangeLogView(QWidget *parent = nullptr);
+
+    void setLineHeight(int pixels);
+    int lineHeight() const { return m_lineHeight; }
+    // The scroll box whose width the log follows (at least as wide as its viewport).
+    void setScrollBox(QScrollArea *box) { m_box = box; }
+
+    // Empties the log and makes it one line tall.
+    void clearLog();
+    QStringList lines() const;
+
+    int lineCount() const override { return m_lines; }
+    int lastLineLength() const override;
+    void addLine(const QString &text) override;
+    void appendToLastLine(const QString &text) override;
+    void refresh() override;
+
+    // Sets the width for the longest line seen; called when the scroll box resizes.
+    void fitWidth();
+
+private:
+    void noteLastLineLength();
+
+    QTextCursor m_end;
+    int m_lines = 0;
+    int m_lineHeight = 16;
+    int m_longestLine = 0; // characters
+    QScrollArea *m_box = nullptr;
+};
+
+} // namespace tavrin

@@ -1,0 +1,63 @@
+#include "app/hexbytefield.h"
+
+#include <QKeyEvent>
+
+namespace tavrin {
+
+namespace {
+
+bool isHexDigit(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+           || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+           || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+} // namespace
+
+QValidator::State HexDigitsValidator::validate(QString &input, int &pos) const
+{
+    QString kept;
+    int keptBeforeCursor = 0;
+    for (int i = 0; i < input.size(); ++i) {
+        const QChar c = input.at(i);
+        if (!isHexDigit(c))
+            continue;
+        kept.append(c.toUpper());
+        if (i < pos)
+            ++keptBeforeCursor;
+    }
+    input = kept;
+    pos = keptBeforeCursor;
+    return Acceptable;
+}
+
+HexKey FilterHexKey(const QKeyEvent &event, QChar &replacement)
+{
+    const QString text = event.text();
+    if (event.key() == Qt::Key_Backspace || text.isEmpty())
+        return HexKey::Pass;
+    // Shortcuts such as Ctrl+V carry a control character; they go on to the field,
+    // whose validator sees what they insert.
+    if (text.size() == 1 && text.at(0).category() == QChar::Other_Control)
+        return HexKey::Pass;
+    if (text.size() != 1)
+        return HexKey::Discard;
+    const QChar c = text.at(0);
+    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F')))
+        return HexKey::Pass;
+    if (c >= QLatin1Char('a') && c <= QLatin1Char('f')) {
+        replacement = c.toUpper();
+        return HexKey::Replace;
+    }
+    return HexKey::Discard;
+}
+
+quint8 HexFieldByte(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.toUInt(&ok, 16);
+    return ok ? quint8(value & 0xFF) : 0;
+}
+
+} // namespace tavrin
