@@ -1,0 +1,262 @@
+// The command executor over the real exchange engine, with a scripted port standing in
+// for the module: what goes on the line, how many attempts and pauses a command costs,
+// and what the user is told.
+#include "link/exchangechannel.h"
+#include "link/linkui.h"
+#include "link/serialport.h"
+#include "protocol/executecommand.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using namespace tavrin;
+
+namespace {
+
+class ListLog : public TraceLog {
+public:
+    QStringList lines;
+    int lineCount() const override { return int(lines.size()); }
+    int lastLineLength() const override { return lines.isEmpty() ? 0 : int(lines.last().size()); }
+    void addLine(const QString &text) override { lines.append(text); }
+    void appendToLastLine(const QString &text) override
+    {
+        if (lines.isEmpty())
+            lines.append(QString());
+        lines.last().append(text);
+    }
+    void refresh() override {}
+};
+
+// A window as the executor and the engine see it. Esc is pressed during the commands
+// whose write numbers (1-based) are listed.
+class ScriptedWindow : public LinkUi, public CommandHost {
+public:
+    ListLog trace;
+    QStringList messages;
+    QStringList resultTexts;
+    int scrolls = 0;
+    bool closing = false;
+    QList<int> escapeDuringWrite;
+    const QList<QByteArray> *writes = nullptr;
+
+    void setActivityText(const QString &) override {}
+    void setResultText(const QString &text) override { resultTexts << text; }
+    TraceLog &log() override { return trace; }
+    void setBusyCursor(bool) override {}
+    bool askYesNo(const QString &) override { return false; }
+    void processEvents() override { QCoreApplication::processEvents(); }
+    void waitForEvents() override
+    {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    void watchKeyboard(bool) override {}
+    bool takeEscape() override
+    {
+        const int write = writes ? int(writes->size()) : 0;
+        return escapeDuringWrite.removeOne(write);
+    }
+    bool cancelRequested() const override { return closing; }
+
+    void showMessage(const QString &text) override { messages << text; }
+    void scrollLogToEnd() override { ++scrolls; }
+};
+
+// The module: every command written gets the next scripted reply at once; an empty
+// reply is silence.
+class ScriptedModule : public SerialPort {
+public:
+    QList<QByteArray> replies;
+    QList<QByteArray> writes;
+
+    qint64 write(const char *data, qint64 size) override
+    {
+        writes << QByteArray(data, size);
+        m_pending += replies.isEmpty() ? QByteArray() : replies.takeFirst();
+        return size;
+    }
+    int readByte(char *byte) override
+    {
+        if (m_pending.isEmpty())
+            return 0;
+        *byte = m_pending.front();
+        m_pending.remove(0, 1);
+        return 1;
+    }
+    qint64 bytesAvailable() const override { return m_pending.size(); }
+    void purge() override { m_pending.clear(); }
+    bool clearError() override { return true; }
+    bool setReadTimeouts(quint32, quint32, quint32) override { return true; }
+    QObject *notifier() override { return nullptr; }
+
+private:
+    QByteArray m_pending;
+};
+
+struct Rig {
+    ScriptedModule module;
+    ScriptedWindow window;
+    ExchangeChannel channel;
+    ProtocolFields fields;
+    QList<int> pauses;
+    ProtocolContext context{channel, window, fields, [this](int ms) { pauses << ms; }};
+
+    Rig()
+    {
+        channel.port = &module;
+        channel.ui = &window;
+        channel.attempts = 1;
+        channel.firstByteWaitMs = 30; // a silent module costs little
+        channel.interByteWaitMs = 30;
+        window.writes = &module.writes;
+    }
+};
+
+} // namespace
+
+class ExecuteCommandTest : public QObject {
+    Q_OBJECT
+private slots:
+    void echo_replyMustHoldTheRowsCommandText_data();
+    void echo_replyMustHoldTheRowsCommandText();
+    void rowSeven_sendsTheCommandBuiltFromTheTargetAddress();
+    void noEchoEveryTime_threeExchangesTwoPausesOneMessage();
+    void twoFailuresThenAnEcho_isOkWithoutAMessage();
+    void escape_endsOnlyTheAttemptItFallsIn();
+    void escapeInEveryAttempt_endsInTheExchangeFailureMessage();
+    void oneAttemptWithoutPause_oneExchangeAndNoPause();
+    void closingWindow_stopsAtOnceAndTellsNoOne();
+    void realPause_holdsTheGivenTimeBetweenAttempts();
+};
+
+void ExecuteCommandTest::echo_replyMustHoldTheRowsCommandText_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message");
+    const QString noEcho = QStringLiteral("Сбой модуля. Команда \"%1\".");
+    QTest::newRow("PING echoed") << 2 << QByteArray(R"({"PING":"NoConnection"})") << 0 << QString();
+    QTest::newRow("lower-case ping") << 2 << QByteArray(R"({"ping":"NoConnection"})") << 2 << noEcho.arg("PING");
+    QTest::newRow("another command's reply") << 1 << QByteArray(R"({"PING":"Connected"})") << 2 << noEcho.arg("VER");
+    QTest::newRow("PEERADDR inside a longer word") << 6 << QByteArray(R"({"xPEERADDRx":"No Peer"})") << 0 << QString();
+    QTest::newRow("row 7 answered as PEERADDR")
+        << 7 << QByteArray(R"({"PEERADDR":"OK","Val":"0A:1B:2C:3D:4E:5F"})") << 2 << noEcho.arg("PEERADDR(");
+    QTest::newRow("row 7 echoed") << 7 << QByteArray(R"x({"PEERADDR(0A:1B:2C:3D:4E:5F)":"OK"})x") << 0 << QString();
+    QTest::newRow("echo split over the frame") << 9 << QByteArray(R"({"KI":"LL"})") << 2 << noEcho.arg("KILL");
+}
+
+void ExecuteCommandTest::echo_replyMustHoldTheRowsCommandText()
+{
+    QFETCH(int, row);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
+    Rig rig;
+    rig.module.replies = {reply, reply, reply};
+    QCOMPARE(int(ExecuteCommand(rig.context, row, 3, 500)), outcome);
+    QCOMPARE(rig.fields.CurrentRow, row);
+    QCOMPARE(rig.module.writes.size(), outcome == 0 ? 1 : 3);
+    QCOMPARE(rig.window.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    if (outcome == 0)
+        QCOMPARE(QByteArray(rig.channel.reply()), reply);
+}
+
+void ExecuteCommandTest::rowSeven_sendsTheCommandBuiltFromTheTargetAddress()
+{
+    Rig rig;
+    rig.fields.TargetPeerAddress = {0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
+    rig.module.replies = {QByteArray(R"x({"PEERADDR(0A:1B:2C:3D:4E:5F)":"OK","Val":"0A:1B:2C:3D:4E:5F"})x")};
+    QCOMPARE(ExecuteCommand(rig.context, 7, 3, 500), CommandOutcome::Ok);
+    QCOMPARE(rig.module.writes, QList<QByteArray>{QByteArray("PEERADDR(0A:1B:2C:3D:4E:5F)\r")});
+
+    Rig zero;
+    zero.module.replies = {QByteArray(R"x({"PEERADDR(":"OK"})x")};
+    QCOMPARE(ExecuteCommand(zero.context, 7, 1, 0), CommandOutcome::Ok);
+    QCOMPARE(zero.module.writes, QList<QByteArray>{QByteArray("PEERADDR(00:00:00:00:00:00)\r")});
+}
+
+void ExecuteCommandTest::noEchoEveryTime_threeExchangesTwoPausesOneMessage()
+{
+    Rig rig;
+    const QByteArray other(R"({"VER":"OK","Val":"1.0"})");
+    rig.module.replies = {other, other, other, other};
+    QCOMPARE(ExecuteCommand(rig.context, 5, 3, 500), CommandOutcome::NoEcho);
+    QCOMPARE(rig.module.writes,
+             (QList<QByteArray>{QByteArray("DEVADDR\r"), QByteArray("DEVADDR\r"), QByteArray("DEVADDR\r")}));
+    QCOMPARE(rig.pauses, (QList<int>{500, 500}));
+    QCOMPARE(rig.window.messages, QStringList{QStringLiteral("Сбой модуля. Команда \"DEVADDR\".")});
+    QCOMPARE(rig.window.scrolls, 3); // the newest trace is brought into view after every attempt
+}
+
+void ExecuteCommandTest::twoFailuresThenAnEcho_isOkWithoutAMessage()
+{
+    Rig rig;
+    rig.module.replies = {QByteArray(), QByteArray(R"({"PING":)"), QByteArray(R"({"PING":"Connected"})")};
+    QCOMPARE(ExecuteCommand(rig.context, 2, 3, 500), CommandOutcome::Ok);
+    QCOMPARE(rig.module.writes.size(), 3);
+    QCOMPARE(rig.pauses, (QList<int>{500, 500}));
+    QVERIFY(rig.window.messages.isEmpty());
+    // The engine's own status text of the last failed exchange may stay.
+    QCOMPARE(rig.window.resultTexts.size(), 2);
+    QCOMPARE(QByteArray(rig.channel.reply()), QByteArray(R"({"PING":"Connected"})"));
+}
+
+void ExecuteCommandTest::escape_endsOnlyTheAttemptItFallsIn()
+{
+    Rig rig;
+    rig.window.escapeDuringWrite = {1};
+    rig.module.replies = {QByteArray(), QByteArray(R"({"RESET":"OK"})")};
+    QCOMPARE(ExecuteCommand(rig.context, 3, 3, 500), CommandOutcome::Ok);
+    QCOMPARE(rig.module.writes, (QList<QByteArray>{QByteArray("RESET\r"), QByteArray("RESET\r")}));
+    QCOMPARE(rig.pauses, QList<int>{500});
+    QVERIFY(rig.window.messages.isEmpty());
+    QCOMPARE(rig.window.resultTexts, QStringList{QStringLiteral("Обмен прерван по Esc")});
+}
+
+void ExecuteCommandTest::escapeInEveryAttempt_endsInTheExchangeFailureMessage()
+{
+    Rig rig;
+    rig.window.escapeDuringWrite = {1, 2, 3};
+    QCOMPARE(ExecuteCommand(rig.context, 9, 3, 1000), CommandOutcome::ExchangeFailed);
+    QCOMPARE(rig.module.writes.size(), 3);
+    QCOMPARE(rig.pauses, (QList<int>{1000, 1000}));
+    QCOMPARE(rig.window.messages, QStringList{QStringLiteral("Сбой операции.\rНе выполнена команда \"KILL\".")});
+}
+
+void ExecuteCommandTest::oneAttemptWithoutPause_oneExchangeAndNoPause()
+{
+    Rig rig;
+    QCOMPARE(ExecuteCommand(rig.context, 8, 1, 0), CommandOutcome::ExchangeFailed);
+    QCOMPARE(rig.module.writes, QList<QByteArray>{QByteArray("KEEP\r")});
+    QVERIFY(rig.pauses.isEmpty());
+    QCOMPARE(rig.window.resultTexts, QStringList{QStringLiteral("Устройство не отвечает")});
+    QCOMPARE(rig.window.messages, QStringList{QStringLiteral("Сбой операции.\rНе выполнена команда \"KEEP\".")});
+}
+
+void ExecuteCommandTest::closingWindow_stopsAtOnceAndTellsNoOne()
+{
+    Rig rig;
+    rig.window.closing = true;
+    rig.module.replies = {QByteArray(R"({"PING":"Connected"})")};
+    QCOMPARE(ExecuteCommand(rig.context, 2, 3, 500), CommandOutcome::ExchangeFailed);
+    QVERIFY(rig.module.writes.size() <= 1);
+    QVERIFY(rig.pauses.isEmpty());
+    QVERIFY(rig.window.messages.isEmpty());
+}
+
+void ExecuteCommandTest::realPause_holdsTheGivenTimeBetweenAttempts()
+{
+    Rig rig;
+    rig.context.pause = Pause; // the production pause, at a real value
+    const QByteArray other(R"({"KILL":"Peer Deleted"})");
+    rig.module.replies = {other, other};
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(ExecuteCommand(rig.context, 2, 2, 500), CommandOutcome::NoEcho);
+    QVERIFY2(clock.elapsed() >= 500, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(rig.module.writes.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(ExecuteCommandTest)
+#include "tst_executecommand.moc"
