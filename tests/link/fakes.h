@@ -1,0 +1,96 @@
+#pragma once
+
+#include "link/linkui.h"
+#include "link/serialport.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+namespace tavrin::test {
+
+// The exchange log as a list of lines.
+class FakeLog : public TraceLog {
+public:
+    QStringList lines;
+    int refreshes = 0;
+
+    int lineCount() const override { return int(lines.size()); }
+    int lastLineLength() const override { return lines.isEmpty() ? 0 : int(lines.last().size()); }
+    void addLine(const QString &text) override { lines.append(text); }
+    void appendToLastLine(const QString &text) override;
+    void refresh() override { ++refreshes; }
+};
+
+// A window as the link sees it, scripted by the test: Esc or the window closing at a
+// chosen pass of the event loop, answers to the Yes/No questions, and a record of
+// what was shown.
+class FakeUi : public LinkUi {
+public:
+    FakeLog trace;
+    QStringList activityTexts;
+    QStringList resultTexts;
+    QStringList questions;
+    QList<bool> answers;      // taken in order; No when none is left
+    int passes = 0;           // processEvents calls
+    int waits = 0;            // waitForEvents calls
+    int escapeAtPass = -1;    // an Esc is pressed during this pass
+    int closeAtPass = -1;     // the window starts closing during this pass
+    bool closing = false;
+    int watching = 0;
+    int busyCursor = 0;
+    std::function<void()> onQuestion; // runs inside the question's own event loop
+
+    void setActivityText(const QString &text) override { activityTexts.append(text); }
+    void setResultText(const QString &text) override { resultTexts.append(text); }
+    TraceLog &log() override { return trace; }
+    void setBusyCursor(bool busy) override { busyCursor += busy ? 1 : -1; }
+    bool askYesNo(const QString &text) override;
+    void processEvents() override;
+    void waitForEvents() override;
+    void watchKeyboard(bool on) override { watching += on ? 1 : -1; }
+    bool takeEscape() override;
+    bool cancelRequested() const override { return closing; }
+
+private:
+    bool m_escape = false;
+};
+
+// A serial port whose replies the test scripts: each write of a command (anything but
+// the lone wake-up byte) starts the next scripted reply, delivered by precise timers
+// so that a waiting loop is woken as by a real port.
+class ScriptedPort : public QObject, public SerialPort {
+public:
+    struct Chunk {
+        int afterMs; // from the write
+        QByteArray bytes;
+    };
+    using Reply = QList<Chunk>;
+
+    QList<Reply> replies;      // one per command write, in order
+    QList<QByteArray> writes;  // every write, wake-up bytes included
+    QList<QByteArray> journal; // "write <hex>" and "purge", in order
+    int purges = 0;
+    int errorClears = 0;
+    bool failWrites = false;
+    bool failNextRead = false; // the next read reports an error (a port that vanished)
+
+    // A reply of bytes sent one by one, gapMs apart, the first at firstMs.
+    static Reply trickle(const QByteArray &bytes, int firstMs, int gapMs);
+
+    qint64 write(const char *data, qint64 size) override;
+    int readByte(char *byte) override;
+    qint64 bytesAvailable() const override { return m_buffer.size(); }
+    void purge() override;
+    bool clearError() override;
+    bool setReadTimeouts(quint32, quint32, quint32) override { return true; }
+    QObject *notifier() override { return this; }
+
+private:
+    QByteArray m_buffer;
+};
+
+} // namespace tavrin::test

@@ -1,0 +1,385 @@
+// The exchange engine over a scripted port: framing, time-outs, attempts, Esc, the
+// window closing, the phone link's grace window and carrier loss.
+#include "fakes.h"
+
+#include "link/exchangechannel.h"
+#include "link/serialport.h"
+#include "settings/settings.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <cstring>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+struct Rig {
+    FakeUi ui;
+    ScriptedPort port;
+    Settings settings;
+    ExchangeChannel channel;
+
+    Rig()
+    {
+        channel.ui = &ui;
+        channel.port = &port;
+        channel.settings = &settings;
+        channel.firstByteWaitMs = 150;
+        channel.interByteWaitMs = 40;
+        channel.attempts = 1;
+    }
+    bool run(const QByteArray &command)
+    {
+        return RunExchange(channel, command.constData(), int(command.size()));
+    }
+    int commandWrites() const
+    {
+        int n = 0;
+        for (const QByteArray &w : port.writes)
+            n += w != QByteArray(1, '\0');
+        return n;
+    }
+};
+
+QByteArray frameOfLength(int length)
+{
+    // {"K":"xxx...x"} padded to the length asked for.
+    QByteArray frame = "{\"K\":\"";
+    frame += QByteArray(length - int(frame.size()) - 2, 'x');
+    frame += "\"}";
+    return frame;
+}
+
+} // namespace
+
+class ExchangeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void framing_data();
+    void framing();
+    void commandOnTheWire_isTextThenCR();
+    void trickleSlowerThanFirstByteWait_isAccepted();
+    void continuousGarbage_endsAtFirstByteDeadline();
+    void wakeUpByte_isWrittenThenPurgedBeforeCommand();
+    void traceLines_blankThenSentThenReceived();
+    void silentDeviceOnDirectLink_spendsEveryAttempt();
+    void zeroAttempts_makeOneCycle();
+    void writeFailure_clearsErrorAndCostsAttempt();
+    void readError_countsAsNoByteAndEndsByTimeOut();
+    void noPort_failsWithWriteCode();
+    void overlongCommand_isRefusedWithNothingWritten();
+    void escapeDuringReceive_abortsWithoutFurtherAttempts();
+    void windowClosing_abortsAtOnce();
+    void abortRaisedBetweenExchanges_endsNextCycle();
+    void secondExchangeFromEventHandler_isRefused();
+    void phoneLinkWithoutGraceWindow_spendsOneExtraCycle();
+    void phoneLinkGraceWindow_retriesTimeOutsFree();
+    void noCarrierMidFrame_endsWithCarrierLost();
+    void noCarrierOnDirectLink_isJustBytes();
+    void declinedRestore_leavesTokenUntilLinkIsArmedAgain();
+};
+
+void ExchangeTest::framing_data()
+{
+    QTest::addColumn<QList<QByteArray>>("chunks"); // delivered 5 ms apart
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QByteArray>("frame");
+
+    QTest::newRow("three bytes 7B 22 7D") << QList<QByteArray>{"\x7B\x22\x7D"} << 0 << QByteArray("{\"}");
+    QTest::newRow("x before the frame")
+        << QList<QByteArray>{"x", "{\"PING\":\"Connected\"}"} << 0 << QByteArray("{\"PING\":\"Connected\"}");
+    QTest::newRow("bytes after the frame stay out")
+        << QList<QByteArray>{"{\"A\"}{\"B\"}"} << 0 << QByteArray("{\"A\"}");
+    QTest::newRow("two braces then quote") << QList<QByteArray>{"{{\"PING\":\"x\""} << 3 << QByteArray();
+    QTest::newRow("two braces, later start mark")
+        << QList<QByteArray>{"{{\"A{\"}"} << 0 << QByteArray("{\"}");
+    QTest::newRow("quote brace without start") << QList<QByteArray>{"\"}\"}"} << 3 << QByteArray();
+    QTest::newRow("exactly 500 bytes") << QList<QByteArray>{frameOfLength(500)} << 0 << frameOfLength(500);
+    QTest::newRow("500th byte does not end it")
+        << QList<QByteArray>{frameOfLength(501)} << 7 << QByteArray();
+    QTest::newRow("start mark then silence") << QList<QByteArray>{"{\"PING\":"} << 4 << QByteArray();
+    QTest::newRow("nothing") << QList<QByteArray>{} << 3 << QByteArray();
+}
+
+void ExchangeTest::framing()
+{
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(int, result);
+    QFETCH(QByteArray, frame);
+    Rig rig;
+    ScriptedPort::Reply reply;
+    for (int k = 0; k < chunks.size(); ++k)
+        reply.append({5 + 5 * k, chunks[k]});
+    rig.port.replies = {reply};
+
+    QCOMPARE(rig.run("PING"), result == 0);
+    QCOMPARE(rig.channel.result, result);
+    if (result == 0)
+        QCOMPARE(QByteArray(rig.channel.reply()), frame);
+    else
+        QCOMPARE(rig.ui.resultTexts.size(), 1);
+}
+
+void ExchangeTest::commandOnTheWire_isTextThenCR()
+{
+    Rig rig;
+    rig.port.replies = {{{5, "{\"VER\":\"OK\"}"}}};
+    QVERIFY(rig.run("VER"));
+    QCOMPARE(rig.port.writes, QList<QByteArray>{QByteArray("\x56\x45\x52\x0D")});
+    QCOMPARE(rig.port.purges, 1); // before the write; none after a frame
+    QVERIFY(rig.ui.resultTexts.isEmpty()); // success shows nothing
+}
+
+void ExchangeTest::trickleSlowerThanFirstByteWait_isAccepted()
+{
+    Rig rig;
+    rig.channel.firstByteWaitMs = 60;
+    rig.channel.interByteWaitMs = 60;
+    const QByteArray reply = "{\"PING\":\"WaitForKEEP\",\"Val\":\"0A:1B\"}";
+    rig.port.replies = {ScriptedPort::trickle(reply, 10, 8)}; // ~300 ms in all
+    QVERIFY(rig.run("PING"));
+    QCOMPARE(QByteArray(rig.channel.reply()), reply);
+}
+
+void ExchangeTest::continuousGarbage_endsAtFirstByteDeadline()
+{
+    Rig rig;
+    rig.channel.firstByteWaitMs = 100;
+    rig.port.replies = {ScriptedPort::trickle(QByteArray(400, 'x'), 1, 3)}; // 1.2 s of garbage
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 3);
+    QVERIFY2(clock.elapsed() < 800, "garbage held the cycle past its first-byte deadline");
+}
+
+void ExchangeTest::wakeUpByte_isWrittenThenPurgedBeforeCommand()
+{
+    Rig rig;
+    rig.channel.wakeUpByte = true;
+    rig.channel.timing.wakeUpPauseMs = 30;
+    rig.port.replies = {{{5, "{\"PING\":\"Connected\"}"}}};
+    QVERIFY(rig.run("PING"));
+    QCOMPARE(rig.port.journal, (QList<QByteArray>{"write 00", "purge", "write 50494e470d"}));
+}
+
+void ExchangeTest::traceLines_blankThenSentThenReceived()
+{
+    Rig rig;
+    rig.channel.wakeUpByte = true;
+    rig.channel.timing.wakeUpPauseMs = 1;
+    rig.port.replies = {{{5, "x\r\n{\"PING\":\"Connected\"}"}}};
+    QVERIFY(rig.run("PING"));
+    // The wake-up byte leaves no mark; CR and LF show as their symbols.
+    QCOMPARE(rig.ui.trace.lines, (QStringList{" ", QString::fromUtf8(" PING\u240D"),
+                                              QString::fromUtf8(" x\u240D\u240A{\"PING\":\"Connected\"}")}));
+}
+
+void ExchangeTest::silentDeviceOnDirectLink_spendsEveryAttempt()
+{
+    Rig rig;
+    rig.channel.firstByteWaitMs = 30;
+    rig.channel.attempts = 3;
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.commandWrites(), 3);
+    QCOMPARE(rig.channel.result, 3);
+    QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Устройство не отвечает")});
+    QCOMPARE(rig.ui.watching, 0);
+    QVERIFY(!rig.channel.busy);
+}
+
+void ExchangeTest::zeroAttempts_makeOneCycle()
+{
+    Rig rig;
+    rig.channel.attempts = 0;
+    rig.port.replies = {{{5, "{\"PING\":\"Connected\"}"}}};
+    QVERIFY(rig.run("PING"));
+    QCOMPARE(rig.commandWrites(), 1);
+}
+
+void ExchangeTest::writeFailure_clearsErrorAndCostsAttempt()
+{
+    Rig rig;
+    rig.channel.attempts = 2;
+    rig.port.failWrites = true;
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 1);
+    QCOMPARE(rig.port.errorClears, 2);
+    QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Сбой при выполнении операции записи")});
+}
+
+void ExchangeTest::readError_countsAsNoByteAndEndsByTimeOut()
+{
+    Rig rig;
+    rig.channel.firstByteWaitMs = 40;
+    rig.port.failNextRead = true;
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 3);
+    QCOMPARE(rig.port.errorClears, 1);
+}
+
+void ExchangeTest::noPort_failsWithWriteCode()
+{
+    Rig rig;
+    rig.channel.port = nullptr;
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 1);
+}
+
+void ExchangeTest::overlongCommand_isRefusedWithNothingWritten()
+{
+    Rig rig;
+    QVERIFY(!rig.run(QByteArray(499, 'A')));
+    QCOMPARE(rig.channel.result, 1);
+    QVERIFY(rig.port.writes.isEmpty());
+
+    rig.port.replies = {{{5, "{\"A\"}"}}};
+    QVERIFY(rig.run(QByteArray(498, 'A')));
+    QCOMPARE(rig.port.writes.last(), QByteArray(498, 'A') + '\x0D');
+}
+
+void ExchangeTest::escapeDuringReceive_abortsWithoutFurtherAttempts()
+{
+    Rig rig;
+    rig.channel.attempts = 3;
+    rig.channel.firstByteWaitMs = 2000;
+    // Pass 1 shows the activity text, pass 2 starts the cycle, pass 3 is the first
+    // pass of the receive loop.
+    rig.ui.escapeAtPass = 3;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 5);
+    QCOMPARE(rig.commandWrites(), 1);
+    QVERIFY(!rig.channel.abortRequested); // consumed by the cycle that saw it
+    QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Обмен прерван по Esc")});
+    QVERIFY(clock.elapsed() < 1500);
+}
+
+void ExchangeTest::windowClosing_abortsAtOnce()
+{
+    Rig rig;
+    rig.channel.attempts = 3;
+    rig.channel.firstByteWaitMs = 2000;
+    rig.ui.closeAtPass = 4;
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 5);
+    QCOMPARE(rig.commandWrites(), 1);
+}
+
+void ExchangeTest::abortRaisedBetweenExchanges_endsNextCycle()
+{
+    Rig rig;
+    rig.channel.abortRequested = true;
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 5);
+    QVERIFY(rig.port.writes.isEmpty());
+
+    // Arming a new link discards a request raised while nothing ran.
+    rig.channel.abortRequested = true;
+    rig.channel.arm(&rig.port, 38400, 1, 40, 1, false);
+    rig.port.replies = {{{5, "{\"PING\":\"Connected\"}"}}};
+    QVERIFY(rig.run("PING"));
+}
+
+void ExchangeTest::secondExchangeFromEventHandler_isRefused()
+{
+    Rig rig;
+    rig.port.replies = {{{60, "{\"PING\":\"Connected\"}"}}};
+    bool nested = true;
+    int nestedResultSeen = -1;
+    QTimer::singleShot(20, [&] {
+        nestedResultSeen = rig.channel.result;
+        nested = RunExchange(rig.channel, "VER", 3);
+    });
+    QVERIFY(rig.run("PING"));
+    QVERIFY(!nested);
+    QCOMPARE(nestedResultSeen, 0);
+    QCOMPARE(rig.port.writes, QList<QByteArray>{QByteArray("PING\r")});
+    QCOMPARE(QByteArray(rig.channel.reply()), QByteArray("{\"PING\":\"Connected\"}"));
+}
+
+void ExchangeTest::phoneLinkWithoutGraceWindow_spendsOneExtraCycle()
+{
+    // The first time-out opens the window; with a window of no length every later
+    // time-out costs an attempt.
+    Rig rig;
+    rig.settings.Conn_Prz = Phone;
+    rig.channel.firstByteWaitMs = 20;
+    rig.channel.attempts = 2;
+    rig.channel.timing.phoneGraceWindowMs = 0;
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.commandWrites(), 3);
+    QCOMPARE(rig.channel.result, 3);
+    QVERIFY(rig.ui.questions.isEmpty()); // the carrier is there: nothing to ask
+}
+
+void ExchangeTest::phoneLinkGraceWindow_retriesTimeOutsFree()
+{
+    Rig rig;
+    rig.settings.Conn_Prz = Phone;
+    rig.channel.firstByteWaitMs = 20;
+    rig.channel.attempts = 2;
+    rig.channel.timing.phoneGraceWindowMs = 300;
+    QVERIFY(!rig.run("PING"));
+    // About 15 free cycles in the window, then two that cost.
+    QVERIFY2(rig.commandWrites() >= 8, qPrintable(QString::number(rig.commandWrites())));
+    QCOMPARE(rig.channel.result, 3);
+
+    // A direct link with the same settings makes just its attempts.
+    Rig direct;
+    direct.channel.firstByteWaitMs = 20;
+    direct.channel.attempts = 2;
+    direct.channel.timing.phoneGraceWindowMs = 300;
+    QVERIFY(!direct.run("PING"));
+    QCOMPARE(direct.commandWrites(), 2);
+}
+
+void ExchangeTest::noCarrierMidFrame_endsWithCarrierLost()
+{
+    Rig rig;
+    rig.settings.Conn_Prz = Phone;
+    rig.channel.attempts = 3;
+    rig.port.replies = {{{5, "{\"PING\":\"Wa\r\nNO CARRIER\r\n"}}};
+    rig.ui.answers = {false};
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 6);
+    QCOMPARE(rig.commandWrites(), 1);
+    QCOMPARE(rig.ui.questions, QStringList{QString::fromUtf8("Связь через модем прервана.\rВосстановить сейчас?")});
+    QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Связь через модем прервана")});
+    // The cycle stopped at the I of CARRIER: the rest is still unread.
+    QCOMPARE(rig.port.bytesAvailable(), qint64(4)); // "ER\r\n"
+}
+
+void ExchangeTest::noCarrierOnDirectLink_isJustBytes()
+{
+    Rig rig;
+    rig.port.replies = {{{5, "{\"PING\":\"Wa\r\nNO CARRIER\r\n\"}"}}};
+    QVERIFY(rig.run("PING"));
+    QVERIFY(rig.ui.questions.isEmpty());
+}
+
+void ExchangeTest::declinedRestore_leavesTokenUntilLinkIsArmedAgain()
+{
+    Rig rig;
+    rig.settings.Conn_Prz = Phone;
+    rig.port.replies = {{{5, "NO CARRIER\r\n"}}};
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 6);
+
+    // The token is still in the ring: the next exchange ends before writing anything.
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 6);
+    QCOMPARE(rig.commandWrites(), 1);
+
+    rig.channel.arm(&rig.port, 38400, 1, 40, 1, false);
+    rig.port.replies = {{{5, "{\"PING\":\"Connected\"}"}}};
+    QVERIFY(rig.run("PING"));
+}
+
+QTEST_GUILESS_MAIN(ExchangeTest)
+#include "tst_exchange.moc"
