@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+namespace devsim {
+
+// Microseconds on CLOCK_MONOTONIC: the clock behind the program's steady clock, so a
+// benchmark can set the device's timestamps beside its own.
+inline int64_t MonotonicMicros()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
+} // namespace devsim
