@@ -39,9 +39,11 @@ QByteArray PeerAddressCommand(const MacAddress &a)
 
 QByteArray CommandText(int row, const MacAddress &target)
 {
+    if (row < 0 || row >= kCommandRows)
+        return {};
     if (row == kPeerAddrWithAddressRow)
         return PeerAddressCommand(target);
-    const CommandTableEntry &entry = CommandTable().at(row);
+    const CommandTableEntry &entry = CommandTable()[size_t(row)];
     return QByteArray(entry.command, entry.length);
 }
 

@@ -11,7 +11,11 @@ namespace tavrin {
 
 CommandOutcome ExecuteCommand(ProtocolContext &context, int row, int attempts, int pauseMs)
 {
-    const CommandTableEntry &entry = CommandTable().at(row);
+    // Rows are the callers' constants; one outside the table sends nothing.
+    Q_ASSERT(row >= 0 && row < kCommandRows);
+    if (row < 0 || row >= kCommandRows)
+        return CommandOutcome::ExchangeFailed;
+    const CommandTableEntry &entry = CommandTable()[size_t(row)];
     context.fields.CurrentRow = row;
     const QByteArray text = CommandText(row, context.fields.TargetPeerAddress);
     const int tries = std::clamp(attempts, 1, 255);

@@ -138,7 +138,6 @@ void ExecuteCommandTest::echo_replyMustHoldTheRowsCommandText_data()
     const QString noEcho = QStringLiteral("Сбой модуля. Команда \"%1\".");
     QTest::newRow("PING echoed") << 2 << QByteArray(R"({"PING":"NoConnection"})") << 0 << QString();
     QTest::newRow("lower-case ping") << 2 << QByteArray(R"({"ping":"NoConnection"})") << 2 << noEcho.arg("PING");
-    QTest::newRow("another command's reply") << 1 << QByteArray(R"({"PING":"Connected"})") << 2 << noEcho.arg("VER");
     QTest::newRow("PEERADDR inside a longer word") << 6 << QByteArray(R"({"xPEERADDRx":"No Peer"})") << 0 << QString();
     QTest::newRow("row 7 answered as PEERADDR")
         << 7 << QByteArray(R"({"PEERADDR":"OK","Val":"0A:1B:2C:3D:4E:5F"})") << 2 << noEcho.arg("PEERADDR(");
