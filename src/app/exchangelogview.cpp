@@ -46,6 +46,12 @@ QStringList ExchangeLogView::lines() const
     return toPlainText().split(QLatin1Char('\n'));
 }
 
+qreal ExchangeLogView::textBottom() const
+{
+    return blockBoundingGeometry(document()->lastBlock()).translated(contentOffset()).bottom()
+           + frameWidth();
+}
+
 int ExchangeLogView::lastLineLength() const
 {
     return m_lines == 0 ? 0 : document()->lastBlock().length() - 1;

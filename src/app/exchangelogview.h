@@ -26,6 +26,8 @@ public:
     // Empties the log and makes it one line tall.
     void clearLog();
     QStringList lines() const;
+    // Where the text of the last line ends, in the control's coordinates.
+    qreal textBottom() const;
 
     int lineCount() const override { return m_lines; }
     int lastLineLength() const override;

@@ -3,7 +3,7 @@
 #include "app/apptexts.h"
 #include "app/errorreport.h"
 #include "app/exchangelogview.h"
-#include "app/keyboardwatch.h"
+#include "app/keyfilter.h"
 #include "dialogs/formwait.h"
 #include "dialogs/panelstatusbar.h"
 #include "link/eventloop.h"
@@ -140,7 +140,7 @@ void TFormMain::createControls()
     TimerMoney->setInterval(1000);
     connect(TimerMoney, &QTimer::timeout, this, &TFormMain::TimerMoneyTimer);
 
-    m_keyboard = new KeyboardWatch(this);
+    m_keyboard = new EscapeKeyFilter(this);
 
     m_closeRetry = new QTimer(this);
     m_closeRetry->setSingleShot(true);

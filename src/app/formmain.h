@@ -29,7 +29,7 @@ class QFrame;
 namespace tavrin {
 
 class ExchangeLogView;
-class KeyboardWatch;
+class EscapeKeyFilter;
 class PanelStatusBar;
 class SerialPort;
 class TFormWait;
@@ -174,7 +174,7 @@ private:
     void retryPendingClose();
     QWidget *messageParent();
 
-    KeyboardWatch *m_keyboard = nullptr;
+    EscapeKeyFilter *m_keyboard = nullptr;
     QShortcut *m_secretShortcut = nullptr;
     QShortcut *m_stateCancel = nullptr;
     QTimer *m_closeRetry = nullptr;

@@ -9,11 +9,11 @@ namespace tavrin {
 // While a blocking loop runs, key presses must not reach the window (they would start
 // other handlers in the middle of the loop), and an Esc press must be seen by the
 // loop. Installed on the application, so every window of the program is covered.
-class KeyboardWatch : public QObject {
+class EscapeKeyFilter : public QObject {
     Q_OBJECT
 public:
-    explicit KeyboardWatch(QObject *parent = nullptr);
-    ~KeyboardWatch() override;
+    explicit EscapeKeyFilter(QObject *parent = nullptr);
+    ~EscapeKeyFilter() override;
 
     // Counted: every start is paired with a stop.
     void start();

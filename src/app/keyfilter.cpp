@@ -1,55 +1,55 @@
-#include "app/keyboardwatch.h"
+#include "app/keyfilter.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 
 namespace tavrin {
 
-KeyboardWatch::KeyboardWatch(QObject *parent) : QObject(parent)
+EscapeKeyFilter::EscapeKeyFilter(QObject *parent) : QObject(parent)
 {
     if (QCoreApplication::instance())
         QCoreApplication::instance()->installEventFilter(this);
 }
 
-KeyboardWatch::~KeyboardWatch()
+EscapeKeyFilter::~EscapeKeyFilter()
 {
     if (QCoreApplication::instance())
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
-void KeyboardWatch::start()
+void EscapeKeyFilter::start()
 {
     // A press left over from an earlier loop is not this loop's abort.
     if (m_depth++ == 0)
         m_escape = false;
 }
 
-void KeyboardWatch::stop()
+void EscapeKeyFilter::stop()
 {
     if (m_depth > 0 && --m_depth == 0)
         m_escape = false;
 }
 
-bool KeyboardWatch::takeEscape()
+bool EscapeKeyFilter::takeEscape()
 {
     const bool seen = m_escape;
     m_escape = false;
     return seen;
 }
 
-int KeyboardWatch::suspend()
+int EscapeKeyFilter::suspend()
 {
     const int depth = m_depth;
     m_depth = 0;
     return depth;
 }
 
-void KeyboardWatch::resume(int depth)
+void EscapeKeyFilter::resume(int depth)
 {
     m_depth = depth;
 }
 
-bool KeyboardWatch::eventFilter(QObject *watched, QEvent *event)
+bool EscapeKeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
     if (m_depth == 0)
         return QObject::eventFilter(watched, event);

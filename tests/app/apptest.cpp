@@ -1,0 +1,138 @@
+#include "apptest.h"
+
+#include "settings/cp1251.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace tavrin::test {
+
+LinkTiming FastTiming()
+{
+    LinkTiming t;
+    t.wakeUpPauseMs = 100; // kept real: the wake-up pause is part of what the wire shows
+    t.phoneGraceWindowMs = 300;
+    t.restorePauseMs = 50;
+    t.commandGapMs = 2;
+    t.presenceReplyWaitMs = 1000;
+    t.escapeGuardMs = 120;
+    t.dialPauseMs = 20;
+    t.acceptedCommandPauseMs = 10;
+    t.gsmLineWaitMs = 1000;
+    t.hangUpReplyWaitMs = 1000;
+    t.hangUpGuardMs = 120;
+    return t;
+}
+
+QStringList FastModemArgs()
+{
+    return {QStringLiteral("--guard-ms"), QStringLiteral("50"), QStringLiteral("--dial-ms"),
+            QStringLiteral("100")};
+}
+
+void MessageLog::attach(TFormMain &window)
+{
+    window.MessageHook = [this](TFormMain::MessageKind kind, const QString &text) {
+        if (kind == TFormMain::MessageKind::Message) {
+            messages << text;
+            return true;
+        }
+        questions << text;
+        return answers.isEmpty() ? false : answers.takeFirst();
+    };
+}
+
+ModalDriver::ModalDriver()
+{
+    m_timer.setInterval(10);
+    connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+    m_timer.start();
+}
+
+void ModalDriver::add(std::function<bool(QWidget *)> accept, std::function<void(QWidget *)> act)
+{
+    m_steps.append({std::move(accept), std::move(act)});
+}
+
+void ModalDriver::poll()
+{
+    if (m_steps.isEmpty())
+        return;
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || !m_steps.first().accept(modal))
+        return;
+    const Step step = m_steps.takeFirst();
+    ++m_done;
+    step.act(modal);
+}
+
+AppFixture::AppFixture()
+{
+    m_previousComDir = qgetenv("TAVRIN_COM_DIR");
+    qputenv("TAVRIN_COM_DIR", QFile::encodeName(m_com.path()));
+}
+
+AppFixture::~AppFixture()
+{
+    qputenv("TAVRIN_COM_DIR", m_previousComDir);
+}
+
+QString AppFixture::iniPath(const QString &name) const
+{
+    return QDir(m_program.path()).filePath(QStringLiteral("INI/") + name);
+}
+
+void AppFixture::writeIni(const QString &name, const QString &text) const
+{
+    QDir(m_program.path()).mkpath(QStringLiteral("INI"));
+    QFile file(iniPath(name));
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    QString crlf = text;
+    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    file.write(cp1251::encode(crlf));
+}
+
+QString AppFixture::readIni(const QString &name) const
+{
+    QFile file(iniPath(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return cp1251::decode(file.readAll());
+}
+
+std::unique_ptr<TFormMain> AppFixture::window(bool stopStartTimer) const
+{
+    auto window = std::make_unique<TFormMain>(m_program.path(), FastTiming());
+    window->show();
+    if (stopStartTimer)
+        window->TimerStart->stop();
+    QApplication::setActiveWindow(window.get());
+    return window;
+}
+
+void QuietPlatformNotes()
+{
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+        if (text.contains(QLatin1String("propagateSizeHints")))
+            return;
+        if (previous)
+            previous(type, context, text);
+    });
+}
+
+bool WaitUntil(const std::function<bool()> &pred, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!pred()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+} // namespace tavrin::test

@@ -1,0 +1,95 @@
+#pragma once
+
+// What the main-window tests share: a program folder of their own, simulated ports,
+// short link delays, scripted answers to the window's message boxes and a driver for
+// the modal dialogs the window opens.
+
+#include "app/formmain.h"
+
+#include <QApplication>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace tavrin::test {
+
+// The link delays shortened for tests; the simulator's modem guard time must stay
+// below escapeGuardMs and hangUpGuardMs (start it with --guard-ms 50).
+LinkTiming FastTiming();
+// Simulator options that match FastTiming.
+QStringList FastModemArgs();
+
+// Records the window's messages and answers its questions from a script (No once the
+// script is used up).
+struct MessageLog {
+    QStringList messages;
+    QStringList questions;
+    QList<bool> answers;
+    void attach(TFormMain &window);
+};
+
+// Acts on the modal dialogs of the test as they open: each step waits for an active
+// modal widget that the step accepts, then runs on it.
+class ModalDriver : public QObject {
+    Q_OBJECT
+public:
+    ModalDriver();
+    // accept: does this widget belong to the step? act: what the user does in it.
+    void add(std::function<bool(QWidget *)> accept, std::function<void(QWidget *)> act);
+    template <class T>
+    void on(std::function<void(T *)> act)
+    {
+        add([](QWidget *w) { return qobject_cast<T *>(w) != nullptr; },
+            [act](QWidget *w) { act(qobject_cast<T *>(w)); });
+    }
+    int pending() const { return int(m_steps.size()); }
+    int done() const { return m_done; }
+
+private:
+    void poll();
+    struct Step {
+        std::function<bool(QWidget *)> accept;
+        std::function<void(QWidget *)> act;
+    };
+    QList<Step> m_steps;
+    QTimer m_timer;
+    int m_done = 0;
+};
+
+// A program folder and a port folder of the test's own; TAVRIN_COM_DIR points at the
+// port folder while the fixture lives.
+class AppFixture {
+public:
+    AppFixture();
+    ~AppFixture();
+
+    QString programDir() const { return m_program.path(); }
+    QString comDir() const { return m_com.path(); }
+    QString iniPath(const QString &name) const;
+    // Writes an INI file (text in UTF-8, stored as CP1251 with CR LF).
+    void writeIni(const QString &name, const QString &text) const;
+    QString readIni(const QString &name) const;
+
+    // A shown window whose start-up timer has been stopped, so the connect dialog does
+    // not open unless the test wants it.
+    std::unique_ptr<TFormMain> window(bool stopStartTimer = true) const;
+
+private:
+    QTemporaryDir m_program;
+    QTemporaryDir m_com;
+    QByteArray m_previousComDir;
+};
+
+// Drops the offscreen platform's note that it cannot pass size hints on, which every
+// shown window would otherwise print.
+void QuietPlatformNotes();
+
+// Processes events until pred holds or timeoutMs passes.
+bool WaitUntil(const std::function<bool()> &pred, int timeoutMs);
+
+} // namespace tavrin::test

@@ -1,0 +1,447 @@
+// The main window without a device: caption, status bar, menu, views, the exchange
+// log, the keyboard watch, message boxes, exception reporting and the close sequence.
+#include "apptest.h"
+
+#include "app/errorreport.h"
+#include "app/exchangelogview.h"
+#include "app/tavrinapplication.h"
+#include "dialogs/panelstatusbar.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+class TestFormMain : public QObject {
+    Q_OBJECT
+private slots:
+    void caption_endsInVersionedFileName();
+    void statusBar_initialTextsAndWidths();
+    void resize_widensOnlyPanel2();
+    void showConnectionStatus_data();
+    void showConnectionStatus();
+    void statusPanels_showMarkupAsText();
+    void menu_afterShow_pairItemsHiddenSecretNeverVisible();
+    void ctrlZ_data();
+    void ctrlZ();
+    void exitButtons_leaveViewAndEnableMenu_data();
+    void exitButtons_leaveViewAndEnableMenu();
+    void log_linesAndHeight();
+    void log_linesFitTheirHeight();
+    void cyrillicGlyphs_inDefaultAndLogFonts();
+    void busyCursor_isAbsolute();
+    void keyboardWatch_swallowsKeysAndRemembersEscOnce();
+    void question_realBox_plainTextNoTitleNoIcon();
+    void close_withoutChanges_writesNothing();
+    void close_writesOnlyChangedGroupsOfBluetoothIni();
+    void close_whenFileCannotBeWritten_staysOpenAndNamesFile();
+    void exceptionInHandler_isReportedAndLoopGoesOn();
+};
+
+void TestFormMain::caption_endsInVersionedFileName()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    QCOMPARE(window->windowTitle(),
+             QStringLiteral("Программа обслуживания Bluetooth-устройства tavrin_V01_00.exe"));
+}
+
+void TestFormMain::statusBar_initialTextsAndWidths()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    PanelStatusBar *bar = window->findChild<PanelStatusBar *>(QStringLiteral("StatusBar1"));
+    QVERIFY(bar);
+    // The port panel's "СОМ" is Cyrillic before a kind is first shown.
+    QCOMPARE(bar->panelText(0), QStringLiteral("\u0421\u041e\u041c1 230540 бит/с"));
+    QCOMPARE(bar->panelText(1), QStringLiteral("Непосредственная связь"));
+    QCOMPARE(bar->panelWidth(0), 175);
+    QCOMPARE(bar->panelWidth(1), 220);
+    QCOMPARE(bar->panelWidth(3), 50);
+    QCOMPARE(bar->panelWidth(2), bar->width() - 175 - 220 - 60);
+    QCOMPARE(window->size(), QSize(1000, 616));
+}
+
+void TestFormMain::resize_widensOnlyPanel2()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    PanelStatusBar *bar = window->StatusBar1;
+    const int before = bar->panelWidth(2);
+    window->resize(1200, 616);
+    QTRY_COMPARE(bar->width(), 1200);
+    QCOMPARE(bar->panelWidth(2), before + 200);
+    QCOMPARE(bar->panelWidth(0), 175);
+    QCOMPARE(bar->panelWidth(1), 220);
+    QCOMPARE(bar->panelWidth(3), 50);
+    // The call panel stays in the bottom right corner.
+    QCOMPARE(window->pnmodem->geometry().right(), window->Panel1->width() - 14 - 1);
+}
+
+void TestFormMain::showConnectionStatus_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("abonents");
+    QTest::addColumn<QString>("panel0");
+    QTest::addColumn<QString>("panel1");
+    QTest::newRow("direct") << 0 << 2 << " COM3,   9600 бит/с" << " Непосредственная связь";
+    QTest::newRow("phone") << 1 << 2 << " COM7,   57600 бит/с" << " Тел. +7 (900) 111-22-33";
+    QTest::newRow("phone, empty directory") << 1 << 0 << " COM7,   57600 бит/с" << "";
+    // Only a hand-edited file holds another kind: the direct line is shown and no kind.
+    QTest::newRow("unknown kind") << 5 << 2 << " COM3,   9600 бит/с" << "";
+}
+
+void TestFormMain::showConnectionStatus()
+{
+    QFETCH(int, kind);
+    QFETCH(int, abonents);
+    QFETCH(QString, panel0);
+    QFETCH(QString, panel1);
+    Settings settings;
+    settings.Conn_Prz = quint8(kind);
+    settings.direct.COMPort = 3;
+    settings.direct.Rate = 9600;
+    settings.phone.COMPort = 7;
+    settings.phone.Rate = 57600;
+    settings.directory.users_num = quint8(abonents);
+    settings.directory.user_index = 1;
+    settings.directory.entries[0].phone_code = QStringLiteral("000");
+    settings.directory.entries[1].phone_code = QStringLiteral("+7 (900) 111-22-33");
+    PanelStatusBar bar;
+    bar.setPanelText(1, QStringLiteral("stale"));
+    ShowConnectionStatus(settings, &bar);
+    QCOMPARE(bar.panelText(0), panel0);
+    QCOMPARE(bar.panelText(1), panel1);
+}
+
+void TestFormMain::statusPanels_showMarkupAsText()
+{
+    PanelStatusBar bar;
+    for (QLabel *panel : bar.findChildren<QLabel *>())
+        QCOMPARE(panel->textFormat(), Qt::PlainText);
+    AppFixture fixture;
+    auto window = fixture.window();
+    for (QLabel *value : window->ls)
+        QCOMPARE(value->textFormat(), Qt::PlainText);
+    QCOMPARE(window->pntime->textFormat(), Qt::PlainText);
+}
+
+void TestFormMain::menu_afterShow_pairItemsHiddenSecretNeverVisible()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    auto action = [&](const char *name) { return window->findChild<QAction *>(QLatin1String(name)); };
+    for (const char *name : {"Nconn", "Nexit", "Nstate", "Ncommand", "Npair_create", "Npair_break", "N_secret"})
+        QVERIFY2(action(name), name);
+    QMenu *settingsMenu = window->findChild<QMenu *>(QStringLiteral("Nnastr"));
+    QVERIFY(settingsMenu);
+
+    QVERIFY(action("Nconn")->isVisible());
+    QVERIFY(action("Nexit")->isVisible());
+    QVERIFY(settingsMenu->menuAction()->isVisible());
+    QVERIFY(action("Nstate")->isVisible());
+    QCOMPARE(action("Nstate")->text(), QStringLiteral("С\u006Fстояние")); // Latin o
+    QVERIFY(action("Ncommand")->isVisible());
+    QVERIFY(!action("Npair_create")->isVisible());
+    QVERIFY(!action("Npair_break")->isVisible());
+    QVERIFY(!action("N_secret")->isVisible());
+    QCOMPARE(action("N_secret")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+
+    window->NcommandClick();
+    QVERIFY(!action("Nconn")->isEnabled());
+    QVERIFY(!action("Nexit")->isEnabled());
+    QVERIFY(!settingsMenu->menuAction()->isEnabled());
+    QVERIFY(!action("N_secret")->isVisible());
+    window->BitBtnExitClick();
+    QVERIFY(!action("N_secret")->isVisible());
+    QVERIFY(!action("Npair_create")->isVisible());
+}
+
+void TestFormMain::ctrlZ_data()
+{
+    QTest::addColumn<int>("viewMode");
+    QTest::addColumn<bool>("logAfterFirst");
+    QTest::addColumn<bool>("logAfterSecond");
+    QTest::newRow("no view") << 0 << false << false;
+    QTest::newRow("command view") << 1 << true << true;
+    QTest::newRow("state view") << 2 << true << false;
+}
+
+void TestFormMain::ctrlZ()
+{
+    QFETCH(int, viewMode);
+    QFETCH(bool, logAfterFirst);
+    QFETCH(bool, logAfterSecond);
+    AppFixture fixture;
+    auto window = fixture.window();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    if (viewMode == 1) {
+        window->NcommandClick();
+    } else if (viewMode == 2) {
+        // The state view as its opener leaves it: the log placed beside it, hidden.
+        window->ViewMode = 2;
+        window->gb_state->show();
+        window->gb_obmen->move(435, 18);
+        window->gb_obmen->hide();
+    }
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window->gb_obmen->isVisible(), logAfterFirst);
+    if (logAfterFirst)
+        QCOMPARE(window->gb_obmen->pos(), QPoint(435, 18));
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window->gb_obmen->isVisible(), logAfterSecond);
+    QCOMPARE(int(window->ViewMode), viewMode);
+}
+
+void TestFormMain::exitButtons_leaveViewAndEnableMenu_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("command view") << "BitBtn7";
+    QTest::newRow("state view") << "BitBtn5";
+}
+
+void TestFormMain::exitButtons_leaveViewAndEnableMenu()
+{
+    QFETCH(QString, button);
+    AppFixture fixture;
+    auto window = fixture.window();
+    window->NcommandClick();
+    window->gb_state->show(); // both views' buttons are reachable
+    QCOMPARE(window->StatusBar1->panelText(2), QStringLiteral(" Командный режим"));
+    auto *exit = window->findChild<QPushButton *>(button);
+    QVERIFY(exit);
+    QCOMPARE(exit->text(), QStringLiteral("Выход"));
+    QTest::mouseClick(exit, Qt::LeftButton);
+    QVERIFY(!window->gb_command->isVisible());
+    QVERIFY(!window->gb_state->isVisible());
+    QVERIFY(!window->gb_obmen->isVisible());
+    QCOMPARE(window->StatusBar1->panelText(2), QString());
+    QCOMPARE(int(window->ViewMode), 0);
+    QVERIFY(window->Nconn->isEnabled());
+    QVERIFY(window->Nexit->isEnabled());
+    QVERIFY(window->Nnastr->menuAction()->isEnabled());
+}
+
+void TestFormMain::log_linesAndHeight()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    ExchangeLogView *memo = window->findChild<ExchangeLogView *>(QStringLiteral("Memo1"));
+    QVERIFY(memo);
+    QVERIFY(window->lineHeight > 0);
+    QCOMPARE(window->lineHeight, window->Label2->height());
+    QVERIFY(!window->Label2->isVisible());
+    QCOMPARE(window->Label2->text(), QStringLiteral("AAAaaa"));
+    QCOMPARE(window->ScrollBox1->verticalScrollBar()->singleStep(), window->lineHeight);
+    QCOMPARE(memo->height(), window->lineHeight);
+    QVERIFY(memo->isReadOnly());
+    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+    TraceLog &log = window->log();
+    QCOMPARE(log.lineCount(), 0);
+    QCOMPARE(log.lastLineLength(), 0);
+    log.appendToLastLine(QStringLiteral("ab")); // an empty log gets its first line
+    log.addLine(QStringLiteral(" "));
+    log.appendToLastLine(QStringLiteral("PING\u240D"));
+    log.refresh();
+    QCOMPARE(log.lineCount(), 2);
+    QCOMPARE(log.lastLineLength(), 6);
+    QCOMPARE(memo->lines(), QStringList({"ab", " PING\u240D"}));
+    QCOMPARE(memo->height(), 3 * window->lineHeight);
+
+    window->BitBtn6->click(); // "Очистить список"
+    QCOMPARE(log.lineCount(), 0);
+    QCOMPARE(memo->lines(), QStringList());
+    QCOMPARE(memo->height(), window->lineHeight);
+}
+
+void TestFormMain::log_linesFitTheirHeight()
+{
+    // The log is (lines + 1) line heights tall and the scroll box scrolls it: the text
+    // itself must never need more room than that, or the last line is cut off.
+    AppFixture fixture;
+    auto window = fixture.window();
+    window->NcommandClick();
+    TraceLog &log = window->log();
+    for (int i = 0; i < 40; ++i)
+        log.addLine(QStringLiteral(" line %1 ЖЁ").arg(i));
+    log.refresh();
+    const qreal bottom = window->Memo1->textBottom();
+    QVERIFY2(bottom <= window->Memo1->height(),
+             qPrintable(QStringLiteral("%1 > %2").arg(bottom).arg(window->Memo1->height())));
+    // ...and not much less either: one spare line, as the log's height rule gives.
+    QVERIFY(bottom > window->Memo1->height() - 2 * window->lineHeight);
+    QVERIFY(window->ScrollBox1->verticalScrollBar()->maximum() > 0);
+}
+
+void TestFormMain::cyrillicGlyphs_inDefaultAndLogFonts()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    for (const QFont &font : {QApplication::font(), window->Memo1->font()}) {
+        const QFontMetrics metrics(font);
+        for (char32_t c : {U'Ж', U'б', U'С', U'ё'})
+            QVERIFY2(metrics.inFontUcs4(c), qPrintable(font.family()));
+    }
+}
+
+void TestFormMain::busyCursor_isAbsolute()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    window->setBusyCursor(true);
+    window->setBusyCursor(true);
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QApplication::restoreOverrideCursor();
+    QVERIFY(!QApplication::overrideCursor()); // on twice is still one override
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    window->setBusyCursor(false);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestFormMain::keyboardWatch_swallowsKeysAndRemembersEscOnce()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->NcommandClick();
+    QLineEdit *field = window->a[0];
+    field->setFocus();
+    field->clear();
+
+    window->watchKeyboard(true);
+    window->watchKeyboard(true); // nested: counted
+    QTest::keyClick(field, Qt::Key_5, Qt::NoModifier);
+    QCOMPARE(field->text(), QString());
+    QVERIFY(!window->takeEscape());
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(window->takeEscape());
+    QVERIFY(!window->takeEscape()); // consumed
+    window->watchKeyboard(false);
+    QTest::keyClick(field, Qt::Key_6);
+    QCOMPARE(field->text(), QString()); // still watching: one start is left
+    window->watchKeyboard(false);
+
+    QTest::keyClick(field, Qt::Key_7);
+    QCOMPARE(field->text(), QStringLiteral("7"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    window->watchKeyboard(true);
+    QVERIFY(!window->takeEscape()); // a press before the watch is not an abort
+    window->watchKeyboard(false);
+}
+
+void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    ModalDriver driver;
+    QString title = QStringLiteral("unset");
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QMessageBox::StandardButtons buttons;
+    driver.on<QMessageBox>([&](QMessageBox *box) {
+        title = box->windowTitle();
+        text = box->text();
+        format = box->textFormat();
+        icon = box->icon();
+        buttons = box->standardButtons();
+        box->button(QMessageBox::No)->click();
+    });
+    const bool answer = window->askYesNo(QStringLiteral("<b>Занят</b>\rПовторить попытку соединения?"));
+    QVERIFY(!answer);
+    QCOMPARE(driver.done(), 1);
+    QCOMPARE(title, QString());
+    QCOMPARE(text, QStringLiteral("<b>Занят</b>\nПовторить попытку соединения?"));
+    QCOMPARE(format, Qt::PlainText);
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
+
+    driver.on<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+    QVERIFY(window->askYesNo(QStringLiteral("?")));
+}
+
+void TestFormMain::close_withoutChanges_writesNothing()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    const QDir ini(QDir(fixture.programDir()).filePath(QStringLiteral("INI")));
+    QVERIFY(ini.exists());
+    QVERIFY(window->close());
+    QVERIFY(window->closeCompleted());
+    QCOMPARE(ini.entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+void TestFormMain::close_writesOnlyChangedGroupsOfBluetoothIni()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    window->Store.CurrentSettings.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
+    // The directory is written by the connect dialog's flow only, never at close.
+    window->Store.CurrentSettings.directory.users_num = 1;
+    window->Store.CurrentSettings.directory.entries[0].phone_code = QStringLiteral("123");
+    QVERIFY(window->close());
+    const QString text = fixture.readIni(QStringLiteral("bluetooth.ini"));
+    QVERIFY2(text.contains(QStringLiteral("[Val_Adr]")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Adr_3=170")));
+    QVERIFY(!text.contains(QStringLiteral("[DIR_CONN_PAR]")));
+    QVERIFY(!text.contains(QStringLiteral("[FON_CONN_PAR]")));
+    QVERIFY(!QFile::exists(fixture.iniPath(QStringLiteral("abonents.ini"))));
+}
+
+void TestFormMain::close_whenFileCannotBeWritten_staysOpenAndNamesFile()
+{
+    AppFixture fixture;
+    QStringList reported;
+    SetExceptionReporter([&](const QString &message) { reported << message; });
+    auto window = fixture.window();
+    // A folder where the file should be: no write can replace it, whoever runs the test.
+    QVERIFY(QDir().mkpath(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
+    window->Store.CurrentSettings.StoredPeerAddress[0] = 0x42;
+    QVERIFY(!window->close());
+    QVERIFY(window->isVisible());
+    QCOMPARE(reported.size(), 1);
+    QVERIFY2(reported[0].contains(QStringLiteral("bluetooth.ini")), qPrintable(reported[0]));
+
+    QVERIFY(QDir().rmdir(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
+    QVERIFY(window->close());
+    QVERIFY(fixture.readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("Adr_0=66")));
+    SetExceptionReporter({});
+}
+
+void TestFormMain::exceptionInHandler_isReportedAndLoopGoesOn()
+{
+    QVERIFY(qobject_cast<TavrinApplication *>(QCoreApplication::instance()));
+    QStringList reported;
+    SetExceptionReporter([&](const QString &message) { reported << message; });
+    bool laterRan = false;
+    QTimer::singleShot(0, [] { throw std::runtime_error("Файл INI/bluetooth.ini не записан"); });
+    QTimer::singleShot(20, [&] { laterRan = true; });
+    QTRY_VERIFY(laterRan);
+    QCOMPARE(reported, QStringList{QStringLiteral("Файл INI/bluetooth.ini не записан")});
+    SetExceptionReporter({});
+}
+
+int main(int argc, char *argv[])
+{
+    TavrinApplication app(argc, argv);
+    QuietPlatformNotes();
+    TestFormMain test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_formmain.moc"
