@@ -272,6 +272,20 @@ void TestDevSim::modem_dialsCarriesEscapesAndHangsUp()
     QVERIFY(!m_sim->command("drop"));
 }
 
+void TestDevSim::modem_escapeKeepsTheRealGuardTimeBeforeAndAfter()
+{
+    QVERIFY(up({"--dial-ms", "20"}, true)); // the guard time is the modem's own 1 s
+    QVERIFY(connectCall());
+    QTest::qSleep(600);
+    QCOMPARE(ask("+++", "OK\r\n", 1500), QByteArray()); // 0.6 s of silence is not enough
+    QTest::qSleep(1100);
+    m_sim->clearLog();
+    QCOMPARE(ask("+++", "OK\r\n", 2500), QByteArray("\r\nOK\r\n"));
+    const QList<DevSimLogEntry> log = m_sim->log();
+    QVERIFY(log.first().fromProgram && log.last().bytes == "\r\nOK\r\n");
+    QVERIFY(log.last().micros - log.first().micros >= 1000000);
+}
+
 void TestDevSim::modem_failures_data()
 {
     QTest::addColumn<QString>("control");

@@ -42,6 +42,7 @@ private slots:
     void pace_sendsNoFasterThanTheRateTheProgramSet();
     void log_recordsBothWaysOnTheMonotonicClock();
     void modem_dialsCarriesEscapesAndHangsUp();
+    void modem_escapeKeepsTheRealGuardTimeBeforeAndAfter();
     void modem_failures_data();
     void modem_failures();
     void modem_carrierLostInTheMiddleOfAFrame();
