@@ -57,6 +57,14 @@ LineSettings LineSettingsFor(qint32 rate, int dataBits, int parity, int stopBits
 QtSerialPort::QtSerialPort(const QString &openPath)
 {
     m_port.setPortName(openPath);
+    // A device that went away (a USB adapter pulled, a pseudo-terminal whose other
+    // end closed) stays readable with every read failing (EIO, reported as a read or
+    // resource error), which would wake the event loop without end. Closing it stops
+    // that; the exchange then ends by its time-out and later writes fail.
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port, [this](QSerialPort::SerialPortError error) {
+        if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_port.isOpen())
+            m_port.close();
+    });
 }
 
 QtSerialPort::~QtSerialPort()
@@ -130,6 +138,8 @@ qint64 QtSerialPort::write(const char *data, qint64 size)
 
 int QtSerialPort::readByte(char *byte)
 {
+    if (!m_port.isOpen())
+        return 0;
     if (m_port.getChar(byte))
         return 1;
     const QSerialPort::SerialPortError error = m_port.error();
@@ -143,7 +153,8 @@ qint64 QtSerialPort::bytesAvailable() const
 
 void QtSerialPort::purge()
 {
-    m_port.clear(QSerialPort::AllDirections);
+    if (m_port.isOpen())
+        m_port.clear(QSerialPort::AllDirections);
 }
 
 bool QtSerialPort::clearError()

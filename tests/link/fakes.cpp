@@ -28,6 +28,8 @@ void FakeUi::processEvents()
         m_escape = true;
     if (passes == closeAtPass)
         closing = true;
+    if (onPass)
+        onPass();
     processPendingEvents();
 }
 

@@ -43,6 +43,10 @@ public:
     int watching = 0;
     int busyCursor = 0;
     std::function<void()> onQuestion; // runs inside the question's own event loop
+    std::function<void()> onPass;     // runs at every pass of the event loop
+
+    // An Esc press, as the window's event filter records it (only while watched).
+    void pressEscape() { m_escape = m_escape || watching > 0; }
 
     void setActivityText(const QString &text) override { activityTexts.append(text); }
     void setResultText(const QString &text) override { resultTexts.append(text); }
@@ -57,6 +61,28 @@ public:
 
 private:
     bool m_escape = false;
+};
+
+// Passes everything to a real port and records what was written.
+class TapPort : public SerialPort {
+public:
+    explicit TapPort(SerialPort &inner) : m_inner(inner) {}
+    QList<QByteArray> writes;
+
+    qint64 write(const char *data, qint64 size) override
+    {
+        writes.append(QByteArray(data, size));
+        return m_inner.write(data, size);
+    }
+    int readByte(char *byte) override { return m_inner.readByte(byte); }
+    qint64 bytesAvailable() const override { return m_inner.bytesAvailable(); }
+    void purge() override { m_inner.purge(); }
+    bool clearError() override { return m_inner.clearError(); }
+    bool setReadTimeouts(quint32 a, quint32 b, quint32 c) override { return m_inner.setReadTimeouts(a, b, c); }
+    QObject *notifier() override { return m_inner.notifier(); }
+
+private:
+    SerialPort &m_inner;
 };
 
 // A serial port whose replies the test scripts: each write of a command (anything but
