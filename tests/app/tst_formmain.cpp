@@ -27,6 +27,7 @@ using namespace tavrin::test;
 class TestFormMain : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QuietPlatformNotes(); } // after QTest's own handler
     void caption_endsInVersionedFileName();
     void statusBar_initialTextsAndWidths();
     void resize_widensOnlyPanel2();
@@ -439,7 +440,6 @@ void TestFormMain::exceptionInHandler_isReportedAndLoopGoesOn()
 int main(int argc, char *argv[])
 {
     TavrinApplication app(argc, argv);
-    QuietPlatformNotes();
     TestFormMain test;
     return QTest::qExec(&test, argc, argv);
 }
