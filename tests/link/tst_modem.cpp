@@ -1,0 +1,418 @@
+// The modem dialogue: reply lines and their classification over a scripted port,
+// then whole dials against the simulated GSM modem on a pseudo-terminal.
+#include "fakes.h"
+
+#include "link/modem.h"
+#include "link/serialport.h"
+#include "support/devsim.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTest>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+LinkTiming shortTiming()
+{
+    LinkTiming t;
+    t.presenceReplyWaitMs = 300;
+    t.escapeGuardMs = 20;
+    t.dialPauseMs = 20;
+    t.acceptedCommandPauseMs = 10;
+    t.gsmLineWaitMs = 300;
+    t.hangUpReplyWaitMs = 200;
+    t.hangUpGuardMs = 20;
+    return t;
+}
+
+ScriptedPort::Reply answer(const QByteArray &bytes)
+{
+    return {{5, bytes}};
+}
+
+const ScriptedPort::Reply kSilence{};
+
+QList<QByteArray> writesOf(const ScriptedPort &port)
+{
+    return port.writes;
+}
+
+int count(const QByteArray &haystack, const QByteArray &needle)
+{
+    return int(haystack.count(needle));
+}
+
+} // namespace
+
+class ModemTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // Over a scripted port.
+    void replyLine_data();
+    void replyLine();
+    void replyLine_timeOutLeavesReplyEmpty();
+    void replyLine_holdsAtMost255Bytes();
+    void escapeWhileWaiting_givesEscapeReply();
+    void progressTexts_showCommandThenReply();
+    void checkModem_silentPortIsNoModem();
+    void checkModem_dataModeEscapesAndSkipsVerbose();
+    void checkModem_secondRoundGivesUpWithSuccess();
+    void checkGsmReady_data();
+    void checkGsmReady();
+    void initCommandAnsweredNumerically_isNotAccepted();
+    void hangUp_data();
+    void hangUp();
+    void windowClosingDuringDial_endsAtOnce();
+    void hangUpAskedByClosingWindow_runsToItsEnd();
+
+    // Against the simulated modem.
+    void dial_realTiming_wholeDialogueOnTheWire();
+    void dial_outcomes_data();
+    void dial_outcomes();
+    void dial_busyWithThreeRounds_resendsInitNotPresenceCheck();
+    void dial_zeroRoundsStillDialsOnce();
+    void dial_gsmRefused_givesGsmNotReadyWithoutDialling();
+    void dial_escapeEndsOnlyThatRound();
+    void dial_withoutModem_givesNoModem();
+    void hangUp_endsTheCall();
+
+private:
+    QTemporaryDir m_comDir;
+    std::unique_ptr<DevSim> m_sim;
+};
+
+void ModemTest::initTestCase()
+{
+    QVERIFY(m_comDir.isValid());
+    qputenv("TAVRIN_COM_DIR", m_comDir.path().toUtf8());
+}
+
+void ModemTest::init()
+{
+    m_sim = std::make_unique<DevSim>(m_comDir.path());
+}
+
+void ModemTest::cleanup()
+{
+    m_sim.reset();
+}
+
+void ModemTest::replyLine_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("result");
+    QTest::newRow("echo then OK") << QByteArray("ATE0\r\r\nOK\r\n") << QByteArray("\r\r\nOK\r") << 0;
+    QTest::newRow("numeric 0 ends at its 4th byte") << QByteArray("\r\n0\r") << QByteArray("\r\n0\r") << 0;
+    QTest::newRow("stray bytes before the line") << QByteArray("xyz\nBUSY\r\n") << QByteArray("\nBUSY\r") << 2;
+    QTest::newRow("CR LF does not end a line early")
+        << QByteArray("\r\nNO CARRIER\r\n") << QByteArray("\r\nNO CARRIER\r") << 3;
+    QTest::newRow("CONNECT with rate") << QByteArray("\r\nCONNECT 9600\r\n") << QByteArray("\r\nCONNECT 9600\r") << 0;
+    QTest::newRow("ERROR and NO CARRIER") << QByteArray("\r\nERROR NO CARRIER\r\n")
+                                          << QByteArray("\r\nERROR NO CARRIER\r") << 4;
+}
+
+void ModemTest::replyLine()
+{
+    QFETCH(QByteArray, bytes);
+    ScriptedPort port;
+    FakeUi ui;
+    port.replies = {answer(bytes)};
+    ModemDialogue modem(port, ui, shortTiming());
+    QByteArray reply;
+    QTEST(modem.ModemCommand("ATE0\r", reply, 300, false), "result");
+    QTEST(reply, "line");
+    QCOMPARE(port.journal, (QList<QByteArray>{"purge", "write 415445300d"}));
+}
+
+void ModemTest::replyLine_timeOutLeavesReplyEmpty()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    port.replies = {answer("\r\nOK")}; // no line end after the start
+    ModemDialogue modem(port, ui, shortTiming());
+    QByteArray reply = "old";
+    QCOMPARE(modem.ModemCommand("AT\r", reply, 100, false), 9);
+    QVERIFY(reply.isEmpty());
+}
+
+void ModemTest::replyLine_holdsAtMost255Bytes()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    port.replies = {answer("\r" + QByteArray(300, 'x'))};
+    ModemDialogue modem(port, ui, shortTiming());
+    QByteArray reply;
+    QCOMPARE(modem.ModemCommand("AT\r", reply, 300, false), 0);
+    QCOMPARE(reply, "\r" + QByteArray(254, 'x'));
+}
+
+void ModemTest::escapeWhileWaiting_givesEscapeReply()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    QTimer::singleShot(50, [&ui] { ui.pressEscape(); });
+    ModemDialogue modem(port, ui, shortTiming());
+    QByteArray reply;
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(modem.ModemCommand("ATD123\r", reply, 5000, false), 10);
+    QVERIFY(clock.elapsed() < 4000);
+    QCOMPARE(reply, QByteArray("Escape..."));
+    QCOMPARE(ui.watching, 0);
+}
+
+void ModemTest::progressTexts_showCommandThenReply()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    port.replies = {answer("\r\nOK\r\n")};
+    ModemDialogue modem(port, ui, shortTiming());
+    QByteArray reply;
+    QCOMPARE(modem.ModemCommand("ATV1\r", reply, 300, true), 0);
+    QCOMPARE(ui.resultTexts, (QStringList{QString::fromUtf8(" Установление связи по телефону. Команда ATV1\r."),
+                                          QString::fromUtf8(" Установление связи по телефону. Команда ATV1\r.  Ответ \r\nOK\r")}));
+}
+
+void ModemTest::checkModem_silentPortIsNoModem()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    ModemDialogue modem(port, ui, shortTiming());
+    QCOMPARE(modem.CheckModem(true), 7);
+    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "+++"}));
+}
+
+void ModemTest::checkModem_dataModeEscapesAndSkipsVerbose()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    port.replies = {kSilence, answer("\r\nOK\r\n"), answer("\r\nOK\r\n")};
+    ModemDialogue modem(port, ui, shortTiming());
+    QCOMPARE(modem.CheckModem(false), 0);
+    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "+++", "ATE0\r"}));
+}
+
+void ModemTest::checkModem_secondRoundGivesUpWithSuccess()
+{
+    // Lines that show no command mode: two rounds, then the dial decides.
+    ScriptedPort port;
+    FakeUi ui;
+    const ScriptedPort::Reply odd = answer("\n\n\nxyz\n");
+    port.replies = {odd, odd, odd, odd, odd, odd, odd};
+    ModemDialogue modem(port, ui, shortTiming());
+    QCOMPARE(modem.CheckModem(false), 0);
+    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "+++", "ATE0\r", "ATV1\r", "+++", "ATE0\r", "ATV1\r"}));
+}
+
+void ModemTest::checkGsmReady_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("ready");
+    QTest::newRow("status 0 then OK") << QByteArray("\r\n+CPAS: 0\r\n\r\nOK\r\n") << true;
+    QTest::newRow("status 3") << QByteArray("\r\n+CPAS: 3\r\n\r\nOK\r\n") << false;
+    QTest::newRow("ERROR") << QByteArray("\r\nERROR\r\n") << false;
+    QTest::newRow("status without OK") << QByteArray("\r\n+CPAS: 0\r\n") << false;
+    QTest::newRow("nothing") << QByteArray() << false;
+}
+
+void ModemTest::checkGsmReady()
+{
+    QFETCH(QByteArray, bytes);
+    ScriptedPort port;
+    FakeUi ui;
+    port.replies = {answer(bytes)};
+    ModemDialogue modem(port, ui, shortTiming());
+    QTEST(modem.CheckGsmReady(false), "ready");
+    QCOMPARE(writesOf(port), QList<QByteArray>{QByteArray("\x41\x54\x2B\x43\x50\x41\x53\x0D")});
+}
+
+void ModemTest::initCommandAnsweredNumerically_isNotAccepted()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    const ScriptedPort::Reply ok = answer("\r\nOK\r\n");
+    port.replies = {ok, ok, answer("\r\n0\r")};
+    ModemDialogue modem(port, ui, shortTiming());
+    QCOMPARE(modem.DialSubscriber("123", "AT&F", false, 1, 1), 8);
+    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "ATV1\r", "AT&F\r"}));
+}
+
+void ModemTest::hangUp_data()
+{
+    QTest::addColumn<bool>("escapeAtOnce");
+    QTest::addColumn<QByteArray>("firstAnswer");
+    QTest::addColumn<QList<QByteArray>>("writes");
+    QTest::newRow("command mode answers OK: escape and hang up anyway")
+        << false << QByteArray("\r\nOK\r\n") << QList<QByteArray>{"ath\r", "+++", "ath\r"};
+    QTest::newRow("NO CARRIER: line already down")
+        << false << QByteArray("\r\nNO CARRIER\r\n") << QList<QByteArray>{"ath\r"};
+    QTest::newRow("data mode: no answer") << false << QByteArray() << QList<QByteArray>{"ath\r", "+++", "ath\r"};
+    QTest::newRow("escape at once") << true << QByteArray("\r\nOK\r\n") << QList<QByteArray>{"+++", "ath\r"};
+}
+
+void ModemTest::hangUp()
+{
+    QFETCH(bool, escapeAtOnce);
+    QFETCH(QByteArray, firstAnswer);
+    ScriptedPort port;
+    FakeUi ui;
+    port.replies = {answer(firstAnswer), answer("\r\nOK\r\n"), answer("\r\nOK\r\n")};
+    ModemDialogue modem(port, ui, shortTiming());
+    modem.HangUp(escapeAtOnce);
+    QTEST(writesOf(port), "writes");
+}
+
+void ModemTest::windowClosingDuringDial_endsAtOnce()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    const ScriptedPort::Reply ok = answer("\r\nOK\r\n");
+    port.replies = {ok, ok, ok, answer("\r\n+CPAS: 0\r\n\r\nOK\r\n")};
+    ui.onPass = [&] {
+        if (!port.writes.isEmpty() && port.writes.last().startsWith("ATD"))
+            ui.closing = true;
+    };
+    ModemDialogue modem(port, ui, shortTiming());
+    QCOMPARE(modem.DialSubscriber("123", "AT&F", false, 3, 5), 10);
+    QCOMPARE(count(port.writes.join('|'), "ATD123\r"), 1);
+}
+
+void ModemTest::hangUpAskedByClosingWindow_runsToItsEnd()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    ui.closing = true;
+    port.replies = {answer("\r\nOK\r\n"), answer("\r\nOK\r\n")};
+    ModemDialogue modem(port, ui, shortTiming());
+    modem.HangUp(true);
+    QCOMPARE(writesOf(port), (QList<QByteArray>{"+++", "ath\r"}));
+}
+
+void ModemTest::dial_realTiming_wholeDialogueOnTheWire()
+{
+    QVERIFY2(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "100"}}), qPrintable(m_sim->errorString()));
+    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    QVERIFY(port);
+    FakeUi ui;
+    ModemDialogue modem(*port, ui);
+    QCOMPARE(modem.DialSubscriber("+7 (812) 555-01-02", "AT&C1^ ATS0=0", true, 1, 5), 0);
+    QCOMPARE(m_sim->received(), QByteArray("ATE0\rATV1\rAT&C1\rATS0=0\rAT+CPAS\rATD+78125550102\r"));
+    QVERIFY(ui.resultTexts.last().startsWith(QString::fromUtf8(" Установление связи по телефону. Команда ATD+78125550102\r.  Ответ ")));
+    QVERIFY(ui.resultTexts.last().contains("CONNECT"));
+}
+
+void ModemTest::dial_outcomes_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("result");
+    QTest::newRow("busy") << "busy" << 2;
+    QTest::newRow("no answer") << "no-answer" << 5;
+    QTest::newRow("no dial tone") << "no-dialtone" << 1;
+    QTest::newRow("no carrier") << "no-carrier" << 3;
+    QTest::newRow("error") << "error" << 4;
+    QTest::newRow("silent") << "silent" << 9;
+}
+
+void ModemTest::dial_outcomes()
+{
+    QFETCH(QString, mode);
+    QVERIFY(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "20"}}));
+    QVERIFY(m_sim->command("dial " + mode));
+    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    FakeUi ui;
+    ModemDialogue modem(*port, ui, shortTiming());
+    QTEST(modem.DialSubscriber("555", QString(), false, 1, 1), "result");
+}
+
+void ModemTest::dial_busyWithThreeRounds_resendsInitNotPresenceCheck()
+{
+    QVERIFY(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "20"}}));
+    QVERIFY(m_sim->command("dial busy"));
+    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    FakeUi ui;
+    ModemDialogue modem(*port, ui, shortTiming());
+    QCOMPARE(modem.DialSubscriber("555", "AT&C1", false, 3, 2), 2);
+    const QByteArray wire = m_sim->received();
+    QCOMPARE(count(wire, "ATE0\r"), 1);
+    QCOMPARE(count(wire, "ATV1\r"), 1);
+    QCOMPARE(count(wire, "AT&C1\r"), 3);
+    QCOMPARE(count(wire, "AT+CPAS\r"), 3);
+    QCOMPARE(count(wire, "ATD555\r"), 3);
+}
+
+void ModemTest::dial_zeroRoundsStillDialsOnce()
+{
+    QVERIFY(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "20"}}));
+    QVERIFY(m_sim->command("dial busy"));
+    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    FakeUi ui;
+    ModemDialogue modem(*port, ui, shortTiming());
+    QCOMPARE(modem.DialSubscriber("555", QString(), false, 0, 2), 2);
+    QCOMPARE(count(m_sim->received(), "ATD555\r"), 1);
+}
+
+void ModemTest::dial_gsmRefused_givesGsmNotReadyWithoutDialling()
+{
+    QVERIFY(m_sim->start({.modem = true}));
+    QVERIFY(m_sim->command("cpas error"));
+    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    FakeUi ui;
+    ModemDialogue modem(*port, ui, shortTiming());
+    QCOMPARE(modem.DialSubscriber("555", QString(), false, 3, 2), 11);
+    QVERIFY(!m_sim->received().contains("ATD"));
+}
+
+void ModemTest::dial_escapeEndsOnlyThatRound()
+{
+    QVERIFY(m_sim->start({.modem = true}));
+    QVERIFY(m_sim->command("dial silent"));
+    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    TapPort tap(*port);
+    FakeUi ui;
+    bool pressed = false;
+    ui.onPass = [&] {
+        // Pressed a moment after the dial command left, as a person would.
+        if (!pressed && !tap.writes.isEmpty() && tap.writes.last().startsWith("ATD")) {
+            pressed = true;
+            QTimer::singleShot(100, [&ui] { ui.pressEscape(); });
+        }
+    };
+    ModemDialogue modem(tap, ui, shortTiming());
+    QCOMPARE(modem.DialSubscriber("555", QString(), false, 2, 1), 9);
+    QCOMPARE(count(m_sim->received(), "ATD555\r"), 2);
+}
+
+void ModemTest::dial_withoutModem_givesNoModem()
+{
+    QVERIFY(m_sim->start()); // the module alone answers no AT command with a line
+    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    FakeUi ui;
+    ModemDialogue modem(*port, ui, shortTiming());
+    QCOMPARE(modem.DialSubscriber("555", QString(), false, 1, 1), 7);
+    QCOMPARE(m_sim->received(), QByteArray("ATE0\r+++"));
+}
+
+void ModemTest::hangUp_endsTheCall()
+{
+    QVERIFY(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "20", "--guard-ms", "100"}}));
+    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    FakeUi ui;
+    LinkTiming timing = shortTiming();
+    timing.hangUpGuardMs = 150;
+    ModemDialogue modem(*port, ui, timing);
+    QCOMPARE(modem.DialSubscriber("555", QString(), false, 1, 1), 0);
+    modem.HangUp(true);
+    QVERIFY2(m_sim->notes().join('\n').contains("modem: hung up"), qPrintable(m_sim->notes().join('\n')));
+}
+
+QTEST_GUILESS_MAIN(ModemTest)
+#include "tst_modem.moc"
