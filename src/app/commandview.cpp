@@ -9,7 +9,9 @@
 #include "dialogs/panelstatusbar.h"
 #include "protocol/commandtable.h"
 
+#include <QClipboard>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +116,12 @@ void TFormMain::btClick(int row)
 
 bool TFormMain::aKeyPress(QLineEdit *edit, QKeyEvent *event)
 {
+    // Pasted text is filtered as if typed key by key, before the field's length limit
+    // cuts it.
+    if (event->matches(QKeySequence::Paste)) {
+        edit->insert(HexDigitsOnly(QGuiApplication::clipboard()->text()));
+        return true;
+    }
     QChar replacement;
     switch (FilterHexKey(*event, replacement)) {
     case HexKey::Pass:

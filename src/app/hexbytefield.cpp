@@ -15,20 +15,20 @@ bool isHexDigit(QChar c)
 
 } // namespace
 
-QValidator::State HexDigitsValidator::validate(QString &input, int &pos) const
+QString HexDigitsOnly(const QString &text)
 {
     QString kept;
-    int keptBeforeCursor = 0;
-    for (int i = 0; i < input.size(); ++i) {
-        const QChar c = input.at(i);
-        if (!isHexDigit(c))
-            continue;
-        kept.append(c.toUpper());
-        if (i < pos)
-            ++keptBeforeCursor;
+    for (QChar c : text) {
+        if (isHexDigit(c))
+            kept.append(c.toUpper());
     }
-    input = kept;
-    pos = keptBeforeCursor;
+    return kept;
+}
+
+QValidator::State HexDigitsValidator::validate(QString &input, int &pos) const
+{
+    pos = HexDigitsOnly(input.left(pos)).size();
+    input = HexDigitsOnly(input);
     return Acceptable;
 }
 

@@ -23,6 +23,9 @@ public:
 enum class HexKey { Pass, Discard, Replace };
 HexKey FilterHexKey(const QKeyEvent &event, QChar &replacement);
 
+// text with every character the key filter would discard left out, a to f upper case.
+QString HexDigitsOnly(const QString &text);
+
 // The "%x" reading of a field: empty or unreadable text is 0; the low 8 bits are kept.
 quint8 HexFieldByte(const QString &text);
 

@@ -1,0 +1,393 @@
+// The command view: what each button puts on the wire, the address fields' key filter,
+// paste filter and leave handler, and a whole session against the simulated module.
+#include "apptest.h"
+
+#include "app/exchangelogview.h"
+#include "app/tavrinapplication.h"
+#include "dialogs/panelstatusbar.h"
+#include "support/devsim.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+constexpr int kPort = 3;
+
+// A window linked directly to a simulated module, with the command view open.
+struct LinkedWindow {
+    AppFixture fixture;
+    DevSim sim{fixture.comDir()};
+    std::unique_ptr<TFormMain> window;
+
+    bool open(bool wakeUpByte, const QStringList &simArgs = {})
+    {
+        DevSimOptions options;
+        options.port = kPort;
+        options.extraArgs = simArgs;
+        if (!sim.start(options)) {
+            qWarning("%s", qPrintable(sim.errorString()));
+            return false;
+        }
+        window = fixture.window();
+        Settings &s = window->Store.CurrentSettings;
+        s.Conn_Prz = Direct;
+        s.direct.COMPort = kPort;
+        s.direct.Rate = 115200;
+        s.direct.WaitTime = 1;
+        s.direct.TimeOut = 100;
+        s.direct.Repeat = 1;
+        s.direct.First_Zero_Need = wakeUpByte;
+        s.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
+        window->Store.SavedSettings = s;
+        if (!window->OpenConnection())
+            return false;
+        window->NcommandClick();
+        return true;
+    }
+};
+
+// Moves the focus from a field the way a Tab press does, so its leave handler runs.
+void Leave(TFormMain &window, QLineEdit *field)
+{
+    QWidget *next = field == window.a[5] ? window.a[0] : window.a[field->property("tag").toInt() + 1];
+    next->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+}
+
+// Types text key by key; characters outside Latin-1 arrive as they do from a
+// Cyrillic keyboard layout, with their text and no Latin key code.
+void Type(QWidget *field, const QString &text)
+{
+    for (QChar c : text) {
+        const int key = c.unicode() < 0x80 ? c.toUpper().unicode() : int(Qt::Key_unknown);
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key(key), QString(c), Qt::NoModifier);
+    }
+}
+
+void SaveScreen(QWidget *widget, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("TAVRIN_SCREENS_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    widget->grab().save(QDir(dir).filePath(name));
+}
+
+} // namespace
+
+class TestCommandView : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QuietPlatformNotes(); }
+    void open_placesViewsFillsFieldsDisablesMenu();
+    void buttons_captionsTagsAndHints();
+    void button_sendsRowBytes_data();
+    void button_sendsRowBytes();
+    void oneDigitField_isSentAsTwoDigitsButShownAsTyped();
+    void typedKeys_data();
+    void typedKeys();
+    void paste_goesThroughTheSameFilter();
+    void leavingField_storesByte_data();
+    void leavingField_storesByte();
+    void session_everyButton_repliesInLog();
+    void silentDevice_resultTextInPanel2AndViewStays();
+};
+
+void TestCommandView::open_placesViewsFillsFieldsDisablesMenu()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    window->Store.CurrentSettings.StoredPeerAddress = {0x00, 0x0A, 0x7F, 0xAB, 0xF0, 0x05};
+    window->gb_command->move(100, 100);
+    window->log().addLine(QStringLiteral("old"));
+    window->NcommandClick();
+    QVERIFY(window->gb_command->isVisible());
+    QCOMPARE(window->gb_command->pos(), QPoint(14, 18));
+    QVERIFY(window->gb_obmen->isVisible());
+    QCOMPARE(window->gb_obmen->pos(), QPoint(435, 18));
+    QVERIFY(!window->gb_state->isVisible());
+    QCOMPARE(int(window->ViewMode), 1);
+    QStringList fields;
+    for (QLineEdit *field : window->a)
+        fields << field->text();
+    QCOMPARE(fields, QStringList({"00", "0A", "7F", "AB", "F0", "05"}));
+    QCOMPARE(window->log().lineCount(), 0);
+    QCOMPARE(window->StatusBar1->panelText(2), QStringLiteral(" Командный режим"));
+    QVERIFY(!window->Nconn->isEnabled());
+    QVERIFY(!window->Nnastr->menuAction()->isEnabled());
+    QVERIFY(!window->Nexit->isEnabled());
+}
+
+void TestCommandView::buttons_captionsTagsAndHints()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    const QStringList captions = {"HELP", "VER", "PING", "RESET", "SLEEP",
+                                  "DEVADDR", "PEERADDR", "PEERADDR(", "KEEP", "KILL"};
+    for (int row = 0; row < 10; ++row) {
+        auto *button = window->findChild<QPushButton *>(QStringLiteral("bt%1").arg(row + 1));
+        QVERIFY(button);
+        QCOMPARE(button->text(), captions[row]);
+        QCOMPARE(button->property("tag").toInt(), row);
+        auto *hint = window->findChild<QLabel *>(QStringLiteral("pv%1").arg(row + 1));
+        QVERIFY(hint);
+        QCOMPARE(hint->text(), QStringLiteral("?"));
+        QVERIFY(!hint->toolTip().isEmpty());
+    }
+    QCOMPARE(window->pv[0]->toolTip(), QStringLiteral("Получить перечень команд"));
+    QCOMPARE(window->pv[9]->toolTip(), QStringLiteral("Разорвать пару с периферийным устройством"));
+    for (int i = 0; i < 6; ++i) {
+        auto *field = window->findChild<QLineEdit *>(QStringLiteral("a%1").arg(i));
+        QVERIFY(field);
+        QCOMPARE(field->maxLength(), 2);
+        QCOMPARE(field->property("tag").toInt(), i);
+        // The fields sit in one line beside the button of the addressed command.
+        QCOMPARE(field->geometry().center().y(), window->bt[7]->geometry().center().y());
+        QVERIFY(field->x() > window->bt[7]->geometry().right());
+    }
+}
+
+void TestCommandView::button_sendsRowBytes_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("wakeUp");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::newRow("HELP") << 0 << false << QByteArray("HELP\r");
+    QTest::newRow("HELP, wake-up byte") << 0 << true << QByteArray("\x00HELP\r", 6);
+    QTest::newRow("VER") << 1 << false << QByteArray("\x56\x45\x52\x0D");
+    QTest::newRow("PING") << 2 << false << QByteArray("PING\r");
+    QTest::newRow("RESET") << 3 << false << QByteArray("RESET\r");
+    QTest::newRow("SLEEP") << 4 << false << QByteArray("SLEEP\r");
+    QTest::newRow("DEVADDR") << 5 << false << QByteArray("DEVADDR\r");
+    QTest::newRow("PEERADDR") << 6 << false << QByteArray("PEERADDR\r");
+    QTest::newRow("PEERADDR(address)") << 7 << false << QByteArray("PEERADDR(00:11:22:AA:BB:CC)\r");
+    QTest::newRow("PEERADDR(address), wake-up byte")
+        << 7 << true << QByteArray("\x00PEERADDR(00:11:22:AA:BB:CC)\r", 29);
+    QTest::newRow("KEEP") << 8 << false << QByteArray("KEEP\r");
+    QTest::newRow("KILL") << 9 << false << QByteArray("KILL\r");
+}
+
+void TestCommandView::button_sendsRowBytes()
+{
+    QFETCH(int, row);
+    QFETCH(bool, wakeUp);
+    QFETCH(QByteArray, wire);
+    LinkedWindow linked;
+    QVERIFY(linked.open(wakeUp));
+    linked.sim.clearLog();
+    QTest::mouseClick(linked.window->bt[row], Qt::LeftButton);
+    QCOMPARE(linked.window->CurrentRow, row);
+    QCOMPARE(linked.sim.received(), wire);
+    if (row == 7)
+        QCOMPARE(wire.size() - (wakeUp ? 1 : 0), 28);
+}
+
+void TestCommandView::oneDigitField_isSentAsTwoDigitsButShownAsTyped()
+{
+    LinkedWindow linked;
+    QVERIFY(linked.open(false));
+    TFormMain &window = *linked.window;
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QLineEdit *field = window.a[3];
+    field->setFocus(Qt::MouseFocusReason);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    Type(field, QStringLiteral("5"));
+    linked.sim.clearLog();
+    // The click takes the focus from the field, which stores its byte first.
+    QTest::mouseClick(window.bt[7], Qt::LeftButton);
+    QCOMPARE(linked.sim.received(), QByteArray("PEERADDR(00:11:22:05:BB:CC)\r"));
+    QCOMPARE(field->text(), QStringLiteral("5"));
+    QCOMPARE(window.Store.CurrentSettings.StoredPeerAddress[3], quint8(0x05));
+}
+
+void TestCommandView::typedKeys_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("lower-case a") << "a" << "A";
+    QTest::newRow("lower-case f, digit") << "f0" << "F0";
+    QTest::newRow("upper-case hex") << "BC" << "BC";
+    QTest::newRow("g") << "g" << "";
+    QTest::newRow("blank") << " " << "";
+    QTest::newRow("punctuation") << ".:-," << "";
+    QTest::newRow("Cyrillic") << "аб" << "";
+    QTest::newRow("mixed") << "x1!e" << "1E";
+    QTest::newRow("beyond two characters") << "abc" << "AB";
+}
+
+void TestCommandView::typedKeys()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    AppFixture fixture;
+    auto window = fixture.window();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->NcommandClick();
+    QLineEdit *field = window->a[2];
+    field->setFocus();
+    field->clear();
+    Type(field, typed);
+    QCOMPARE(field->text(), shown);
+
+    // Backspace and cursor keys work as in any field.
+    field->setText(QStringLiteral("7F"));
+    field->setCursorPosition(2);
+    QTest::keyClick(field, Qt::Key_Left);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(field->text(), QStringLiteral("F"));
+}
+
+void TestCommandView::paste_goesThroughTheSameFilter()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->NcommandClick();
+    QLineEdit *field = window->a[1];
+    field->setFocus();
+    field->clear();
+    QApplication::clipboard()->setText(QStringLiteral("g1:f"));
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(field->text(), QStringLiteral("1F")); // as if typed key by key
+
+    // Text that reaches the field another way (the context menu, a drop) passes the
+    // validator, which holds the field to hexadecimal digits.
+    field->clear();
+    field->insert(QStringLiteral("z7"));
+    QCOMPARE(field->text(), QStringLiteral("7"));
+    field->clear();
+    field->insert(QStringLiteral("<b>"));
+    QCOMPARE(field->text(), QStringLiteral("B"));
+}
+
+void TestCommandView::leavingField_storesByte_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shownAfter");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("empty") << "" << "00" << 0x00;
+    QTest::newRow("one digit") << "5" << "5" << 0x05;
+    QTest::newRow("two digits") << "7F" << "7F" << 0x7F;
+    QTest::newRow("top") << "FF" << "FF" << 0xFF;
+}
+
+void TestCommandView::leavingField_storesByte()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shownAfter);
+    QFETCH(int, stored);
+    AppFixture fixture;
+    auto window = fixture.window();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->Store.CurrentSettings.StoredPeerAddress = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+    window->NcommandClick();
+    QLineEdit *field = window->a[4];
+    field->setFocus(Qt::TabFocusReason);
+    field->setText(text);
+    Leave(*window, field);
+    QCOMPARE(field->text(), shownAfter);
+    const MacAddress expected = {0x11, 0x22, 0x33, 0x44, quint8(stored), 0x66};
+    QCOMPARE(window->Store.CurrentSettings.StoredPeerAddress, expected);
+
+    // Leaving for another program is not leaving the field.
+    field->setFocus(Qt::TabFocusReason);
+    field->clear();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(field, &away);
+    QCOMPARE(field->text(), QString());
+    QCOMPARE(window->Store.CurrentSettings.StoredPeerAddress, expected);
+
+    // The address typed here is the one the next opening shows and closing saves.
+    Leave(*window, field);
+    window->BitBtnExitClick();
+    window->NcommandClick();
+    QCOMPARE(window->a[4]->text(), QStringLiteral("00"));
+    QVERIFY(window->close());
+    QVERIFY(fixture.readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("Adr_4=0")));
+}
+
+void TestCommandView::session_everyButton_repliesInLog()
+{
+    LinkedWindow linked;
+    QVERIFY(linked.open(false, {QStringLiteral("--state"), QStringLiteral("connected"),
+                                QStringLiteral("--reset-ms"), QStringLiteral("100")}));
+    TFormMain &window = *linked.window;
+    window.NcommandClick();
+    const char *const expectedInReply[10] = {
+        "{\"HELP\":\"OK\",\"Val\":\"HELP VER PING",
+        "{\"VER\":\"OK\",\"Val\":\"1.07\"}",
+        "{\"PING\":\"Connected\"}",
+        "{\"RESET\":\"OK\"}",
+        "{\"SLEEP\":\"OK\"}",
+        "{\"DEVADDR\":\"OK\",\"Val\":\"00:1A:7D:DA:71:13\"}",
+        "{\"PEERADDR\":\"OK\",\"Val\":\"0A:1B:2C:3D:4E:5F\"}",
+        "{\"PEERADDR(\":\"OK\",\"Val\":\"00:11:22:AA:BB:CC\"}",
+        "{\"KEEP\":",
+        "{\"KILL\":\"Peer Deleted\"}",
+    };
+    for (int row = 0; row < 10; ++row) {
+        QTest::mouseClick(window.bt[row], Qt::LeftButton);
+        QVERIFY2(window.Channel.result == ExchangeOk, qPrintable(QString::number(row)));
+        QVERIFY2(QByteArray(window.Channel.reply()).startsWith(expectedInReply[row]), window.Channel.reply());
+        if (row == 3)
+            QTest::qWait(150); // the module restarts after RESET
+    }
+    // No failure text: panel 2 still names the view.
+    QCOMPARE(window.StatusBar1->panelText(2), QStringLiteral(" Командный режим"));
+    QCOMPARE(window.StatusBar1->panelText(3), QString());
+
+    // Per exchange the log holds a blank line, the command sent and the reply.
+    const QStringList lines = window.Memo1->lines();
+    QVERIFY2(lines.size() >= 30, qPrintable(lines.join('\n')));
+    QCOMPARE(lines[0], QStringLiteral(" "));
+    QVERIFY2(lines[1].startsWith(QStringLiteral(" HELP")), qPrintable(lines[1]));
+    QVERIFY(lines[2].startsWith(QStringLiteral(" {\"HELP\":\"OK\"")));
+    QVERIFY(lines.join('\n').contains(QStringLiteral(" PEERADDR(00:11:22:AA:BB:CC)")));
+    QVERIFY(lines.last().startsWith(QStringLiteral(" {\"KILL\":\"Peer Deleted\"}")));
+    QCOMPARE(window.Memo1->height(), (window.log().lineCount() + 1) * window.lineHeight);
+
+    // The newest lines are in view.
+    QScrollBar *bar = window.ScrollBox1->verticalScrollBar();
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), bar->maximum());
+    SaveScreen(&window, QStringLiteral("command-view.png"));
+}
+
+void TestCommandView::silentDevice_resultTextInPanel2AndViewStays()
+{
+    LinkedWindow linked;
+    QVERIFY(linked.open(false));
+    QVERIFY(linked.sim.command(QStringLiteral("silent on")));
+    TFormMain &window = *linked.window;
+    MessageLog messages;
+    messages.attach(window);
+    QTest::mouseClick(window.bt[2], Qt::LeftButton);
+    QCOMPARE(int(window.Channel.result), int(NoAnswer));
+    QCOMPARE(window.StatusBar1->panelText(2), QStringLiteral("Устройство не отвечает"));
+    QCOMPARE(messages.messages, QStringList());
+    QVERIFY(window.gb_command->isVisible());
+    QCOMPARE(int(window.ViewMode), 1);
+}
+
+int main(int argc, char *argv[])
+{
+    TavrinApplication app(argc, argv);
+    TestCommandView test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_commandview.moc"
