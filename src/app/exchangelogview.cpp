@@ -4,6 +4,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -21,6 +22,10 @@ ExchangeLogView::ExchangeLogView(QWidget *parent) : QPlainTextEdit(parent), m_en
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     document()->setDocumentMargin(2);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_flushTimer = new QTimer(this);
+    m_flushTimer->setSingleShot(true);
+    m_flushTimer->setInterval(kFlushIntervalMs);
+    connect(m_flushTimer, &QTimer::timeout, this, &ExchangeLogView::flush);
 }
 
 void ExchangeLogView::setLineHeight(int pixels)
@@ -31,9 +36,12 @@ void ExchangeLogView::setLineHeight(int pixels)
 
 void ExchangeLogView::clearLog()
 {
+    m_flushTimer->stop();
+    m_pending.clear();
     clear();
     m_end = QTextCursor(document());
     m_lines = 0;
+    m_lastLineLength = 0;
     m_longestLine = 0;
     refresh();
     fitWidth();
@@ -43,27 +51,28 @@ QStringList ExchangeLogView::lines() const
 {
     if (m_lines == 0)
         return {};
-    return toPlainText().split(QLatin1Char('\n'));
+    return (toPlainText() + m_pending).split(QLatin1Char('\n'));
 }
 
 qreal ExchangeLogView::textBottom() const
 {
+    const_cast<ExchangeLogView *>(this)->flush();
     return blockBoundingGeometry(document()->lastBlock()).translated(contentOffset()).bottom()
            + frameWidth();
 }
 
 int ExchangeLogView::lastLineLength() const
 {
-    return m_lines == 0 ? 0 : document()->lastBlock().length() - 1;
+    return m_lastLineLength;
 }
 
 void ExchangeLogView::addLine(const QString &text)
 {
-    m_end.movePosition(QTextCursor::End);
     if (m_lines > 0)
-        m_end.insertBlock();
-    m_end.insertText(text);
+        m_pending.append(QLatin1Char('\n'));
+    m_pending.append(text);
     ++m_lines;
+    m_lastLineLength = int(text.size());
     noteLastLineLength();
 }
 
@@ -73,18 +82,27 @@ void ExchangeLogView::appendToLastLine(const QString &text)
         addLine(text);
         return;
     }
-    m_end.movePosition(QTextCursor::End);
-    m_end.insertText(text);
+    m_pending.append(text);
+    m_lastLineLength += int(text.size());
     noteLastLineLength();
 }
 
 void ExchangeLogView::noteLastLineLength()
 {
-    const int length = lastLineLength();
-    if (length > m_longestLine) {
-        m_longestLine = length;
+    if (m_lastLineLength > m_longestLine) {
+        m_longestLine = m_lastLineLength;
         fitWidth();
     }
+}
+
+void ExchangeLogView::flush()
+{
+    m_flushTimer->stop();
+    if (m_pending.isEmpty())
+        return;
+    m_end.movePosition(QTextCursor::End);
+    m_end.insertText(m_pending); // "\n" becomes a new block: a new line
+    m_pending.clear();
 }
 
 void ExchangeLogView::refresh()
@@ -92,7 +110,8 @@ void ExchangeLogView::refresh()
     const int height = (m_lines + 1) * m_lineHeight;
     if (this->height() != height)
         resize(width(), height);
-    viewport()->update();
+    if (!m_pending.isEmpty() && !m_flushTimer->isActive())
+        m_flushTimer->start();
 }
 
 void ExchangeLogView::fitWidth()

@@ -261,6 +261,8 @@ void TestFormMain::log_linesAndHeight()
     QCOMPARE(log.lastLineLength(), 6);
     QCOMPARE(memo->lines(), QStringList({"ab", " PING\u240D"}));
     QCOMPARE(memo->height(), 3 * window->lineHeight);
+    // The text reaches the screen shortly, without anyone asking for it again.
+    QTRY_COMPARE_WITH_TIMEOUT(memo->toPlainText(), QStringLiteral("ab\n PING\u240D"), 500);
 
     window->BitBtn6->click(); // "Очистить список"
     QCOMPARE(log.lineCount(), 0);
