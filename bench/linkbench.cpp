@@ -28,6 +28,7 @@
 using namespace tavrin;
 using tavrin::test::DevSim;
 using tavrin::test::DevSimLogEntry;
+using tavrin::test::DevSimOptions;
 
 namespace {
 
@@ -103,7 +104,9 @@ void armChannel(ExchangeChannel &channel, SerialPort *port, BenchUi &ui, qint32 
 
 bool startSim(DevSim &sim, bool pace)
 {
-    if (sim.start({.port = 1, .pace = pace}))
+    DevSimOptions options;
+    options.pace = pace;
+    if (sim.start(options))
         return true;
     std::fprintf(stderr, "cannot start the simulator: %s\n", qPrintable(sim.errorString()));
     return false;

@@ -66,6 +66,9 @@ private slots:
     void waiting_sleepsInsteadOfSpinning();
     void vanishedPort_endsByTimeOutThenWritesFail();
 
+    void linkClosedByWindowMidExchange_abortsWithoutTouchingPort();
+    void linkClosedByWindowDuringRedial_endsRestore();
+
     void phone_pingThroughModem();
     void phone_graceWindowRetriesSilentModule();
     void phone_carrierLostMidFrame_declined();
@@ -171,7 +174,9 @@ void LinkPtyTest::idleRead_returnsAtOnceWithNothing()
 
 void LinkPtyTest::portExists_absentPresentOwnAndHeldByAnother()
 {
-    QVERIFY(startSim({.port = 2}));
+    DevSimOptions second;
+    second.port = 2;
+    QVERIFY(startSim(second));
     QVERIFY(!PortExists(1));
     QVERIFY(!OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false));
     QVERIFY(PortExists(2));
@@ -331,6 +336,60 @@ void LinkPtyTest::vanishedPort_endsByTimeOutThenWritesFail()
     QVERIFY(!RunExchange(channel, "PING", 4));
     QCOMPARE(channel.result, 1);
     QVERIFY(!PortExists(1));
+}
+
+void LinkPtyTest::linkClosedByWindowMidExchange_abortsWithoutTouchingPort()
+{
+    // The window's teardown runs inside the exchange's event processing: it raises
+    // the abort, closes the port and drops it from the channel.
+    QVERIFY(startSim());
+    QVERIFY(m_sim->command("delay 300"));
+    auto port = openLink(1);
+    FakeUi ui;
+    ExchangeChannel channel;
+    armChannel(channel, port.get(), ui);
+    channel.attempts = 3;
+    ui.onPass = [&] {
+        if (ui.passes == 4 && port) {
+            channel.disarm();
+            ClosePort(port);
+        }
+    };
+    QVERIFY(!RunExchange(channel, "PING", 4));
+    QCOMPARE(channel.result, 5);
+    QVERIFY(!port);
+    QCOMPARE(m_sim->received(), QByteArray("PING\r"));
+}
+
+void LinkPtyTest::linkClosedByWindowDuringRedial_endsRestore()
+{
+    QVERIFY(startSim({.modem = true, .extraArgs = {"--dial-ms", "50", "--guard-ms", "50"}}));
+    auto port = openLink(1);
+    FakeUi ui;
+    QVERIFY(dialIn(*port, ui));
+    QVERIFY(m_sim->command("drop-midframe 5"));
+    m_settings.Conn_Prz = Phone;
+    m_settings.directory.users_num = 1;
+    m_settings.directory.entries[0].phone_code = "555";
+    m_settings.ConnectWaitTime = 2;
+    ExchangeChannel channel;
+    armChannel(channel, port.get(), ui);
+    ui.answers = {true, true};
+    int passesAtQuestion = -1;
+    ui.onQuestion = [&] { passesAtQuestion = ui.passes; };
+    // A few passes into the re-dial the user disconnects.
+    ui.onPass = [&] {
+        if (passesAtQuestion >= 0 && ui.passes == passesAtQuestion + 6 && port) {
+            channel.disarm();
+            ClosePort(port);
+        }
+    };
+    QVERIFY(!RunExchange(channel, "PING", 4));
+    QVERIFY(!port);
+    QVERIFY(channel.result == 5 || channel.result == 6);
+    QCOMPARE(ui.questions.size(), 1);
+    QCOMPARE(ui.busyCursor, 0);
+    QVERIFY(!m_linkState.ModemConnected);
 }
 
 bool LinkPtyTest::dialIn(SerialPort &port, FakeUi &ui)

@@ -362,7 +362,7 @@ void ModemTest::dial_zeroRoundsStillDialsOnce()
 
 void ModemTest::dial_gsmRefused_givesGsmNotReadyWithoutDialling()
 {
-    QVERIFY(m_sim->start({.modem = true}));
+    QVERIFY(m_sim->start({.modem = true, .extraArgs = {}}));
     QVERIFY(m_sim->command("cpas error"));
     auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
     FakeUi ui;
@@ -373,7 +373,7 @@ void ModemTest::dial_gsmRefused_givesGsmNotReadyWithoutDialling()
 
 void ModemTest::dial_escapeEndsOnlyThatRound()
 {
-    QVERIFY(m_sim->start({.modem = true}));
+    QVERIFY(m_sim->start({.modem = true, .extraArgs = {}}));
     QVERIFY(m_sim->command("dial silent"));
     auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
     TapPort tap(*port);
