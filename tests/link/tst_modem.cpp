@@ -211,6 +211,13 @@ void ModemTest::checkModem_secondRoundGivesUpWithSuccess()
     ModemDialogue modem(port, ui, shortTiming());
     QCOMPARE(modem.CheckModem(false), 0);
     QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "+++", "ATE0\r", "ATV1\r", "+++", "ATE0\r", "ATV1\r"}));
+
+    // Once the escape was answered, the second round starts at the echo-off again.
+    ScriptedPort escaped;
+    escaped.replies = {odd, answer("\r\nOK\r\n"), odd, odd, odd, odd};
+    ModemDialogue again(escaped, ui, shortTiming());
+    QCOMPARE(again.CheckModem(false), 0);
+    QCOMPARE(writesOf(escaped), (QList<QByteArray>{"ATE0\r", "+++", "ATE0\r", "ATV1\r", "ATE0\r", "ATV1\r"}));
 }
 
 void ModemTest::checkGsmReady_data()
