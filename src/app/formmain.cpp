@@ -178,6 +178,13 @@ void TFormMain::createStateView()
     Label8 = label("Label8", QStringLiteral("центрального устройства"), 16, 234, 170);
     Label9 = label("Label9", QStringLiteral("Версия модуля"), 16, 276, 170);
 
+    // The value column starts right of the widest caption, whatever the font.
+    int captionWidth = 0;
+    for (QLabel *caption : {Label10, Label3, Label4, Label5, Label6, Label7, Label8, Label9})
+        captionWidth = std::max(captionWidth, caption->fontMetrics().horizontalAdvance(caption->text()));
+    const int valueLeft = 16 + captionWidth + 14;
+    for (QLabel *caption : {Label10, Label3, Label4, Label5, Label6, Label7, Label8, Label9})
+        caption->resize(captionWidth + 4, caption->height());
     const int valueTops[6] = {36, 80, 124, 170, 222, 272};
     for (int i = 0; i < 6; ++i) {
         auto *value = new QLabel(gb_state);
@@ -186,7 +193,7 @@ void TFormMain::createStateView()
         value->setFrameShape(QFrame::Panel);
         value->setFrameShadow(QFrame::Sunken);
         value->setMargin(2);
-        value->setGeometry(196, valueTops[i], 198, 28);
+        value->setGeometry(valueLeft, valueTops[i], 410 - 16 - valueLeft, 28);
         ls[i] = value;
     }
 
@@ -446,8 +453,11 @@ void TFormMain::requestClose()
     m_closePending = true;
     m_cancel = true;
     Channel.abortRequested = true;
+    // A dialog or question open inside the operation is answered as if cancelled.
     if (m_modal)
         m_modal->close();
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this && isAncestorOf(modal))
+        modal->close();
     m_closeRetry->start();
 }
 

@@ -124,6 +124,24 @@ void QuietPlatformNotes()
     });
 }
 
+bool Activate(QWidget *widget)
+{
+    QWidget *window = widget->window();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitFor([window] { return window->isActiveWindow(); }, 2000);
+}
+
+void SaveScreen(QWidget *widget, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("TAVRIN_SCREENS_DIR");
+    if (dir.isEmpty())
+        return;
+    QTest::qWait(100); // the log shows what it collected
+    QDir().mkpath(dir);
+    widget->grab().save(QDir(dir).filePath(name));
+}
+
 bool WaitUntil(const std::function<bool()> &pred, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);

@@ -89,6 +89,13 @@ private:
 // shown window would otherwise print.
 void QuietPlatformNotes();
 
+// Makes widget's window the active one, also where no window manager hands out the
+// focus (a bare X server); keyboard shortcuts and focus changes need it.
+bool Activate(QWidget *widget);
+
+// With TAVRIN_SCREENS_DIR set, saves a picture of widget there under name.
+void SaveScreen(QWidget *widget, const QString &name);
+
 // Processes events until pred holds or timeoutMs passes.
 bool WaitUntil(const std::function<bool()> &pred, int timeoutMs);
 

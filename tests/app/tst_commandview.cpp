@@ -52,6 +52,7 @@ struct LinkedWindow {
         s.direct.First_Zero_Need = wakeUpByte;
         s.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
         window->Store.SavedSettings = s;
+        ShowConnectionStatus(s, window->StatusBar1); // as the connect dialog leaves it
         if (!window->OpenConnection())
             return false;
         window->NcommandClick();
@@ -75,15 +76,6 @@ void Type(QWidget *field, const QString &text)
         const int key = c.unicode() < 0x80 ? c.toUpper().unicode() : int(Qt::Key_unknown);
         QTest::sendKeyEvent(QTest::Click, field, Qt::Key(key), QString(c), Qt::NoModifier);
     }
-}
-
-void SaveScreen(QWidget *widget, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("TAVRIN_SCREENS_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    widget->grab().save(QDir(dir).filePath(name));
 }
 
 } // namespace
@@ -200,7 +192,7 @@ void TestCommandView::oneDigitField_isSentAsTwoDigitsButShownAsTyped()
     LinkedWindow linked;
     QVERIFY(linked.open(false));
     TFormMain &window = *linked.window;
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(Activate(&window));
     QLineEdit *field = window.a[3];
     field->setFocus(Qt::MouseFocusReason);
     field->selectAll();
@@ -235,7 +227,7 @@ void TestCommandView::typedKeys()
     QFETCH(QString, shown);
     AppFixture fixture;
     auto window = fixture.window();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(Activate(window.get()));
     window->NcommandClick();
     QLineEdit *field = window->a[2];
     field->setFocus();
@@ -255,7 +247,7 @@ void TestCommandView::paste_goesThroughTheSameFilter()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(Activate(window.get()));
     window->NcommandClick();
     QLineEdit *field = window->a[1];
     field->setFocus();
@@ -292,7 +284,7 @@ void TestCommandView::leavingField_storesByte()
     QFETCH(int, stored);
     AppFixture fixture;
     auto window = fixture.window();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(Activate(window.get()));
     window->Store.CurrentSettings.StoredPeerAddress = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
     window->NcommandClick();
     QLineEdit *field = window->a[4];

@@ -104,6 +104,7 @@ private slots:
     void close_midExchange_abortsThenClosesFully();
     void close_midDial_endsDialThenClosesFully();
     void close_duringCall_hangsUpBeforeWritingSettings();
+    void close_whileConnectDialogOpen_closesDialogThenWindow();
 
 private:
     std::unique_ptr<AppFixture> m_fixture;
@@ -225,6 +226,7 @@ void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration()
     QCOMPARE(messages.questions, QStringList());
 
     QTRY_COMPARE_WITH_TIMEOUT(window->pntime->text(), QStringLiteral("00:00:01"), 2500);
+    SaveScreen(window.get(), QStringLiteral("call-panel.png"));
 }
 
 void TestConnection::phoneDial_failure_asksAgainThenGivesUpWithoutHangUp()
@@ -442,6 +444,21 @@ void TestConnection::close_duringCall_hangsUpBeforeWritingSettings()
     QVERIFY(sim.received().endsWith("ath\r"));
     QVERIFY(m_fixture->readIni("bluetooth.ini").contains("Adr_0=16"));
     QVERIFY(!window->PortHandle);
+}
+
+void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
+{
+    auto window = m_fixture->window();
+    UseDirect(*window, kDirectPort);
+    ModalDriver driver;
+    bool closeReturned = true;
+    driver.on<TFormConnect>([&](TFormConnect *) { closeReturned = window->close(); });
+    window->NconnClick();
+    QCOMPARE(driver.done(), 1);
+    QVERIFY(!closeReturned);
+    QVERIFY(!window->Link.LinkOpen); // the dialog ended as cancelled
+    QTRY_VERIFY_WITH_TIMEOUT(window->closeCompleted(), 1000);
+    QVERIFY(!window->isVisible());
 }
 
 int main(int argc, char *argv[])

@@ -39,6 +39,7 @@ private slots:
     void ctrlZ();
     void exitButtons_leaveViewAndEnableMenu_data();
     void exitButtons_leaveViewAndEnableMenu();
+    void escape_pressesRefreshOnlyInStateView();
     void log_linesAndHeight();
     void log_linesFitTheirHeight();
     void cyrillicGlyphs_inDefaultAndLogFonts();
@@ -73,6 +74,7 @@ void TestFormMain::statusBar_initialTextsAndWidths()
     QCOMPARE(bar->panelWidth(3), 50);
     QCOMPARE(bar->panelWidth(2), bar->width() - 175 - 220 - 60);
     QCOMPARE(window->size(), QSize(1000, 616));
+    SaveScreen(window.get(), QStringLiteral("main-window.png"));
 }
 
 void TestFormMain::resize_widensOnlyPanel2()
@@ -187,7 +189,7 @@ void TestFormMain::ctrlZ()
     QFETCH(bool, logAfterSecond);
     AppFixture fixture;
     auto window = fixture.window();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(Activate(window.get()));
     if (viewMode == 1) {
         window->NcommandClick();
     } else if (viewMode == 2) {
@@ -201,6 +203,8 @@ void TestFormMain::ctrlZ()
     QCOMPARE(window->gb_obmen->isVisible(), logAfterFirst);
     if (logAfterFirst)
         QCOMPARE(window->gb_obmen->pos(), QPoint(435, 18));
+    if (viewMode == 2)
+        SaveScreen(window.get(), QStringLiteral("state-view.png"));
     QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(window->gb_obmen->isVisible(), logAfterSecond);
     QCOMPARE(int(window->ViewMode), viewMode);
@@ -233,6 +237,27 @@ void TestFormMain::exitButtons_leaveViewAndEnableMenu()
     QVERIFY(window->Nconn->isEnabled());
     QVERIFY(window->Nexit->isEnabled());
     QVERIFY(window->Nnastr->menuAction()->isEnabled());
+}
+
+void TestFormMain::escape_pressesRefreshOnlyInStateView()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    QVERIFY(Activate(window.get()));
+    int refreshes = 0;
+    connect(window->BitBtn2, &QPushButton::clicked, window.get(), [&] { ++refreshes; });
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QCOMPARE(refreshes, 0);
+    window->ViewMode = 2;
+    window->gb_state->show();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QCOMPARE(refreshes, 1);
+    // During an exchange Esc is the abort, not a press of the button.
+    window->watchKeyboard(true);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QCOMPARE(refreshes, 1);
+    QVERIFY(window->takeEscape());
+    window->watchKeyboard(false);
 }
 
 void TestFormMain::log_linesAndHeight()
@@ -320,7 +345,7 @@ void TestFormMain::keyboardWatch_swallowsKeysAndRemembersEscOnce()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(Activate(window.get()));
     window->NcommandClick();
     QLineEdit *field = window->a[0];
     field->setFocus();
