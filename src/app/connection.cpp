@@ -132,8 +132,10 @@ void TFormMain::CloseConnection()
     if (Link.ModemConnected) {
         SerialPort *port = Channel.port ? Channel.port : PortHandle.get();
         if (port) {
+            m_hangingUp = true;
             ModemDialogue modem(*port, *this, Timing);
             modem.HangUp(true);
+            m_hangingUp = false;
         }
         Link.ModemConnected = false;
         pnmodem->hide();

@@ -3,6 +3,7 @@
 #include "link/exchangechannel.h"
 #include "link/linktiming.h"
 #include "link/linkui.h"
+#include "protocol/executecommand.h"
 #include "settings/settings.h"
 #include "settings/settingsstore.h"
 
@@ -36,8 +37,9 @@ class TFormWait;
 
 // The one long-lived window. It owns the program-wide objects (settings, the exchange
 // channel, the link state and the protocol fields), shows the command and state views
-// and the exchange log, and is the window the device link talks to (LinkUi).
-class TFormMain : public QMainWindow, public LinkUi {
+// and the exchange log, and is the window the device link (LinkUi) and the module
+// operations (CommandHost) talk to.
+class TFormMain : public QMainWindow, public LinkUi, public CommandHost {
     Q_OBJECT
 public:
     // executableDir: the folder that holds the INI folder. timing: the link's fixed
@@ -53,12 +55,16 @@ public:
     std::unique_ptr<SerialPort> PortHandle;
     LinkTiming Timing;
 
-    // Protocol fields and the view in force (0 none, 1 command view, 2 state view).
+    // The protocol fields, also under their own names, and the view in force (0 none,
+    // 1 command view, 2 state view).
+    ProtocolFields Fields;
+    int &CurrentRow = Fields.CurrentRow;
+    MacAddress &TargetPeerAddress = Fields.TargetPeerAddress;
+    MacAddress &ReportedPeerAddress = Fields.ReportedPeerAddress;
+    bool &PairExists = Fields.PairExists;
     quint8 ViewMode = 0;
-    qint32 CurrentRow = 0;
-    MacAddress TargetPeerAddress{};
-    MacAddress ReportedPeerAddress{};
-    bool PairExists = false;
+    // What a module operation started from this window works with.
+    ProtocolContext protocolContext() { return {Channel, *this, Fields}; }
     TFormWait *WaitWindow = nullptr; // at most one, owned by this window
     int lineHeight = 0;
 
@@ -142,7 +148,11 @@ public:
     void waitForEvents() override;
     void watchKeyboard(bool on) override;
     bool takeEscape() override;
-    bool cancelRequested() const override { return m_cancel; }
+    bool cancelRequested() const override { return m_cancel && !m_hangingUp; }
+
+    // CommandHost
+    void showMessage(const QString &text) override { ShowMessage(text); }
+    void scrollLogToEnd() override;
 
 signals:
     // The close sequence has run to its end.
@@ -168,7 +178,6 @@ private:
     void placeAnchoredControls();
     void setMenuEnabled(bool enabled);
     bool aKeyPress(QLineEdit *edit, QKeyEvent *event);
-    void scrollLogToEnd();
     void leaveView();
     void requestClose();
     void retryPendingClose();
@@ -182,6 +191,7 @@ private:
     QElapsedTimer m_callClock; // the call's duration, on a monotonic clock
     int m_operations = 0;
     bool m_dialling = false;
+    bool m_hangingUp = false; // a close arriving now must not cut the hang-up short
     bool m_cancel = false;
     bool m_closePending = false;
     bool m_closing = false;

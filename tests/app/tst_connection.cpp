@@ -105,6 +105,7 @@ private slots:
     void close_midDial_endsDialThenClosesFully();
     void close_duringCall_hangsUpBeforeWritingSettings();
     void close_whileConnectDialogOpen_closesDialogThenWindow();
+    void close_duringHangUp_letsHangUpFinish();
 
 private:
     std::unique_ptr<AppFixture> m_fixture;
@@ -459,6 +460,30 @@ void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
     QVERIFY(!window->Link.LinkOpen); // the dialog ended as cancelled
     QTRY_VERIFY_WITH_TIMEOUT(window->closeCompleted(), 1000);
     QVERIFY(!window->isVisible());
+}
+
+void TestConnection::close_duringHangUp_letsHangUpFinish()
+{
+    DevSim sim(m_fixture->comDir());
+    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
+    auto window = m_fixture->window();
+    UsePhone(*window, kPhonePort);
+    QVERIFY(window->OpenConnection());
+    sim.clearLog();
+    bool closeAsked = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, window.get(), [&] {
+        if (!closeAsked && sim.received().contains("+++")) {
+            closeAsked = true;
+            window->close();
+        }
+    });
+    watch.start(5);
+    QTest::mouseClick(window->BitBtn3, Qt::LeftButton); // "Отключить связь"
+    watch.stop();
+    QVERIFY(closeAsked);
+    QVERIFY2(sim.received().endsWith("+++ath\r"), sim.received().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(window->closeCompleted(), 1000);
 }
 
 int main(int argc, char *argv[])
