@@ -2,7 +2,6 @@
 
 #include "settings/cp1251.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -84,17 +83,6 @@ QString AppFixture::iniPath(const QString &name) const
     return QDir(m_program.path()).filePath(QStringLiteral("INI/") + name);
 }
 
-void AppFixture::writeIni(const QString &name, const QString &text) const
-{
-    QDir(m_program.path()).mkpath(QStringLiteral("INI"));
-    QFile file(iniPath(name));
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(file.fileName()));
-    QString crlf = text;
-    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    file.write(cp1251::encode(crlf));
-}
-
 QString AppFixture::readIni(const QString &name) const
 {
     QFile file(iniPath(name));
@@ -140,17 +128,6 @@ void SaveScreen(QWidget *widget, const QString &name)
     QTest::qWait(100); // the log shows what it collected
     QDir().mkpath(dir);
     widget->grab().save(QDir(dir).filePath(name));
-}
-
-bool WaitUntil(const std::function<bool()> &pred, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!pred()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
 }
 
 } // namespace tavrin::test

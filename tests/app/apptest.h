@@ -71,8 +71,6 @@ public:
     QString programDir() const { return m_program.path(); }
     QString comDir() const { return m_com.path(); }
     QString iniPath(const QString &name) const;
-    // Writes an INI file (text in UTF-8, stored as CP1251 with CR LF).
-    void writeIni(const QString &name, const QString &text) const;
     QString readIni(const QString &name) const;
 
     // A shown window whose start-up timer has been stopped, so the connect dialog does
@@ -95,8 +93,5 @@ bool Activate(QWidget *widget);
 
 // With TAVRIN_SCREENS_DIR set, saves a picture of widget there under name.
 void SaveScreen(QWidget *widget, const QString &name);
-
-// Processes events until pred holds or timeoutMs passes.
-bool WaitUntil(const std::function<bool()> &pred, int timeoutMs);
 
 } // namespace tavrin::test

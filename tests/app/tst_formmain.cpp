@@ -33,7 +33,6 @@ private slots:
     void resize_widensOnlyPanel2();
     void showConnectionStatus_data();
     void showConnectionStatus();
-    void statusPanels_showMarkupAsText();
     void menu_afterShow_pairItemsHiddenSecretNeverVisible();
     void ctrlZ_data();
     void ctrlZ();
@@ -127,18 +126,6 @@ void TestFormMain::showConnectionStatus()
     ShowConnectionStatus(settings, &bar);
     QCOMPARE(bar.panelText(0), panel0);
     QCOMPARE(bar.panelText(1), panel1);
-}
-
-void TestFormMain::statusPanels_showMarkupAsText()
-{
-    PanelStatusBar bar;
-    for (QLabel *panel : bar.findChildren<QLabel *>())
-        QCOMPARE(panel->textFormat(), Qt::PlainText);
-    AppFixture fixture;
-    auto window = fixture.window();
-    for (QLabel *value : window->ls)
-        QCOMPARE(value->textFormat(), Qt::PlainText);
-    QCOMPARE(window->pntime->textFormat(), Qt::PlainText);
 }
 
 void TestFormMain::menu_afterShow_pairItemsHiddenSecretNeverVisible()
