@@ -70,16 +70,12 @@ void TFormMain::FormCreate(const QString &executableDir)
     Store.LoadSettings(executableDir);
 
     PortHandle.reset();
-    Link = LinkState{};
-
-    for (int i = 0; i < 10; ++i)
-        pv[i]->setToolTipDuration(-1);
+    Link = LinkState{}; // no port, no call
 
     gb_command->hide();
     gb_state->hide();
     gb_obmen->hide();
     pnmodem->hide();
-    Link.ModemConnected = false;
 
     Label2->setFont(Memo1->font());
     Label2->adjustSize();
@@ -526,22 +522,10 @@ void TFormMain::ShowMessage(const QString &text)
     if (m_cancel)
         return; // the window is closing: nobody is left to read it
     OperationScope operation(*this);
-    if (MessageHook) {
+    if (MessageHook)
         MessageHook(MessageKind::Message, text);
-        return;
-    }
-    QString shown = text;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, QString(), shown, QMessageBox::Ok, messageParent());
-    box.setTextFormat(Qt::PlainText);
-    const int watch = m_keyboard->suspend();
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    QPointer<QWidget> previous = m_modal;
-    m_modal = &box;
-    box.exec();
-    m_modal = previous;
-    QApplication::restoreOverrideCursor();
-    m_keyboard->resume(watch);
+    else
+        runMessageBox(text, QMessageBox::Ok);
 }
 
 bool TFormMain::AskQuestion(const QString &text)
@@ -549,15 +533,23 @@ bool TFormMain::AskQuestion(const QString &text)
     if (m_cancel)
         return false; // the window is closing: nothing is retried
     OperationScope operation(*this);
-    if (MessageHook)
-        return MessageHook(MessageKind::Question, text);
+    const bool yes = MessageHook ? MessageHook(MessageKind::Question, text)
+                                 : runMessageBox(text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return yes && !m_cancel;
+}
+
+int TFormMain::runMessageBox(const QString &text, QMessageBox::StandardButtons buttons)
+{
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, QString(), shown, QMessageBox::Yes | QMessageBox::No,
-                    messageParent());
+    QMessageBox box(QMessageBox::NoIcon, QString(), shown, buttons, messageParent());
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
+    if (buttons & QMessageBox::No) {
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    }
+    // The box takes its own keys and shows the normal cursor, even inside a loop that
+    // watches the keyboard under the hourglass.
     const int watch = m_keyboard->suspend();
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     QPointer<QWidget> previous = m_modal;
@@ -566,7 +558,7 @@ bool TFormMain::AskQuestion(const QString &text)
     m_modal = previous;
     QApplication::restoreOverrideCursor();
     m_keyboard->resume(watch);
-    return answer == QMessageBox::Yes && !m_cancel;
+    return answer;
 }
 
 void TFormMain::setActivityText(const QString &text)

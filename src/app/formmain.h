@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 
 #include <array>
@@ -182,6 +183,7 @@ private:
     void requestClose();
     void retryPendingClose();
     QWidget *messageParent();
+    int runMessageBox(const QString &text, QMessageBox::StandardButtons buttons);
 
     EscapeKeyFilter *m_keyboard = nullptr;
     QShortcut *m_secretShortcut = nullptr;
