@@ -9,11 +9,10 @@
 
 namespace tavrin {
 
-constexpr int kBarHeight = 22;
-
 PanelStatusBar::PanelStatusBar(QWidget *parent) : QWidget(parent)
 {
-    setFixedHeight(kBarHeight);
+    // Tall enough for one line of the font in use, never lower than the classic 22.
+    setFixedHeight(std::max(22, fontMetrics().height() + 8));
     for (int i = 0; i < kPanels; ++i) {
         auto *label = new QLabel(this);
         label->setObjectName(QStringLiteral("panel%1").arg(i));
