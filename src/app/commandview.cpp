@@ -5,6 +5,7 @@
 #include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/hexbytefield.h"
+#include "app/windowgeometry.h"
 
 #include "dialogs/panelstatusbar.h"
 #include "protocol/commandtable.h"
@@ -34,7 +35,7 @@ void TFormMain::createCommandView()
 {
     gb_command = new QGroupBox(QStringLiteral(" Передать команду Bluetuth-устройству "), Panel1);
     gb_command->setObjectName(QStringLiteral("gb_command"));
-    gb_command->setGeometry(14, 18, 410, 500);
+    gb_command->setGeometry(geometry::kViewLeft, geometry::kViewTop, 410, 500);
 
     const auto &table = CommandTable();
     for (int row = 0; row < kCommandRows; ++row) {
@@ -79,9 +80,9 @@ void TFormMain::createCommandView()
 
 void TFormMain::NcommandClick()
 {
-    gb_command->move(14, 18);
+    gb_command->move(geometry::kViewLeft, geometry::kViewTop);
     gb_command->show();
-    gb_obmen->move(435, 18);
+    gb_obmen->move(geometry::kLogLeft, geometry::kLogTop);
     gb_obmen->show();
     ViewMode = 1;
     setMenuEnabled(false);
