@@ -5,6 +5,7 @@
 #include "app/errorreport.h"
 #include "app/exchangelogview.h"
 #include "app/tavrinapplication.h"
+#include "dialogs/formwait.h"
 #include "dialogs/panelstatusbar.h"
 
 #include <QAction>
@@ -45,6 +46,7 @@ private slots:
     void busyCursor_isAbsolute();
     void keyboardWatch_swallowsKeysAndRemembersEscOnce();
     void question_realBox_plainTextNoTitleNoIcon();
+    void closeConnection_destroysLeftoverWaitWindow();
     void close_withoutChanges_writesNothing();
     void close_writesOnlyChangedGroupsOfBluetoothIni();
     void close_whenFileCannotBeWritten_staysOpenAndNamesFile();
@@ -388,6 +390,19 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
 
     driver.on<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
     QVERIFY(window->askYesNo(QStringLiteral("?")));
+}
+
+void TestFormMain::closeConnection_destroysLeftoverWaitWindow()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    window->WaitWindow = new TFormWait(window.get());
+    window->WaitWindow->show();
+    QPointer<TFormWait> wait = window->WaitWindow;
+    window->CloseConnection(); // harmless with no link
+    QVERIFY(!window->WaitWindow);
+    QVERIFY(wait.isNull());
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 void TestFormMain::close_withoutChanges_writesNothing()
