@@ -228,6 +228,10 @@ bool TFormMain::FormClose()
         // file failed and can close again once it can be written.
         setBusyCursor(false);
         m_closing = false;
+        // The link is already dropped: the window goes on as after "Отключить связь".
+        if (ViewMode != 0)
+            BitBtnExitClick();
+        Nnastr->menuAction()->setVisible(false);
         ReportException(error);
         return false;
     }

@@ -442,8 +442,13 @@ void TestFormMain::close_whenFileCannotBeWritten_staysOpenAndNamesFile()
     // A folder where the file should be: no write can replace it, whoever runs the test.
     QVERIFY(QDir().mkpath(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
     window->Store.CurrentSettings.StoredPeerAddress[0] = 0x42;
+    window->NcommandClick();
     QVERIFY(!window->close());
     QVERIFY(window->isVisible());
+    // The link went with the close sequence; the window no longer offers its views.
+    QCOMPARE(int(window->ViewMode), 0);
+    QVERIFY(!window->Nnastr->menuAction()->isVisible());
+    QVERIFY(window->Nconn->isEnabled());
     QCOMPARE(reported.size(), 1);
     QVERIFY2(reported[0].contains(QStringLiteral("bluetooth.ini")), qPrintable(reported[0]));
 
