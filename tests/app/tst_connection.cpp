@@ -210,6 +210,7 @@ void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration()
     QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
     auto window = m_fixture->window();
     UsePhone(*window, kPhonePort);
+    ShowConnectionStatus(window->Store.CurrentSettings, window->StatusBar1); // as the dialog leaves it
     MessageLog messages;
     messages.attach(*window);
 
