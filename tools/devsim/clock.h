@@ -14,4 +14,8 @@ inline int64_t MonotonicMicros()
     return int64_t(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
 
+// Asks the system to wake the simulator's timers as close to their time as it can, so
+// paced bytes leave at the line rate (platform file: clock_linux.cpp, clock_posix.cpp).
+void UsePreciseTimers();
+
 } // namespace devsim

@@ -1,5 +1,6 @@
 // tavrin-devsim: the Bluetooth module (and optionally a GSM modem in front of it) on a
 // pseudo-terminal, for trying tavrin without hardware and for its tests.
+#include "clock.h"
 #include "control.h"
 #include "simulator.h"
 
@@ -149,6 +150,7 @@ int main(int argc, char **argv)
     if (sim.modem && guardMs >= 0)
         sim.modem->guardMs = guardMs;
 
+    UsePreciseTimers();
     sim.catchStopSignals();
     if (!sim.start())
         return 1;

@@ -4,6 +4,7 @@
 #include "control.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -64,7 +65,7 @@ void Simulator::toLine(const std::string &bytes)
     if (m_out.size() + bytes.size() > kMaxPendingOutput)
         return;
     if (pace && m_out.empty())
-        m_nextWrite = std::max(m_nextWrite, now() + byteMicros());
+        m_nextWrite = std::max(m_nextWrite, double(now()) + byteMicros());
     m_out += bytes;
     flushOutput();
 }
@@ -90,12 +91,12 @@ void Simulator::emitReply(std::shared_ptr<std::vector<Chunk>> chunks, size_t ind
         after((*chunks)[index].gapMicros, [this, chunks, index] { emitReply(chunks, index); });
 }
 
-int64_t Simulator::byteMicros() const
+double Simulator::byteMicros() const
 {
     int rate = m_pty.lineRate();
     if (rate <= 0)
         rate = kDefaultRate;
-    return 10'000'000 / rate; // ten bits a byte: start, eight data, stop
+    return 10'000'000.0 / rate; // ten bits a byte: start, eight data, stop
 }
 
 void Simulator::flushOutput()
@@ -104,7 +105,7 @@ void Simulator::flushOutput()
         const int64_t t = now();
         size_t count = m_out.size();
         if (pace) {
-            if (t < m_nextWrite)
+            if (double(t) < m_nextWrite)
                 return;
             count = 1;
         }
@@ -113,8 +114,10 @@ void Simulator::flushOutput()
             return; // the pty is full: poll tells us when it drains
         m_log.bytes(false, t, std::string_view(m_out.data(), size_t(n)));
         m_out.erase(0, size_t(n));
+        // The next byte's slot follows this one's slot, not the moment this byte left:
+        // a late wake-up must not push every later byte back.
         if (pace)
-            m_nextWrite = std::max(m_nextWrite, t) + byteMicros();
+            m_nextWrite += byteMicros();
     }
 }
 
@@ -171,7 +174,7 @@ int64_t Simulator::nextWakeMicros() const
     if (!m_timers.empty())
         wake = m_timers.begin()->first;
     if (pace && !m_out.empty())
-        wake = std::min(wake, m_nextWrite);
+        wake = std::min(wake, int64_t(std::ceil(m_nextWrite)));
     return wake;
 }
 

@@ -57,7 +57,7 @@ private:
     void readControl();
     void runDue();
     void flushOutput();
-    int64_t byteMicros() const;
+    double byteMicros() const;
     int64_t nextWakeMicros() const;
 
     Options m_options;
@@ -65,7 +65,7 @@ private:
     ByteLog m_log;
     std::multimap<int64_t, std::function<void()>> m_timers;
     std::string m_out;        // waiting to go on the line
-    int64_t m_nextWrite = 0;  // with pacing: when the line is free for the next byte
+    double m_nextWrite = 0;   // with pacing: when the line is free for the next byte (us)
     std::string m_control;    // a partial control line
     bool m_stdinOpen = true;
     sigset_t m_waitMask{}; // the signal mask while waiting in ppoll

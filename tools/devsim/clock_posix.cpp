@@ -1,0 +1,7 @@
+#include "clock.h"
+
+namespace devsim {
+
+void UsePreciseTimers() {}
+
+} // namespace devsim
