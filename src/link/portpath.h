@@ -11,6 +11,10 @@ namespace tavrin {
 // UART behind it) is left out.
 QStringList SystemPortPaths(const QString &devDir, const QString &sysClassTty);
 
+// The system's own device for COM<portNumber> (portNumber >= 1): the n-th of
+// SystemPortPaths of /dev, or "\\.\COM<n>" on Windows. Empty when there is none.
+QString SystemPortPath(int portNumber);
+
 // The path a port is opened by: a published link resolved to its device, so that
 // lock files name the device itself. Empty when the link leads nowhere.
 QString PortOpenPath(const QString &devicePath);

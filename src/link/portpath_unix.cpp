@@ -1,8 +1,5 @@
 #include "link/portpath.h"
 
-#include "link/serialport.h"
-
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -40,18 +37,8 @@ QStringList SystemPortPaths(const QString &devDir, const QString &sysClassTty)
     return paths;
 }
 
-QString PortDevicePath(int portNumber)
+QString SystemPortPath(int portNumber)
 {
-    if (portNumber < 1)
-        return {};
-    // Tests and demos publish simulated ports here; real ports are then never seen.
-    if (qEnvironmentVariableIsSet("TAVRIN_COM_DIR")) {
-        const QString dir = qEnvironmentVariable("TAVRIN_COM_DIR");
-        if (dir.isEmpty())
-            return {};
-        const QString path = QDir(dir).filePath(QStringLiteral("COM%1").arg(portNumber));
-        return QFileInfo::exists(path) ? path : QString();
-    }
     const QStringList ports =
         SystemPortPaths(QStringLiteral("/dev"), QStringLiteral("/sys/class/tty"));
     return portNumber <= ports.size() ? ports.at(portNumber - 1) : QString();
