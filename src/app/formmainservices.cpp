@@ -5,11 +5,11 @@
 #include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/keyfilter.h"
+#include "dialogs/messagebox.h"
 #include "dialogs/panelstatusbar.h"
 #include "link/eventloop.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
 
 namespace tavrin {
@@ -72,14 +72,7 @@ bool TFormMain::AskQuestion(const QString &text)
 
 int TFormMain::runMessageBox(const QString &text, QMessageBox::StandardButtons buttons)
 {
-    QString shown = text;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, QString(), shown, buttons, messageParent());
-    box.setTextFormat(Qt::PlainText);
-    if (buttons & QMessageBox::No) {
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
-    }
+    PlainMessageBox box(text, buttons, messageParent());
     // The box takes its own keys and shows the normal cursor, even inside a loop that
     // watches the keyboard under the hourglass.
     const int watch = m_keyboard->suspend();

@@ -1,6 +1,7 @@
 #include "dialogs/formconnect.h"
 
 #include "dialogs/dialogtexts.h"
+#include "dialogs/messagebox.h"
 #include "dialogs/panelstatusbar.h"
 #include "settings/settingsstore.h"
 
@@ -9,7 +10,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
@@ -22,14 +22,6 @@ namespace {
 constexpr int kWidth = 480;
 constexpr int kHeight = 244;
 constexpr int kVisibleAbonents = 15;
-
-void ShowPlainMessage(QWidget *owner, const QString &text)
-{
-    QMessageBox box(QMessageBox::NoIcon, QString(), QString(text).replace(u'\r', u'\n'),
-                    QMessageBox::Ok, owner);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
 
 QLabel *PlainLabel(const QString &text, QWidget *parent)
 {
@@ -49,7 +41,7 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     setObjectName(QStringLiteral("FormConnect"));
     setWindowTitle(ConnectTexts::Caption);
     resize(kWidth, kHeight);
-    showMessage = [this](const QString &text) { ShowPlainMessage(this, text); };
+    showMessage = [this](const QString &text) { PlainMessageBox(text, QMessageBox::Ok, this).exec(); };
 
     auto *kindLabel = PlainLabel(ConnectTexts::KindLabel, this);
     ComboBox3 = new QComboBox(this);
