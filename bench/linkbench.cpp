@@ -10,9 +10,9 @@
 //      the line rate and the trace on.
 #include "link/eventloop.h"
 #include "link/exchangechannel.h"
-#include "link/linkui.h"
 #include "link/serialport.h"
 #include "support/devsim.h"
+#include "support/linkfakes.h"
 
 #include <QCoreApplication>
 #include <QProcessEnvironment>
@@ -32,40 +32,10 @@ using tavrin::test::DevSimOptions;
 
 namespace {
 
-class ListLog : public TraceLog {
-public:
-    QStringList lines;
-    int lineCount() const override { return int(lines.size()); }
-    int lastLineLength() const override { return lines.isEmpty() ? 0 : int(lines.last().size()); }
-    void addLine(const QString &text) override
-    {
-        // Keep the list short; only the trace work itself matters here.
-        if (lines.size() > 1000)
-            lines.clear();
-        lines.append(text);
-    }
-    void appendToLastLine(const QString &text) override
-    {
-        if (lines.isEmpty())
-            lines.append(QString());
-        lines.last() += text;
-    }
-    void refresh() override {}
-};
-
-class BenchUi : public LinkUi {
-public:
-    ListLog trace;
-    void setActivityText(const QString &) override {}
-    void setResultText(const QString &) override {}
-    TraceLog &log() override { return trace; }
-    void setBusyCursor(bool) override {}
-    bool askYesNo(const QString &) override { return false; }
-    void processEvents() override { processPendingEvents(); }
-    void waitForEvents() override { waitForAnyEvent(); }
-    void watchKeyboard(bool) override {}
-    bool takeEscape() override { return false; }
-    bool cancelRequested() const override { return false; }
+// A window that records the trace and answers nothing; the list is kept short, as
+// only the trace work itself matters here.
+struct BenchUi : test::FakeUi {
+    BenchUi() { trace.keepAtMost = 1000; }
 };
 
 double cpuSeconds()

@@ -2,9 +2,9 @@
 // for the module: what goes on the line, how many attempts and pauses a command costs,
 // and what the user is told.
 #include "link/exchangechannel.h"
-#include "link/linkui.h"
 #include "link/serialport.h"
 #include "protocol/executecommand.h"
+#include "support/linkfakes.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -13,50 +13,20 @@ using namespace tavrin;
 
 namespace {
 
-class ListLog : public TraceLog {
-public:
-    QStringList lines;
-    int lineCount() const override { return int(lines.size()); }
-    int lastLineLength() const override { return lines.isEmpty() ? 0 : int(lines.last().size()); }
-    void addLine(const QString &text) override { lines.append(text); }
-    void appendToLastLine(const QString &text) override
-    {
-        if (lines.isEmpty())
-            lines.append(QString());
-        lines.last().append(text);
-    }
-    void refresh() override {}
-};
-
 // A window as the executor and the engine see it. Esc is pressed during the commands
 // whose write numbers (1-based) are listed.
-class ScriptedWindow : public LinkUi, public CommandHost {
+class ScriptedWindow : public test::FakeUi, public CommandHost {
 public:
-    ListLog trace;
     QStringList messages;
-    QStringList resultTexts;
     int scrolls = 0;
-    bool closing = false;
     QList<int> escapeDuringWrite;
     const QList<QByteArray> *writes = nullptr;
 
-    void setActivityText(const QString &) override {}
-    void setResultText(const QString &text) override { resultTexts << text; }
-    TraceLog &log() override { return trace; }
-    void setBusyCursor(bool) override {}
-    bool askYesNo(const QString &) override { return false; }
-    void processEvents() override { QCoreApplication::processEvents(); }
-    void waitForEvents() override
-    {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    void watchKeyboard(bool) override {}
     bool takeEscape() override
     {
         const int write = writes ? int(writes->size()) : 0;
         return escapeDuringWrite.removeOne(write);
     }
-    bool cancelRequested() const override { return closing; }
 
     void showMessage(const QString &text) override { messages << text; }
     void scrollLogToEnd() override { ++scrolls; }
