@@ -4,34 +4,6 @@
 
 namespace tavrin {
 
-namespace {
-
-bool isHexDigit(QChar c)
-{
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-           || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
-           || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
-}
-
-} // namespace
-
-QString HexDigitsOnly(const QString &text)
-{
-    QString kept;
-    for (QChar c : text) {
-        if (isHexDigit(c))
-            kept.append(c.toUpper());
-    }
-    return kept;
-}
-
-QValidator::State HexDigitsValidator::validate(QString &input, int &pos) const
-{
-    pos = HexDigitsOnly(input.left(pos)).size();
-    input = HexDigitsOnly(input);
-    return Acceptable;
-}
-
 HexKey FilterHexKey(const QKeyEvent &event, QChar &replacement)
 {
     const QString text = event.text();

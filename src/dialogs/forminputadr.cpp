@@ -1,6 +1,7 @@
 #include "dialogs/forminputadr.h"
 
 #include "dialogs/dialogtexts.h"
+#include "dialogs/hexdigits.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -9,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QValidator>
 #include <QVBoxLayout>
 
 namespace tavrin {
@@ -18,31 +18,6 @@ namespace {
 
 constexpr int kWidth = 416;
 constexpr int kHeight = 156;
-
-// Lets through hexadecimal digits only, lower-case letters as upper case. It sees typed
-// keys and pasted text alike, so a field never holds anything but hexadecimal digits.
-class HexDigitsFilter : public QValidator {
-public:
-    using QValidator::QValidator;
-
-    State validate(QString &input, int &pos) const override
-    {
-        QString kept;
-        int keptBeforeCursor = 0;
-        for (int i = 0; i < input.size(); ++i) {
-            const QChar c = input.at(i);
-            const bool hex = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-            if (!hex)
-                continue;
-            kept.append(c.toUpper());
-            if (i < pos)
-                ++keptBeforeCursor;
-        }
-        input = kept;
-        pos = keptBeforeCursor;
-        return Acceptable;
-    }
-};
 
 } // namespace
 
@@ -67,7 +42,7 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
     QFont fieldFont(QStringLiteral("Arial"));
     fieldFont.setBold(true);
     fieldFont.setPointSize(12);
-    auto *filter = new HexDigitsFilter(this);
+    auto *filter = new HexDigitsValidator(this);
     auto *fields = new QHBoxLayout;
     fields->setSpacing(5);
     for (int i = 0; i < int(a.size()); ++i) {

@@ -1,0 +1,22 @@
+#include "dialogs/hexdigits.h"
+
+namespace tavrin {
+
+QString HexDigitsOnly(const QString &text)
+{
+    QString kept;
+    for (QChar c : text) {
+        if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'))
+            kept.append(c.toUpper());
+    }
+    return kept;
+}
+
+QValidator::State HexDigitsValidator::validate(QString &input, int &pos) const
+{
+    pos = HexDigitsOnly(input.left(pos)).size();
+    input = HexDigitsOnly(input);
+    return Acceptable;
+}
+
+} // namespace tavrin
