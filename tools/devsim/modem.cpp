@@ -1,6 +1,7 @@
 #include "modem.h"
 
 #include <cctype>
+#include <cstddef>
 
 namespace devsim {
 
@@ -17,29 +18,46 @@ const ResultText kResults[] = {
     {"ERROR", "4"},      {"NO DIALTONE", "6"},  {"BUSY", "7"},      {"NO ANSWER", "8"},
 };
 
-struct DialName {
+// A word of the control channel and the setting it stands for.
+template <class T>
+struct Named {
     const char *name;
-    Modem::DialOutcome outcome;
+    T value;
 };
 
-const DialName kDialNames[] = {
+const Named<Modem::DialOutcome> kDialNames[] = {
     {"connect", Modem::DialOutcome::Connect},       {"busy", Modem::DialOutcome::Busy},
     {"no-answer", Modem::DialOutcome::NoAnswer},    {"no-dialtone", Modem::DialOutcome::NoDialtone},
     {"no-carrier", Modem::DialOutcome::NoCarrier},  {"error", Modem::DialOutcome::Error},
     {"silent", Modem::DialOutcome::Silent},
 };
 
-struct CpasName {
-    const char *name;
-    Modem::CpasReply reply;
-};
-
-const CpasName kCpasNames[] = {
+const Named<Modem::CpasReply> kCpasNames[] = {
     {"0", Modem::CpasReply::Ready},
     {"3", Modem::CpasReply::NotReady},
     {"error", Modem::CpasReply::Error},
     {"silent", Modem::CpasReply::Silent},
 };
+
+template <class T, std::size_t N>
+bool ValueOf(const Named<T> (&table)[N], const std::string &name, T &out)
+{
+    for (const Named<T> &entry : table)
+        if (name == entry.name) {
+            out = entry.value;
+            return true;
+        }
+    return false;
+}
+
+template <class T, std::size_t N>
+const char *NameOf(const Named<T> (&table)[N], T value)
+{
+    for (const Named<T> &entry : table)
+        if (entry.value == value)
+            return entry.name;
+    return table[0].name;
+}
 
 char Upper(char c)
 {
@@ -50,22 +68,12 @@ char Upper(char c)
 
 bool Modem::parseDialOutcome(const std::string &name, DialOutcome &out)
 {
-    for (const DialName &d : kDialNames)
-        if (name == d.name) {
-            out = d.outcome;
-            return true;
-        }
-    return false;
+    return ValueOf(kDialNames, name, out);
 }
 
 bool Modem::parseCpasReply(const std::string &name, CpasReply &out)
 {
-    for (const CpasName &c : kCpasNames)
-        if (name == c.name) {
-            out = c.reply;
-            return true;
-        }
-    return false;
+    return ValueOf(kCpasNames, name, out);
 }
 
 std::string Modem::result(Result r) const
@@ -302,14 +310,8 @@ bool Modem::drop()
 std::string Modem::describe() const
 {
     std::string mode = !m_callUp ? "command" : m_dataMode ? "data" : "online-command";
-    std::string dial = "connect";
-    for (const DialName &d : kDialNames)
-        if (d.outcome == dialOutcome)
-            dial = d.name;
-    std::string cpas = "0";
-    for (const CpasName &c : kCpasNames)
-        if (c.reply == cpasReply)
-            cpas = c.name;
+    const std::string dial = NameOf(kDialNames, dialOutcome);
+    const std::string cpas = NameOf(kCpasNames, cpasReply);
     return "modem=" + mode + " echo=" + (m_echo ? "on" : "off") + " verbose=" +
            (m_verbose ? "on" : "off") + " dial=" + dial + " dial-ms=" + std::to_string(dialMs) +
            " cpas=" + cpas + " guard=" + std::to_string(guardMs);
