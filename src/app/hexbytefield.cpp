@@ -25,11 +25,4 @@ HexKey FilterHexKey(const QKeyEvent &event, QChar &replacement)
     return HexKey::Discard;
 }
 
-quint8 HexFieldByte(const QString &text)
-{
-    bool ok = false;
-    const uint value = text.toUInt(&ok, 16);
-    return ok ? quint8(value & 0xFF) : 0;
-}
-
 } // namespace tavrin

@@ -16,7 +16,4 @@ namespace tavrin {
 enum class HexKey { Pass, Discard, Replace };
 HexKey FilterHexKey(const QKeyEvent &event, QChar &replacement);
 
-// The "%x" reading of a field: empty or unreadable text is 0; the low 8 bits are kept.
-quint8 HexFieldByte(const QString &text);
-
 } // namespace tavrin

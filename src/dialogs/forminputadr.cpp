@@ -42,7 +42,7 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
     QFont fieldFont(QStringLiteral("Arial"));
     fieldFont.setBold(true);
     fieldFont.setPointSize(12);
-    auto *filter = new HexDigitsValidator(this);
+    auto *hexOnly = new HexDigitsValidator(this);
     auto *fields = new QHBoxLayout;
     fields->setSpacing(5);
     for (int i = 0; i < int(a.size()); ++i) {
@@ -53,7 +53,7 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
         field->setFont(fieldFont);
         field->setAlignment(Qt::AlignCenter);
         field->setFixedWidth(36);
-        field->setValidator(filter);
+        field->setValidator(hexOnly);
         field->installEventFilter(this);
         fields->addWidget(field);
         a[i] = field;
@@ -131,11 +131,9 @@ void TFormInput_Adr::aExit(QLineEdit *field)
 {
     if (field->text().isEmpty())
         field->setText(QStringLiteral("00"));
-    bool ok = false;
-    const uint value = field->text().toUInt(&ok, 16);
     const int tag = field->property("tag").toInt();
     if (tag >= 0 && tag < int(EditedAddress.size()))
-        EditedAddress[tag] = ok ? quint8(value & 0xFF) : 0;
+        EditedAddress[tag] = HexFieldByte(field->text());
 }
 
 void TFormInput_Adr::BitBtn1Click()

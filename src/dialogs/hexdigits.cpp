@@ -12,6 +12,13 @@ QString HexDigitsOnly(const QString &text)
     return kept;
 }
 
+quint8 HexFieldByte(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.toUInt(&ok, 16);
+    return ok ? quint8(value & 0xFF) : 0;
+}
+
 QValidator::State HexDigitsValidator::validate(QString &input, int &pos) const
 {
     pos = HexDigitsOnly(input.left(pos)).size();

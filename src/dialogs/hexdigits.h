@@ -7,6 +7,9 @@ namespace tavrin {
 // text with everything but hexadecimal digits left out, a to f raised to upper case.
 QString HexDigitsOnly(const QString &text);
 
+// The "%x" reading of a field: empty or unreadable text is 0; the low 8 bits are kept.
+quint8 HexFieldByte(const QString &text);
+
 // Keeps a field to hexadecimal digits, upper case. It sees typed keys and pasted or
 // dropped text alike, so the field never holds anything else; the cursor stays after
 // the digits that stood before it.
