@@ -105,13 +105,8 @@ void TFormMain::btClick(int row)
     }
     OperationScope operation(*this);
     CurrentRow = row;
-    const CommandTableEntry &entry = CommandTable()[row];
-    if (row == kPeerAddrWithAddressRow) {
-        const QByteArray command = PeerAddressCommand(Store.CurrentSettings.StoredPeerAddress);
-        RunExchange(Channel, command.constData(), std::min<int>(entry.length, command.size()));
-    } else {
-        RunExchange(Channel, entry.command, entry.length);
-    }
+    const QByteArray command = CommandText(row, Store.CurrentSettings.StoredPeerAddress);
+    RunExchange(Channel, command.constData(), int(command.size()));
     scrollLogToEnd();
 }
 

@@ -1,7 +1,6 @@
 #include "protocol/commandtable.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace tavrin {
 
@@ -31,10 +30,7 @@ QString AddressDisplayText(const MacAddress &a)
 
 QByteArray PeerAddressCommand(const MacAddress &a)
 {
-    char text[32];
-    const int n = std::snprintf(text, sizeof text, "PEERADDR(%02X:%02X:%02X:%02X:%02X:%02X)",
-                                a[0], a[1], a[2], a[3], a[4], a[5]);
-    return QByteArray(text, n);
+    return "PEERADDR(" + AddressDisplayText(a).toLatin1() + ')';
 }
 
 QByteArray CommandText(int row, const MacAddress &target)
