@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace tavrin {
@@ -111,34 +112,19 @@ void visitDirectory(Io &io, D &d)
     }
 }
 
-bool sameCurrentGroup(const Settings &a, const Settings &b)
+// The fields of the two groups that are written only when they changed, as one
+// value each for comparing and copying.
+template <class S>
+auto currentGroup(S &s)
 {
-    return a.Conn_Prz == b.Conn_Prz && a.Last_Command == b.Last_Command
-        && a.StoredPeerAddress == b.StoredPeerAddress;
+    return std::tie(s.Conn_Prz, s.Last_Command, s.StoredPeerAddress);
 }
 
-bool samePhoneGroup(const Settings &a, const Settings &b)
+template <class S>
+auto phoneGroup(S &s)
 {
-    return a.phone == b.phone && a.Default_Command == b.Default_Command
-        && a.Command == b.Command && a.ConnectWaitTime == b.ConnectWaitTime
-        && a.AutoRepeat == b.AutoRepeat && a.Conn_Repeat == b.Conn_Repeat;
-}
-
-void copyCurrentGroup(const Settings &from, Settings &to)
-{
-    to.Conn_Prz = from.Conn_Prz;
-    to.Last_Command = from.Last_Command;
-    to.StoredPeerAddress = from.StoredPeerAddress;
-}
-
-void copyPhoneGroup(const Settings &from, Settings &to)
-{
-    to.phone = from.phone;
-    to.Default_Command = from.Default_Command;
-    to.Command = from.Command;
-    to.ConnectWaitTime = from.ConnectWaitTime;
-    to.AutoRepeat = from.AutoRepeat;
-    to.Conn_Repeat = from.Conn_Repeat;
+    return std::tie(s.phone, s.Default_Command, s.Command, s.ConnectWaitTime, s.AutoRepeat,
+                    s.Conn_Repeat);
 }
 
 // The file as it is now, to be edited; one that exists but cannot be read is not
@@ -200,29 +186,30 @@ void SettingsStore::WriteBluetoothIni()
 {
     if (CurrentSettings == SavedSettings)
         return;
-    const bool current = !sameCurrentGroup(CurrentSettings, SavedSettings);
-    const bool direct = CurrentSettings.direct != SavedSettings.direct;
-    const bool phone = !samePhoneGroup(CurrentSettings, SavedSettings);
+    const Settings &now = CurrentSettings;
+    const bool current = currentGroup(now) != currentGroup(SavedSettings);
+    const bool direct = now.direct != SavedSettings.direct;
+    const bool phone = phoneGroup(now) != phoneGroup(SavedSettings);
     if (!current && !direct && !phone)
         return;
 
     IniFile ini = loadForEdit(BluetoothIniPath);
     Writer writer{ini};
     if (current)
-        visitCurrentGroup(writer, std::as_const(CurrentSettings));
+        visitCurrentGroup(writer, now);
     if (direct)
-        visitDirectGroup(writer, std::as_const(CurrentSettings));
+        visitDirectGroup(writer, now);
     if (phone)
-        visitPhoneGroup(writer, std::as_const(CurrentSettings));
+        visitPhoneGroup(writer, now);
     save(ini, BluetoothIniPath);
 
     // Only now, so a failed write is tried again by the next call.
     if (current)
-        copyCurrentGroup(CurrentSettings, SavedSettings);
+        currentGroup(SavedSettings) = currentGroup(now);
     if (direct)
-        SavedSettings.direct = CurrentSettings.direct;
+        SavedSettings.direct = now.direct;
     if (phone)
-        copyPhoneGroup(CurrentSettings, SavedSettings);
+        phoneGroup(SavedSettings) = phoneGroup(now);
 }
 
 void SettingsStore::WriteAbonentsIni()
