@@ -51,9 +51,6 @@ void TFormMain::FormCreate(const QString &executableDir)
 
     Store.LoadSettings(executableDir);
 
-    PortHandle.reset();
-    Link = LinkState{}; // no port, no call
-
     gb_command->hide();
     gb_state->hide();
     gb_obmen->hide();
@@ -66,10 +63,6 @@ void TFormMain::FormCreate(const QString &executableDir)
     Memo1->setLineHeight(lineHeight);
     ClearLog();
     ScrollBox1->verticalScrollBar()->setSingleStep(lineHeight);
-
-    PairExists = false;
-    WaitWindow = nullptr;
-    ViewMode = 0;
 
     setWindowTitle(apptext::Caption());
     resize(kWindowWidth, kWindowHeight);

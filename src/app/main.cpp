@@ -2,8 +2,6 @@
 #include "app/formmain.h"
 #include "app/tavrinapplication.h"
 
-#include <QMessageBox>
-
 // No command-line argument is read. The process returns 0 in every case.
 int main(int argc, char *argv[])
 {
