@@ -63,14 +63,6 @@ void showResult(ExchangeChannel &channel)
         channel.ui->setResultText(channel.resultTexts[channel.result]);
 }
 
-// The ring is read as text from its index 0 up to its first zero byte or its end.
-bool carrierLostInRing(const ExchangeChannel &channel)
-{
-    const QByteArray text(channel.carrierRing.data(),
-                          qsizetype(qstrnlen(channel.carrierRing.data(), channel.carrierRing.size())));
-    return !CarrierPresent(text.constData());
-}
-
 bool failWrite(ExchangeChannel &channel, SerialPort *port)
 {
     if (port)
@@ -85,7 +77,7 @@ bool ExchangeCycle(ExchangeChannel &channel, int byteCount)
     pumpAndWatch(channel);
     if (takeAbort(channel))
         return false;
-    if (carrierLostInRing(channel)) {
+    if (!channel.carrierInRing()) {
         channel.result = CarrierLost;
         return false;
     }
@@ -136,7 +128,7 @@ bool ExchangeCycle(ExchangeChannel &channel, int byteCount)
             if (phone) {
                 channel.carrierRing[channel.carrierRingPos] = byte;
                 channel.carrierRingPos = (channel.carrierRingPos + 1) % int(channel.carrierRing.size());
-                if (carrierLostInRing(channel)) {
+                if (!channel.carrierInRing()) {
                     channel.result = CarrierLost;
                     return false;
                 }
@@ -197,6 +189,17 @@ void ExchangeChannel::arm(SerialPort *openPort, qint32 rate, qint32 waitTimeSeco
     wakeUpByte = firstZeroNeed;
     abortRequested = false;
     // A no-carrier report left from an earlier link must not end the new link's first exchange.
+    clearCarrierRing();
+}
+
+bool ExchangeChannel::carrierInRing() const
+{
+    const QByteArray text(carrierRing.data(), qsizetype(qstrnlen(carrierRing.data(), carrierRing.size())));
+    return CarrierPresent(text.constData());
+}
+
+void ExchangeChannel::clearCarrierRing()
+{
     carrierRing.fill(0);
     carrierRingPos = 0;
 }
@@ -271,8 +274,7 @@ bool RunExchange(ExchangeChannel &channel, const char *text, int length)
                     --counter;
             } else if (restored == 1) {
                 channel.retryWindowEnd = 0;
-                channel.carrierRing.fill(0);
-                channel.carrierRingPos = 0;
+                channel.clearCarrierRing();
             } else {
                 channel.result = CarrierLost;
                 showResult(channel);

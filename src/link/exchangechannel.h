@@ -69,6 +69,11 @@ struct ExchangeChannel {
     void disarm();
     // The reply of the last successful exchange.
     const char *reply() const { return receiveBuffer.data(); }
+    // False when the bytes of the carrier ring, read as text from its index 0 up to its
+    // first zero byte, hold a no-carrier report.
+    bool carrierInRing() const;
+    // Forgets the bytes the carrier check looks at.
+    void clearCarrierRing();
 };
 
 // Sends text (length characters, at most kMaxCommandLength) with its CR and collects one

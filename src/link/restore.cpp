@@ -13,13 +13,6 @@ namespace {
 
 const QString kRestoreQuestion = QStringLiteral(u"Связь через модем прервана.\rВосстановить сейчас?");
 
-bool carrierInRing(const ExchangeChannel &channel)
-{
-    const QByteArray text(channel.carrierRing.data(),
-                          qsizetype(qstrnlen(channel.carrierRing.data(), channel.carrierRing.size())));
-    return CarrierPresent(text.constData());
-}
-
 // The link is no longer ours to re-dial: the window closed it, or is closing.
 bool linkGone(const ExchangeChannel &channel, SerialPort *port)
 {
@@ -30,7 +23,7 @@ bool linkGone(const ExchangeChannel &channel, SerialPort *port)
 
 int AskRestoreModemLink(ExchangeChannel &channel, bool checkRingFirst)
 {
-    if (checkRingFirst && carrierInRing(channel))
+    if (checkRingFirst && channel.carrierInRing())
         return 0;
     if (!channel.ui || linkwait::closing(channel.ui))
         return 2;
@@ -57,8 +50,7 @@ bool RestoreModemLink(ExchangeChannel &channel)
     Pause(channel.timing.restorePauseMs);
     port->purge();
     channel.retryWindowEnd = 0;
-    channel.carrierRing.fill(0);
-    channel.carrierRingPos = 0;
+    channel.clearCarrierRing();
 
     for (;;) {
         const AbonentRecord *abonent = settings->selectedAbonent();
