@@ -1,7 +1,9 @@
 #include "link/linktiming.h"
 #include "link/serialport.h"
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <thread>
 
 namespace tavrin {
@@ -27,6 +29,11 @@ void Pause(int ms)
     // Sleep rather than spin; the loop covers a sleep that ends early.
     for (quint64 now = PerformanceCounter(); now <= end; now = PerformanceCounter())
         std::this_thread::sleep_for(std::chrono::nanoseconds(end - now + 1));
+}
+
+int SecondsToMs(int seconds)
+{
+    return int(std::clamp<long long>(seconds * 1000LL, 0, INT_MAX));
 }
 
 } // namespace tavrin

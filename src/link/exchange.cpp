@@ -8,7 +8,6 @@
 
 #include "settings/settings.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace tavrin {
@@ -183,7 +182,7 @@ void ExchangeChannel::arm(SerialPort *openPort, qint32 rate, qint32 waitTimeSeco
 {
     port = openPort;
     baudRate = rate;
-    firstByteWaitMs = qint32(std::clamp<qint64>(qint64(waitTimeSeconds) * 1000, 0, 0x7FFFFFFF));
+    firstByteWaitMs = SecondsToMs(waitTimeSeconds);
     interByteWaitMs = timeOutMs;
     attempts = repeat;
     wakeUpByte = firstZeroNeed;

@@ -21,4 +21,8 @@ struct LinkTiming {
 // Sleeps for ms milliseconds on the high-resolution counter, processing no events.
 void Pause(int ms);
 
+// A wait set in seconds, in milliseconds: a negative one is 0, one too long for an int
+// is the longest an int holds.
+int SecondsToMs(int seconds);
+
 } // namespace tavrin

@@ -10,8 +10,6 @@
 
 #include <QScopeGuard>
 
-#include <algorithm>
-
 namespace tavrin {
 
 namespace {
@@ -44,11 +42,6 @@ bool accepted(const QByteArray &reply)
 bool connected(const QByteArray &reply)
 {
     return ContainsText(reply.constData(), "ONNE") || ContainsText(reply.constData(), "onne");
-}
-
-int secondsToMs(int seconds)
-{
-    return int(std::clamp<qint64>(qint64(seconds) * 1000, 0, 0x7FFFFFFF));
 }
 
 } // namespace
@@ -222,7 +215,7 @@ int ModemDialogue::DialSubscriber(const QString &phoneNumber, const QString &ini
         return checked;
     const QList<QByteArray> initLines = SplitInitCommands(cp1251::encode(initCommands));
     const QByteArray dial = "ATD" + cp1251::encode(StripPhoneNumber(phoneNumber)) + kCR;
-    const int waitMs = secondsToMs(connectWaitSeconds);
+    const int waitMs = SecondsToMs(connectWaitSeconds);
     Pause(m_timing.dialPauseMs);
 
     QByteArray reply;

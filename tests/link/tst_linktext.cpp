@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <climits>
+
 using namespace tavrin;
 using namespace tavrin::test;
 
@@ -38,6 +40,8 @@ private slots:
     void traceBytes_zeroByteShowsNothing();
     void lineSettings_data();
     void lineSettings();
+    void armedFirstByteWait_secondsInMilliseconds_data();
+    void armedFirstByteWait_secondsInMilliseconds();
     void systemPorts_numberFamiliesInOrderUpToFirstGap();
     void comDir_isTheOnlyPlaceLookedAt();
 };
@@ -265,6 +269,31 @@ void LinkTextTest::lineSettings()
     QTEST(line.dataBits, "wantDataBits");
     QTEST(line.parity, "wantParity");
     QTEST(line.stopBits, "wantStopBits");
+}
+
+// The WaitTime setting comes from a hand-editable file: a negative or huge value must
+// become a wait the deadline can take, never an overflowed one.
+void LinkTextTest::armedFirstByteWait_secondsInMilliseconds_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<int>("ms");
+    QTest::newRow("3 s") << 3 << 3000;
+    QTest::newRow("none") << 0 << 0;
+    QTest::newRow("negative") << -1 << 0;
+    QTest::newRow("most negative") << INT_MIN << 0;
+    QTest::newRow("largest that fits") << 2147483 << 2147483000;
+    QTest::newRow("just too large") << 2147484 << INT_MAX;
+    QTest::newRow("largest int") << INT_MAX << INT_MAX;
+}
+
+void LinkTextTest::armedFirstByteWait_secondsInMilliseconds()
+{
+    QFETCH(int, seconds);
+    QFETCH(int, ms);
+    ExchangeChannel channel;
+    channel.arm(nullptr, 38400, seconds, 300, 1, false);
+    QCOMPARE(channel.firstByteWaitMs, ms);
+    QCOMPARE(SecondsToMs(seconds), ms);
 }
 
 void LinkTextTest::systemPorts_numberFamiliesInOrderUpToFirstGap()
