@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -103,6 +104,9 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     layout->addLayout(buttons);
 
     // activated: only the user's choice runs the handlers, as the list's click does.
+    // Off until the phone kind is chosen: a stored kind that selects nothing leaves them off.
+    EnableSubscriberControls(false);
+
     connect(ComboBox3, &QComboBox::activated, this, &TFormConnect::ComboBox3Click);
     connect(ComboBox2, &QComboBox::activated, this, &TFormConnect::ComboBox2Click);
     connect(BitBtn6, &QPushButton::clicked, this, &TFormConnect::BitBtn6Click);
@@ -121,6 +125,9 @@ void TFormConnect::showEvent(QShowEvent *event)
 void TFormConnect::FormShow()
 {
     resize(kWidth, kHeight);
+    // Centred on the screen, not on the main window as a dialog would be by default.
+    if (const QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     WorkingSettings = m_store.CurrentSettings;
     // A stored kind other than the two known ones selects nothing.
     ComboBox3->setCurrentIndex(WorkingSettings.Conn_Prz <= Phone ? int(WorkingSettings.Conn_Prz) : -1);
@@ -139,15 +146,20 @@ void TFormConnect::ComboBox3Click()
         return;
     WorkingSettings.Conn_Prz = quint8(kind);
     const bool phone = kind == Phone;
-    for (QWidget *control : {static_cast<QWidget *>(abonentLabel), static_cast<QWidget *>(ComboBox2),
-                             static_cast<QWidget *>(listLabel), static_cast<QWidget *>(BitBtn6)})
-        control->setEnabled(phone);
+    EnableSubscriberControls(phone);
     if (phone) {
         FillAbonentCombo();
     } else {
         ComboBox2->setCurrentIndex(-1); // user_index stays as it is
         ShowStatus();
     }
+}
+
+void TFormConnect::EnableSubscriberControls(bool enabled)
+{
+    for (QWidget *control : {static_cast<QWidget *>(abonentLabel), static_cast<QWidget *>(ComboBox2),
+                             static_cast<QWidget *>(listLabel), static_cast<QWidget *>(BitBtn6)})
+        control->setEnabled(enabled);
 }
 
 void TFormConnect::FillAbonentCombo()

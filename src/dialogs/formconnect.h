@@ -56,6 +56,8 @@ private:
     void BitBtn1Click();
     void BitBtn2Click();
     void ShowStatus();
+    // "Абонент", the subscriber box, "Список абонентов" and the list button.
+    void EnableSubscriberControls(bool enabled);
 
     SettingsStore &m_store;
 };

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 using namespace tavrin;
@@ -80,6 +81,7 @@ class FormConnectTest : public QObject {
     Q_OBJECT
 private slots:
     void show_directKindLeavesTheSubscriberControlsDisabledAndEmpty();
+    void show_centredOnTheScreenNotOnItsOwner();
     void show_phoneKindListsTheSubscribersAndSelectsTheCurrentOne();
     void subscriberList_newSubscriberLineOnlyWhileThereIsRoom_data();
     void subscriberList_newSubscriberLineOnlyWhileThereIsRoom();
@@ -105,6 +107,33 @@ void FormConnectTest::show_directKindLeavesTheSubscriberControlsDisabledAndEmpty
                              static_cast<QWidget *>(d.listLabel), static_cast<QWidget *>(d.BitBtn6)})
         QVERIFY(!control->isEnabled());
     QCOMPARE(Status(o.bar), (QStringList{QStringLiteral(" COM2,   9600 бит/с"), QStringLiteral(" Непосредственная связь")}));
+
+    QStringList labels;
+    for (const QLabel *label : d.findChildren<QLabel *>())
+        labels << label->text();
+    labels.sort();
+    QCOMPARE(labels, (QStringList{QStringLiteral("Абонент"), QStringLiteral("Список абонентов"),
+                                  QStringLiteral("Тип связи")}));
+    QCOMPARE(d.abonentLabel->text(), QStringLiteral("Абонент"));
+    QCOMPARE(d.listLabel->text(), QStringLiteral("Список абонентов"));
+    QCOMPARE(d.BitBtn3->text(), QStringLiteral("Изменить параметры связи"));
+    QCOMPARE(d.BitBtn1->text(), QStringLiteral("Принять"));
+    QCOMPARE(d.BitBtn2->text(), QStringLiteral("Выход"));
+    QVERIFY(d.BitBtn6->text().isEmpty());
+}
+
+void FormConnectTest::show_centredOnTheScreenNotOnItsOwner()
+{
+    QWidget owner;
+    owner.setGeometry(0, 0, 200, 150);
+    owner.show();
+    SettingsStore store;
+    TFormConnect dialog(store, &owner);
+    dialog.open();
+    const QPoint screenCentre = owner.screen()->availableGeometry().center();
+    QVERIFY(owner.frameGeometry().center() != screenCentre);
+    QVERIFY2((dialog.geometry().center() - screenCentre).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("%1,%2").arg(dialog.geometry().center().x()).arg(dialog.geometry().center().y())));
 }
 
 void FormConnectTest::show_phoneKindListsTheSubscribersAndSelectsTheCurrentOne()
@@ -215,6 +244,10 @@ void FormConnectTest::accept_refusedWithoutAKindOrWithoutASubscriber()
     QFETCH(int, count);
     const Settings current = WithAbonents(count, 0, quint8(kind));
     Opened o(current);
+    // No kind chosen, or no subscriber: the subscriber controls are off or empty.
+    QCOMPARE(o.dialog->ComboBox2->isEnabled(), kind == Phone);
+    QCOMPARE(o.dialog->BitBtn6->isEnabled(), kind == Phone);
+    QCOMPARE(o.dialog->abonentLabel->isEnabled(), kind == Phone);
     o.dialog->BitBtn1->click();
     QCOMPARE(o.messages, QStringList{QStringLiteral("Введены не все параметры")});
     QVERIFY(o.dialog->isVisible());
