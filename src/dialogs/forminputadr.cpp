@@ -4,6 +4,7 @@
 #include "dialogs/hexdigits.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -120,8 +121,13 @@ void TFormInput_Adr::FormShow()
 
 bool TFormInput_Adr::eventFilter(QObject *watched, QEvent *event)
 {
+    // A field is left when the focus moves to another control of the dialog. Its own
+    // context menu or a switch to another window only lends the focus away: filling an
+    // emptied field with "00" there would leave no room to paste the digits into it.
     if (event->type() == QEvent::FocusOut) {
-        if (auto *field = qobject_cast<QLineEdit *>(watched))
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        auto *field = qobject_cast<QLineEdit *>(watched);
+        if (field && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
             aExit(field);
     }
     return QDialog::eventFilter(watched, event);

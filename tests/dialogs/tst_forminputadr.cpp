@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -41,6 +42,8 @@ private slots:
     void keyFilter_passesHexDigitsOnlyAndRaisesLowerCase();
     void paste_goesThroughTheSameFilter();
     void leavingAField_storesItsByteAndFillsAnEmptyOne();
+    void focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField_data();
+    void focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField();
     void accept_changedFieldReplacesOnlyItsByte();
     void cancel_leavesTheStoredAddressAlone_data();
     void cancel_leavesTheStoredAddressAlone();
@@ -128,6 +131,48 @@ void FormInputAdrTest::leavingAField_storesItsByteAndFillsAnEmptyOne()
     QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
     QVERIFY(dialog.Accepted);
     QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x00, 0x55, 0x07}));
+}
+
+void FormInputAdrTest::focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField_data()
+{
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("a menu pops up") << true;
+    QTest::newRow("another window is activated") << false;
+}
+
+void FormInputAdrTest::focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField()
+{
+    QFETCH(bool, menu);
+    MacAddress stored{0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(ShowActive(dialog));
+    Retype(dialog.a[1], QString());
+    QCOMPARE(QApplication::focusWidget(), dialog.a[1]);
+
+    // The user empties a field and opens a menu (to paste) or looks up the address elsewhere.
+    QMenu popup;
+    popup.addAction(QStringLiteral("x"));
+    QWidget elsewhere;
+    if (menu) {
+        popup.popup(dialog.a[1]->mapToGlobal(QPoint(2, 2)));
+        QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    } else {
+        elsewhere.show();
+        QApplication::setActiveWindow(&elsewhere);
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    }
+    QCOMPARE(dialog.a[1]->text(), QString()); // still empty, room for the digits
+    QCOMPARE(dialog.EditedAddress[1], quint8(0x22));
+
+    popup.close();
+    elsewhere.close();
+    QApplication::setActiveWindow(&dialog);
+    QTRY_VERIFY(dialog.isActiveWindow());
+    dialog.a[1]->setFocus();
+    for (const QChar c : QStringLiteral("9c"))
+        QTest::sendKeyEvent(QTest::Click, dialog.a[1], Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+    QCOMPARE(stored, (MacAddress{0x11, 0x9C, 0x33, 0x44, 0x55, 0x66}));
 }
 
 void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte()
