@@ -51,7 +51,9 @@ bool ContainsText(const char *text, const char *pattern)
         return false;
     const std::string_view haystack(text);
     const std::string_view needle(pattern);
-    if (haystack.empty() || haystack.size() < needle.size())
+    // An empty pattern is found nowhere: the search looks for its first character,
+    // the terminator, which a zero-terminated text never holds before its end.
+    if (haystack.empty() || needle.empty() || haystack.size() < needle.size())
         return false;
     return haystack.find(needle) != std::string_view::npos;
 }

@@ -58,6 +58,7 @@ void LinkTextTest::containsText_data()
     QTest::newRow("at the very end") << QByteArray("xxNO CARRI") << QByteArray("NO CARRI") << true;
     QTest::newRow("after a false start") << QByteArray("NO CANO CARRIER") << QByteArray("NO CARRI") << true;
     QTest::newRow("whole text") << QByteArray("0") << QByteArray("0") << true;
+    QTest::newRow("empty pattern") << QByteArray("\r\nOK\r") << QByteArray("") << false;
 }
 
 void LinkTextTest::containsText()
