@@ -80,6 +80,9 @@ private slots:
     void phoneLinkGraceWindow_retriesTimeOutsFree();
     void noCarrierMidFrame_endsWithCarrierLost();
     void noCarrierOnDirectLink_isJustBytes();
+    void carrierRing_searchedInStorageOrder_data();
+    void carrierRing_searchedInStorageOrder();
+    void failedRedial_asksAgainUntilDeclined();
     void declinedRestore_leavesTokenUntilLinkIsArmedAgain();
 };
 
@@ -102,6 +105,9 @@ void ExchangeTest::framing_data()
     QTest::newRow("500th byte does not end it")
         << QList<QByteArray>{frameOfLength(501)} << 7 << QByteArray();
     QTest::newRow("start mark then silence") << QList<QByteArray>{"{\"PING\":"} << 4 << QByteArray();
+    // The gap limit starts with the quote of the start mark, not with its brace.
+    QTest::newRow("brace alone then silence") << QList<QByteArray>{"{"} << 3 << QByteArray();
+    QTest::newRow("whole start mark then silence") << QList<QByteArray>{"{\""} << 4 << QByteArray();
     QTest::newRow("nothing") << QList<QByteArray>{} << 3 << QByteArray();
 }
 
@@ -361,6 +367,75 @@ void ExchangeTest::noCarrierOnDirectLink_isJustBytes()
     rig.port.replies = {{{5, "{\"PING\":\"Wa\r\nNO CARRIER\r\n\"}"}}};
     QVERIFY(rig.run("PING"));
     QVERIFY(rig.ui.questions.isEmpty());
+}
+
+void ExchangeTest::carrierRing_searchedInStorageOrder_data()
+{
+    QTest::addColumn<QList<QByteArray>>("replies"); // one per command written
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("cycles");
+    QTest::addColumn<int>("questions");
+
+    // 495 bytes fill the ring up to index 494; "NO CA" then takes 495..499 and
+    // "RRIER" wraps to 0..4: read from index 0 the ring never spells the token.
+    QTest::newRow("token across the wrap is not seen")
+        << QList<QByteArray>{QByteArray(495, 'x') + "NO CARRIER\r\n"} << 3 << 2 << 0;
+    QTest::newRow("token after the wrap is seen")
+        << QList<QByteArray>{QByteArray(500, 'x') + "NO CARRIER\r\n"} << 6 << 1 << 1;
+    // Every cycle writes from index 0 again over what the last one left: the I left
+    // at index 7 completes the token.
+    QTest::newRow("new bytes complete the token with old ones")
+        << QList<QByteArray>{"0000000I", "NO CARR"} << 6 << 2 << 1;
+}
+
+void ExchangeTest::carrierRing_searchedInStorageOrder()
+{
+    QFETCH(QList<QByteArray>, replies);
+    Rig rig;
+    rig.settings.Conn_Prz = Phone;
+    rig.channel.firstByteWaitMs = 60;
+    rig.channel.timing.phoneGraceWindowMs = 0; // one free time-out, then each costs
+    for (const QByteArray &bytes : replies)
+        rig.port.replies.append({{5, bytes}});
+    QVERIFY(!rig.run("PING"));
+    QTEST(int(rig.channel.result), "result");
+    QTEST(rig.commandWrites(), "cycles");
+    QTEST(int(rig.ui.questions.size()), "questions");
+}
+
+void ExchangeTest::failedRedial_asksAgainUntilDeclined()
+{
+    // Carrier lost; the user asks twice for a re-dial, the modem stays silent both
+    // times, and the third question is declined.
+    Rig rig;
+    rig.settings.Conn_Prz = Phone;
+    rig.settings.directory.users_num = 1;
+    rig.settings.directory.entries[0].phone_code = "555";
+    LinkState link{true, true};
+    rig.channel.linkState = &link;
+    rig.channel.attempts = 3;
+    rig.channel.timing.hangUpReplyWaitMs = 30;
+    rig.channel.timing.hangUpGuardMs = 5;
+    rig.channel.timing.restorePauseMs = 5;
+    rig.channel.timing.presenceReplyWaitMs = 30;
+    rig.channel.timing.escapeGuardMs = 5;
+    rig.port.replies = {{{5, "NO CARRIER\r\n"}}}; // nothing answers after that
+    rig.ui.answers = {true, true, false};
+
+    QVERIFY(!rig.run("PING"));
+    QCOMPARE(rig.channel.result, 6);
+    const QString question = QString::fromUtf8("Связь через модем прервана.\rВосстановить сейчас?");
+    QCOMPARE(rig.ui.questions, (QStringList{question, question, question}));
+    // Hang-up by the plain command first, then the escape; each re-dial ends at the
+    // silent presence check.
+    QCOMPARE(rig.port.writes, (QList<QByteArray>{"PING\r", "ath\r", "+++", "ath\r", "ATE0\r", "+++",
+                                                "ATE0\r", "+++"}));
+    const QString echoOff = QString::fromUtf8(" Установление связи по телефону. Команда ATE0\r.");
+    QCOMPARE(rig.ui.resultTexts,
+             (QStringList{echoOff, echoOff, QString::fromUtf8("Связь через модем прервана")}));
+    QVERIFY(!link.ModemConnected);
+    QCOMPARE(rig.ui.busyCursor, 0);
+    QCOMPARE(rig.ui.watching, 0);
 }
 
 void ExchangeTest::declinedRestore_leavesTokenUntilLinkIsArmedAgain()

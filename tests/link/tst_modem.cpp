@@ -67,6 +67,7 @@ private slots:
     void checkModem_secondRoundGivesUpWithSuccess();
     void checkGsmReady_data();
     void checkGsmReady();
+    void checkGsmReady_purgesShowsWritesThenShowsEachLine();
     void initCommandAnsweredNumerically_isNotAccepted();
     void hangUp_data();
     void hangUp();
@@ -242,6 +243,20 @@ void ModemTest::checkGsmReady()
     QCOMPARE(writesOf(port), QList<QByteArray>{QByteArray("\x41\x54\x2B\x43\x50\x41\x53\x0D")});
 }
 
+void ModemTest::checkGsmReady_purgesShowsWritesThenShowsEachLine()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    port.replies = {answer("\r\n+CPAS: 0\r\n\r\nOK\r\n")};
+    ModemDialogue modem(port, ui, shortTiming());
+    QVERIFY(modem.CheckGsmReady(true));
+    QCOMPARE(port.journal, (QList<QByteArray>{"purge", "write 41542b435041530d"}));
+    QCOMPARE(ui.resultTexts,
+             (QStringList{QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS"),
+                          QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS. Ответ \r\n+CPAS: 0\r"),
+                          QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS. Ответ \n\r\nOK\r")}));
+}
+
 void ModemTest::initCommandAnsweredNumerically_isNotAccepted()
 {
     ScriptedPort port;
@@ -276,6 +291,7 @@ void ModemTest::hangUp()
     ModemDialogue modem(port, ui, shortTiming());
     modem.HangUp(escapeAtOnce);
     QTEST(writesOf(port), "writes");
+    QVERIFY(ui.resultTexts.isEmpty()); // the hang-up shows no progress
 }
 
 void ModemTest::windowClosingDuringDial_endsAtOnce()
