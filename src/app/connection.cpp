@@ -25,9 +25,10 @@ void TFormMain::TimerStartTimer()
 
 void TFormMain::NconnClick()
 {
-    // While a dial or an exchange runs, the menu can still be reached through the
-    // event processing of that loop; a second connection flow must not start inside it.
-    if (m_dialling || Channel.busy || m_closing || m_closePending)
+    // While a dial, an exchange or a hang-up runs, the menu can still be reached through
+    // the event processing of that loop; a second connection flow must not start inside
+    // it, nor close the port under it.
+    if (operationRunning() || m_closing || m_closePending)
         return;
     OperationScope operation(*this);
 
@@ -91,7 +92,6 @@ bool TFormMain::OpenConnection()
 bool TFormMain::EstablishCall()
 {
     OperationScope operation(*this);
-    m_dialling = true;
     const Settings &settings = Store.CurrentSettings;
     const AbonentRecord *abonent = settings.selectedAbonent();
 
@@ -117,7 +117,6 @@ bool TFormMain::EstablishCall()
         if (!AskQuestion(apptext::RetryDial(reason)))
             break;
     }
-    m_dialling = false;
     StatusBar1->setPanelText(2, QString());
     update();
     return result == DialOk && !m_cancel;
@@ -153,7 +152,9 @@ void TFormMain::CloseConnection()
 
 void TFormMain::BitBtn3Click()
 {
-    if (m_dialling || Channel.busy)
+    // A second press while the first one is still hanging up, or a press during an
+    // exchange, must not close the port under the running loop.
+    if (operationRunning() || m_closing || m_closePending)
         return;
     CloseConnection();
     if (ViewMode != 0)

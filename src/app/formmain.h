@@ -192,7 +192,6 @@ private:
     QPointer<QWidget> m_modal; // the dialog or message box this window has open
     QElapsedTimer m_callClock; // the call's duration, on a monotonic clock
     int m_operations = 0;
-    bool m_dialling = false;
     bool m_hangingUp = false; // a close arriving now must not cut the hang-up short
     bool m_cancel = false;
     bool m_closePending = false;

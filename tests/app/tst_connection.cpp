@@ -101,6 +101,8 @@ private slots:
     void disconnectButton_hangsUpAndLeavesView();
     void reopenedLink_firstExchangeIsNotAborted();
     void secondConnectDuringDial_doesNothing();
+    void clickDuringHangUp_doesNothing_data();
+    void clickDuringHangUp_doesNothing();
     void close_midExchange_abortsThenClosesFully();
     void close_midDial_endsDialThenClosesFully();
     void close_duringCall_hangsUpBeforeWritingSettings();
@@ -354,6 +356,69 @@ void TestConnection::secondConnectDuringDial_doesNothing()
     QVERIFY(window->OpenConnection());
     QCOMPARE(dialogsDuringDial, 0);
     QVERIFY(window->Link.ModemConnected);
+    QCOMPARE(messages.messages, QStringList());
+}
+
+void TestConnection::clickDuringHangUp_doesNothing_data()
+{
+    QTest::addColumn<bool>("startWithConnect"); // else "Отключить связь" starts the hang-up
+    QTest::addColumn<bool>("clickConnect");     // else "Отключить связь" is clicked again
+    QTest::newRow("connect, connect again") << true << true;
+    QTest::newRow("connect, disconnect button") << true << false;
+    QTest::newRow("disconnect button twice") << false << false;
+    QTest::newRow("disconnect button, connect") << false << true;
+}
+
+// The hang-up waits for the modem's replies in the event loop, so the menu and the call
+// panel's button can be clicked meanwhile; a second teardown must not start inside it.
+void TestConnection::clickDuringHangUp_doesNothing()
+{
+    QFETCH(bool, startWithConnect);
+    QFETCH(bool, clickConnect);
+    DevSim sim(m_fixture->comDir());
+    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
+    auto window = m_fixture->window();
+    UsePhone(*window, kPhonePort);
+    MessageLog messages;
+    messages.attach(*window);
+    QVERIFY(window->OpenConnection());
+    window->Nnastr->menuAction()->setVisible(true);
+    sim.clearLog();
+
+    int dialogs = 0;
+    ModalDriver driver;
+    for (int i = 0; i < 2; ++i) // room for a wrong second dialog, so the test cannot hang
+        driver.on<TFormConnect>([&](TFormConnect *dialog) {
+            ++dialogs;
+            Click(dialog->BitBtn2);
+        });
+    bool clicked = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, window.get(), [&] {
+        if (!clicked && sim.received().contains("+++")) {
+            clicked = true;
+            if (clickConnect)
+                window->Nconn->trigger();
+            else
+                window->BitBtn3->click();
+        }
+    });
+    watch.start(5);
+    if (startWithConnect)
+        window->Nconn->trigger();
+    else
+        window->BitBtn3->click();
+    watch.stop();
+
+    QVERIFY(clicked);
+    QCOMPARE(dialogs, startWithConnect ? 1 : 0);
+    const QByteArray wire = sim.received();
+    QCOMPARE(wire.count("+++"), 1);
+    QCOMPARE(wire.count("ath\r"), 1);
+    QVERIFY(!window->Link.LinkOpen);
+    QVERIFY(!window->PortHandle);
+    QVERIFY(!window->pnmodem->isVisible());
+    QVERIFY(!window->Nnastr->menuAction()->isVisible());
     QCOMPARE(messages.messages, QStringList());
 }
 
