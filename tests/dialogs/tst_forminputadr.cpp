@@ -65,6 +65,19 @@ void FormInputAdrTest::show_showsTheStoredAddressInUpperCaseHex()
     QCOMPARE(dialog.Label2->text(), QStringLiteral("для создания пары"));
     QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("Принять"));
     QCOMPARE(dialog.BitBtn2->text(), QStringLiteral("Отменить"));
+    QVERIFY(dialog.windowTitle().isEmpty());
+    QVERIFY(dialog.Label1->alignment() & Qt::AlignRight);
+    QVERIFY(dialog.Label2->alignment() & Qt::AlignRight);
+    // The fields are found by name, left to right, each with its byte's index as tag.
+    for (int i = 0; i < 6; ++i) {
+        const auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("a%1").arg(i));
+        QVERIFY(field);
+        QCOMPARE(field->property("tag").toInt(), i);
+        QCOMPARE(field->maxLength(), 2);
+        QVERIFY(field->font().bold());
+        if (i > 0)
+            QVERIFY(field->x() > dialog.findChild<QLineEdit *>(QStringLiteral("a%1").arg(i - 1))->x());
+    }
 }
 
 void FormInputAdrTest::keyFilter_passesHexDigitsOnlyAndRaisesLowerCase_data()

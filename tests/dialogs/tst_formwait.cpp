@@ -14,6 +14,7 @@ private slots:
     void show_namesTheOperationOfItsKind_data();
     void show_namesTheOperationOfItsKind();
     void stateReadingAfterPairCreation_keepsTheTextsAndContinuesTheBar();
+    void user_cannotCloseTheWindow();
 };
 
 void FormWaitTest::show_namesTheOperationOfItsKind_data()
@@ -82,6 +83,17 @@ void FormWaitTest::stateReadingAfterPairCreation_keepsTheTextsAndContinuesTheBar
     wait.show();
     QCOMPARE(wait.Label2->text(), QStringLiteral("Выполняется операция"));
     QCOMPARE(wait.ProgressBar1->value(), 4);
+}
+
+void FormWaitTest::user_cannotCloseTheWindow()
+{
+    QWidget owner;
+    TFormWait wait(&owner);
+    QVERIFY(wait.isWindow());
+    QVERIFY(wait.windowFlags() & Qt::WindowTitleHint);
+    QVERIFY(!(wait.windowFlags() & Qt::WindowSystemMenuHint));
+    QVERIFY(!(wait.windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(wait.windowFlags() & Qt::WindowMinMaxButtonsHint));
 }
 
 QTEST_MAIN(FormWaitTest)
