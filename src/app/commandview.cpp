@@ -95,7 +95,9 @@ void TFormMain::NcommandClick()
 
 void TFormMain::btClick(int row)
 {
-    if (row < 0 || row >= kCommandRows || Channel.busy || m_closePending)
+    // Refused while an exchange, a dial or a hang-up is running: the buttons stay
+    // clickable through that loop's event processing.
+    if (row < 0 || row >= kCommandRows || operationRunning() || m_closePending)
         return;
     // A field that still has the focus has not been left yet (a button that takes no
     // focus on click): its byte is taken now, as leaving it would.

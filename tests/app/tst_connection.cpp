@@ -362,11 +362,12 @@ void TestConnection::secondConnectDuringDial_doesNothing()
 void TestConnection::clickDuringHangUp_doesNothing_data()
 {
     QTest::addColumn<bool>("startWithConnect"); // else "Отключить связь" starts the hang-up
-    QTest::addColumn<bool>("clickConnect");     // else "Отключить связь" is clicked again
-    QTest::newRow("connect, connect again") << true << true;
-    QTest::newRow("connect, disconnect button") << true << false;
-    QTest::newRow("disconnect button twice") << false << false;
-    QTest::newRow("disconnect button, connect") << false << true;
+    QTest::addColumn<QString>("click");         // what is clicked while it runs
+    QTest::newRow("connect, connect again") << true << "connect";
+    QTest::newRow("connect, disconnect button") << true << "disconnect";
+    QTest::newRow("disconnect button twice") << false << "disconnect";
+    QTest::newRow("disconnect button, connect") << false << "connect";
+    QTest::newRow("disconnect button, command button") << false << "command";
 }
 
 // The hang-up waits for the modem's replies in the event loop, so the menu and the call
@@ -374,7 +375,7 @@ void TestConnection::clickDuringHangUp_doesNothing_data()
 void TestConnection::clickDuringHangUp_doesNothing()
 {
     QFETCH(bool, startWithConnect);
-    QFETCH(bool, clickConnect);
+    QFETCH(QString, click);
     DevSim sim(m_fixture->comDir());
     QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
     auto window = m_fixture->window();
@@ -383,6 +384,8 @@ void TestConnection::clickDuringHangUp_doesNothing()
     messages.attach(*window);
     QVERIFY(window->OpenConnection());
     window->Nnastr->menuAction()->setVisible(true);
+    if (click == "command")
+        window->NcommandClick(); // its buttons stay on screen until the hang-up ends
     sim.clearLog();
 
     int dialogs = 0;
@@ -397,10 +400,12 @@ void TestConnection::clickDuringHangUp_doesNothing()
     connect(&watch, &QTimer::timeout, window.get(), [&] {
         if (!clicked && sim.received().contains("+++")) {
             clicked = true;
-            if (clickConnect)
+            if (click == "connect")
                 window->Nconn->trigger();
-            else
+            else if (click == "disconnect")
                 window->BitBtn3->click();
+            else
+                window->bt[0]->click(); // HELP
         }
     });
     watch.start(5);
@@ -415,6 +420,7 @@ void TestConnection::clickDuringHangUp_doesNothing()
     const QByteArray wire = sim.received();
     QCOMPARE(wire.count("+++"), 1);
     QCOMPARE(wire.count("ath\r"), 1);
+    QVERIFY2(!wire.contains("HELP"), wire.constData());
     QVERIFY(!window->Link.LinkOpen);
     QVERIFY(!window->PortHandle);
     QVERIFY(!window->pnmodem->isVisible());
