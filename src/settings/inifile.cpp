@@ -84,7 +84,8 @@ std::optional<qint32> parseProfileInteger(QByteArrayView text)
         if (magnitude > 0xFFFFFFFFull)
             return std::nullopt;
     }
-    if (digits == 0)
+    // Digits followed by anything else ("12abc", "115200 bit/s") are no integer.
+    if (digits == 0 || i != text.size())
         return std::nullopt;
     // Beyond the signed range the bits are taken as they are (0xFFFFFFFF is -1).
     const auto bits = static_cast<quint32>(magnitude);

@@ -30,9 +30,9 @@ public:
 
     QString readString(const QString &section, const QString &key,
                        const QString &defaultValue = {}) const;
-    // Decimal with an optional sign, or hexadecimal after 0x/0X. Like the Windows
-    // profile reader, the leading digits count ("12abc" is 12); a value with no
-    // leading digit, or beyond 32 bits, gives the default.
+    // Decimal with an optional sign, or hexadecimal after 0x/0X. A value that is not
+    // wholly such a number ("12abc", "1 2", "0xg"), or is beyond 32 bits, gives the
+    // default.
     qint32 readInteger(const QString &section, const QString &key, qint32 defaultValue) const;
     // The low 8 bits of the integer read.
     quint8 readByte(const QString &section, const QString &key, quint8 defaultValue) const;

