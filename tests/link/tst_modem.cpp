@@ -62,12 +62,13 @@ private slots:
     void replyLine_holdsAtMost255Bytes();
     void escapeWhileWaiting_givesEscapeReply();
     void progressTexts_showCommandThenReply();
-    void checkModem_silentPortIsNoModem();
-    void checkModem_dataModeEscapesAndSkipsVerbose();
+    void checkModem_data();
+    void checkModem();
     void checkModem_secondRoundGivesUpWithSuccess();
     void checkGsmReady_data();
     void checkGsmReady();
     void checkGsmReady_purgesShowsWritesThenShowsEachLine();
+    void dialAnsweredWithoutConnect_isNotConnected();
     void initCommandAnsweredNumerically_isNotAccepted();
     void hangUp_data();
     void hangUp();
@@ -183,23 +184,48 @@ void ModemTest::progressTexts_showCommandThenReply()
                                           QString::fromUtf8(" Установление связи по телефону. Команда ATV1\r.  Ответ \r\nOK\r")}));
 }
 
-void ModemTest::checkModem_silentPortIsNoModem()
+void ModemTest::checkModem_data()
 {
-    ScriptedPort port;
-    FakeUi ui;
-    ModemDialogue modem(port, ui, shortTiming());
-    QCOMPARE(modem.CheckModem(true), 7);
-    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "+++"}));
+    // Each reply answers one command in order; an empty one is silence.
+    QTest::addColumn<QList<QByteArray>>("answers");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QList<QByteArray>>("writes");
+    const QByteArray ok = "\r\nOK\r\n";
+    const QByteArray error = "\r\nERROR\r\n";
+    const QByteArray odd = "\n\n\nxyz\n"; // a line that shows no command mode
+    QTest::newRow("command mode: echo off, verbose")
+        << QList<QByteArray>{ok, ok} << 0 << QList<QByteArray>{"ATE0\r", "ATV1\r"};
+    QTest::newRow("numeric replies are recognised")
+        << QList<QByteArray>{"\r\n0\r", "\r\n0\r"} << 0 << QList<QByteArray>{"ATE0\r", "ATV1\r"};
+    QTest::newRow("silent port: no modem") << QList<QByteArray>{} << 7 << QList<QByteArray>{"ATE0\r", "+++"};
+    QTest::newRow("data mode: escape, echo off, no verbose")
+        << QList<QByteArray>{QByteArray(), ok, ok} << 0 << QList<QByteArray>{"ATE0\r", "+++", "ATE0\r"};
+    QTest::newRow("odd echo-off reply also escapes")
+        << QList<QByteArray>{odd, ok, ok} << 0 << QList<QByteArray>{"ATE0\r", "+++", "ATE0\r"};
+    QTest::newRow("escape unrecognised, echo off answers")
+        << QList<QByteArray>{QByteArray(), odd, ok} << 0 << QList<QByteArray>{"ATE0\r", "+++", "ATE0\r"};
+    QTest::newRow("echo off refused: returned at once") << QList<QByteArray>{error} << 4 << QList<QByteArray>{"ATE0\r"};
+    QTest::newRow("escape refused: returned as it is")
+        << QList<QByteArray>{QByteArray(), error} << 4 << QList<QByteArray>{"ATE0\r", "+++"};
+    // Only the escape's silence means no modem; after it a silence is a reply time-out.
+    QTest::newRow("silent after the escape: time-out")
+        << QList<QByteArray>{QByteArray(), ok} << 9 << QList<QByteArray>{"ATE0\r", "+++", "ATE0\r"};
+    QTest::newRow("verbose refused") << QList<QByteArray>{ok, error} << 4 << QList<QByteArray>{"ATE0\r", "ATV1\r"};
 }
 
-void ModemTest::checkModem_dataModeEscapesAndSkipsVerbose()
+void ModemTest::checkModem()
 {
+    QFETCH(QList<QByteArray>, answers);
     ScriptedPort port;
     FakeUi ui;
-    port.replies = {kSilence, answer("\r\nOK\r\n"), answer("\r\nOK\r\n")};
+    for (const QByteArray &bytes : answers)
+        port.replies.append(bytes.isEmpty() ? kSilence : answer(bytes));
     ModemDialogue modem(port, ui, shortTiming());
-    QCOMPARE(modem.CheckModem(false), 0);
-    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "+++", "ATE0\r"}));
+    QTEST(modem.CheckModem(true), "result");
+    QTEST(writesOf(port), "writes");
+    // Progress shows for the first echo-off and the verbose command only.
+    for (const QString &text : ui.resultTexts)
+        QVERIFY2(!text.contains("+++"), qPrintable(text));
 }
 
 void ModemTest::checkModem_secondRoundGivesUpWithSuccess()
@@ -255,6 +281,17 @@ void ModemTest::checkGsmReady_purgesShowsWritesThenShowsEachLine()
              (QStringList{QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS"),
                           QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS. Ответ \r\n+CPAS: 0\r"),
                           QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS. Ответ \n\r\nOK\r")}));
+}
+
+void ModemTest::dialAnsweredWithoutConnect_isNotConnected()
+{
+    ScriptedPort port;
+    FakeUi ui;
+    const ScriptedPort::Reply ok = answer("\r\nOK\r\n");
+    port.replies = {ok, ok, answer("\r\n+CPAS: 0\r\n\r\nOK\r\n"), ok};
+    ModemDialogue modem(port, ui, shortTiming());
+    QCOMPARE(modem.DialSubscriber("1-2", QString(), false, 1, 1), 8);
+    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "ATV1\r", "AT+CPAS\r", "ATD12\r"}));
 }
 
 void ModemTest::initCommandAnsweredNumerically_isNotAccepted()
