@@ -116,6 +116,13 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
     for (QLineEdit *edit : a) {
         if (watched != edit)
             continue;
+        // Ctrl+Z is the window's hidden menu key, also while a field is being edited:
+        // the field does not claim it for its own undo, so the window's shortcut runs.
+        if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Z && key->modifiers() == Qt::ControlModifier)
+                return true;
+        }
         if (event->type() == QEvent::KeyPress)
             return aKeyPress(edit, static_cast<QKeyEvent *>(event));
         if (event->type() == QEvent::FocusOut) {

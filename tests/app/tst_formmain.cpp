@@ -166,9 +166,11 @@ void TestFormMain::ctrlZ_data()
     QTest::addColumn<int>("viewMode");
     QTest::addColumn<bool>("logAfterFirst");
     QTest::addColumn<bool>("logAfterSecond");
-    QTest::newRow("no view") << 0 << false << false;
-    QTest::newRow("command view") << 1 << true << true;
-    QTest::newRow("state view") << 2 << true << false;
+    QTest::addColumn<bool>("inAddressField"); // the keys go to an address field being edited
+    QTest::newRow("no view") << 0 << false << false << false;
+    QTest::newRow("command view") << 1 << true << true << false;
+    QTest::newRow("command view, address field") << 1 << true << true << true;
+    QTest::newRow("state view") << 2 << true << false << false;
 }
 
 void TestFormMain::ctrlZ()
@@ -176,11 +178,21 @@ void TestFormMain::ctrlZ()
     QFETCH(int, viewMode);
     QFETCH(bool, logAfterFirst);
     QFETCH(bool, logAfterSecond);
+    QFETCH(bool, inAddressField);
     AppFixture fixture;
     auto window = fixture.window();
     QVERIFY(Activate(window.get()));
+    QWidget *target = window.get();
     if (viewMode == 1) {
         window->NcommandClick();
+        if (inAddressField) {
+            // Ctrl+Z belongs to the window, not to the field's own undo.
+            target = window->a[3];
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Backspace);
+            QTest::keyClicks(target, QStringLiteral("5"));
+            QCOMPARE(window->a[3]->text(), QStringLiteral("05"));
+        }
     } else if (viewMode == 2) {
         // The state view as its opener leaves it: the log placed beside it, hidden.
         window->ViewMode = 2;
@@ -188,15 +200,21 @@ void TestFormMain::ctrlZ()
         window->gb_obmen->move(435, 18);
         window->gb_obmen->hide();
     }
-    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    // As a keyboard sends it: the key with its control character.
+    const auto ctrlZ = [target] {
+        QTest::sendKeyEvent(QTest::Click, target, Qt::Key_Z, QString(QChar(0x1A)), Qt::ControlModifier);
+    };
+    ctrlZ();
     QCOMPARE(window->gb_obmen->isVisible(), logAfterFirst);
     if (logAfterFirst)
         QCOMPARE(window->gb_obmen->pos(), QPoint(435, 18));
     if (viewMode == 2)
         SaveScreen(window.get(), QStringLiteral("state-view.png"));
-    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    ctrlZ();
     QCOMPARE(window->gb_obmen->isVisible(), logAfterSecond);
     QCOMPARE(int(window->ViewMode), viewMode);
+    if (inAddressField)
+        QCOMPARE(window->a[3]->text(), QStringLiteral("05"));
 }
 
 void TestFormMain::exitButtons_leaveViewAndEnableMenu_data()
