@@ -1,6 +1,7 @@
 #include "dialogs/formconnect.h"
 
 #include "dialogs/dialogtexts.h"
+#include "dialogs/enterkey.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/panelstatusbar.h"
 #include "settings/settingsstore.h"
@@ -103,10 +104,11 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     layout->addWidget(rule);
     layout->addLayout(buttons);
 
-    // activated: only the user's choice runs the handlers, as the list's click does.
+    PressFocusedButtonOnEnter(*this);
     // Off until the phone kind is chosen: a stored kind that selects nothing leaves them off.
     EnableSubscriberControls(false);
 
+    // activated: only the user's choice runs the handlers, as the list's click does.
     connect(ComboBox3, &QComboBox::activated, this, &TFormConnect::ComboBox3Click);
     connect(ComboBox2, &QComboBox::activated, this, &TFormConnect::ComboBox2Click);
     connect(BitBtn6, &QPushButton::clicked, this, &TFormConnect::BitBtn6Click);

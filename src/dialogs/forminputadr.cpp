@@ -1,6 +1,7 @@
 #include "dialogs/forminputadr.h"
 
 #include "dialogs/dialogtexts.h"
+#include "dialogs/enterkey.h"
 #include "dialogs/hexdigits.h"
 
 #include <QEvent>
@@ -64,11 +65,9 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn2 = new QPushButton(AddressTexts::Cancel, this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    for (QPushButton *button : {BitBtn1, BitBtn2}) {
+    for (QPushButton *button : {BitBtn1, BitBtn2})
         button->setMinimumWidth(100);
-        // Enter presses the button that has the focus, never one chosen behind the user's back.
-        button->setAutoDefault(false);
-    }
+    PressFocusedButtonOnEnter(*this);
     connect(BitBtn1, &QPushButton::clicked, this, &TFormInput_Adr::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -92,6 +92,7 @@ private slots:
     void accept_refusedWithoutAKindOrWithoutASubscriber();
     void exit_leavesTheLiveSettingsUnchanged_data();
     void exit_leavesTheLiveSettingsUnchanged();
+    void enter_pressesOnlyTheFocusedButton();
 };
 
 void FormConnectTest::show_directKindLeavesTheSubscriberControlsDisabledAndEmpty()
@@ -279,6 +280,28 @@ void FormConnectTest::exit_leavesTheLiveSettingsUnchanged()
     QVERIFY(o.messages.isEmpty());
     QCOMPARE(o.store.CurrentSettings, current);
     QCOMPARE(o.store.CurrentSettings.directory.user_index, quint8(0));
+}
+
+void FormConnectTest::enter_pressesOnlyTheFocusedButton()
+{
+    Opened o(WithAbonents(2, 1, Phone));
+    TFormConnect &d = *o.dialog;
+    int listOpened = 0;
+    QObject::connect(d.BitBtn6, &QPushButton::clicked, [&listOpened] { ++listOpened; });
+    // In the lists Enter presses nothing: not the subscriber list button beside them.
+    for (QComboBox *list : {d.ComboBox3, d.ComboBox2}) {
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    QCOMPARE(listOpened, 0);
+    QVERIFY(d.isVisible());
+    QVERIFY(!d.Accepted);
+
+    d.BitBtn1->setFocus();
+    QTest::keyClick(d.BitBtn1, Qt::Key_Return);
+    QVERIFY(d.Accepted);
+    QVERIFY(!d.isVisible());
+    QCOMPARE(o.store.CurrentSettings.Conn_Prz, quint8(Phone));
 }
 
 QTEST_MAIN(FormConnectTest)

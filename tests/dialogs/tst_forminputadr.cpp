@@ -48,6 +48,7 @@ private slots:
     void cancel_leavesTheStoredAddressAlone_data();
     void cancel_leavesTheStoredAddressAlone();
     void tabOrder_startsOnCancelThenAcceptThenTheFields();
+    void enter_pressesOnlyTheFocusedButton();
 };
 
 void FormInputAdrTest::show_showsTheStoredAddressInUpperCaseHex()
@@ -240,6 +241,37 @@ void FormInputAdrTest::tabOrder_startsOnCancelThenAcceptThenTheFields()
     for (QWidget *next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
+    }
+}
+
+void FormInputAdrTest::enter_pressesOnlyTheFocusedButton()
+{
+    MacAddress stored{1, 2, 3, 4, 5, 6};
+    {
+        // The dialog opens on "Отменить": Enter there cancels.
+        TFormInput_Adr dialog(stored, nullptr);
+        QVERIFY(ShowActive(dialog));
+        Retype(dialog.a[0], QStringLiteral("ab"));
+        dialog.BitBtn2->setFocus();
+        QTest::keyClick(dialog.BitBtn2, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.Accepted);
+        QCOMPARE(stored, (MacAddress{1, 2, 3, 4, 5, 6}));
+    }
+    {
+        // Enter in a field presses no button; on "Принять" it accepts.
+        TFormInput_Adr dialog(stored, nullptr);
+        QVERIFY(ShowActive(dialog));
+        Retype(dialog.a[0], QStringLiteral("ab"));
+        QTest::keyClick(dialog.a[0], Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        QTest::keyClick(dialog.a[0], Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(dialog.isVisible());
+        dialog.BitBtn1->setFocus();
+        QTest::keyClick(dialog.BitBtn1, Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(dialog.Accepted);
+        QCOMPARE(stored, (MacAddress{0xAB, 2, 3, 4, 5, 6}));
     }
 }
 
