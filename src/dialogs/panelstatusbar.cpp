@@ -30,10 +30,23 @@ void PanelStatusBar::setPanelText(int panel, const QString &text)
 {
     if (panel < 0 || panel >= kPanels)
         return;
-    m_panels[panel]->setText(text);
+    m_texts[panel] = text;
+    QString line = text;
+    for (QChar &c : line) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    m_panels[panel]->setText(line);
 }
 
 QString PanelStatusBar::panelText(int panel) const
+{
+    if (panel < 0 || panel >= kPanels)
+        return {};
+    return m_texts[panel];
+}
+
+QString PanelStatusBar::shownText(int panel) const
 {
     if (panel < 0 || panel >= kPanels)
         return {};

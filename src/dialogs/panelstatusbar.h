@@ -16,8 +16,12 @@ public:
     explicit PanelStatusBar(QWidget *parent = nullptr);
 
     static constexpr int kPanels = 4;
+    // A panel shows one line: a line break or other control character in the text (a
+    // modem reply quoted in a progress text ends in CR LF) is shown as a blank.
+    // panelText gives the text as it was set.
     void setPanelText(int panel, const QString &text);
     QString panelText(int panel) const;
+    QString shownText(int panel) const;
     void setPanelWidth(int panel, int width);
     int panelWidth(int panel) const;
 
@@ -28,6 +32,7 @@ private:
     void relayout();
 
     QLabel *m_panels[kPanels] = {};
+    QString m_texts[kPanels];
     int m_widths[kPanels] = {175, 220, 400, 50};
 };
 

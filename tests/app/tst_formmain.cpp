@@ -32,6 +32,7 @@ private slots:
     void caption_endsInVersionedFileName();
     void statusBar_initialTextsAndWidths();
     void resize_widensOnlyPanel2();
+    void statusPanel_showsQuotedModemReplyOnOneLine();
     void showConnectionStatus_data();
     void showConnectionStatus();
     void menu_afterShow_pairItemsHiddenSecretNeverVisible();
@@ -76,6 +77,21 @@ void TestFormMain::statusBar_initialTextsAndWidths()
     QCOMPARE(bar->panelWidth(2), bar->width() - 175 - 220 - 60);
     QCOMPARE(window->size(), QSize(1000, 616));
     SaveScreen(window.get(), QStringLiteral("main-window.png"));
+}
+
+void TestFormMain::statusPanel_showsQuotedModemReplyOnOneLine()
+{
+    AppFixture fixture;
+    auto window = fixture.window();
+    PanelStatusBar *bar = window->StatusBar1;
+    // A dialling progress text quotes the modem's command and reply with their CR LF.
+    const QString progress = QStringLiteral(" Установление связи по телефону. Команда ATV1\r.  Ответ \r\nOK\r\n");
+    bar->setPanelText(2, progress);
+    QCOMPARE(bar->panelText(2), progress);
+    QCOMPARE(bar->shownText(2), QStringLiteral(" Установление связи по телефону. Команда ATV1 .  Ответ   OK  "));
+    auto *label = bar->findChild<QLabel *>(QStringLiteral("panel2"));
+    QVERIFY(label);
+    QVERIFY2(label->sizeHint().height() <= bar->height(), qPrintable(QString::number(label->sizeHint().height())));
 }
 
 void TestFormMain::resize_widensOnlyPanel2()
