@@ -55,6 +55,9 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     ComboBox2 = new QComboBox(this);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setMaxVisibleItems(kVisibleAbonents);
+    // A style that drops a list as a menu (Fusion, the default here) ignores the number of
+    // lines and drops a full directory as tall as the screen; a plain list keeps it.
+    ComboBox2->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
 
     listLabel = PlainLabel(ConnectTexts::ListLabel, this);
     listLabel->setObjectName(QStringLiteral("Label3"));

@@ -4,6 +4,7 @@
 #include "dialogs/panelstatusbar.h"
 #include "settings/settingsstore.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -85,6 +86,7 @@ private slots:
     void show_phoneKindListsTheSubscribersAndSelectsTheCurrentOne();
     void subscriberList_newSubscriberLineOnlyWhileThereIsRoom_data();
     void subscriberList_newSubscriberLineOnlyWhileThereIsRoom();
+    void subscriberList_dropsFifteenLines();
     void switchingKinds_refillsAndReselectsTheSubscriber();
     void choosingNewSubscriber_withoutAnEditorKeepsTheChosenSubscriber();
     void accept_copiesTheWorkingSettingsAndShowsThem();
@@ -173,6 +175,20 @@ void FormConnectTest::subscriberList_newSubscriberLineOnlyWhileThereIsRoom()
     QCOMPARE(list->count(), lines);
     QCOMPARE(list->itemText(lines - 1) == QStringLiteral("Новый абонент"), newLine);
     QCOMPARE(list->currentIndex(), selected);
+}
+
+void FormConnectTest::subscriberList_dropsFifteenLines()
+{
+    Opened o(WithAbonents(100, 50, Phone));
+    QComboBox *list = o.dialog->ComboBox2;
+    QVERIFY(QTest::qWaitForWindowExposed(o.dialog.get()));
+    list->showPopup();
+    const QAbstractItemView *view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    const int rowHeight = view->sizeHintForRow(0);
+    QVERIFY(rowHeight > 0);
+    QCOMPARE(qRound(double(view->viewport()->height()) / rowHeight), 15);
+    list->hidePopup();
 }
 
 void FormConnectTest::switchingKinds_refillsAndReselectsTheSubscriber()
