@@ -224,16 +224,21 @@ bool TFormMain::FormClose()
     try {
         Store.WriteBluetoothIni();
     } catch (const std::exception &error) {
-        // The window stays open so that the settings are not lost: the user sees which
-        // file failed and can close again once it can be written.
         setBusyCursor(false);
-        m_closing = false;
-        // The link is already dropped: the window goes on as after "Отключить связь".
-        if (ViewMode != 0)
-            BitBtnExitClick();
-        Nnastr->menuAction()->setVisible(false);
         ReportException(error);
-        return false;
+        // The first failure keeps the window open, so that the settings are not lost: the
+        // user sees which file failed and can close again once it can be written. A
+        // second failure lets the window close, or a file that never becomes writable
+        // would leave no way out but killing the program.
+        if (!m_saveFailedAtClose) {
+            m_saveFailedAtClose = true;
+            m_closing = false;
+            // The link is already dropped: the window goes on as after "Отключить связь".
+            if (ViewMode != 0)
+                BitBtnExitClick();
+            Nnastr->menuAction()->setVisible(false);
+            return false;
+        }
     }
     setBusyCursor(false);
     m_closing = false;

@@ -197,6 +197,7 @@ private:
     bool m_closePending = false;
     bool m_closing = false;
     bool m_closed = false;
+    bool m_saveFailedAtClose = false; // bluetooth.ini could not be written at an earlier close
     bool m_shown = false;
 };
 

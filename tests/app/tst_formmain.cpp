@@ -51,6 +51,7 @@ private slots:
     void close_withoutChanges_writesNothing();
     void close_writesOnlyChangedGroupsOfBluetoothIni();
     void close_whenFileCannotBeWritten_staysOpenAndNamesFile();
+    void close_whenFileStaysUnwritable_secondCloseEndsAfterNamingItAgain();
     void exceptionInHandler_isReportedAndLoopGoesOn();
 };
 
@@ -489,6 +490,22 @@ void TestFormMain::close_whenFileCannotBeWritten_staysOpenAndNamesFile()
     QVERIFY(QDir().rmdir(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
     QVERIFY(window->close());
     QVERIFY(fixture.readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("Adr_0=66")));
+    SetExceptionReporter({});
+}
+
+void TestFormMain::close_whenFileStaysUnwritable_secondCloseEndsAfterNamingItAgain()
+{
+    AppFixture fixture;
+    QStringList reported;
+    SetExceptionReporter([&](const QString &message) { reported << message; });
+    auto window = fixture.window();
+    QVERIFY(QDir().mkpath(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
+    window->Store.CurrentSettings.StoredPeerAddress[0] = 0x42;
+    QVERIFY(!window->close());
+    QVERIFY(window->close());
+    QVERIFY(window->closeCompleted());
+    QCOMPARE(reported.size(), 2);
+    QVERIFY2(reported[1].contains(QStringLiteral("bluetooth.ini")), qPrintable(reported[1]));
     SetExceptionReporter({});
 }
 
