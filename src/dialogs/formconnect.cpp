@@ -108,6 +108,9 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     layout->addLayout(buttons);
 
     PressFocusedButtonOnEnter(*this);
+    // Enter in either list accepts the choice, the way a dialog of choices is finished
+    // from the keyboard; a focused button still takes Enter itself.
+    BitBtn1->setDefault(true);
     // Off until the phone kind is chosen: a stored kind that selects nothing leaves them off.
     EnableSubscriberControls(false);
 

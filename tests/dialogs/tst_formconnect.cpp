@@ -94,7 +94,7 @@ private slots:
     void accept_refusedWithoutAKindOrWithoutASubscriber();
     void exit_leavesTheLiveSettingsUnchanged_data();
     void exit_leavesTheLiveSettingsUnchanged();
-    void enter_pressesOnlyTheFocusedButton();
+    void enter_inAListAccepts_onAButtonPressesIt();
 };
 
 void FormConnectTest::show_directKindLeavesTheSubscriberControlsDisabledAndEmpty()
@@ -298,26 +298,39 @@ void FormConnectTest::exit_leavesTheLiveSettingsUnchanged()
     QCOMPARE(o.store.CurrentSettings.directory.user_index, quint8(0));
 }
 
-void FormConnectTest::enter_pressesOnlyTheFocusedButton()
+void FormConnectTest::enter_inAListAccepts_onAButtonPressesIt()
 {
-    Opened o(WithAbonents(2, 1, Phone));
-    TFormConnect &d = *o.dialog;
-    int listOpened = 0;
-    QObject::connect(d.BitBtn6, &QPushButton::clicked, [&listOpened] { ++listOpened; });
-    // In the lists Enter presses nothing: not the subscriber list button beside them.
-    for (QComboBox *list : {d.ComboBox3, d.ComboBox2}) {
-        list->setFocus();
-        QTest::keyClick(list, Qt::Key_Return);
+    {
+        Opened o(WithAbonents(2, 1, Phone));
+        TFormConnect &d = *o.dialog;
+        int listOpened = 0;
+        QObject::connect(d.BitBtn6, &QPushButton::clicked, [&listOpened] { ++listOpened; });
+        // Enter in the subscriber box accepts: it never presses the list button beside it.
+        d.ComboBox2->setFocus();
+        QTest::keyClick(d.ComboBox2, Qt::Key_Return);
+        QCOMPARE(listOpened, 0);
+        QVERIFY(d.Accepted);
+        QVERIFY(!d.isVisible());
+        QCOMPARE(o.store.CurrentSettings.Conn_Prz, quint8(Phone));
     }
-    QCOMPARE(listOpened, 0);
-    QVERIFY(d.isVisible());
-    QVERIFY(!d.Accepted);
-
-    d.BitBtn1->setFocus();
-    QTest::keyClick(d.BitBtn1, Qt::Key_Return);
-    QVERIFY(d.Accepted);
-    QVERIFY(!d.isVisible());
-    QCOMPARE(o.store.CurrentSettings.Conn_Prz, quint8(Phone));
+    {
+        // A focused button takes Enter itself: "Выход" leaves without accepting.
+        Opened o(WithAbonents(2, 1, Phone));
+        TFormConnect &d = *o.dialog;
+        d.BitBtn2->setFocus();
+        QTest::keyClick(d.BitBtn2, Qt::Key_Return);
+        QVERIFY(!d.Accepted);
+        QVERIFY(!d.isVisible());
+    }
+    {
+        // The phone kind without a subscriber is refused from the keyboard as well.
+        Opened o(WithAbonents(0, 0, Phone));
+        TFormConnect &d = *o.dialog;
+        d.ComboBox3->setFocus();
+        QTest::keyClick(d.ComboBox3, Qt::Key_Return);
+        QVERIFY(!d.Accepted);
+        QCOMPARE(o.messages, QStringList{QStringLiteral(u"Введены не все параметры")});
+    }
 }
 
 QTEST_MAIN(FormConnectTest)
