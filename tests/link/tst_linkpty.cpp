@@ -76,6 +76,9 @@ private:
     bool startSim(const DevSimOptions &options = {});
     void armChannel(ExchangeChannel &channel, SerialPort *port, FakeUi &ui);
     bool dialIn(SerialPort &port, FakeUi &ui);
+    // The simulated modem in front of the module, called: the port of an established
+    // phone link, or null.
+    std::unique_ptr<SerialPort> phoneLink(FakeUi &ui, const QStringList &simArgs);
 
     QTemporaryDir m_comDir;
     std::unique_ptr<DevSim> m_sim;
@@ -117,6 +120,17 @@ bool LinkPtyTest::startSim(const DevSimOptions &options)
         return true;
     qWarning("%s", qPrintable(m_sim->errorString()));
     return false;
+}
+
+std::unique_ptr<SerialPort> LinkPtyTest::phoneLink(FakeUi &ui, const QStringList &simArgs)
+{
+    if (!startSim({.modem = true, .extraArgs = simArgs}))
+        return nullptr;
+    auto port = openLink(1);
+    if (!port || !dialIn(*port, ui))
+        return nullptr;
+    m_settings.Conn_Prz = Phone;
+    return port;
 }
 
 void LinkPtyTest::armChannel(ExchangeChannel &channel, SerialPort *port, FakeUi &ui)
@@ -336,12 +350,10 @@ void LinkPtyTest::linkClosedByWindowMidExchange_abortsWithoutTouchingPort()
 
 void LinkPtyTest::linkClosedByWindowDuringRedial_endsRestore()
 {
-    QVERIFY(startSim({.modem = true, .extraArgs = {"--dial-ms", "50", "--guard-ms", "50"}}));
-    auto port = openLink(1);
     FakeUi ui;
-    QVERIFY(dialIn(*port, ui));
+    auto port = phoneLink(ui, {"--dial-ms", "50", "--guard-ms", "50"});
+    QVERIFY(port);
     QVERIFY(m_sim->command("drop-midframe 5"));
-    m_settings.Conn_Prz = Phone;
     m_settings.directory.users_num = 1;
     m_settings.directory.entries[0].phone_code = "555";
     m_settings.ConnectWaitTime = 2;
@@ -373,11 +385,9 @@ bool LinkPtyTest::dialIn(SerialPort &port, FakeUi &ui)
 
 void LinkPtyTest::phone_pingThroughModem()
 {
-    QVERIFY(startSim({.modem = true, .extraArgs = {"--dial-ms", "50"}}));
-    auto port = openLink(1);
     FakeUi ui;
-    QVERIFY(dialIn(*port, ui));
-    m_settings.Conn_Prz = Phone;
+    auto port = phoneLink(ui, {"--dial-ms", "50"});
+    QVERIFY(port);
     ExchangeChannel channel;
     armChannel(channel, port.get(), ui);
     QVERIFY(RunExchange(channel, "PING", 4));
@@ -386,12 +396,10 @@ void LinkPtyTest::phone_pingThroughModem()
 
 void LinkPtyTest::phone_graceWindowRetriesSilentModule()
 {
-    QVERIFY(startSim({.modem = true, .extraArgs = {"--dial-ms", "50"}}));
-    auto port = openLink(1);
     FakeUi ui;
-    QVERIFY(dialIn(*port, ui));
+    auto port = phoneLink(ui, {"--dial-ms", "50"});
+    QVERIFY(port);
     QVERIFY(m_sim->command("silent on"));
-    m_settings.Conn_Prz = Phone;
     ExchangeChannel channel;
     armChannel(channel, port.get(), ui);
     channel.firstByteWaitMs = 40;
@@ -408,12 +416,10 @@ void LinkPtyTest::phone_graceWindowRetriesSilentModule()
 
 void LinkPtyTest::phone_carrierLostMidFrame_declined()
 {
-    QVERIFY(startSim({.modem = true, .extraArgs = {"--dial-ms", "50"}}));
-    auto port = openLink(1);
     FakeUi ui;
-    QVERIFY(dialIn(*port, ui));
+    auto port = phoneLink(ui, {"--dial-ms", "50"});
+    QVERIFY(port);
     QVERIFY(m_sim->command("drop-midframe 5"));
-    m_settings.Conn_Prz = Phone;
     ExchangeChannel channel;
     armChannel(channel, port.get(), ui);
     channel.attempts = 3;
@@ -427,12 +433,10 @@ void LinkPtyTest::phone_carrierLostMidFrame_declined()
 
 void LinkPtyTest::phone_carrierLostMidFrame_restoredAndRepeated()
 {
-    QVERIFY(startSim({.modem = true, .extraArgs = {"--dial-ms", "50", "--guard-ms", "50"}}));
-    auto port = openLink(1);
     FakeUi ui;
-    QVERIFY(dialIn(*port, ui));
+    auto port = phoneLink(ui, {"--dial-ms", "50", "--guard-ms", "50"});
+    QVERIFY(port);
     QVERIFY(m_sim->command("drop-midframe 5"));
-    m_settings.Conn_Prz = Phone;
     m_settings.directory.users_num = 1;
     m_settings.directory.entries[0].phone_code = "8 (812) 555-01";
     m_settings.Command = "AT&C1";
