@@ -94,4 +94,11 @@ bool Activate(QWidget *widget);
 // With TAVRIN_SCREENS_DIR set, saves a picture of widget there under name.
 void SaveScreen(QWidget *widget, const QString &name);
 
+// The widget below root with the given object name (the form's name for it), or null.
+template <class T>
+T *Named(const QObject *root, const char *objectName)
+{
+    return root ? root->findChild<T *>(QLatin1String(objectName)) : nullptr;
+}
+
 } // namespace tavrin::test

@@ -122,7 +122,7 @@ void TestConnection::start_connectDialogOpensByItself_cancelLeavesNoLink()
     ModalDriver driver;
     driver.on<TFormConnect>([&](TFormConnect *dialog) {
         openedAfter = shown.elapsed();
-        Click(dialog->BitBtn2); // "Выход"
+        Click(Named<QPushButton>(dialog, "BitBtn2")); // "Выход"
     });
     QTRY_COMPARE_WITH_TIMEOUT(driver.done(), 1, 3000);
     QVERIFY2(openedAfter >= 450 && openedAfter < 2500, qPrintable(QString::number(openedAfter)));
@@ -146,7 +146,7 @@ void TestConnection::accept_directWithoutChanges_armsChannelWritesNoFile()
     messages.attach(*window);
 
     ModalDriver driver;
-    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(dialog->BitBtn1); }); // "Принять"
+    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Named<QPushButton>(dialog, "BitBtn1")); }); // "Принять"
     window->NconnClick();
     QCOMPARE(driver.done(), 1);
     QCOMPARE(messages.messages, QStringList());
@@ -177,7 +177,7 @@ void TestConnection::absentPort_namesItsNumberAndNothingElse()
     MessageLog messages;
     messages.attach(*window);
     ModalDriver driver;
-    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(dialog->BitBtn1); });
+    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Named<QPushButton>(dialog, "BitBtn1")); });
     window->NconnClick();
     QCOMPARE(messages.messages, QStringList{QStringLiteral("Коммуникационный порт \u0421\u041e\u041c9 недоступен")});
     QCOMPARE(messages.questions, QStringList());
@@ -195,9 +195,9 @@ void TestConnection::phoneKindWithoutSubscriber_isRefused()
     ModalDriver driver;
     bool stillOpen = false;
     driver.on<TFormConnect>([&](TFormConnect *dialog) {
-        Click(dialog->BitBtn1);
+        Click(Named<QPushButton>(dialog, "BitBtn1"));
         stillOpen = dialog->isVisible();
-        Click(dialog->BitBtn2);
+        Click(Named<QPushButton>(dialog, "BitBtn2"));
     });
     window->NconnClick();
     QCOMPARE(messages.messages, QStringList{QStringLiteral("Введены не все параметры")});
@@ -281,7 +281,7 @@ void TestConnection::connectionParameters_whileLinked_hangsUpBeforeDialog()
         wireWhenDialogOpened = sim.received();
         linkOpenWhenDialogOpened = window->Link.LinkOpen;
         callPanelWhenDialogOpened = window->pnmodem->isVisible();
-        Click(dialog->BitBtn2);
+        Click(Named<QPushButton>(dialog, "BitBtn2"));
     });
     window->Nconn->trigger();
     QCOMPARE(driver.done(), 1);
@@ -348,7 +348,7 @@ void TestConnection::secondConnectDuringDial_doesNothing()
         ModalDriver inner;
         inner.on<TFormConnect>([&](TFormConnect *dialog) {
             ++dialogsDuringDial;
-            Click(dialog->BitBtn2);
+            Click(Named<QPushButton>(dialog, "BitBtn2"));
         });
         window->Nconn->trigger();
         QTest::qWait(50);
@@ -393,7 +393,7 @@ void TestConnection::clickDuringHangUp_doesNothing()
     for (int i = 0; i < 2; ++i) // room for a wrong second dialog, so the test cannot hang
         driver.on<TFormConnect>([&](TFormConnect *dialog) {
             ++dialogs;
-            Click(dialog->BitBtn2);
+            Click(Named<QPushButton>(dialog, "BitBtn2"));
         });
     bool clicked = false;
     QTimer watch;
@@ -474,7 +474,7 @@ void TestConnection::close_midDial_endsDialThenClosesFully()
     messages.attach(*window);
 
     ModalDriver driver;
-    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(dialog->BitBtn1); });
+    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Named<QPushButton>(dialog, "BitBtn1")); });
     // The close comes from the event processing of the dial, as a click would.
     QElapsedTimer clock;
     bool closeAsked = false;
