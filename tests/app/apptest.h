@@ -6,6 +6,7 @@
 
 #include "app/formmain.h"
 #include "app/messagepresenter.h"
+#include "support/fasttiming.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,12 +22,6 @@
 #include <memory>
 
 namespace tavrin::test {
-
-// The link delays shortened for tests; the simulator's modem guard time must stay
-// below escapeGuardMs and hangUpGuardMs (start it with --guard-ms 50).
-LinkTiming FastTiming();
-// Simulator options that match FastTiming.
-QStringList FastModemArgs();
 
 // Records the window's messages and answers its questions from a script (No once the
 // script is used up). Attached to one window until it is destroyed.
