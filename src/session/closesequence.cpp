@@ -76,9 +76,7 @@ bool Session::writeSettingsAtClose()
         m_store.WriteBluetoothIni();
         return true;
     } catch (const std::exception &error) {
-        const auto *writeError = dynamic_cast<const SettingsWriteError *>(&error);
-        qCInfo(lcSession) << "settings not written at close:" << error.what()
-                          << (writeError ? writeError->reason() : QString());
+        qCInfo(lcSession) << "settings not written at close:" << error.what();
         m_ui.setBusyCursor(false);
         m_host.reportError(error);
         return false;
