@@ -14,18 +14,6 @@ using namespace tavrin::test;
 
 namespace {
 
-// Only for bringing the call up quickly; the operations under test run with the
-// link's own timing.
-LinkTiming quickDial()
-{
-    LinkTiming t;
-    t.presenceReplyWaitMs = 300;
-    t.dialPauseMs = 10;
-    t.acceptedCommandPauseMs = 10;
-    t.gsmLineWaitMs = 300;
-    return t;
-}
-
 enum class Operation { PresenceCheck, HangUp };
 
 } // namespace
@@ -78,7 +66,11 @@ void ModemGuardTest::escape_realPauseSatisfiesAGuardJustBelowIt()
     auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
     QVERIFY(port);
     FakeUi ui;
-    QCOMPARE(ModemDialogue(*port, ui, quickDial()).DialSubscriber("555", QString(), false, 1, 2), 0);
+    // The call comes up quickly; the operation under test runs with the link's own timing.
+    LinkTiming quickDial;
+    quickDial.dialPauseMs = 10;
+    quickDial.acceptedCommandPauseMs = 10;
+    QCOMPARE(ModemDialogue(*port, ui, quickDial).DialSubscriber("555", QString(), false, 1, 2), 0);
 
     // The module behind the call answers the first command that reaches it with a line
     // of its own, so the operation goes on to its pause and escape at once.
