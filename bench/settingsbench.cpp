@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 using namespace tavrin;
@@ -39,7 +38,7 @@ QByteArray directoryText()
 }
 
 // `head`, then numbered lines made by `line` until the text reaches `size` bytes.
-QByteArray filled(QByteArray head, qsizetype size, const std::function<QByteArray(int)> &line)
+QByteArray filled(QByteArray head, qsizetype size, QByteArray (*line)(int))
 {
     for (int n = 0;; ++n) {
         const QByteArray next = line(n);
@@ -54,6 +53,28 @@ QByteArray sectionLine(int n)
     return "[S" + QByteArray::number(n) + "]\r\n";
 }
 
+QByteArray sameSectionLine(int)
+{
+    return "[S]\r\n";
+}
+
+QByteArray commentLine(int)
+{
+    return "; " + QByteArray(60, '-') + "\r\n";
+}
+
+QByteArray unknownKeyLine(int n)
+{
+    return "k" + QByteArray::number(n) + "=1\r\n";
+}
+
+// Lines before the directory, so every lookup of the old line-by-line search went
+// through all of them.
+QByteArray beforeDirectory(QByteArray (*line)(int))
+{
+    return filled({}, kMegabyte - directoryText().size(), line) + directoryText();
+}
+
 struct Case {
     const char *name;
     const char *what;
@@ -62,13 +83,15 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"directory", "abonents.ini of 100 subscribers", [] { return directoryText(); }, 20},
+    {"directory", "abonents.ini of 100 subscribers", directoryText, 20},
     {"comments-1mb", "the directory, then comment lines up to 1 MB",
-     [] { return filled(directoryText(), kMegabyte, [](int) { return QByteArray("; ").append(60, '-') + "\r\n"; }); }, 10},
+     [] { return filled(directoryText(), kMegabyte, commentLine); }, 10},
     {"sections-1mb", "sections without keys up to 1 MB, then the directory",
-     [] { return filled({}, kMegabyte - directoryText().size(), sectionLine) + directoryText(); }, 10},
+     [] { return beforeDirectory(sectionLine); }, 10},
+    {"repeated-1mb", "one section name repeated up to 1 MB, then the directory",
+     [] { return beforeDirectory(sameSectionLine); }, 10},
     {"keys-1mb", "one subscriber's section with unknown keys up to 1 MB",
-     [] { return filled("[FON_ABONENT_1]\r\n", kMegabyte, [](int n) { return "k" + QByteArray::number(n) + "=1\r\n"; }); }, 10},
+     [] { return filled("[FON_ABONENT_1]\r\n", kMegabyte, unknownKeyLine); }, 10},
     {"sections-1e6", "sections without keys up to 14 MB (1.3 million)",
      [] { return filled({}, 14 * kMegabyte, sectionLine); }, 1},
     {"sections-50mb", "sections without keys up to 50 MB",
