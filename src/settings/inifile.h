@@ -25,6 +25,9 @@ struct IniLoadFailure {
 // - writing a key replaces only its line's value; a missing key goes after the last
 //   key line of its section, a missing section at the end of the file; all other
 //   lines (comments, unknown keys and sections, LF-only endings) stay byte for byte;
+// - a line ends at LF, at CR LF or at a CR alone, so a value never holds a CR; a line
+//   without LF that gets a line written after it first gets its LF (after its CR) or
+//   CR LF;
 // - lines written end in CR LF; integers are written in decimal, booleans as 1 or 0.
 // The file is read once into an index of its sections and their keys, so a lookup or
 // an edit costs the same in a file of one section as in one of a hundred thousand.

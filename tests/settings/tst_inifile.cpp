@@ -277,39 +277,6 @@ private slots:
         }
     }
 
-    void load_fileOverOneMegabyteIsRefused_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<bool>("read");
-        QTest::newRow("exactly 1 MB") << 1024 * 1024 << true;
-        QTest::newRow("one byte more") << 1024 * 1024 + 1 << false;
-        QTest::newRow("50 MB") << 50 * 1024 * 1024 << false;
-    }
-
-    void load_fileOverOneMegabyteIsRefused()
-    {
-        QFETCH(int, size);
-        QFETCH(bool, read);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("big.ini");
-        QByteArray bytes = "[S]\r\nk=7\r\n";
-        bytes += ';' + QByteArray(size - bytes.size() - 1, '-');
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), qint64(size));
-        file.close();
-
-        IniLoadFailure failure;
-        const auto ini = IniFile::load(path, &failure);
-        QCOMPARE(ini.has_value(), read);
-        if (read) {
-            QCOMPARE(ini->readInteger("S", "k", 0), 7);
-        } else {
-            QCOMPARE(failure.kind, IniLoadFailure::Kind::TooLarge);
-            QVERIFY(failure.reason.contains(QString::number(size)));
-        }
-    }
-
     void loadAndSave_missingFileIsEmptyAndFailureIsReported()
     {
         QTemporaryDir dir;
