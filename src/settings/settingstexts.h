@@ -18,7 +18,7 @@ inline const QString kLoadRefusedUnreadable = QStringLiteral(
     "файл программа не изменит.");
 
 // %1: the file's size, %2: the largest size read, both in bytes.
-inline const QString kTooLarge = QStringLiteral("%1 bytes, more than the %2 read");
+inline const QString kTooLarge = QStringLiteral("%1 bytes, over the limit of %2");
 inline const QString kNotAFile = QStringLiteral("not a regular file");
 // %1: the cause of the failed read.
 inline const QString kExistingNotRead = QStringLiteral("the existing file was not read (%1)");
