@@ -16,9 +16,19 @@ namespace {
 
 const QByteArray kLineEnd = "\r\n";
 
-QString folded(const QByteArray &name)
+// Names match as the Windows ANSI comparison without case has it: by their bytes in
+// CP1251 upper case (Latin and Cyrillic letters alike).
+QByteArray foldedBytes(QByteArrayView name)
 {
-    return cp1251::decode(name).toCaseFolded();
+    QByteArray key(name.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < name.size(); ++i)
+        key[i] = static_cast<char>(cp1251::toUpper(static_cast<unsigned char>(name[i])));
+    return key;
+}
+
+QByteArray folded(const QString &name)
+{
+    return foldedBytes(cp1251::encode(name));
 }
 
 QByteArray lineOf(const QByteArray &key, const QByteArray &value)
@@ -49,7 +59,7 @@ void IniFile::appendLine(QByteArray bytes, bool &keysCount)
 {
     const iniline::Line line = iniline::parse(bytes);
     if (line.kind == iniline::Kind::Section) {
-        const QString name = folded(line.name);
+        const QByteArray name = foldedBytes(line.name);
         keysCount = !m_sections.contains(name);
         // A later section of the same name stays among the lines of the block before.
         if (keysCount) {
@@ -59,7 +69,7 @@ void IniFile::appendLine(QByteArray bytes, bool &keysCount)
     }
     Block &block = m_blocks.back();
     if (line.kind == iniline::Kind::Key && keysCount) {
-        const QString name = folded(line.name);
+        const QByteArray name = foldedBytes(line.name);
         if (!block.keys.contains(name))
             block.keys.insert(name, block.lines.size());
         block.lastKeyLine = block.lines.size();
@@ -96,11 +106,11 @@ std::optional<IniFile> IniFile::load(const QString &path, IniLoadFailure *failur
 
 std::optional<QByteArray> IniFile::value(const QString &section, const QString &key) const
 {
-    const auto sectionAt = m_sections.constFind(section.toCaseFolded());
+    const auto sectionAt = m_sections.constFind(folded(section));
     if (sectionAt == m_sections.cend())
         return std::nullopt;
     const Block &block = m_blocks[*sectionAt];
-    const auto keyAt = block.keys.constFind(key.toCaseFolded());
+    const auto keyAt = block.keys.constFind(folded(key));
     if (keyAt == block.keys.cend())
         return std::nullopt;
     return iniline::parse(block.lines[*keyAt]).value;
@@ -150,13 +160,13 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::writeRaw(const QString &section, const QString &key, const QByteArray &value)
 {
-    const auto sectionAt = m_sections.constFind(section.toCaseFolded());
+    const auto sectionAt = m_sections.constFind(folded(section));
     if (sectionAt == m_sections.cend()) {
         appendSection(section, key, value);
         return;
     }
     Block &block = m_blocks[*sectionAt];
-    const QString foldedKey = key.toCaseFolded();
+    const QByteArray foldedKey = folded(key);
     if (const auto keyAt = block.keys.constFind(foldedKey); keyAt != block.keys.cend()) {
         QByteArray &line = block.lines[*keyAt];
         line = lineOf(iniline::parse(line).name, value);
@@ -182,9 +192,9 @@ void IniFile::appendSection(const QString &section, const QString &key, const QB
     Block block;
     block.lines = {'[' + cp1251::encode(section) + ']' + kLineEnd,
                    lineOf(cp1251::encode(key), value)};
-    block.keys.insert(key.toCaseFolded(), 1);
+    block.keys.insert(folded(key), 1);
     block.lastKeyLine = 1;
-    m_sections.insert(section.toCaseFolded(), m_blocks.size());
+    m_sections.insert(folded(section), m_blocks.size());
     m_blocks.append(std::move(block));
 }
 

@@ -72,7 +72,7 @@ private:
     // file's first block holds the lines before any header and belongs to no section.
     struct Block {
         QList<QByteArray> lines;        // as in the file, line ends included
-        QHash<QString, qsizetype> keys; // folded key name -> its first line
+        QHash<QByteArray, qsizetype> keys; // folded key name -> its first line
         qsizetype lastKeyLine = 0;      // a missing key goes after it; 0 is the header
     };
 
@@ -85,7 +85,7 @@ private:
 
     QByteArray m_content; // as read; the lines not edited since are views into it
     QList<Block> m_blocks;
-    QHash<QString, qsizetype> m_sections; // folded section name -> its first block
+    QHash<QByteArray, qsizetype> m_sections; // folded section name -> its first block
 };
 
 } // namespace tavrin

@@ -103,6 +103,10 @@ private slots:
         QCOMPARE(ini.readString("OTHER", "K", "none"), QStringLiteral("none"));
         QCOMPARE(ini.readString("missing", "K", "none"), QStringLiteral("none"));
         QCOMPARE(ini.readInteger("OTHER", "Rate", 0), 9600);
+
+        // Cyrillic names fold too: [Ёлка] with Имя=5 in CP1251.
+        const IniFile cyrillic("[\xA8\xEB\xEA\xE0]\r\n\xC8\xEC\xFF=5\r\n");
+        QCOMPARE(cyrillic.readInteger(QStringLiteral("ёЛКА"), QStringLiteral("иМЯ"), 0), 5);
     }
 
     void write_existingKey_replacesOnlyThatLine()
