@@ -7,14 +7,16 @@ namespace tavrin::cp1251 {
 
 namespace {
 
-// Characters of the bytes 0x80..0xFF. 0x98 has none in the code page.
+// Characters of the bytes 0x80..0xFF. 0x98 has none in the code page; it stands for
+// the control character of the same number, so a file that holds it is written back
+// as it was.
 constexpr std::array<char16_t, 128> kUpperHalf = {
     // 0x80
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
     // 0x90
     0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
     // 0xA0
     0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
     0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
@@ -43,12 +45,12 @@ constexpr std::array<std::pair<unsigned char, unsigned char>, 15> kUpperHalfCapi
 constexpr std::array<unsigned char, 256> makeUpperTable()
 {
     std::array<unsigned char, 256> table{};
-    for (int b = 0; b < 256; ++b)
-        table[b] = static_cast<unsigned char>(b);
-    for (int b = 'a'; b <= 'z'; ++b)
-        table[b] = static_cast<unsigned char>(b - 0x20);
-    for (int b = 0xE0; b <= 0xFF; ++b)
-        table[b] = static_cast<unsigned char>(b - 0x20);
+    for (int byte = 0; byte < 256; ++byte)
+        table[byte] = static_cast<unsigned char>(byte);
+    for (int byte = 'a'; byte <= 'z'; ++byte)
+        table[byte] = static_cast<unsigned char>(byte - 0x20);
+    for (int byte = 0xE0; byte <= 0xFF; ++byte)
+        table[byte] = static_cast<unsigned char>(byte - 0x20);
     for (const auto &[lower, upper] : kUpperHalfCapitals)
         table[lower] = upper;
     return table;
@@ -56,34 +58,40 @@ constexpr std::array<unsigned char, 256> makeUpperTable()
 
 constexpr std::array<unsigned char, 256> kUpper = makeUpperTable();
 
-char encodeOne(char16_t c)
+constexpr unsigned char kByteWithoutCharacter = 0x98;
+
+char encodeOne(char16_t character)
 {
-    if (c < 0x80)
-        return static_cast<char>(c);
-    if (c >= 0x0410 && c <= 0x044F)
-        return static_cast<char>(0xC0 + (c - 0x0410));
-    if (c != 0xFFFD) {
-        for (int i = 0; i < 0x40; ++i) {
-            if (kUpperHalf[i] == c)
-                return static_cast<char>(0x80 + i);
-        }
+    if (character < 0x80)
+        return static_cast<char>(character);
+    if (character >= 0x0410 && character <= 0x044F)
+        return static_cast<char>(0xC0 + (character - 0x0410));
+    for (int i = 0; i < 0x40; ++i) {
+        if (kUpperHalf[i] == character)
+            return static_cast<char>(0x80 + i);
     }
     return '?';
+}
+
+QChar characterOf(unsigned char byte)
+{
+    return byte < 0x80 ? QChar(byte) : QChar(kUpperHalf[byte - 0x80]);
 }
 
 } // namespace
 
 QChar toUnicode(unsigned char byte)
 {
-    return byte < 0x80 ? QChar(byte) : QChar(kUpperHalf[byte - 0x80]);
+    // Shown alone, the control character would be invisible.
+    return byte == kByteWithoutCharacter ? QChar(QChar::ReplacementCharacter) : characterOf(byte);
 }
 
 QString decode(const QByteArray &bytes)
 {
     QString text;
     text.reserve(bytes.size());
-    for (char b : bytes)
-        text.append(toUnicode(static_cast<unsigned char>(b)));
+    for (char byte : bytes)
+        text.append(characterOf(static_cast<unsigned char>(byte)));
     return text;
 }
 
@@ -92,14 +100,15 @@ QByteArray encode(const QString &text)
     QByteArray bytes;
     bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
+        const QChar character = text.at(i);
         // A character outside the basic plane is one character, so one '?'.
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+        if (character.isHighSurrogate() && i + 1 < text.size()
+            && text.at(i + 1).isLowSurrogate()) {
             bytes.append('?');
             ++i;
             continue;
         }
-        bytes.append(encodeOne(c.unicode()));
+        bytes.append(encodeOne(character.unicode()));
     }
     return bytes;
 }

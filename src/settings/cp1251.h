@@ -8,8 +8,11 @@
 // existing installations are in it, and Qt's named codecs need ICU.
 namespace tavrin::cp1251 {
 
-// The character of one byte. 0x98, the one byte without a character, becomes U+FFFD.
+// The character shown for one byte on its own, as in a byte trace: 0x98, the one byte
+// without a character, shows as U+FFFD.
 QChar toUnicode(unsigned char byte);
+// Text and bytes both ways, every byte kept: 0x98 becomes U+0098 and back again, so
+// encode(decode(bytes)) is the bytes themselves.
 QString decode(const QByteArray &bytes);
 // Characters with no CP1251 form become '?'.
 QByteArray encode(const QString &text);

@@ -1,10 +1,14 @@
 #include "settings/inifile.h"
 
 #include "settings/cp1251.h"
+#include "settings/iniline.h"
+#include "settings/settingstexts.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <utility>
 
 namespace tavrin {
 
@@ -12,191 +16,120 @@ namespace {
 
 const QByteArray kLineEnd = "\r\n";
 
-bool isBlank(char c)
+// Names match as the Windows ANSI comparison without case has it: by their bytes in
+// CP1251 upper case (Latin and Cyrillic letters alike).
+QByteArray foldedBytes(QByteArrayView name)
 {
-    return c == ' ' || c == '\t';
+    QByteArray key(name.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < name.size(); ++i)
+        key[i] = static_cast<char>(cp1251::toUpper(static_cast<unsigned char>(name[i])));
+    return key;
 }
 
-QByteArray trimBlanks(QByteArray text)
+QByteArray folded(const QString &name)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text.at(begin)))
-        ++begin;
-    while (end > begin && isBlank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
+    return foldedBytes(cp1251::encode(name));
 }
 
-QByteArray unquote(const QByteArray &value)
+QByteArray lineOf(const QByteArray &key, const QByteArray &value)
 {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-        && value.back() == value.front())
-        return value.mid(1, value.size() - 2);
-    return value;
-}
-
-// A text value as it goes into the file. A line break would split the line and
-// plant keys of its own, so it becomes a blank. Quotes keep blanks at either end,
-// and a value that is itself in quotes, as they are, since reading strips one pair.
-QByteArray valueBytes(const QString &value)
-{
-    QByteArray bytes = cp1251::encode(value);
-    bytes.replace('\r', ' ').replace('\n', ' ');
-    const bool needsQuotes = !bytes.isEmpty()
-        && (isBlank(bytes.front()) || isBlank(bytes.back()) || unquote(bytes) != bytes);
-    return needsQuotes ? '"' + bytes + '"' : bytes;
-}
-
-int digitValue(char c, int base)
-{
-    int d = -1;
-    if (c >= '0' && c <= '9')
-        d = c - '0';
-    else if (c >= 'a' && c <= 'f')
-        d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-        d = c - 'A' + 10;
-    return d < base ? d : -1;
+    return key + '=' + value + kLineEnd;
 }
 
 } // namespace
 
-std::optional<qint32> parseProfileInteger(QByteArrayView text)
+IniFile::IniFile()
+    : m_blocks(1)
 {
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    int base = 10;
-    if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')
-        && digitValue(text[i + 2], 16) >= 0) {
-        base = 16;
-        i += 2;
-    }
-    quint64 magnitude = 0;
-    qsizetype digits = 0;
-    for (; i < text.size(); ++i, ++digits) {
-        const int d = digitValue(text[i], base);
-        if (d < 0)
-            break;
-        magnitude = magnitude * base + d;
-        if (magnitude > 0xFFFFFFFFull)
-            return std::nullopt;
-    }
-    // Digits followed by anything else ("12abc", "115200 bit/s") are no integer.
-    if (digits == 0 || i != text.size())
-        return std::nullopt;
-    // Beyond the signed range the bits are taken as they are (0xFFFFFFFF is -1).
-    const auto bits = static_cast<quint32>(magnitude);
-    return static_cast<qint32>(negative ? 0u - bits : bits);
 }
 
 IniFile::IniFile(const QByteArray &content)
+    : IniFile()
 {
-    qsizetype start = 0;
-    while (start < content.size()) {
-        qsizetype end = content.indexOf('\n', start);
-        end = end < 0 ? content.size() : end + 1;
-        m_lines.append(parseLine(content.mid(start, end - start)));
-        start = end;
-    }
+    m_content = content;
+    // Keys before the first section, and in a later section of a name already seen,
+    // are never looked up.
+    bool keysCount = false;
+    // The lines point into m_content, which is never changed, until they are edited.
+    for (const QByteArrayView line : iniline::splitLines(m_content))
+        appendLine(QByteArray::fromRawData(line.data(), line.size()), keysCount);
 }
 
-std::optional<IniFile> IniFile::load(const QString &path)
+void IniFile::appendLine(QByteArray bytes, bool &keysCount)
+{
+    const iniline::Line line = iniline::parse(bytes);
+    if (line.kind == iniline::Kind::Section) {
+        const QByteArray name = foldedBytes(line.name);
+        keysCount = !m_sections.contains(name);
+        // A later section of the same name stays among the lines of the block before.
+        if (keysCount) {
+            m_sections.insert(name, m_blocks.size());
+            m_blocks.append(Block{});
+        }
+    }
+    Block &block = m_blocks.back();
+    if (line.kind == iniline::Kind::Key && keysCount) {
+        const QByteArray name = foldedBytes(line.name);
+        if (!block.keys.contains(name))
+            block.keys.insert(name, block.lines.size());
+        block.lastKeyLine = block.lines.size();
+    }
+    block.lines.append(std::move(bytes));
+}
+
+std::optional<IniFile> IniFile::load(const QString &path, IniLoadFailure *failure)
 {
     QFile file(path);
     if (!file.exists())
         return IniFile();
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    IniLoadFailure why;
+    if (!QFileInfo(path).isFile()) {
+        why.reason = settingstexts::kNotAFile;
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        why.reason = file.errorString();
+    } else {
+        // One byte more than the limit tells a file over it without reading it all.
+        const QByteArray content = file.read(kMaxFileBytes + 1);
+        if (file.error() != QFileDevice::NoError) {
+            why.reason = file.errorString();
+        } else if (content.size() > kMaxFileBytes) {
+            why.kind = IniLoadFailure::Kind::TooLarge;
+            why.reason = settingstexts::kTooLarge.arg(file.size()).arg(kMaxFileBytes);
+        } else {
+            return IniFile(content);
+        }
+    }
+    if (failure)
+        *failure = why;
+    return std::nullopt;
+}
+
+std::optional<QByteArray> IniFile::value(const QString &section, const QString &key) const
+{
+    const auto sectionAt = m_sections.constFind(folded(section));
+    if (sectionAt == m_sections.cend())
         return std::nullopt;
-    return IniFile(file.readAll());
-}
-
-IniFile::Line IniFile::parseLine(const QByteArray &bytes)
-{
-    Line line;
-    line.bytes = bytes;
-    QByteArray text = bytes;
-    if (text.endsWith('\n'))
-        text.chop(1);
-    if (text.endsWith('\r'))
-        text.chop(1);
-    text = trimBlanks(text);
-    if (text.startsWith('[')) {
-        qsizetype close = text.indexOf(']');
-        if (close < 0)
-            close = text.size();
-        line.kind = Kind::Section;
-        line.name = cp1251::decode(trimBlanks(text.mid(1, close - 1)));
-        return line;
-    }
-    if (text.startsWith(';'))
-        return line;
-    const qsizetype eq = text.indexOf('=');
-    if (eq <= 0)
-        return line;
-    line.keyText = trimBlanks(text.left(eq));
-    if (line.keyText.isEmpty())
-        return line;
-    line.kind = Kind::Key;
-    line.name = cp1251::decode(line.keyText);
-    line.value = unquote(trimBlanks(text.mid(eq + 1)));
-    return line;
-}
-
-std::optional<qsizetype> IniFile::findSection(const QString &section) const
-{
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        if (m_lines[i].kind == Kind::Section
-            && m_lines[i].name.compare(section, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return std::nullopt;
-}
-
-std::optional<qsizetype> IniFile::findKey(qsizetype sectionLine, const QString &key,
-                                          qsizetype *insertAfter) const
-{
-    qsizetype lastKey = sectionLine;
-    for (qsizetype i = sectionLine + 1; i < m_lines.size(); ++i) {
-        const Line &line = m_lines[i];
-        if (line.kind == Kind::Section)
-            break;
-        if (line.kind != Kind::Key)
-            continue;
-        if (line.name.compare(key, Qt::CaseInsensitive) == 0)
-            return i;
-        lastKey = i;
-    }
-    if (insertAfter)
-        *insertAfter = lastKey;
-    return std::nullopt;
-}
-
-const QByteArray *IniFile::value(const QString &section, const QString &key) const
-{
-    const auto s = findSection(section);
-    if (!s)
-        return nullptr;
-    const auto k = findKey(*s, key);
-    return k ? &m_lines[*k].value : nullptr;
+    const Block &block = m_blocks[*sectionAt];
+    const auto keyAt = block.keys.constFind(folded(key));
+    if (keyAt == block.keys.cend())
+        return std::nullopt;
+    return iniline::parse(block.lines[*keyAt]).value;
 }
 
 QString IniFile::readString(const QString &section, const QString &key,
                             const QString &defaultValue) const
 {
-    const QByteArray *v = value(section, key);
-    return v ? cp1251::decode(*v) : defaultValue;
+    const std::optional<QByteArray> text = value(section, key);
+    return text ? cp1251::decode(*text) : defaultValue;
 }
 
 qint32 IniFile::readInteger(const QString &section, const QString &key,
                             qint32 defaultValue) const
 {
-    const QByteArray *v = value(section, key);
-    if (!v)
+    const std::optional<QByteArray> text = value(section, key);
+    if (!text)
         return defaultValue;
-    return parseProfileInteger(*v).value_or(defaultValue);
+    return iniline::parseProfileInteger(*text).value_or(defaultValue);
 }
 
 quint8 IniFile::readByte(const QString &section, const QString &key,
@@ -212,7 +145,7 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    writeRaw(section, key, valueBytes(value));
+    writeRaw(section, key, iniline::valueBytes(value));
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, qint32 value)
@@ -225,40 +158,53 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
     writeRaw(section, key, value ? "1" : "0");
 }
 
-void IniFile::terminateLine(qsizetype index)
-{
-    if (index >= 0 && !m_lines[index].bytes.endsWith('\n'))
-        m_lines[index].bytes += kLineEnd;
-}
-
 void IniFile::writeRaw(const QString &section, const QString &key, const QByteArray &value)
 {
-    const auto s = findSection(section);
-    if (!s) {
-        if (!m_lines.isEmpty()) {
-            terminateLine(m_lines.size() - 1);
-            if (!m_lines.back().bytes.trimmed().isEmpty())
-                m_lines.append(parseLine(kLineEnd));
-        }
-        m_lines.append(parseLine('[' + cp1251::encode(section) + ']' + kLineEnd));
-        m_lines.append(parseLine(cp1251::encode(key) + '=' + value + kLineEnd));
+    const auto sectionAt = m_sections.constFind(folded(section));
+    if (sectionAt == m_sections.cend()) {
+        appendSection(section, key, value);
         return;
     }
-    qsizetype insertAfter = *s;
-    if (const auto k = findKey(*s, key, &insertAfter)) {
-        Line &line = m_lines[*k];
-        line = parseLine(line.keyText + '=' + value + kLineEnd);
+    Block &block = m_blocks[*sectionAt];
+    const QByteArray foldedKey = folded(key);
+    if (const auto keyAt = block.keys.constFind(foldedKey); keyAt != block.keys.cend()) {
+        QByteArray &line = block.lines[*keyAt];
+        line = lineOf(iniline::parse(line).name, value);
         return;
     }
-    terminateLine(insertAfter);
-    m_lines.insert(insertAfter + 1, parseLine(cp1251::encode(key) + '=' + value + kLineEnd));
+    // Every key line of the block is at or before lastKeyLine, so the lines that move
+    // down hold no key and the index stays true.
+    iniline::terminate(block.lines[block.lastKeyLine]);
+    ++block.lastKeyLine;
+    block.lines.insert(block.lastKeyLine, lineOf(cp1251::encode(key), value));
+    block.keys.insert(foldedKey, block.lastKeyLine);
+}
+
+void IniFile::appendSection(const QString &section, const QString &key, const QByteArray &value)
+{
+    // Only the first block can be empty, and only while it is the only one.
+    QList<QByteArray> &lastLines = m_blocks.back().lines;
+    if (!lastLines.isEmpty()) {
+        iniline::terminate(lastLines.back());
+        if (!lastLines.back().trimmed().isEmpty())
+            lastLines.append(kLineEnd);
+    }
+    Block block;
+    block.lines = {'[' + cp1251::encode(section) + ']' + kLineEnd,
+                   lineOf(cp1251::encode(key), value)};
+    block.keys.insert(folded(key), 1);
+    block.lastKeyLine = 1;
+    m_sections.insert(folded(section), m_blocks.size());
+    m_blocks.append(std::move(block));
 }
 
 QByteArray IniFile::content() const
 {
     QByteArray bytes;
-    for (const Line &line : m_lines)
-        bytes += line.bytes;
+    for (const Block &block : m_blocks) {
+        for (const QByteArray &line : block.lines)
+            bytes += line;
+    }
     return bytes;
 }
 

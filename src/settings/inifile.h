@@ -1,13 +1,20 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 
 #include <optional>
 
 namespace tavrin {
+
+// Why an existing file was not read.
+struct IniLoadFailure {
+    enum class Kind { Unreadable, TooLarge };
+    Kind kind = Kind::Unreadable;
+    QString reason; // the system's words, or the file's size
+};
 
 // An INI text file in CP1251, read and edited the way the Windows private-profile
 // functions do it, so that files written by hand or by older installations keep
@@ -18,15 +25,25 @@ namespace tavrin {
 // - writing a key replaces only its line's value; a missing key goes after the last
 //   key line of its section, a missing section at the end of the file; all other
 //   lines (comments, unknown keys and sections, LF-only endings) stay byte for byte;
+// - a line ends at LF, at CR LF or at a CR alone, so a value never holds a CR; a line
+//   without LF that gets a line written after it first gets its LF (after its CR) or
+//   CR LF;
 // - lines written end in CR LF; integers are written in decimal, booleans as 1 or 0.
+// The file is read once into an index of its sections and their keys, so a lookup or
+// an edit costs the same in a file of one section as in one of a hundred thousand.
 class IniFile {
 public:
-    IniFile() = default;
+    // Larger files are not read: a settings file is a few kilobytes, and a huge one is
+    // damaged or hostile.
+    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
+
+    IniFile();
     explicit IniFile(const QByteArray &content);
 
-    // The file's contents, or nullopt when it exists but cannot be read. A file that
-    // does not exist is an empty one.
-    static std::optional<IniFile> load(const QString &path);
+    // The file's contents; a file that does not exist is an empty one. Nullopt when it
+    // exists but cannot be read or is larger than kMaxFileBytes, with the cause in
+    // *failure.
+    static std::optional<IniFile> load(const QString &path, IniLoadFailure *failure = nullptr);
 
     QString readString(const QString &section, const QString &key,
                        const QString &defaultValue = {}) const;
@@ -50,28 +67,25 @@ public:
     bool save(const QString &path, QString *error) const;
 
 private:
-    enum class Kind { Other, Section, Key };
-    struct Line {
-        QByteArray bytes; // as in the file, line end included
-        Kind kind = Kind::Other;
-        QString name;     // section or key name, trimmed
-        QByteArray value; // key lines: the value, trimmed and unquoted
-        QByteArray keyText; // key lines: the key as spelled in the file
+    // The first section of a name: its lines from its header up to the header of the
+    // next section of another name, with the first line of each of its keys. The
+    // file's first block holds the lines before any header and belongs to no section.
+    struct Block {
+        QList<QByteArray> lines;        // as in the file, line ends included
+        QHash<QByteArray, qsizetype> keys; // folded key name -> its first line
+        qsizetype lastKeyLine = 0;      // a missing key goes after it; 0 is the header
     };
 
-    static Line parseLine(const QByteArray &bytes);
-    std::optional<qsizetype> findSection(const QString &section) const;
-    // Index of the key line, or nullopt; *lastKeyLine gets the insertion point.
-    std::optional<qsizetype> findKey(qsizetype sectionLine, const QString &key,
-                                     qsizetype *insertAfter = nullptr) const;
-    const QByteArray *value(const QString &section, const QString &key) const;
+    // Adds a line read; `keysCount` tells whether the lines since the last header are
+    // in a section that is looked up.
+    void appendLine(QByteArray bytes, bool &keysCount);
+    std::optional<QByteArray> value(const QString &section, const QString &key) const;
     void writeRaw(const QString &section, const QString &key, const QByteArray &value);
-    void terminateLine(qsizetype index);
+    void appendSection(const QString &section, const QString &key, const QByteArray &value);
 
-    QList<Line> m_lines;
+    QByteArray m_content; // as read; the lines not edited since are views into it
+    QList<Block> m_blocks;
+    QHash<QByteArray, qsizetype> m_sections; // folded section name -> its first block
 };
-
-// The integer of a profile value, by the rules of IniFile::readInteger.
-std::optional<qint32> parseProfileInteger(QByteArrayView text);
 
 } // namespace tavrin

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 namespace tavrin {
 
@@ -37,17 +38,51 @@ namespace {
 QByteArray sortKey(const QString &text)
 {
     QByteArray bytes = cp1251::encode(text);
-    for (char &b : bytes)
-        b = static_cast<char>(cp1251::toUpper(static_cast<unsigned char>(b)));
+    for (char &byte : bytes)
+        byte = static_cast<char>(cp1251::toUpper(static_cast<unsigned char>(byte)));
     return bytes;
 }
 
-bool keyLess(const QByteArray &a, const QByteArray &b)
+bool keyLess(const QByteArray &left, const QByteArray &right)
 {
     return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        left.begin(), left.end(), right.begin(), right.end(), [](char leftByte, char rightByte) {
+            return static_cast<unsigned char>(leftByte) < static_cast<unsigned char>(rightByte);
         });
+}
+
+// The position of the subscriber remembered before a sort: the last entry with its
+// name and phone number, or, when no entry has both, the last with its name alone.
+std::optional<int> positionOf(const AbonentDirectory &directory, int used,
+                              const AbonentRecord &remembered)
+{
+    std::optional<int> byName;
+    for (int i = used - 1; i >= 0; --i) {
+        const AbonentRecord &entry = directory.entries[i];
+        if (entry.user_name != remembered.user_name)
+            continue;
+        if (entry.phone_code == remembered.phone_code)
+            return i;
+        if (!byName)
+            byName = i;
+    }
+    return byName;
+}
+
+void sortEntries(AbonentDirectory &directory, int used, int sortKeyKind)
+{
+    std::array<QByteArray, kMaxAbonents> keys;
+    for (int i = 0; i < used; ++i) {
+        const AbonentRecord &entry = directory.entries[i];
+        keys[i] = sortKey(sortKeyKind == ByName ? entry.user_name : entry.phone_code);
+    }
+    std::array<int, kMaxAbonents> order{};
+    std::iota(order.begin(), order.begin() + used, 0);
+    std::stable_sort(order.begin(), order.begin() + used,
+                     [&keys](int left, int right) { return keyLess(keys[left], keys[right]); });
+    const auto unsorted = directory.entries;
+    for (int i = 0; i < used; ++i)
+        directory.entries[i] = unsorted[order[i]];
 }
 
 } // namespace
@@ -56,32 +91,18 @@ void SortAbonents(AbonentDirectory &directory, int sortKeyKind)
 {
     const int used = std::min<int>(directory.users_num, kMaxAbonents);
     const bool hasSelection = directory.user_index < kMaxAbonents;
-    const QString selectedName =
-        hasSelection ? directory.entries[directory.user_index].user_name : QString();
+    const AbonentRecord remembered =
+        hasSelection ? directory.entries[directory.user_index] : AbonentRecord();
 
-    if (sortKeyKind == ByName || sortKeyKind == ByPhone) {
-        std::array<QByteArray, kMaxAbonents> keys;
-        for (int i = 0; i < used; ++i) {
-            const AbonentRecord &e = directory.entries[i];
-            keys[i] = sortKey(sortKeyKind == ByName ? e.user_name : e.phone_code);
-        }
-        std::array<int, kMaxAbonents> order{};
-        std::iota(order.begin(), order.begin() + used, 0);
-        std::stable_sort(order.begin(), order.begin() + used,
-                         [&keys](int a, int b) { return keyLess(keys[a], keys[b]); });
-        const auto old = directory.entries;
-        for (int i = 0; i < used; ++i)
-            directory.entries[i] = old[order[i]];
-    }
+    if (sortKeyKind == ByName || sortKeyKind == ByPhone)
+        sortEntries(directory, used, sortKeyKind);
 
     if (!hasSelection)
         return;
-    for (int i = used - 1; i >= 0; --i) {
-        if (directory.entries[i].user_name == selectedName) {
-            directory.user_index = static_cast<quint8>(i);
-            break;
-        }
-    }
+    // Two subscribers may share a name; the phone number tells them apart, so the one
+    // dialled stays the one the user chose.
+    if (const std::optional<int> position = positionOf(directory, used, remembered))
+        directory.user_index = static_cast<quint8>(*position);
 }
 
 } // namespace tavrin

@@ -1,7 +1,9 @@
 #include "settings/settingsstore.h"
 
 #include "settings/inifile.h"
+#include "settings/settingslog.h"
 #include "settings/settingstexts.h"
+#include "settings/writeleftovers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +25,9 @@ SettingsWriteError::SettingsWriteError(const QString &filePath, const QString &r
 
 namespace {
 
+const QString kBluetoothIniName = QStringLiteral("bluetooth.ini");
+const QString kAbonentsIniName = QStringLiteral("abonents.ini");
+
 const QString kCurrentSection = QStringLiteral("CURR_PAR");
 const QString kAddressSection = QStringLiteral("Val_Adr");
 const QString kDirectSection = QStringLiteral("DIR_CONN_PAR");
@@ -30,9 +35,9 @@ const QString kDirectSection = QStringLiteral("DIR_CONN_PAR");
 // directory's count, selection and sort key.
 const QString kPhoneSection = QStringLiteral("FON_CONN_PAR");
 
-QString addressKey(int i)
+QString addressKey(int byteIndex)
 {
-    return QStringLiteral("Adr_%1").arg(i);
+    return QStringLiteral("Adr_%1").arg(byteIndex);
 }
 
 QString abonentSection(int entry)
@@ -44,104 +49,142 @@ QString abonentSection(int entry)
 // defaults are written down once.
 struct Reader {
     const IniFile &ini;
-    void byte(const QString &s, const QString &k, quint8 &v, quint8 def) { v = ini.readByte(s, k, def); }
-    void integer(const QString &s, const QString &k, qint32 &v, qint32 def) { v = ini.readInteger(s, k, def); }
-    void boolean(const QString &s, const QString &k, bool &v, bool def) { v = ini.readBool(s, k, def); }
+    void byte(const QString &section, const QString &key, quint8 &field, quint8 fallback)
+    {
+        field = ini.readByte(section, key, fallback);
+    }
+    void integer(const QString &section, const QString &key, qint32 &field, qint32 fallback)
+    {
+        field = ini.readInteger(section, key, fallback);
+    }
+    void boolean(const QString &section, const QString &key, bool &field, bool fallback)
+    {
+        field = ini.readBool(section, key, fallback);
+    }
     // One CP1251 byte is one character, so cutting the text cuts the store.
-    void text(const QString &s, const QString &k, QString &v, int maxChars) { v = ini.readString(s, k).left(maxChars); }
+    void text(const QString &section, const QString &key, QString &field, int maxChars)
+    {
+        field = ini.readString(section, key).left(maxChars);
+    }
 };
 
 struct Writer {
     IniFile &ini;
-    void byte(const QString &s, const QString &k, quint8 v, quint8) { ini.writeInteger(s, k, v); }
-    void integer(const QString &s, const QString &k, qint32 v, qint32) { ini.writeInteger(s, k, v); }
-    void boolean(const QString &s, const QString &k, bool v, bool) { ini.writeBool(s, k, v); }
-    void text(const QString &s, const QString &k, const QString &v, int) { ini.writeString(s, k, v); }
+    void byte(const QString &section, const QString &key, quint8 field, quint8)
+    {
+        ini.writeInteger(section, key, field);
+    }
+    void integer(const QString &section, const QString &key, qint32 field, qint32)
+    {
+        ini.writeInteger(section, key, field);
+    }
+    void boolean(const QString &section, const QString &key, bool field, bool)
+    {
+        ini.writeBool(section, key, field);
+    }
+    void text(const QString &section, const QString &key, const QString &field, int)
+    {
+        ini.writeString(section, key, field);
+    }
 };
 
 template <class Io, class S>
-void visitCurrentGroup(Io &io, S &s)
+void visitCurrentGroup(Io &io, S &settings)
 {
-    io.byte(kCurrentSection, QStringLiteral("Conn_Prz"), s.Conn_Prz, Direct);
-    io.byte(kCurrentSection, QStringLiteral("Last_Command"), s.Last_Command, 0);
+    io.byte(kCurrentSection, QStringLiteral("Conn_Prz"), settings.Conn_Prz, Direct);
+    io.byte(kCurrentSection, QStringLiteral("Last_Command"), settings.Last_Command, 0);
     for (int i = 0; i < 6; ++i)
-        io.byte(kAddressSection, addressKey(i), s.StoredPeerAddress[i], 0);
+        io.byte(kAddressSection, addressKey(i), settings.StoredPeerAddress[i], 0);
 }
 
 template <class Io, class P>
-void visitLineParameters(Io &io, const QString &section, P &p, qint32 defaultWaitTime)
+void visitLineParameters(Io &io, const QString &section, P &parameters, qint32 defaultWaitTime)
 {
-    io.byte(section, QStringLiteral("COMPort"), p.COMPort, 1);
-    io.boolean(section, QStringLiteral("First_Zero_Need"), p.First_Zero_Need, false);
-    io.integer(section, QStringLiteral("Rate"), p.Rate, 38400);
-    io.byte(section, QStringLiteral("Repeat"), p.Repeat, 1);
-    io.integer(section, QStringLiteral("WaitTime"), p.WaitTime, defaultWaitTime);
-    io.integer(section, QStringLiteral("TimeOut"), p.TimeOut, 300);
+    io.byte(section, QStringLiteral("COMPort"), parameters.COMPort, 1);
+    io.boolean(section, QStringLiteral("First_Zero_Need"), parameters.First_Zero_Need, false);
+    io.integer(section, QStringLiteral("Rate"), parameters.Rate, 38400);
+    io.byte(section, QStringLiteral("Repeat"), parameters.Repeat, 1);
+    io.integer(section, QStringLiteral("WaitTime"), parameters.WaitTime, defaultWaitTime);
+    io.integer(section, QStringLiteral("TimeOut"), parameters.TimeOut, 300);
 }
 
 template <class Io, class S>
-void visitDirectGroup(Io &io, S &s)
+void visitDirectGroup(Io &io, S &settings)
 {
-    visitLineParameters(io, kDirectSection, s.direct, 3);
+    visitLineParameters(io, kDirectSection, settings.direct, 3);
 }
 
 template <class Io, class S>
-void visitPhoneGroup(Io &io, S &s)
+void visitPhoneGroup(Io &io, S &settings)
 {
-    visitLineParameters(io, kPhoneSection, s.phone, 6);
-    io.boolean(kPhoneSection, QStringLiteral("Default_Command"), s.Default_Command, false);
-    io.text(kPhoneSection, QStringLiteral("Command"), s.Command, kCommandChars);
-    io.integer(kPhoneSection, QStringLiteral("ConnectWaitTime"), s.ConnectWaitTime, 50);
-    io.boolean(kPhoneSection, QStringLiteral("AutoRepeat"), s.AutoRepeat, false);
-    io.integer(kPhoneSection, QStringLiteral("Conn_Repeat"), s.Conn_Repeat, 1);
+    visitLineParameters(io, kPhoneSection, settings.phone, 6);
+    io.boolean(kPhoneSection, QStringLiteral("Default_Command"), settings.Default_Command, false);
+    io.text(kPhoneSection, QStringLiteral("Command"), settings.Command, kCommandChars);
+    io.integer(kPhoneSection, QStringLiteral("ConnectWaitTime"), settings.ConnectWaitTime, 50);
+    io.boolean(kPhoneSection, QStringLiteral("AutoRepeat"), settings.AutoRepeat, false);
+    io.integer(kPhoneSection, QStringLiteral("Conn_Repeat"), settings.Conn_Repeat, 1);
 }
 
 template <class Io, class D>
-void visitDirectory(Io &io, D &d)
+void visitDirectory(Io &io, D &directory)
 {
-    io.byte(kPhoneSection, QStringLiteral("users_num"), d.users_num, 0);
-    io.byte(kPhoneSection, QStringLiteral("user_index"), d.user_index, 0);
-    io.byte(kPhoneSection, QStringLiteral("sort_prz"), d.sort_prz, ByName);
+    io.byte(kPhoneSection, QStringLiteral("users_num"), directory.users_num, 0);
+    io.byte(kPhoneSection, QStringLiteral("user_index"), directory.user_index, 0);
+    io.byte(kPhoneSection, QStringLiteral("sort_prz"), directory.sort_prz, ByName);
     for (int i = 0; i < kMaxAbonents; ++i) {
         const QString section = abonentSection(i);
-        auto &e = d.entries[i];
-        io.text(section, QStringLiteral("user_name"), e.user_name, kUserNameChars);
-        io.byte(section, QStringLiteral("contr_adr"), e.contr_adr, 1);
-        io.byte(section, QStringLiteral("adr_modbus"), e.adr_modbus, 1);
-        io.text(section, QStringLiteral("phone_code"), e.phone_code, kPhoneCodeChars);
+        auto &entry = directory.entries[i];
+        io.text(section, QStringLiteral("user_name"), entry.user_name, kUserNameChars);
+        io.byte(section, QStringLiteral("contr_adr"), entry.contr_adr, 1);
+        io.byte(section, QStringLiteral("adr_modbus"), entry.adr_modbus, 1);
+        io.text(section, QStringLiteral("phone_code"), entry.phone_code, kPhoneCodeChars);
     }
 }
 
 // The fields of the two groups that are written only when they changed, as one
 // value each for comparing and copying.
 template <class S>
-auto currentGroup(S &s)
+auto currentGroup(S &settings)
 {
-    return std::tie(s.Conn_Prz, s.Last_Command, s.StoredPeerAddress);
+    return std::tie(settings.Conn_Prz, settings.Last_Command, settings.StoredPeerAddress);
 }
 
 template <class S>
-auto phoneGroup(S &s)
+auto phoneGroup(S &settings)
 {
-    return std::tie(s.phone, s.Default_Command, s.Command, s.ConnectWaitTime, s.AutoRepeat,
-                    s.Conn_Repeat);
+    return std::tie(settings.phone, settings.Default_Command, settings.Command,
+                    settings.ConnectWaitTime, settings.AutoRepeat, settings.Conn_Repeat);
 }
 
-// The file as it is now, to be edited; one that exists but cannot be read is not
-// overwritten, since its other lines would be lost.
+// The file as it is now, to be edited. One that exists but is not read (unreadable, or
+// too large) is not overwritten, since its other lines would be lost.
 IniFile loadForEdit(const QString &path)
 {
-    std::optional<IniFile> ini = IniFile::load(path);
-    if (!ini)
-        throw SettingsWriteError(path, QStringLiteral("the existing file cannot be read"));
+    IniLoadFailure failure;
+    std::optional<IniFile> ini = IniFile::load(path, &failure);
+    if (!ini) {
+        const QString reason = settingstexts::kExistingNotRead.arg(failure.reason);
+        qCWarning(settingsLog) << "not writing" << path << ":" << reason;
+        throw SettingsWriteError(path, reason);
+    }
     return *std::move(ini);
 }
 
 void save(const IniFile &ini, const QString &path)
 {
     QString error;
-    if (!ini.save(path, &error))
+    if (!ini.save(path, &error)) {
+        qCWarning(settingsLog) << "writing" << path << "failed:" << error;
         throw SettingsWriteError(path, error);
+    }
+}
+
+QString loadRefusal(const QString &path, const IniLoadFailure &failure)
+{
+    const QString &text = failure.kind == IniLoadFailure::Kind::TooLarge
+        ? settingstexts::kLoadRefusedTooLarge
+        : settingstexts::kLoadRefusedUnreadable;
+    return text.arg(QDir::toNativeSeparators(path));
 }
 
 } // namespace
@@ -152,18 +195,31 @@ void SettingsStore::LoadSettings(const QString &executableDir)
     // A folder that cannot be created shows later: reads give defaults, writes fail.
     if (!QFileInfo(IniDirectory).isDir())
         QDir().mkdir(IniDirectory);
-    BluetoothIniPath = IniDirectory + QStringLiteral("/bluetooth.ini");
-    AbonentsIniPath = IniDirectory + QStringLiteral("/abonents.ini");
+    BluetoothIniPath = IniDirectory + QLatin1Char('/') + kBluetoothIniName;
+    AbonentsIniPath = IniDirectory + QLatin1Char('/') + kAbonentsIniName;
+    removeWriteLeftovers(IniDirectory, {kBluetoothIniName, kAbonentsIniName});
 
+    m_loadProblems.clear();
     ReadBluetoothIni();
     ReadAbonentsIni();
     SortAbonents(CurrentSettings.directory, CurrentSettings.directory.sort_prz);
     SavedSettings = CurrentSettings;
 }
 
+IniFile SettingsStore::loadForReading(const QString &path)
+{
+    IniLoadFailure failure;
+    std::optional<IniFile> ini = IniFile::load(path, &failure);
+    if (ini)
+        return *std::move(ini);
+    qCWarning(settingsLog) << "not reading" << path << ":" << failure.reason;
+    m_loadProblems << loadRefusal(path, failure);
+    return IniFile();
+}
+
 void SettingsStore::ReadBluetoothIni()
 {
-    const IniFile ini = IniFile::load(BluetoothIniPath).value_or(IniFile());
+    const IniFile ini = loadForReading(BluetoothIniPath);
     Reader reader{ini};
     visitCurrentGroup(reader, CurrentSettings);
     visitDirectGroup(reader, CurrentSettings);
@@ -172,14 +228,14 @@ void SettingsStore::ReadBluetoothIni()
 
 void SettingsStore::ReadAbonentsIni()
 {
-    const IniFile ini = IniFile::load(AbonentsIniPath).value_or(IniFile());
+    const IniFile ini = loadForReading(AbonentsIniPath);
     Reader reader{ini};
-    AbonentDirectory &d = CurrentSettings.directory;
-    visitDirectory(reader, d);
+    AbonentDirectory &directory = CurrentSettings.directory;
+    visitDirectory(reader, directory);
     // Counts the dialogs never write would address entries outside the directory.
-    d.users_num = std::min<quint8>(d.users_num, kMaxAbonents);
-    if (d.user_index >= d.users_num)
-        d.user_index = 0;
+    directory.users_num = std::min<quint8>(directory.users_num, kMaxAbonents);
+    if (directory.user_index >= directory.users_num)
+        directory.user_index = 0;
 }
 
 void SettingsStore::WriteBluetoothIni()

@@ -3,10 +3,13 @@
 #include "settings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <stdexcept>
 
 namespace tavrin {
+
+class IniFile;
 
 // A settings file could not be written. The message names the file.
 class SettingsWriteError : public std::runtime_error {
@@ -34,16 +37,31 @@ public:
     QString AbonentsIniPath;  // IniDirectory/abonents.ini
 
     // Builds the paths from the executable's folder, creates the INI folder when it is
-    // missing (outcome not checked), reads both files, sorts the directory and takes
-    // SavedSettings.
+    // missing (outcome not checked), removes what interrupted writes of the two files
+    // left beside them, reads both files, sorts the directory and takes SavedSettings.
     void LoadSettings(const QString &executableDir);
 
     void ReadBluetoothIni();
     void ReadAbonentsIni();
 
     // Write only the groups that differ from SavedSettings; throw SettingsWriteError.
+    // A file that exists but was not read (unreadable, or over 1 MB) is never written
+    // over: writing it throws.
     void WriteBluetoothIni();
     void WriteAbonentsIni();
+
+    // One message for the user per file that exists but was not read by the last
+    // LoadSettings (unreadable, or over 1 MB), naming the file; its settings are the
+    // defaults. Empty when both files were read or are absent. The window shows them
+    // after start; the library shows nothing itself.
+    const QStringList &loadProblems() const { return m_loadProblems; }
+
+private:
+    // The file's contents, or an empty file after noting why an existing one was not
+    // read.
+    IniFile loadForReading(const QString &path);
+
+    QStringList m_loadProblems;
 };
 
 } // namespace tavrin

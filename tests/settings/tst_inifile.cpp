@@ -103,6 +103,10 @@ private slots:
         QCOMPARE(ini.readString("OTHER", "K", "none"), QStringLiteral("none"));
         QCOMPARE(ini.readString("missing", "K", "none"), QStringLiteral("none"));
         QCOMPARE(ini.readInteger("OTHER", "Rate", 0), 9600);
+
+        // Cyrillic names fold too: [Ёлка] with Имя=5 in CP1251.
+        const IniFile cyrillic("[\xA8\xEB\xEA\xE0]\r\n\xC8\xEC\xFF=5\r\n");
+        QCOMPARE(cyrillic.readInteger(QStringLiteral("ёЛКА"), QStringLiteral("иМЯ"), 0), 5);
     }
 
     void write_existingKey_replacesOnlyThatLine()
@@ -192,6 +196,91 @@ private slots:
         QCOMPARE(IniFile(ini.content()).readString("X", "b", "none"), QStringLiteral("none"));
     }
 
+    // COMPort=3 written into `section`; a CR alone ends a line (some editors leave one
+    // at the end of the file), so it never reaches a value and never gets a second CR.
+    void carriageReturnAlone_endsItsLine_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QByteArray>("edited");
+        QTest::addColumn<int>("rate"); // read back from the edited file
+        QTest::newRow("key after a last line ending in CR")
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=9600\r") << "DIR_CONN_PAR"
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=9600\r\nCOMPort=3\r\n") << 9600;
+        QTest::newRow("section after a last line ending in CR")
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=9600\r") << "FON_CONN_PAR"
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=9600\r\n\r\n[FON_CONN_PAR]\r\nCOMPort=3\r\n") << 9600;
+        QTest::newRow("CR-only line ends")
+            << QByteArray("[DIR_CONN_PAR]\rRate=9600\r; note\r") << "DIR_CONN_PAR"
+            << QByteArray("[DIR_CONN_PAR]\rRate=9600\r\nCOMPort=3\r\n; note\r") << 9600;
+        QTest::newRow("CR inside a line")
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=9600\rCOMPort=1\r\n") << "DIR_CONN_PAR"
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=9600\rCOMPort=3\r\n") << 9600;
+        QTest::newRow("CR CR LF of an earlier write")
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=9600\r\r\n") << "DIR_CONN_PAR"
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=9600\r\nCOMPort=3\r\n\r\n") << 9600;
+    }
+
+    void carriageReturnAlone_endsItsLine()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, section);
+        QFETCH(QByteArray, edited);
+        QFETCH(int, rate);
+        IniFile ini(file);
+        QCOMPARE(ini.readInteger("DIR_CONN_PAR", "Rate", 38400), rate);
+        ini.writeInteger(section, "COMPort", 3);
+        QCOMPARE(ini.content(), edited);
+        const IniFile again(edited);
+        QCOMPARE(again.readInteger("DIR_CONN_PAR", "Rate", 38400), rate);
+        QCOMPARE(again.readInteger(section, "COMPort", 1), 3);
+    }
+
+    // Edits in any order, added lines among them, keep every later lookup and edit on
+    // its own line; a later section of a name already seen is never read or written.
+    void editsInAnyOrder_stayOnTheirLines()
+    {
+        IniFile ini("; head\n"
+                    "[A]\n"
+                    "k=1\n"
+                    "; end of A\n"
+                    "[B]\n"
+                    "[a]\n"
+                    "k=2\n"
+                    "z=9\n");
+        QCOMPARE(ini.readInteger("A", "z", 0), 0);
+        ini.writeInteger("A", "x", 1);
+        ini.writeInteger("C", "c", 1);
+        ini.writeInteger("A", "y", 2);
+        ini.writeInteger("a", "X", 3);
+        ini.writeInteger("C", "d", 4);
+        ini.writeInteger("b", "b", 5);
+        ini.writeInteger("A", "K", 6);
+        const QByteArray expected = "; head\n"
+                                    "[A]\n"
+                                    "k=6\r\n"
+                                    "x=3\r\n"
+                                    "y=2\r\n"
+                                    "; end of A\n"
+                                    "[B]\n"
+                                    "b=5\r\n"
+                                    "[a]\n"
+                                    "k=2\n"
+                                    "z=9\n"
+                                    "\r\n"
+                                    "[C]\r\n"
+                                    "c=1\r\n"
+                                    "d=4\r\n";
+        QCOMPARE(ini.content(), expected);
+        for (const IniFile &file : {ini, IniFile(expected)}) {
+            QCOMPARE(file.readInteger("a", "K", 0), 6);
+            QCOMPARE(file.readInteger("A", "x", 0), 3);
+            QCOMPARE(file.readInteger("A", "z", 0), 0);
+            QCOMPARE(file.readInteger("B", "b", 0), 5);
+            QCOMPARE(file.readInteger("c", "D", 0), 4);
+        }
+    }
+
     void loadAndSave_missingFileIsEmptyAndFailureIsReported()
     {
         QTemporaryDir dir;
@@ -199,7 +288,10 @@ private slots:
         const auto missing = IniFile::load(dir.filePath("none.ini"));
         QVERIFY(missing.has_value());
         QVERIFY(missing->content().isEmpty());
-        QVERIFY(!IniFile::load(dir.path()).has_value()); // a folder is no file
+        IniLoadFailure failure;
+        failure.kind = IniLoadFailure::Kind::TooLarge;
+        QVERIFY(!IniFile::load(dir.path(), &failure).has_value()); // a folder is no file
+        QCOMPARE(failure.kind, IniLoadFailure::Kind::Unreadable);
 
         IniFile ini("[S]\r\nk=1\r\n");
         QString error;

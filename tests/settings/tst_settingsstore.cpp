@@ -1,5 +1,6 @@
 #include "settings/settingsstore.h"
 
+#include "inifolder.h"
 #include "unprivileged.h"
 
 #include <QDir>
@@ -9,36 +10,13 @@
 #include <QtTest>
 
 using namespace tavrin;
+using tavrin::testsupport::loaded;
 using tavrin::testsupport::makeWritable;
+using tavrin::testsupport::readBytes;
 using tavrin::testsupport::runWithReadOnlyFolder;
+using tavrin::testsupport::writeBytes;
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// The settings of a store loaded from `exeDir` with the given files in INI/.
-SettingsStore loaded(const QString &exeDir, const QByteArray &bluetooth, const QByteArray &abonents)
-{
-    QDir(exeDir).mkpath(QStringLiteral("INI"));
-    if (!bluetooth.isNull())
-        writeBytes(exeDir + "/INI/bluetooth.ini", bluetooth);
-    if (!abonents.isNull())
-        writeBytes(exeDir + "/INI/abonents.ini", abonents);
-    SettingsStore store;
-    store.LoadSettings(exeDir);
-    return store;
-}
 
 QStringList sectionsOf(const QByteArray &ini)
 {
@@ -364,6 +342,65 @@ private slots:
         // The sort at start-up is no change of its own.
         store.WriteAbonentsIni();
         QCOMPARE(readBytes(store.AbonentsIniPath), abonents);
+    }
+
+    // An editor left the file ending in a CR alone; a later write adds a section after
+    // that line, and the rate must still read as it was.
+    void fileEndingInCarriageReturn_rateSurvivesTheNextWrite()
+    {
+        QTemporaryDir exe;
+        SettingsStore store = loaded(exe.path(), "[DIR_CONN_PAR]\r\nRate=9600\r", {});
+        QCOMPARE(store.CurrentSettings.direct.Rate, 9600);
+        store.CurrentSettings.Conn_Prz = Phone;
+        store.WriteBluetoothIni();
+        QVERIFY(readBytes(store.BluetoothIniPath)
+                    .startsWith("[DIR_CONN_PAR]\r\nRate=9600\r\n\r\n[CURR_PAR]\r\nConn_Prz=1\r\n"));
+
+        SettingsStore again;
+        again.LoadSettings(exe.path());
+        QCOMPARE(again.CurrentSettings.direct.Rate, 9600);
+        QCOMPARE(again.CurrentSettings.Conn_Prz, quint8(Phone));
+    }
+
+    // Two subscribers of one name: the one chosen stays chosen at every start and
+    // after every sort, so the right number is dialled.
+    void twoSubscribersOfOneName_chosenOneStaysSelectedAcrossStarts()
+    {
+        QTemporaryDir exe;
+        const QByteArray abonents = "[FON_CONN_PAR]\r\nusers_num=2\r\nuser_index=0\r\nsort_prz=0\r\n"
+                                    "[FON_ABONENT_1]\r\nuser_name=\xC8\xE2\xE0\xED\r\nphone_code=111\r\n"
+                                    "[FON_ABONENT_2]\r\nuser_name=\xC8\xE2\xE0\xED\r\nphone_code=222\r\n";
+        SettingsStore store = loaded(exe.path(), {}, abonents);
+        for (const int sortKey : {ByPhone, ByName, ByPhone}) {
+            QCOMPARE(store.CurrentSettings.selectedAbonent()->phone_code, QStringLiteral("111"));
+            AbonentDirectory &directory = store.CurrentSettings.directory;
+            directory.sort_prz = static_cast<quint8>(sortKey);
+            SortAbonents(directory, sortKey);
+            QCOMPARE(store.CurrentSettings.selectedAbonent()->phone_code, QStringLiteral("111"));
+            store.WriteAbonentsIni();
+            store = SettingsStore();
+            store.LoadSettings(exe.path());
+        }
+        QCOMPARE(store.CurrentSettings.selectedAbonent()->user_name, QStringLiteral("Иван"));
+        QCOMPARE(store.CurrentSettings.selectedAbonent()->phone_code, QStringLiteral("111"));
+    }
+
+    // Every byte of the upper half in a hand-edited modem command, 0x98 among them,
+    // comes back byte for byte when the phone group is written again.
+    void upperHalfBytesInCommand_survivePhoneGroupRewrite()
+    {
+        QTemporaryDir exe;
+        QByteArray command = "AT";
+        for (int byte = 0x80; byte <= 0xFF; ++byte)
+            command.append(static_cast<char>(byte));
+        const QByteArray commandLine = "Command=" + command + "\r\n";
+        SettingsStore store = loaded(exe.path(), "[FON_CONN_PAR]\r\n" + commandLine, {});
+        QCOMPARE(store.CurrentSettings.Command.size(), 130);
+        store.CurrentSettings.phone.Rate = 9600;
+        store.WriteBluetoothIni();
+        const QByteArray written = readBytes(store.BluetoothIniPath);
+        QVERIFY(written.contains("\r\nRate=9600\r\n"));
+        QCOMPARE(written.mid(written.indexOf("\r\nCommand=") + 2, commandLine.size()), commandLine);
     }
 
     void folderReplacedByFile_writeFailsNamingFileAndRetries()

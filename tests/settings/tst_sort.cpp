@@ -34,6 +34,8 @@ QStringList namesOf(const AbonentDirectory &d)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Entry)
+
 class TestSort : public QObject {
     Q_OBJECT
 
@@ -95,6 +97,54 @@ private slots:
         QCOMPARE(d.entries[0].phone_code, QStringLiteral("+7 100"));
         QCOMPARE(d.user_index, quint8(2));
         QCOMPARE(d.entries[2].phone_code, QStringLiteral("+7 300"));
+    }
+
+    // The selection follows the subscriber chosen, told from another of the same name by
+    // the phone number; by the name alone only when no entry has both.
+    void sameName_selectionFollowsNameAndPhone_data()
+    {
+        QTest::addColumn<QList<Entry>>("entries");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("sortKey");
+        QTest::addColumn<int>("expectedIndex");
+        QTest::addColumn<QString>("expectedPhone");
+        const QList<Entry> twoIvans = {{"Иван", "111"}, {"Иван", "222"}};
+        QTest::newRow("first of two, by name") << twoIvans << 0 << int(ByName) << 0 << "111";
+        QTest::newRow("second of two, by name") << twoIvans << 1 << int(ByName) << 1 << "222";
+        QTest::newRow("first of two, by phone") << twoIvans << 0 << int(ByPhone) << 0 << "111";
+        QTest::newRow("first of two, no sort") << twoIvans << 0 << 7 << 0 << "111";
+        QTest::newRow("moved by the sort")
+            << QList<Entry>{{"Иван", "222"}, {"Анна", "000"}, {"Иван", "111"}} << 0 << int(ByPhone)
+            << 2 << "222";
+        QTest::newRow("same name and phone twice: the later")
+            << QList<Entry>{{"Иван", "111"}, {"Иван", "111"}, {"Анна", "0"}} << 0 << int(ByName)
+            << 2 << "111";
+    }
+
+    void sameName_selectionFollowsNameAndPhone()
+    {
+        QFETCH(QList<Entry>, entries);
+        QFETCH(int, selected);
+        QFETCH(int, sortKey);
+        QFETCH(int, expectedIndex);
+        QFETCH(QString, expectedPhone);
+        AbonentDirectory d = directoryOf(entries, selected);
+        SortAbonents(d, sortKey);
+        QCOMPARE(int(d.user_index), expectedIndex);
+        QCOMPARE(d.entries[d.user_index].phone_code, expectedPhone);
+        SortAbonents(d, sortKey); // and again, as at every start
+        QCOMPARE(int(d.user_index), expectedIndex);
+    }
+
+    // A selection on a free slot (left by a hand-edited file) has no entry with its name
+    // and phone among those in use; one of its name alone is chosen, as before.
+    void selectionOnFreeSlot_foundByNameAlone()
+    {
+        AbonentDirectory d = directoryOf({{"b", "1"}, {"a", "2"}}, 0);
+        d.entries[5] = {QStringLiteral("b"), 1, 1, QStringLiteral("9")};
+        d.user_index = 5;
+        SortAbonents(d, ByName);
+        QCOMPARE(d.user_index, quint8(1));
     }
 
     void onlyEntriesInUseMove()

@@ -110,6 +110,101 @@ void TestDevSim::keep_pairsTheWaitingPeripheral()
     QCOMPARE(ask("PING\r"), QByteArray(R"({"PING":"WaitForKEEP","Val":"12:34:56:78:9A:BC"})"));
 }
 
+void TestDevSim::quirks_keepTheModuleConsistent_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QStringList>("controls");
+    // Each command with the reply it draws; an empty reply: none at all.
+    QTest::addColumn<QByteArrayList>("commands");
+    QTest::addColumn<QByteArrayList>("replies");
+
+    QTest::newRow("KEEP without an address still stores the pair")
+        << "waiting" << QStringList{"keep-address off"}
+        << QByteArrayList{"KEEP\r", "PING\r", "PEERADDR\r"}
+        << QByteArrayList{R"({"KEEP":"OK"})", R"({"PING":"Connected"})",
+                          R"({"PEERADDR":"OK","Val":"0A:1B:2C:3D:4E:5F"})"};
+    QTest::newRow("PEERADDR(address) writes another address, in force after RESET")
+        << "none" << QStringList{"peer-written 66:55:44:33:22:1f"}
+        << QByteArrayList{"PEERADDR(0A:1B:2C:3D:4E:5F)\r", "PEERADDR\r", "RESET\r", "PEERADDR\r"}
+        << QByteArrayList{R"({"PEERADDR(":"OK","Val":"66:55:44:33:22:1F"})", R"({"PEERADDR":"No Peer"})",
+                          R"({"RESET":"OK"})", R"({"PEERADDR":"OK","Val":"66:55:44:33:22:1F"})"};
+    QTest::newRow("MemError the first two times, then the pair is written")
+        << "none" << QStringList{"memerror 2"}
+        << QByteArrayList{"PEERADDR(0A:1B:2C:3D:4E:5F)\r", "PEERADDR(0A:1B:2C:3D:4E:5F)\r",
+                          "PEERADDR(0A:1B:2C:3D:4E:5F)\r", "RESET\r", "PEERADDR\r"}
+        << QByteArrayList{R"({"PEERADDR(":"MemError"})", R"({"PEERADDR(":"MemError"})",
+                          R"({"PEERADDR(":"OK","Val":"0A:1B:2C:3D:4E:5F"})", R"({"RESET":"OK"})",
+                          R"({"PEERADDR":"OK","Val":"0A:1B:2C:3D:4E:5F"})"};
+    QTest::newRow("a MemError to KEEP counts too and stores nothing")
+        << "waiting" << QStringList{"memerror 1"}
+        << QByteArrayList{"KEEP\r", "PING\r", "KEEP\r", "PEERADDR(11:22:33:44:55:66)\r"}
+        << QByteArrayList{R"({"KEEP":"MemError"})", R"({"PING":"WaitForKEEP","Val":"0A:1B:2C:3D:4E:5F"})",
+                          R"({"KEEP":"OK","Val":"0A:1B:2C:3D:4E:5F"})",
+                          R"({"PEERADDR(":"OK","Val":"11:22:33:44:55:66"})"};
+    QTest::newRow("KILL answers OK and forgets the pair")
+        << "paired" << QStringList{"kill-mode forgets"}
+        << QByteArrayList{"KILL\r", "PEERADDR\r", "KILL\r"}
+        << QByteArrayList{R"({"KILL":"OK"})", R"({"PEERADDR":"No Peer"})", R"({"KILL":"No Peer"})"};
+    QTest::newRow("KILL answers OK and keeps the pair")
+        << "connected" << QStringList{"kill-mode keeps"}
+        << QByteArrayList{"KILL\r", "PEERADDR\r", "PING\r"}
+        << QByteArrayList{R"({"KILL":"OK"})", R"({"PEERADDR":"OK","Val":"0A:1B:2C:3D:4E:5F"})",
+                          R"({"PING":"Connected"})"};
+    QTest::newRow("KILL forgets a pair written but not yet in force")
+        << "none" << QStringList{"kill-mode forgets"}
+        << QByteArrayList{"PEERADDR(0A:1B:2C:3D:4E:5F)\r", "KILL\r", "RESET\r", "PEERADDR\r"}
+        << QByteArrayList{R"({"PEERADDR(":"OK","Val":"0A:1B:2C:3D:4E:5F"})", R"({"KILL":"OK"})",
+                          R"({"RESET":"OK"})", R"({"PEERADDR":"No Peer"})"};
+    QTest::newRow("answers set aside go in order, then the usual one")
+        << "none" << QStringList{"once RESET normal", "once RESET lost", R"(once RESET {"ERROR":"Unknown command"})"}
+        << QByteArrayList{"RESET\r", "RESET\r", "RESET\r", "RESET\r"}
+        << QByteArrayList{R"({"RESET":"OK"})", "", R"({"ERROR":"Unknown command"})", R"({"RESET":"OK"})"};
+    QTest::newRow("a KILL not heard or answered by a set-aside text keeps the pair")
+        << "paired" << QStringList{"once KILL lost", R"(once KILL {"KILL":"Peer Deleted"})"}
+        << QByteArrayList{"KILL\r", "KILL\r", "PEERADDR\r", "KILL\r", "PEERADDR\r"}
+        << QByteArrayList{"", R"({"KILL":"Peer Deleted"})", R"({"PEERADDR":"OK","Val":"0A:1B:2C:3D:4E:5F"})",
+                          R"({"KILL":"Peer Deleted"})", R"({"PEERADDR":"No Peer"})"};
+    QTest::newRow("a PEERADDR(address) not heard writes nothing")
+        << "none" << QStringList{"once PEERADDR( lost"}
+        << QByteArrayList{"PEERADDR(11:22:33:44:55:66)\r", "RESET\r", "PEERADDR\r"}
+        << QByteArrayList{"", R"({"RESET":"OK"})", R"({"PEERADDR":"No Peer"})"};
+    QTest::newRow("a set-aside answer comes before a fixed reply")
+        << "none" << QStringList{R"(reply PING {"PING":"Fixed"})", R"(once PING {"PING":"Once"}\r\n)", "once PING normal"}
+        << QByteArrayList{"PING\r", "PING\r", "PING\r"}
+        << QByteArrayList{"{\"PING\":\"Once\"}\r\n", R"({"PING":"Fixed"})", R"({"PING":"Fixed"})"};
+}
+
+void TestDevSim::quirks_keepTheModuleConsistent()
+{
+    QFETCH(QString, state);
+    QFETCH(QStringList, controls);
+    QFETCH(QByteArrayList, commands);
+    QFETCH(QByteArrayList, replies);
+    QVERIFY(up({"--state", state, "--reset-ms", "0"}));
+    for (const QString &c : controls)
+        QVERIFY2(m_sim->command(c), qPrintable(m_sim->errorString()));
+    for (int i = 0; i < commands.size(); ++i)
+        QCOMPARE(ask(commands[i], replies[i].isEmpty() ? kEnd : replies[i].right(2), replies[i].isEmpty() ? 150 : 2000),
+                 replies[i]);
+}
+
+void TestDevSim::controlOption_setsTheModuleUpBeforeThePortAppears()
+{
+    QVERIFY(up({"--state", "paired", "--control", "kill-mode keeps", "--control", "memerror 1"}));
+    QVERIFY(m_sim->command("status"));
+    QVERIFY2(m_sim->lastReply().contains(" memerror=1 kill-mode=keeps"), qPrintable(m_sim->lastReply()));
+    QCOMPARE(ask("KILL\r"), QByteArray(R"({"KILL":"OK"})"));
+    QCOMPARE(ask("PEERADDR(11:22:33:44:55:66)\r"), QByteArray(R"({"PEERADDR(":"MemError"})"));
+
+    // A line it refuses ends the simulator before anything is published.
+    QProcess sim;
+    sim.start(DevSim::Program(), {"--com-dir", m_dir->path(), "--port", "8", "--control", "kill-mode sometimes"});
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitCode(), 2);
+    QVERIFY(sim.readAllStandardError().contains("kill-mode sometimes -- expected deleted, forgets or keeps"));
+    QVERIFY(!QFileInfo::exists(m_dir->path() + "/COM8"));
+}
+
 void TestDevSim::peerAddress_takesEffectAfterResetAndResetIsDeafForAWhile()
 {
     QVERIFY(up({"--reset-ms", "300"}));
@@ -146,6 +241,13 @@ void TestDevSim::fault_data()
                                  << QByteArray("{\"VER\":\"OK\",\"Val\":\"2.00\"}\r\n");
     QTest::newRow("faults off") << QStringList{"silent on", "no-end on", "reply PING x", "faults off"}
                                 << QByteArray("PING\r") << QByteArray(R"({"PING":"NoConnection"})");
+    QTest::newRow("faults off: PEERADDR(address) as usual again")
+        << QStringList{"memerror 3", "peer-written 66:55:44:33:22:11", "once PEERADDR( lost", "faults off"}
+        << QByteArray("PEERADDR(0A:1B:2C:3D:4E:5F)\r") << QByteArray(R"({"PEERADDR(":"OK","Val":"0A:1B:2C:3D:4E:5F"})");
+    QTest::newRow("faults off: KEEP as usual again") << QStringList{"state waiting", "keep-address off", "faults off"}
+                                                     << QByteArray("KEEP\r") << QByteArray(R"({"KEEP":"OK","Val":"0A:1B:2C:3D:4E:5F"})");
+    QTest::newRow("faults off: KILL as usual again") << QStringList{"state paired", "kill-mode keeps", "faults off"}
+                                                     << QByteArray("KILL\r") << QByteArray(R"({"KILL":"Peer Deleted"})");
     QTest::newRow("unsolicited bytes") << QStringList{"silent on", "send 4F 4B"} << QByteArray("PING\r") << QByteArray("OK");
 }
 
@@ -184,6 +286,11 @@ void TestDevSim::control_refusesWhatItCannotDo_data()
     QTest::newRow("hex") << "raw 7B 2";
     QTest::newRow("on/off") << "silent maybe";
     QTest::newRow("modem control without modem") << "drop";
+    QTest::newRow("MemError count") << "memerror some";
+    QTest::newRow("KILL mode") << "kill-mode sometimes";
+    QTest::newRow("written address") << "peer-written 66:55:44";
+    QTest::newRow("KEEP address switch") << "keep-address maybe";
+    QTest::newRow("answer set aside without its text") << "once PING";
 }
 
 void TestDevSim::control_refusesWhatItCannotDo()
@@ -287,6 +394,39 @@ void TestDevSim::modem_escapeKeepsTheRealGuardTimeBeforeAndAfter()
     const QList<DevSimLogEntry> log = m_sim->log();
     QVERIFY(log.first().fromProgram && log.last().bytes == "\r\nOK\r\n");
     QVERIFY(log.last().micros - log.first().micros >= 1000000);
+}
+
+void TestDevSim::modem_guard_data()
+{
+    // With a guard time of 300 ms; each write follows the one before after its pause.
+    QTest::addColumn<QList<int>>("pausesMs");
+    QTest::addColumn<QByteArrayList>("writes");
+    QTest::addColumn<QByteArray>("answer");   // what the modem says within the guard time after
+    QTest::addColumn<QByteArray>("toCR");     // the reply to a CR sent then
+    const QByteArray unknown = R"({"ERROR":"Unknown command"})"; // the pluses reached the module
+
+    QTest::newRow("silence before and after") << QList<int>{400} << QByteArrayList{"+++"}
+                                              << QByteArray("\r\nOK\r\n") << QByteArray();
+    QTest::newRow("pluses in three writes") << QList<int>{400, 0, 0} << QByteArrayList{"+", "+", "+"}
+                                            << QByteArray("\r\nOK\r\n") << QByteArray();
+    QTest::newRow("data just before") << QList<int>{400, 0} << QByteArrayList{"x", "+++"} << QByteArray() << unknown;
+    QTest::newRow("data just after") << QList<int>{400, 0} << QByteArrayList{"+++", "x"} << QByteArray() << unknown;
+    QTest::newRow("pluses a guard time apart") << QList<int>{400, 400} << QByteArrayList{"+", "++"}
+                                               << QByteArray() << unknown;
+}
+
+void TestDevSim::modem_guard()
+{
+    QFETCH(QList<int>, pausesMs);
+    QFETCH(QByteArrayList, writes);
+    QVERIFY(up({"--dial-ms", "20", "--guard-ms", "300"}, true));
+    QVERIFY(connectCall());
+    for (int i = 0; i < writes.size(); ++i) {
+        QTest::qSleep(pausesMs[i]);
+        QVERIFY(m_port.write(writes[i]));
+    }
+    QTEST(m_port.readFor(600), "answer");
+    QTEST(ask("\r", kEnd, 300), "toCR");
 }
 
 void TestDevSim::modem_failures_data()

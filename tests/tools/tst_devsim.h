@@ -32,6 +32,9 @@ private slots:
     void reply_data();
     void reply();
     void keep_pairsTheWaitingPeripheral();
+    void quirks_keepTheModuleConsistent_data();
+    void quirks_keepTheModuleConsistent();
+    void controlOption_setsTheModuleUpBeforeThePortAppears();
     void peerAddress_takesEffectAfterResetAndResetIsDeafForAWhile();
     void fault_data();
     void fault();
@@ -43,6 +46,8 @@ private slots:
     void log_recordsBothWaysOnTheMonotonicClock();
     void modem_dialsCarriesEscapesAndHangsUp();
     void modem_escapeKeepsTheRealGuardTimeBeforeAndAfter();
+    void modem_guard_data();
+    void modem_guard();
     void modem_failures_data();
     void modem_failures();
     void modem_carrierLostInTheMiddleOfAFrame();

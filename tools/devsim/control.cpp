@@ -62,6 +62,16 @@ std::string Address(std::string &out, const Args &a)
     return "";
 }
 
+// "<COMMAND> <text>": the command's key and the text after it, which may hold blanks.
+bool CommandAndText(const Args &a, std::string &command, std::string &text)
+{
+    if (a.words.empty())
+        return false;
+    command = a.words[0];
+    text = a.rest.size() > command.size() ? a.rest.substr(command.size() + 1) : "";
+    return !text.empty();
+}
+
 std::string NeedModem(Simulator &sim)
 {
     return sim.modem ? "" : "no modem (start with --modem)";
@@ -161,8 +171,42 @@ const Control kControls[] = {
      [](Simulator &sim, const Args &a, std::string &) { return OnOff(sim.faults.noEnd, a); }},
     {"lower-echo", "on|off", "the reply's command key in lower case: {\"ping\":...}",
      [](Simulator &sim, const Args &a, std::string &) { return OnOff(sim.faults.lowerEcho, a); }},
-    {"memerror", "on|off", "KEEP and PEERADDR(address) answer MemError and store nothing",
-     [](Simulator &sim, const Args &a, std::string &) { return OnOff(sim.module.memError, a); }},
+    {"memerror", "on|off|<n>",
+     "KEEP and PEERADDR(address) answer MemError and store nothing: always / never / the next n times",
+     [](Simulator &sim, const Args &a, std::string &) {
+         bool on = false;
+         if (ParseOnOff(a, on)) {
+             sim.module.quirks.memErrors = on ? -1 : 0;
+             return std::string();
+         }
+         int times = 0;
+         if (a.words.size() != 1 || !ParseInt(a.words[0], times))
+             return std::string("expected on, off or a count");
+         sim.module.quirks.memErrors = times;
+         return std::string();
+     }},
+    {"keep-address", "on|off", "KEEP's OK carries the stored address / is {\"KEEP\":\"OK\"} (the pair is stored either way)",
+     [](Simulator &sim, const Args &a, std::string &) { return OnOff(sim.module.quirks.keepAddress, a); }},
+    {"peer-written", "<address>|off",
+     "PEERADDR(address) writes and reports this address instead of the one sent / the one sent",
+     [](Simulator &sim, const Args &a, std::string &) {
+         if (a.words.size() == 1 && a.words[0] == "off") {
+             sim.module.quirks.writtenAddress.reset();
+             return std::string();
+         }
+         std::string addr;
+         if (auto e = Address(addr, a); !e.empty())
+             return e;
+         sim.module.quirks.writtenAddress = addr;
+         return std::string();
+     }},
+    {"kill-mode", "deleted|forgets|keeps",
+     "KILL with a pair stored: \"Peer Deleted\" and forgets it / {\"KILL\":\"OK\"} and forgets it / {\"KILL\":\"OK\"} and keeps it",
+     [](Simulator &sim, const Args &a, std::string &) {
+         if (a.words.size() != 1 || !ParseKillMode(a.words[0], sim.module.quirks.kill))
+             return std::string("expected deleted, forgets or keeps");
+         return std::string();
+     }},
     {"overlong", "on|off", "replies open a frame and send 600 more bytes without an end",
      [](Simulator &sim, const Args &a, std::string &) { return OnOff(sim.faults.overlong, a); }},
     {"raw", "<hex>", "the next reply is exactly these bytes (faults other than silent and trickle skipped)",
@@ -176,17 +220,28 @@ const Control kControls[] = {
     {"reply", "<COMMAND> <text>|off",
      "a fixed reply to COMMAND (PEERADDR( for the address form); C escapes \\r \\n \\xHH",
      [](Simulator &sim, const Args &a, std::string &) {
-         if (a.words.empty())
-             return std::string("expected a command and a reply text");
-         const std::string &command = a.words[0];
-         std::string text = a.rest.size() > command.size() ? a.rest.substr(command.size() + 1) : "";
-         if (text == "off") {
-             sim.module.fixedReplies.erase(command);
-             return std::string();
-         }
-         if (text.empty())
-             return std::string("expected a reply text or off");
-         sim.module.fixedReplies[command] = Unescape(text);
+         std::string command, text;
+         if (!CommandAndText(a, command, text))
+             return std::string("expected a command and a reply text or off");
+         if (text == "off")
+             sim.module.quirks.fixedReplies.erase(command);
+         else
+             sim.module.quirks.fixedReplies[command] = Unescape(text);
+         return std::string();
+     }},
+    {"once", "<COMMAND> normal|lost|<text>",
+     "set aside one answer for the next COMMAND, after those set aside before: as usual / "
+     "not heard (no reply, no effect) / this reply (escapes as for reply) with no effect",
+     [](Simulator &sim, const Args &a, std::string &) {
+         std::string command, text;
+         if (!CommandAndText(a, command, text))
+             return std::string("expected a command and normal, lost or a reply text");
+         OnceAnswer answer;
+         if (text == "lost")
+             answer.kind = OnceAnswer::Lost;
+         else if (text != "normal")
+             answer = {OnceAnswer::Text, Unescape(text)};
+         sim.module.quirks.onceAnswers[command].push_back(answer);
          return std::string();
      }},
     {"send", "<hex>", "put these bytes on the line now, unasked (past the modem)",
@@ -199,13 +254,14 @@ const Control kControls[] = {
          sim.send(*bytes);
          return std::string();
      }},
-    {"faults", "off", "clear every fault: silent, garbage, trickle, no-end, lower-echo, memerror, overlong, raw, reply",
+    {"faults", "off",
+     "clear every fault: silent, garbage, trickle, no-end, lower-echo, overlong, raw, and memerror, "
+     "keep-address, peer-written, kill-mode, reply, once",
      [](Simulator &sim, const Args &a, std::string &) {
          if (a.words.size() != 1 || a.words[0] != "off")
              return std::string("expected off");
          sim.faults.clear();
-         sim.module.memError = false;
-         sim.module.fixedReplies.clear();
+         sim.module.quirks.clear();
          return std::string();
      }},
     {"vanish", "", "close the pty and remove the link: the program's port fails",
@@ -242,7 +298,7 @@ const Control kControls[] = {
              return std::string("expected 0, 3, error or silent");
          return std::string();
      }},
-    {"guard", "<ms>", "guard time of the +++ escape, silence before and after (modem; default 1000)",
+    {"guard", "<ms>", "guard time of the +++ escape: the silence before and after it, the longest gap between its pluses (modem; default 1000)",
      [](Simulator &sim, const Args &a, std::string &) {
          if (auto e = NeedModem(sim); !e.empty())
              return e;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace devsim;
 
@@ -33,6 +34,8 @@ Options:
   --reset-ms MS      the module is deaf this long after RESET (200)
   --dial-ms MS       time from ATD to CONNECT (500)
   --guard-ms MS      guard time of the +++ escape (1000)
+  --control LINE     carry out this control line before the port is published
+                     (repeatable, in order; e.g. --control 'kill-mode keeps')
   --help             this text
 
 The module answers HELP, VER, PING, RESET, SLEEP, DEVADDR, PEERADDR,
@@ -75,6 +78,7 @@ int main(int argc, char **argv)
     std::string state = "none";
     std::string peripheral, devaddr, version;
     int resetMs = -1, dialMs = -1, guardMs = -1;
+    std::vector<std::string> controls;
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -107,6 +111,11 @@ int main(int argc, char **argv)
             ok = intValue(dialMs);
         } else if (arg == "--guard-ms") {
             ok = intValue(guardMs);
+        } else if (arg == "--control") {
+            const char *v = value();
+            ok = v != nullptr;
+            if (ok)
+                controls.push_back(v);
         } else if (arg == "--state" || arg == "--peripheral" || arg == "--devaddr" || arg == "--version") {
             const char *v = value();
             ok = v != nullptr;
@@ -149,6 +158,13 @@ int main(int argc, char **argv)
         sim.modem->dialMs = dialMs;
     if (sim.modem && guardMs >= 0)
         sim.modem->guardMs = guardMs;
+
+    for (const std::string &line : controls) {
+        const std::string ack = HandleControl(sim, line);
+        if (ack.rfind("ok ", 0) != 0)
+            return Fail("--control: " + ack);
+        std::puts(ack.c_str());
+    }
 
     UsePreciseTimers();
     sim.catchStopSignals();

@@ -1,7 +1,8 @@
 #include "modem.h"
 
+#include "named.h"
+
 #include <cctype>
-#include <cstddef>
 
 namespace devsim {
 
@@ -18,13 +19,6 @@ const ResultText kResults[] = {
     {"ERROR", "4"},      {"NO DIALTONE", "6"},  {"BUSY", "7"},      {"NO ANSWER", "8"},
 };
 
-// A word of the control channel and the setting it stands for.
-template <class T>
-struct Named {
-    const char *name;
-    T value;
-};
-
 const Named<Modem::DialOutcome> kDialNames[] = {
     {"connect", Modem::DialOutcome::Connect},       {"busy", Modem::DialOutcome::Busy},
     {"no-answer", Modem::DialOutcome::NoAnswer},    {"no-dialtone", Modem::DialOutcome::NoDialtone},
@@ -38,26 +32,6 @@ const Named<Modem::CpasReply> kCpasNames[] = {
     {"error", Modem::CpasReply::Error},
     {"silent", Modem::CpasReply::Silent},
 };
-
-template <class T, std::size_t N>
-bool ValueOf(const Named<T> (&table)[N], const std::string &name, T &out)
-{
-    for (const Named<T> &entry : table)
-        if (name == entry.name) {
-            out = entry.value;
-            return true;
-        }
-    return false;
-}
-
-template <class T, std::size_t N>
-const char *NameOf(const Named<T> (&table)[N], T value)
-{
-    for (const Named<T> &entry : table)
-        if (entry.value == value)
-            return entry.name;
-    return table[0].name;
-}
 
 char Upper(char c)
 {
@@ -89,14 +63,17 @@ void Modem::fromProgram(std::string_view bytes, int64_t nowMicros)
     std::string data;
     for (char c : bytes) {
         if (m_callUp && m_dataMode) {
-            if (c == '+' && m_pluses < 3 &&
-                (m_pluses > 0 || nowMicros - m_lastDataByte >= int64_t(guardMs) * 1000)) {
+            // "+++" escapes only with the guard time of silence before it, its pluses
+            // each within the guard time of the one before, and silence after it.
+            const int64_t guard = int64_t(guardMs) * 1000;
+            const int64_t silence = nowMicros - m_lastDataByte;
+            if (m_pluses > 0 && (c != '+' || m_pluses == 3 || silence > guard)) {
+                data.append(size_t(m_pluses), '+'); // not an escape after all: the pluses were data
+                m_pluses = 0;
+            }
+            if (c == '+' && (m_pluses > 0 || silence >= guard)) {
                 escapeChar(nowMicros);
                 continue;
-            }
-            if (m_pluses > 0) { // not an escape after all: the pluses were data
-                data.append(size_t(m_pluses), '+');
-                m_pluses = 0;
             }
             ++m_dataSerial;
             m_lastDataByte = nowMicros;

@@ -1,5 +1,7 @@
 #include "module.h"
 
+#include "named.h"
+
 #include <cctype>
 
 namespace devsim {
@@ -23,7 +25,18 @@ const char *const kHelpList =
 const char *const kUnknownCommand = "{\"ERROR\":\"Unknown command\"}";
 const char *const kBadAddress = "BadAddress";
 
+const Named<KillMode> kKillModeNames[] = {
+    {"deleted", KillMode::Deleted},
+    {"forgets", KillMode::Forgets},
+    {"keeps", KillMode::Keeps},
+};
+
 } // namespace
+
+bool ParseKillMode(const std::string &name, KillMode &out)
+{
+    return ValueOf(kKillModeNames, name, out);
+}
 
 std::optional<std::string> NormalizeAddress(std::string_view text)
 {
@@ -62,21 +75,41 @@ std::vector<Frame> Module::receive(std::string_view bytes, int64_t nowMicros)
         line.swap(m_line);
         if (line.empty())
             continue;
-        replies.push_back(execute(line, nowMicros));
+        if (auto reply = execute(line, nowMicros))
+            replies.push_back(std::move(*reply));
         if (nowMicros < m_deafUntil)
             break; // RESET: the rest of this read is lost with the restart
     }
     return replies;
 }
 
-Frame Module::execute(const std::string &line, int64_t nowMicros)
+// An answer set aside for this command comes first, then a fixed reply; either
+// replaces the command's own work.
+std::optional<Frame> Module::execute(const std::string &line, int64_t nowMicros)
 {
     const std::string key = line.rfind("PEERADDR(", 0) == 0 ? "PEERADDR(" : line;
-    auto fixed = fixedReplies.find(key);
-    if (fixed != fixedReplies.end())
-        return {key, fixed->second};
+    auto queued = quirks.onceAnswers.find(key);
+    if (queued != quirks.onceAnswers.end()) {
+        const OnceAnswer answer = queued->second.front();
+        queued->second.pop_front();
+        if (queued->second.empty())
+            quirks.onceAnswers.erase(queued);
+        if (answer.kind == OnceAnswer::Lost) {
+            tell(key + " not heard");
+            return std::nullopt;
+        }
+        if (answer.kind == OnceAnswer::Text)
+            return Frame{key, answer.text};
+    }
+    auto fixed = quirks.fixedReplies.find(key);
+    if (fixed != quirks.fixedReplies.end())
+        return Frame{key, fixed->second};
+    return carryOut(key, line, nowMicros);
+}
 
-    State &s = state;
+Frame Module::carryOut(const std::string &key, const std::string &line, int64_t nowMicros)
+{
+    const State &s = state;
     if (key == "HELP")
         return {key, Value(key, "OK", kHelpList)};
     if (key == "VER")
@@ -85,60 +118,98 @@ Frame Module::execute(const std::string &line, int64_t nowMicros)
         return {key, Value(key, "OK", s.ownAddress)};
     if (key == "SLEEP")
         return {key, Status(key, "OK")};
-    if (key == "PING") {
-        if (s.peripheral && !s.pair)
-            return {key, Value(key, "WaitForKEEP", *s.peripheral)};
-        if (s.peripheral && s.pair == s.peripheral)
-            return {key, Status(key, "Connected")};
+    if (key == "PING")
+        return ping();
+    if (key == "PEERADDR")
+        return {key, s.pair ? Value(key, "OK", *s.pair) : Status(key, "No Peer")};
+    if (key == "KEEP")
+        return keep();
+    if (key == "PEERADDR(")
+        return writePeerAddress(line);
+    if (key == "KILL")
+        return kill();
+    if (key == "RESET")
+        return reset(nowMicros);
+    return {"", kUnknownCommand};
+}
+
+Frame Module::ping() const
+{
+    const State &s = state;
+    if (s.peripheral && !s.pair)
+        return {"PING", Value("PING", "WaitForKEEP", *s.peripheral)};
+    if (s.peripheral && s.pair == s.peripheral)
+        return {"PING", Status("PING", "Connected")};
+    return {"PING", Status("PING", "NoConnection")};
+}
+
+bool Module::takeMemError()
+{
+    if (quirks.memErrors == 0)
+        return false;
+    if (quirks.memErrors > 0)
+        --quirks.memErrors;
+    return true;
+}
+
+Frame Module::keep()
+{
+    const std::string key = "KEEP";
+    State &s = state;
+    if (!s.peripheral || (s.pair && s.pair != s.peripheral))
         return {key, Status(key, "NoConnection")};
-    }
-    if (key == "PEERADDR") {
-        if (!s.pair)
-            return {key, Status(key, "No Peer")};
-        return {key, Value(key, "OK", *s.pair)};
-    }
-    if (key == "KEEP") {
-        if (!s.peripheral || (s.pair && s.pair != s.peripheral))
-            return {key, Status(key, "NoConnection")};
-        if (memError)
-            return {key, Status(key, "MemError")};
-        s.pair = s.peripheral;
-        s.pendingPair.reset();
-        tell("pair stored " + *s.pair);
-        return {key, Value(key, "OK", *s.pair)};
-    }
-    if (key == "PEERADDR(") {
-        auto address = line.size() == 27 && line.back() == ')'
-                           ? NormalizeAddress(std::string_view(line).substr(9, 17))
-                           : std::nullopt;
-        if (!address)
-            return {key, Status(key, kBadAddress)};
-        if (memError)
-            return {key, Status(key, "MemError")};
-        s.pendingPair = *address;
-        tell("pair " + *address + " written, in force after RESET");
-        return {key, Value(key, "OK", *address)};
-    }
-    if (key == "KILL") {
-        const bool had = s.pair || s.pendingPair;
-        s.pair.reset();
-        s.pendingPair.reset();
-        if (!had)
-            return {key, Status(key, "No Peer")};
-        tell("pair deleted");
-        return {key, Status(key, "Peer Deleted")};
-    }
-    if (key == "RESET") {
-        if (s.pendingPair) {
-            s.pair = s.pendingPair;
-            s.pendingPair.reset();
-        }
-        m_deafUntil = nowMicros + resetMicros;
-        tell("restarting, deaf for " + std::to_string(resetMicros / 1000) + " ms; state " +
-             stateName());
+    if (takeMemError())
+        return {key, Status(key, "MemError")};
+    s.pair = s.peripheral;
+    s.pendingPair.reset();
+    tell("pair stored " + *s.pair);
+    return {key, quirks.keepAddress ? Value(key, "OK", *s.pair) : Status(key, "OK")};
+}
+
+Frame Module::writePeerAddress(const std::string &line)
+{
+    const std::string key = "PEERADDR(";
+    auto address = line.size() == 27 && line.back() == ')'
+                       ? NormalizeAddress(std::string_view(line).substr(9, 17))
+                       : std::nullopt;
+    if (!address)
+        return {key, Status(key, kBadAddress)};
+    if (takeMemError())
+        return {key, Status(key, "MemError")};
+    const std::string written = quirks.writtenAddress.value_or(*address);
+    state.pendingPair = written;
+    tell("pair " + written + " written, in force after RESET" +
+         (written == *address ? "" : " (asked for " + *address + ")"));
+    return {key, Value(key, "OK", written)};
+}
+
+Frame Module::kill()
+{
+    const std::string key = "KILL";
+    State &s = state;
+    if (!s.pair && !s.pendingPair)
+        return {key, Status(key, "No Peer")};
+    if (quirks.kill == KillMode::Keeps) {
+        tell("KILL answered, pair kept");
         return {key, Status(key, "OK")};
     }
-    return {"", kUnknownCommand};
+    s.pair.reset();
+    s.pendingPair.reset();
+    tell("pair deleted");
+    return {key, Status(key, quirks.kill == KillMode::Deleted ? "Peer Deleted" : "OK")};
+}
+
+Frame Module::reset(int64_t nowMicros)
+{
+    const std::string key = "RESET";
+    State &s = state;
+    if (s.pendingPair) {
+        s.pair = s.pendingPair;
+        s.pendingPair.reset();
+    }
+    m_deafUntil = nowMicros + resetMicros;
+    tell("restarting, deaf for " + std::to_string(resetMicros / 1000) + " ms; state " + stateName());
+    return {key, Status(key, "OK")};
 }
 
 std::string Module::stateName() const
@@ -176,9 +247,27 @@ bool Module::setState(const std::string &name)
 std::string Module::describe() const
 {
     auto opt = [](const std::optional<std::string> &a) { return a ? *a : std::string("none"); };
+    const std::string quirkList = quirks.describe();
     return "state=" + stateName() + " peripheral=" + opt(state.peripheral) + " pair=" +
            opt(state.pair) + " pending=" + opt(state.pendingPair) + " devaddr=" +
-           state.ownAddress + " version=" + state.version + (memError ? " memerror" : "");
+           state.ownAddress + " version=" + state.version + " reset-ms=" +
+           std::to_string(resetMicros / 1000) + (quirkList.empty() ? "" : " " + quirkList);
+}
+
+std::string Quirks::describe() const
+{
+    std::string d;
+    auto add = [&d](const std::string &s) { d += (d.empty() ? "" : " ") + s; };
+    if (memErrors < 0) add("memerror");
+    if (memErrors > 0) add("memerror=" + std::to_string(memErrors));
+    if (!keepAddress) add("keep-address=off");
+    if (writtenAddress) add("peer-written=" + *writtenAddress);
+    if (kill != KillMode::Deleted) add(std::string("kill-mode=") + NameOf(kKillModeNames, kill));
+    for (const auto &[key, text] : fixedReplies)
+        add("reply=" + key);
+    for (const auto &[key, answers] : onceAnswers)
+        add("once=" + key + "*" + std::to_string(answers.size()));
+    return d;
 }
 
 void Module::tell(const std::string &what) const

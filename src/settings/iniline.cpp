@@ -1,0 +1,150 @@
+#include "settings/iniline.h"
+
+#include "settings/cp1251.h"
+
+namespace tavrin::iniline {
+
+namespace {
+
+bool isBlank(char character)
+{
+    return character == ' ' || character == '\t';
+}
+
+QByteArrayView trimBlanks(QByteArrayView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+QByteArrayView unquote(QByteArrayView value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+        && value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+// The end of the line that starts at `from`: after its LF, after its CR LF, or after a
+// CR alone.
+qsizetype lineEnd(QByteArrayView content, qsizetype from)
+{
+    for (qsizetype i = from; i < content.size(); ++i) {
+        if (content[i] == '\n')
+            return i + 1;
+        if (content[i] == '\r')
+            return i + 1 < content.size() && content[i + 1] == '\n' ? i + 2 : i + 1;
+    }
+    return content.size();
+}
+
+int digitValue(char character, int base)
+{
+    int digit = -1;
+    if (character >= '0' && character <= '9')
+        digit = character - '0';
+    else if (character >= 'a' && character <= 'f')
+        digit = character - 'a' + 10;
+    else if (character >= 'A' && character <= 'F')
+        digit = character - 'A' + 10;
+    return digit < base ? digit : -1;
+}
+
+} // namespace
+
+QList<QByteArrayView> splitLines(QByteArrayView content)
+{
+    QList<QByteArrayView> lines;
+    for (qsizetype start = 0; start < content.size();) {
+        const qsizetype end = lineEnd(content, start);
+        lines.append(content.sliced(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+Line parse(QByteArrayView bytes)
+{
+    Line line;
+    QByteArrayView text = bytes;
+    if (text.endsWith('\n'))
+        text.chop(1);
+    if (text.endsWith('\r'))
+        text.chop(1);
+    text = trimBlanks(text);
+    if (text.startsWith('[')) {
+        qsizetype close = text.indexOf(']');
+        if (close < 0)
+            close = text.size();
+        line.kind = Kind::Section;
+        line.name = trimBlanks(text.sliced(1, close - 1)).toByteArray();
+        return line;
+    }
+    if (text.startsWith(';'))
+        return line;
+    const qsizetype equals = text.indexOf('=');
+    if (equals <= 0)
+        return line;
+    const QByteArrayView key = trimBlanks(text.first(equals));
+    if (key.isEmpty())
+        return line;
+    line.kind = Kind::Key;
+    line.name = key.toByteArray();
+    line.value = unquote(trimBlanks(text.sliced(equals + 1))).toByteArray();
+    return line;
+}
+
+// A line break would split the line and plant keys of its own, so it becomes a blank.
+// Quotes keep blanks at either end, and a value that is itself in quotes, as they are,
+// since reading strips one pair.
+QByteArray valueBytes(const QString &value)
+{
+    QByteArray bytes = cp1251::encode(value);
+    bytes.replace('\r', ' ').replace('\n', ' ');
+    const bool needsQuotes = !bytes.isEmpty()
+        && (isBlank(bytes.front()) || isBlank(bytes.back()) || unquote(bytes) != bytes);
+    return needsQuotes ? '"' + bytes + '"' : bytes;
+}
+
+void terminate(QByteArray &line)
+{
+    if (line.endsWith('\n'))
+        return;
+    // A CR alone already ends the line; another CR would leave it in the value.
+    line += line.endsWith('\r') ? "\n" : "\r\n";
+}
+
+std::optional<qint32> parseProfileInteger(QByteArrayView text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    int base = 10;
+    if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')
+        && digitValue(text[i + 2], 16) >= 0) {
+        base = 16;
+        i += 2;
+    }
+    quint64 magnitude = 0;
+    qsizetype digits = 0;
+    for (; i < text.size(); ++i, ++digits) {
+        const int digit = digitValue(text[i], base);
+        if (digit < 0)
+            break;
+        magnitude = magnitude * base + digit;
+        if (magnitude > 0xFFFFFFFFull)
+            return std::nullopt;
+    }
+    // Digits followed by anything else ("12abc", "115200 bit/s") are no integer.
+    if (digits == 0 || i != text.size())
+        return std::nullopt;
+    // Beyond the signed range the bits are taken as they are (0xFFFFFFFF is -1).
+    const auto bits = static_cast<quint32>(magnitude);
+    return static_cast<qint32>(negative ? 0u - bits : bits);
+}
+
+} // namespace tavrin::iniline

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavrin {
+
+// Removes from `folder` the temporary files that writes of the files `fileNames` left
+// behind when the program was killed in the middle of one. The atomic writer names its
+// temporary file after the file, a dot and six random letters of both cases
+// ("bluetooth.ini.UzBGDf"); only regular files named so are removed. A name whose six
+// letters are all of one case ("abonents.ini.backup") is a name someone chose, and
+// stays. Returns the names removed.
+QStringList removeWriteLeftovers(const QString &folder, const QStringList &fileNames);
+
+} // namespace tavrin
