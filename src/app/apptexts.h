@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The main window's fixed texts, in one place. "СОМ" in the port texts is written with
-// Cyrillic letters, as the users know it; the status bar's own " COM%d" is Latin.
+// The main window's fixed texts, in one place. "СОМ" in the initial port panel is
+// written with Cyrillic letters; the status bar's own " COM%d" is Latin.
 namespace tavrin::apptext {
 
 inline constexpr int kVersionMajor = 1;
@@ -16,17 +16,6 @@ inline QString Caption()
         .arg(kVersionMinor, 2, 10, QLatin1Char('0'));
 }
 
-inline QString PortUnavailable(int port)
-{
-    return QStringLiteral("Коммуникационный порт СОМ%1 недоступен").arg(port);
-}
-
-inline QString RetryDial(const QString &dialResult)
-{
-    return dialResult + QStringLiteral("\rПовторить попытку соединения?");
-}
-
-inline const QString PhoneLinkFailed = QStringLiteral("Связь по телефону не установлена");
 inline const QString CommandMode = QStringLiteral(" Командный режим");
 inline const QString CallStarted = QStringLiteral("00:00:00");
 

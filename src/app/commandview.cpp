@@ -1,8 +1,7 @@
-// The command view: one button per module command, sent once through the exchange
-// engine, and the six fields of the stored peer address used by the addressed command.
+// The command view: one button per module command, sent once through the session, and
+// the six fields of the stored peer address used by the addressed command.
 
 #include "app/apptexts.h"
-#include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/hexbytefield.h"
 #include "app/windowgeometry.h"
@@ -33,15 +32,15 @@ constexpr int kAddressPitch = 36;
 
 void TFormMain::createCommandView()
 {
-    gb_command = new QGroupBox(QStringLiteral(" Передать команду Bluetuth-устройству "), Panel1);
-    gb_command->setObjectName(QStringLiteral("gb_command"));
-    gb_command->setGeometry(geometry::kViewLeft, geometry::kViewTop, 410, 500);
+    m_commandView = new QGroupBox(QStringLiteral(" Передать команду Bluetuth-устройству "), m_background);
+    m_commandView->setObjectName(QStringLiteral("gb_command"));
+    m_commandView->setGeometry(geometry::kViewLeft, geometry::kViewTop, 410, 500);
 
     const auto &table = CommandTable();
     for (int row = 0; row < kCommandRows; ++row) {
         const int top = kRowTop + row * kRowPitch;
 
-        auto *hint = new QLabel(QStringLiteral("?"), gb_command);
+        auto *hint = new QLabel(QStringLiteral("?"), m_commandView);
         hint->setObjectName(QStringLiteral("pv%1").arg(row + 1));
         hint->setTextFormat(Qt::PlainText);
         hint->setAlignment(Qt::AlignCenter);
@@ -49,75 +48,84 @@ void TFormMain::createCommandView()
         hint->setFrameShadow(QFrame::Raised);
         hint->setGeometry(12, top + 5, 22, 22);
         hint->setToolTip(table[row].description);
-        pv[row] = hint;
 
-        auto *button = new QPushButton(QString::fromLatin1(table[row].command), gb_command);
+        auto *button = new QPushButton(QString::fromLatin1(table[row].command), m_commandView);
         button->setObjectName(QStringLiteral("bt%1").arg(row + 1));
         button->setProperty("tag", row);
         button->setGeometry(kButtonLeft, top, kButtonWidth, 32);
-        connect(button, &QPushButton::clicked, this, [this, row] { btClick(row); });
-        bt[row] = button;
+        connect(button, &QPushButton::clicked, this, [this, row] { onCommandButtonClicked(row); });
     }
 
     const int addressTop = kRowTop + kPeerAddrWithAddressRow * kRowPitch + 4;
     for (int i = 0; i < 6; ++i) {
-        auto *edit = new QLineEdit(gb_command);
-        edit->setObjectName(QStringLiteral("a%1").arg(i));
-        edit->setProperty("tag", i);
-        edit->setMaxLength(2);
-        edit->setAlignment(Qt::AlignCenter);
-        edit->setValidator(new HexDigitsValidator(edit));
-        edit->setGeometry(kAddressLeft + i * kAddressPitch, addressTop, 30, 24);
-        edit->installEventFilter(this); // aKeyPress and aExit
-        a[i] = edit;
+        auto *field = new QLineEdit(m_commandView);
+        field->setObjectName(QStringLiteral("a%1").arg(i));
+        field->setProperty("tag", i);
+        field->setMaxLength(2);
+        field->setAlignment(Qt::AlignCenter);
+        field->setValidator(new HexDigitsValidator(field));
+        field->setGeometry(kAddressLeft + i * kAddressPitch, addressTop, 30, 24);
+        field->installEventFilter(this); // the key filter and the leave handler
+        m_addressFields[i] = field;
     }
 
-    BitBtn7 = new QPushButton(QStringLiteral("Выход"), gb_command);
-    BitBtn7->setObjectName(QStringLiteral("BitBtn7"));
-    BitBtn7->setGeometry(294, 452, 100, 34);
-    connect(BitBtn7, &QPushButton::clicked, this, &TFormMain::BitBtnExitClick);
+    auto *exitButton = new QPushButton(QStringLiteral("Выход"), m_commandView);
+    exitButton->setObjectName(QStringLiteral("BitBtn7"));
+    exitButton->setGeometry(294, 452, 100, 34);
+    connect(exitButton, &QPushButton::clicked, this, &TFormMain::exitView);
 }
 
-void TFormMain::NcommandClick()
+void TFormMain::onCommandModeTriggered()
 {
-    gb_command->move(geometry::kViewLeft, geometry::kViewTop);
-    gb_command->show();
-    gb_obmen->move(geometry::kLogLeft, geometry::kLogTop);
-    gb_obmen->show();
-    ViewMode = 1;
-    setMenuEnabled(false);
-    const MacAddress &address = Store.CurrentSettings.StoredPeerAddress;
+    openView(ViewMode::Command);
+    const MacAddress &address = m_session.store().CurrentSettings.StoredPeerAddress;
     for (int i = 0; i < 6; ++i)
-        a[i]->setText(QStringLiteral("%1").arg(address[i], 2, 16, QLatin1Char('0')).toUpper());
-    ClearLog();
-    StatusBar1->setPanelText(2, apptext::CommandMode);
+        m_addressFields[i]->setText(QStringLiteral("%1").arg(address[i], 2, 16, QLatin1Char('0')).toUpper());
+    m_statusBar->setPanelText(2, apptext::CommandMode);
 }
 
-void TFormMain::btClick(int row)
+void TFormMain::onCommandButtonClicked(int row)
 {
-    // Refused while an exchange, a dial or a hang-up is running: the buttons stay
-    // clickable through that loop's event processing.
-    if (row < 0 || row >= kCommandRows || operationRunning() || m_closePending)
+    // Refused while an exchange, a dial or a hang-up runs: the buttons stay clickable
+    // through that loop's event processing.
+    if (!m_session.canStartOperation())
         return;
     // A field that still has the focus has not been left yet (a button that takes no
     // focus on click): its byte is taken now, as leaving it would.
     for (int i = 0; i < 6; ++i) {
-        if (a[i]->hasFocus())
-            aExit(i);
+        if (m_addressFields[i]->hasFocus())
+            onAddressFieldLeft(i);
     }
-    OperationScope operation(*this);
-    CurrentRow = row;
-    const QByteArray command = CommandText(row, Store.CurrentSettings.StoredPeerAddress);
-    RunExchange(Channel, command.constData(), int(command.size()));
-    scrollLogToEnd();
+    m_session.sendCommand(row);
 }
 
-bool TFormMain::aKeyPress(QLineEdit *edit, QKeyEvent *event)
+bool TFormMain::filterAddressFieldEvent(QLineEdit *field, QEvent *event)
+{
+    // Ctrl+Z is the window's hidden menu key, also while a field is being edited: the
+    // field does not claim it for its own undo, so the window's shortcut runs.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Z && key->modifiers() == Qt::ControlModifier)
+            return true;
+    }
+    if (event->type() == QEvent::KeyPress)
+        return filterAddressKey(field, static_cast<QKeyEvent *>(event));
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        // Switching to another program or opening the field's context menu is not
+        // leaving the field.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            onAddressFieldLeft(field->property("tag").toInt());
+    }
+    return false;
+}
+
+bool TFormMain::filterAddressKey(QLineEdit *field, QKeyEvent *event)
 {
     // Pasted text is filtered as if typed key by key, before the field's length limit
     // cuts it.
     if (event->matches(QKeySequence::Paste)) {
-        edit->insert(HexDigitsOnly(QGuiApplication::clipboard()->text()));
+        field->insert(HexDigitsOnly(QGuiApplication::clipboard()->text()));
         return true;
     }
     QChar replacement;
@@ -127,20 +135,20 @@ bool TFormMain::aKeyPress(QLineEdit *edit, QKeyEvent *event)
     case HexKey::Discard:
         return true;
     case HexKey::Replace:
-        edit->insert(QString(replacement));
+        field->insert(QString(replacement));
         return true;
     }
     return false;
 }
 
-void TFormMain::aExit(int index)
+void TFormMain::onAddressFieldLeft(int index)
 {
     if (index < 0 || index >= 6)
         return;
-    QLineEdit *edit = a[index];
-    if (edit->text().isEmpty())
-        edit->setText(QStringLiteral("00"));
-    Store.CurrentSettings.StoredPeerAddress[index] = HexFieldByte(edit->text());
+    QLineEdit *field = m_addressFields[index];
+    if (field->text().isEmpty())
+        field->setText(QStringLiteral("00"));
+    m_session.store().CurrentSettings.StoredPeerAddress[index] = HexFieldByte(field->text());
 }
 
 } // namespace tavrin

@@ -1,9 +1,13 @@
 #include "app/errorreport.h"
 
+#include "app/applog.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 namespace tavrin {
+
+Q_LOGGING_CATEGORY(lcApp, "tavrin.app", QtWarningMsg)
 
 namespace {
 
@@ -23,6 +27,7 @@ void SetExceptionReporter(std::function<void(const QString &message)> reporter)
 void ReportException(const std::exception &error)
 {
     const QString message = QString::fromUtf8(error.what());
+    qCInfo(lcApp) << "error reported:" << message;
     if (reporterSlot()) {
         reporterSlot()(message);
         return;

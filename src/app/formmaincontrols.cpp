@@ -1,5 +1,6 @@
-// The main window's controls: created once, under their object names, at positions
-// like the original form's; the log and the call panel follow the window's size.
+// The main window's controls: created once, each under its form's object name, at
+// positions like the original form's; the log and the call panel follow the window's
+// size.
 
 #include "app/apptexts.h"
 #include "app/exchangelogview.h"
@@ -33,23 +34,23 @@ void TFormMain::createControls()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    Panel1 = new QFrame(central);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    QPalette grey = Panel1->palette();
+    m_background = new QFrame(central);
+    m_background->setObjectName(QStringLiteral("Panel1"));
+    QPalette grey = m_background->palette();
     grey.setColor(QPalette::Window, PanelGrey());
-    Panel1->setPalette(grey);
-    Panel1->setAutoFillBackground(true);
-    Panel1->installEventFilter(this); // its resizes move the anchored controls
-    column->addWidget(Panel1, 1);
+    m_background->setPalette(grey);
+    m_background->setAutoFillBackground(true);
+    m_background->installEventFilter(this); // its resizes move the anchored controls
+    column->addWidget(m_background, 1);
 
-    StatusBar1 = new PanelStatusBar(central);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setPanelWidth(0, 175);
-    StatusBar1->setPanelWidth(1, 220);
-    StatusBar1->setPanelWidth(3, 50);
-    StatusBar1->setPanelText(0, apptext::InitialPortPanel);
-    StatusBar1->setPanelText(1, apptext::InitialKindPanel);
-    column->addWidget(StatusBar1);
+    m_statusBar = new PanelStatusBar(central);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setPanelWidth(0, 175);
+    m_statusBar->setPanelWidth(1, 220);
+    m_statusBar->setPanelWidth(3, 50);
+    m_statusBar->setPanelText(0, apptext::InitialPortPanel);
+    m_statusBar->setPanelText(1, apptext::InitialKindPanel);
+    column->addWidget(m_statusBar);
     setCentralWidget(central);
 
     createCommandView();
@@ -57,199 +58,204 @@ void TFormMain::createControls()
     createLogView();
     createCallPanel();
     createMenu();
-
-    TimerStart = new QTimer(this);
-    TimerStart->setObjectName(QStringLiteral("TimerStart"));
-    TimerStart->setInterval(500);
-    connect(TimerStart, &QTimer::timeout, this, &TFormMain::TimerStartTimer);
-
-    TimerMoney = new QTimer(this);
-    TimerMoney->setObjectName(QStringLiteral("TimerMoney"));
-    TimerMoney->setInterval(1000);
-    connect(TimerMoney, &QTimer::timeout, this, &TFormMain::TimerMoneyTimer);
-
+    createTimers();
     m_keyboard = new EscapeKeyFilter(this);
+}
 
-    m_closeRetry = new QTimer(this);
-    m_closeRetry->setSingleShot(true);
-    m_closeRetry->setInterval(20);
-    connect(m_closeRetry, &QTimer::timeout, this, &TFormMain::retryPendingClose);
+void TFormMain::createTimers()
+{
+    m_startTimer = new QTimer(this);
+    m_startTimer->setObjectName(QStringLiteral("TimerStart"));
+    m_startTimer->setInterval(500);
+    connect(m_startTimer, &QTimer::timeout, this, &TFormMain::onStartTimerTimeout);
 
-    // Esc presses "Обновить" while the state view is shown, as a cancel button would.
-    m_stateCancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    m_stateCancel->setContext(Qt::WindowShortcut);
-    connect(m_stateCancel, &QShortcut::activated, this, [this] {
-        if (gb_state->isVisible() && BitBtn2->isEnabled())
-            BitBtn2->click();
-    });
+    m_callTimer = new QTimer(this);
+    m_callTimer->setObjectName(QStringLiteral("TimerMoney"));
+    m_callTimer->setInterval(1000);
+    connect(m_callTimer, &QTimer::timeout, this, &TFormMain::onCallTimerTimeout);
 }
 
 void TFormMain::createStateView()
 {
-    gb_state = new QGroupBox(QStringLiteral(" Состояние "), Panel1);
-    gb_state->setObjectName(QStringLiteral("gb_state"));
-    gb_state->setGeometry(kViewLeft, kViewTop, 410, 500);
+    m_stateView = new QGroupBox(QStringLiteral(" Состояние "), m_background);
+    m_stateView->setObjectName(QStringLiteral("gb_state"));
+    m_stateView->setGeometry(kViewLeft, kViewTop, 410, 500);
 
-    auto label = [this](const char *name, const QString &text, int x, int y, int w) {
-        auto *l = new QLabel(text, gb_state);
-        l->setObjectName(QLatin1String(name));
-        l->setTextFormat(Qt::PlainText);
-        l->setGeometry(x, y, w, 20);
-        return l;
+    const std::pair<const char *, QString> captionTexts[] = {
+        {"Label10", QStringLiteral("Режим")},
+        {"Label3", QStringLiteral("Соединение")},
+        {"Label4", QStringLiteral("Пара")},
+        {"Label5", QStringLiteral("МАС-адрес")},
+        {"Label6", QStringLiteral("периферийного  устройства")},
+        {"Label7", QStringLiteral("МАС-адрес")},
+        {"Label8", QStringLiteral("центрального устройства")},
+        {"Label9", QStringLiteral("Версия модуля")},
     };
-    Label10 = label("Label10", QStringLiteral("Режим"), 16, 40, 170);
-    Label3 = label("Label3", QStringLiteral("Соединение"), 16, 84, 170);
-    Label4 = label("Label4", QStringLiteral("Пара"), 16, 128, 170);
-    Label5 = label("Label5", QStringLiteral("МАС-адрес"), 16, 164, 170);
-    Label6 = label("Label6", QStringLiteral("периферийного  устройства"), 16, 182, 170);
-    Label7 = label("Label7", QStringLiteral("МАС-адрес"), 16, 216, 170);
-    Label8 = label("Label8", QStringLiteral("центрального устройства"), 16, 234, 170);
-    Label9 = label("Label9", QStringLiteral("Версия модуля"), 16, 276, 170);
-
+    const int captionTops[] = {40, 84, 128, 164, 182, 216, 234, 276};
     // The value column starts right of the widest caption, whatever the font.
+    QList<QLabel *> captions;
     int captionWidth = 0;
-    for (QLabel *caption : {Label10, Label3, Label4, Label5, Label6, Label7, Label8, Label9})
+    for (int i = 0; i < 8; ++i) {
+        auto *caption = new QLabel(captionTexts[i].second, m_stateView);
+        caption->setObjectName(QLatin1String(captionTexts[i].first));
+        caption->setTextFormat(Qt::PlainText);
+        caption->setGeometry(16, captionTops[i], 170, 20);
         captionWidth = std::max(captionWidth, caption->fontMetrics().horizontalAdvance(caption->text()));
-    const int valueLeft = 16 + captionWidth + 14;
-    for (QLabel *caption : {Label10, Label3, Label4, Label5, Label6, Label7, Label8, Label9})
+        captions << caption;
+    }
+    for (QLabel *caption : captions)
         caption->resize(captionWidth + 4, caption->height());
+
+    const int valueLeft = 16 + captionWidth + 14;
     const int valueTops[6] = {36, 80, 124, 170, 222, 272};
     for (int i = 0; i < 6; ++i) {
-        auto *value = new QLabel(gb_state);
+        auto *value = new QLabel(m_stateView);
         value->setObjectName(QStringLiteral("ls%1").arg(i));
         value->setTextFormat(Qt::PlainText); // device text, never markup
         value->setFrameShape(QFrame::Panel);
         value->setFrameShadow(QFrame::Sunken);
         value->setMargin(2);
         value->setGeometry(valueLeft, valueTops[i], 410 - 16 - valueLeft, 28);
-        ls[i] = value;
+        m_stateValues[i] = value;
     }
+    createStateButtons();
+}
 
+void TFormMain::createStateButtons()
+{
     auto button = [this](const char *name, const QString &text, int x, int y, int w) {
-        auto *b = new QPushButton(text, gb_state);
+        auto *b = new QPushButton(text, m_stateView);
         b->setObjectName(QLatin1String(name));
         b->setGeometry(x, y, w, 34);
         return b;
     };
-    BitBtn1 = button("BitBtn1", QStringLiteral("Разрыв пары"), 16, 340, 180);
-    BitBtn4 = button("BitBtn4", QStringLiteral("Создание пары"), 214, 340, 180);
-    BitBtn2 = button("BitBtn2", QStringLiteral("Обновить"), 16, 450, 130);
-    BitBtn5 = button("BitBtn5", QStringLiteral("Выход"), 294, 450, 100);
-    connect(BitBtn5, &QPushButton::clicked, this, &TFormMain::BitBtnExitClick);
+    button("BitBtn1", QStringLiteral("Разрыв пары"), 16, 340, 180);
+    button("BitBtn4", QStringLiteral("Создание пары"), 214, 340, 180);
+    m_refreshButton = button("BitBtn2", QStringLiteral("Обновить"), 16, 450, 130);
+    QPushButton *exitButton = button("BitBtn5", QStringLiteral("Выход"), 294, 450, 100);
+    connect(exitButton, &QPushButton::clicked, this, &TFormMain::exitView);
+
+    // Esc presses "Обновить" while the state view is shown, as a cancel button would.
+    auto *refreshKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    refreshKey->setContext(Qt::WindowShortcut);
+    connect(refreshKey, &QShortcut::activated, this, [this] {
+        if (m_stateView->isVisible() && m_refreshButton->isEnabled())
+            m_refreshButton->click();
+    });
 }
 
 void TFormMain::createLogView()
 {
-    gb_obmen = new QGroupBox(QStringLiteral("  Результат обмена "), Panel1);
-    gb_obmen->setObjectName(QStringLiteral("gb_obmen"));
+    m_logView = new QGroupBox(QStringLiteral("  Результат обмена "), m_background);
+    m_logView->setObjectName(QStringLiteral("gb_obmen"));
 
-    ScrollBox1 = new QScrollArea(gb_obmen);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setWidgetResizable(false);
-    ScrollBox1->setFrameShape(QFrame::StyledPanel);
-    ScrollBox1->setFrameShadow(QFrame::Sunken);
-    QPalette logPalette = ScrollBox1->palette();
+    m_logScrollBox = new QScrollArea(m_logView);
+    m_logScrollBox->setObjectName(QStringLiteral("ScrollBox1"));
+    m_logScrollBox->setWidgetResizable(false);
+    m_logScrollBox->setFrameShape(QFrame::StyledPanel);
+    m_logScrollBox->setFrameShadow(QFrame::Sunken);
+    QPalette logPalette = m_logScrollBox->palette();
     logPalette.setColor(QPalette::Window, LogGrey());
     logPalette.setColor(QPalette::Base, LogGrey());
-    ScrollBox1->setPalette(logPalette);
-    ScrollBox1->viewport()->setAutoFillBackground(true);
-    ScrollBox1->viewport()->installEventFilter(this); // the log follows its width
+    m_logScrollBox->setPalette(logPalette);
+    m_logScrollBox->viewport()->setAutoFillBackground(true);
+    m_logScrollBox->viewport()->installEventFilter(this); // the log follows its width
 
-    Memo1 = new ExchangeLogView;
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setPalette(logPalette);
-    Memo1->setScrollBox(ScrollBox1);
-    ScrollBox1->setWidget(Memo1);
+    m_exchangeLog = new ExchangeLogView;
+    m_exchangeLog->setObjectName(QStringLiteral("Memo1"));
+    m_exchangeLog->setPalette(logPalette);
+    m_exchangeLog->setScrollBox(m_logScrollBox);
+    m_logScrollBox->setWidget(m_exchangeLog);
 
-    Label2 = new QLabel(QStringLiteral("AAAaaa"), gb_obmen);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setTextFormat(Qt::PlainText);
-    Label2->move(12, 24);
+    m_lineHeightSample = new QLabel(QStringLiteral("AAAaaa"), m_logView);
+    m_lineHeightSample->setObjectName(QStringLiteral("Label2"));
+    m_lineHeightSample->setTextFormat(Qt::PlainText);
+    m_lineHeightSample->move(12, 24);
 
-    BitBtn6 = new QPushButton(QStringLiteral("Очистить список"), gb_obmen);
-    BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
-    connect(BitBtn6, &QPushButton::clicked, this, &TFormMain::BitBtn6Click);
+    m_clearLogButton = new QPushButton(QStringLiteral("Очистить список"), m_logView);
+    m_clearLogButton->setObjectName(QStringLiteral("BitBtn6"));
+    connect(m_clearLogButton, &QPushButton::clicked, this, &TFormMain::onClearLogClicked);
 }
 
 void TFormMain::createCallPanel()
 {
-    pnmodem = new QFrame(Panel1);
-    pnmodem->setObjectName(QStringLiteral("pnmodem"));
-    pnmodem->setFrameShape(QFrame::Panel);
-    pnmodem->setFrameShadow(QFrame::Raised);
-    pnmodem->setAutoFillBackground(true);
-    pnmodem->resize(540, 46);
+    m_callPanel = new QFrame(m_background);
+    m_callPanel->setObjectName(QStringLiteral("pnmodem"));
+    m_callPanel->setFrameShape(QFrame::Panel);
+    m_callPanel->setFrameShadow(QFrame::Raised);
+    m_callPanel->setAutoFillBackground(true);
+    m_callPanel->resize(540, 46);
 
-    Label1 = new QLabel(QStringLiteral("Продолжительность связи по телефону"), pnmodem);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setGeometry(12, 13, 270, 20);
+    auto *caption = new QLabel(QStringLiteral("Продолжительность связи по телефону"), m_callPanel);
+    caption->setObjectName(QStringLiteral("Label1"));
+    caption->setTextFormat(Qt::PlainText);
+    caption->setGeometry(12, 13, 270, 20);
 
-    pntime = new QLabel(pnmodem);
-    pntime->setObjectName(QStringLiteral("pntime"));
-    pntime->setTextFormat(Qt::PlainText);
-    pntime->setFrameShape(QFrame::Panel);
-    pntime->setFrameShadow(QFrame::Sunken);
-    pntime->setAlignment(Qt::AlignCenter);
-    pntime->setGeometry(290, 10, 86, 26);
+    m_callDuration = new QLabel(m_callPanel);
+    m_callDuration->setObjectName(QStringLiteral("pntime"));
+    m_callDuration->setTextFormat(Qt::PlainText);
+    m_callDuration->setFrameShape(QFrame::Panel);
+    m_callDuration->setFrameShadow(QFrame::Sunken);
+    m_callDuration->setAlignment(Qt::AlignCenter);
+    m_callDuration->setGeometry(290, 10, 86, 26);
 
-    BitBtn3 = new QPushButton(QStringLiteral("Отключить связь"), pnmodem);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    BitBtn3->setGeometry(390, 7, 140, 32);
-    connect(BitBtn3, &QPushButton::clicked, this, &TFormMain::BitBtn3Click);
+    auto *disconnectButton = new QPushButton(QStringLiteral("Отключить связь"), m_callPanel);
+    disconnectButton->setObjectName(QStringLiteral("BitBtn3"));
+    disconnectButton->setGeometry(390, 7, 140, 32);
+    connect(disconnectButton, &QPushButton::clicked, this, &TFormMain::onDisconnectClicked);
 }
 
 void TFormMain::createMenu()
 {
-    MainMenu1 = menuBar();
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QMenuBar *mainMenu = menuBar();
+    mainMenu->setObjectName(QStringLiteral("MainMenu1"));
 
-    Nconn = MainMenu1->addAction(QStringLiteral("Параметры связи"));
-    Nconn->setObjectName(QStringLiteral("Nconn"));
-    connect(Nconn, &QAction::triggered, this, &TFormMain::NconnClick);
+    m_connectionParametersAction = mainMenu->addAction(QStringLiteral("Параметры связи"));
+    m_connectionParametersAction->setObjectName(QStringLiteral("Nconn"));
+    connect(m_connectionParametersAction, &QAction::triggered, this, &TFormMain::onConnectionParametersTriggered);
 
-    Nnastr = new QMenu(QStringLiteral("Настройки"), MainMenu1);
-    Nnastr->setObjectName(QStringLiteral("Nnastr"));
-    Nnastr->menuAction()->setObjectName(QStringLiteral("NnastrItem"));
-    MainMenu1->addMenu(Nnastr);
-    Nstate = Nnastr->addAction(QStringLiteral("Сoстояние")); // the second letter is a Latin o
-    Nstate->setObjectName(QStringLiteral("Nstate"));
-    Ncommand = Nnastr->addAction(QStringLiteral("Командный режим"));
-    Ncommand->setObjectName(QStringLiteral("Ncommand"));
-    connect(Ncommand, &QAction::triggered, this, &TFormMain::NcommandClick);
-    Npair_create = Nnastr->addAction(QStringLiteral("Создание пары"));
-    Npair_create->setObjectName(QStringLiteral("Npair_create"));
-    Npair_break = Nnastr->addAction(QStringLiteral("Разрыв пары"));
-    Npair_break->setObjectName(QStringLiteral("Npair_break"));
+    m_settingsMenu = new QMenu(QStringLiteral("Настройки"), mainMenu);
+    m_settingsMenu->setObjectName(QStringLiteral("Nnastr"));
+    m_settingsMenu->menuAction()->setObjectName(QStringLiteral("NnastrItem"));
+    mainMenu->addMenu(m_settingsMenu);
+    QAction *stateAction = m_settingsMenu->addAction(QStringLiteral("Сoстояние")); // the second letter is a Latin o
+    stateAction->setObjectName(QStringLiteral("Nstate"));
+    QAction *commandModeAction = m_settingsMenu->addAction(QStringLiteral("Командный режим"));
+    commandModeAction->setObjectName(QStringLiteral("Ncommand"));
+    connect(commandModeAction, &QAction::triggered, this, &TFormMain::onCommandModeTriggered);
+    m_createPairAction = m_settingsMenu->addAction(QStringLiteral("Создание пары"));
+    m_createPairAction->setObjectName(QStringLiteral("Npair_create"));
+    m_breakPairAction = m_settingsMenu->addAction(QStringLiteral("Разрыв пары"));
+    m_breakPairAction->setObjectName(QStringLiteral("Npair_break"));
 
-    Nexit = MainMenu1->addAction(QStringLiteral("Выход"));
-    Nexit->setObjectName(QStringLiteral("Nexit"));
-    connect(Nexit, &QAction::triggered, this, &TFormMain::NexitClick);
+    m_exitAction = mainMenu->addAction(QStringLiteral("Выход"));
+    m_exitAction->setObjectName(QStringLiteral("Nexit"));
+    connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
 
     // The hidden item keeps its place in the menu, but a hidden action fires no
     // shortcut, so Ctrl+Z is a shortcut of the window itself.
-    N_secret = MainMenu1->addAction(QString());
-    N_secret->setObjectName(QStringLiteral("N_secret"));
-    N_secret->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    N_secret->setVisible(false);
-    m_secretShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
-    m_secretShortcut->setObjectName(QStringLiteral("N_secretShortcut"));
-    m_secretShortcut->setContext(Qt::WindowShortcut);
-    connect(m_secretShortcut, &QShortcut::activated, this, &TFormMain::N_secretClick);
+    QAction *secretAction = mainMenu->addAction(QString());
+    secretAction->setObjectName(QStringLiteral("N_secret"));
+    secretAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    secretAction->setVisible(false);
+    auto *secretShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    secretShortcut->setObjectName(QStringLiteral("N_secretShortcut"));
+    secretShortcut->setContext(Qt::WindowShortcut);
+    connect(secretShortcut, &QShortcut::activated, this, &TFormMain::onToggleLogShortcut);
 }
 
 void TFormMain::placeAnchoredControls()
 {
-    const int w = Panel1->width();
-    const int h = Panel1->height();
+    const int w = m_background->width();
+    const int h = m_background->height();
     // The log takes the room right of the views; the call panel sits in the bottom
     // right corner below it.
     const int logWidth = std::max(w - kLogLeft - kViewLeft, 200);
     const int logHeight = std::max(h - kViewTop - kCallPanelRoom, 160);
-    gb_obmen->setGeometry(gb_obmen->x(), gb_obmen->y(), logWidth, logHeight);
-    ScrollBox1->setGeometry(10, 24, logWidth - 20, logHeight - 24 - 50);
-    BitBtn6->setGeometry(logWidth - 10 - 160, logHeight - 42, 160, 32);
-    pnmodem->move(w - kViewLeft - pnmodem->width(), h - 8 - pnmodem->height());
+    m_logView->setGeometry(m_logView->x(), m_logView->y(), logWidth, logHeight);
+    m_logScrollBox->setGeometry(10, 24, logWidth - 20, logHeight - 24 - 50);
+    m_clearLogButton->setGeometry(logWidth - 10 - 160, logHeight - 42, 160, 32);
+    m_callPanel->move(w - kViewLeft - m_callPanel->width(), h - 8 - m_callPanel->height());
 }
 
 } // namespace tavrin

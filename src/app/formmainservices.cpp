@@ -1,78 +1,46 @@
-// What the device link and the module operations get from the main window: status
-// texts, the log, the cursor, message boxes, the event loop and the keyboard watch,
-// and the bookkeeping that lets a close wait for a running operation.
+// What the session, the device link and the module operations get from the main window:
+// status texts, the log, the cursor, message boxes, the event loop and the keyboard
+// watch, the connect dialog, the call panel and the views.
 
+#include "app/apptexts.h"
+#include "app/errorreport.h"
 #include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/keyfilter.h"
+#include "app/messagepresenter.h"
+#include "dialogs/formconnect.h"
+#include "dialogs/formwait.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/panelstatusbar.h"
 #include "link/eventloop.h"
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
 #include <QTimer>
 
 namespace tavrin {
 
-TFormMain::OperationScope::OperationScope(TFormMain &window) : m_window(window)
+void TFormMain::showMessage(const QString &text)
 {
-    ++m_window.m_operations;
-}
-
-TFormMain::OperationScope::~OperationScope()
-{
-    --m_window.m_operations;
-}
-
-bool TFormMain::operationRunning() const
-{
-    return m_operations > 0 || Channel.busy;
-}
-
-// Runs from the event loop, so the handler that held the operation has returned
-// completely by the time the close sequence starts.
-void TFormMain::retryPendingClose()
-{
-    if (!m_closePending)
-        return;
-    if (operationRunning()) {
-        m_closeRetry->start();
-        return;
-    }
-    close();
-}
-
-QWidget *TFormMain::messageParent()
-{
-    if (QWidget *modal = QApplication::activeModalWidget())
-        return modal;
-    return this;
-}
-
-void TFormMain::ShowMessage(const QString &text)
-{
-    if (m_cancel)
-        return; // the window is closing: nobody is left to read it
-    OperationScope operation(*this);
-    if (MessageHook)
-        MessageHook(MessageKind::Message, text);
+    if (m_presenter)
+        m_presenter->showMessage(text);
     else
         runMessageBox(text, QMessageBox::Ok);
 }
 
-bool TFormMain::AskQuestion(const QString &text)
+bool TFormMain::askYesNo(const QString &text)
 {
-    if (m_cancel)
-        return false; // the window is closing: nothing is retried
-    OperationScope operation(*this);
-    const bool yes = MessageHook ? MessageHook(MessageKind::Question, text)
-                                 : runMessageBox(text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    return yes && !m_cancel;
+    if (m_presenter)
+        return m_presenter->askQuestion(text);
+    return runMessageBox(text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 int TFormMain::runMessageBox(const QString &text, QMessageBox::StandardButtons buttons)
 {
-    PlainMessageBox box(text, buttons, messageParent());
+    QWidget *modal = QApplication::activeModalWidget();
+    PlainMessageBox box(text, buttons, modal ? modal : this);
     // The box takes its own keys and shows the normal cursor, even inside a loop that
     // watches the keyboard under the hourglass.
     const int watch = m_keyboard->suspend();
@@ -88,17 +56,17 @@ int TFormMain::runMessageBox(const QString &text, QMessageBox::StandardButtons b
 
 void TFormMain::setActivityText(const QString &text)
 {
-    StatusBar1->setPanelText(3, text);
+    m_statusBar->setPanelText(3, text);
 }
 
 void TFormMain::setResultText(const QString &text)
 {
-    StatusBar1->setPanelText(2, text);
+    m_statusBar->setPanelText(2, text);
 }
 
 TraceLog &TFormMain::log()
 {
-    return *Memo1;
+    return *m_exchangeLog;
 }
 
 void TFormMain::setBusyCursor(bool busy)
@@ -110,11 +78,6 @@ void TFormMain::setBusyCursor(bool busy)
     }
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-}
-
-bool TFormMain::askYesNo(const QString &text)
-{
-    return AskQuestion(text);
 }
 
 void TFormMain::processEvents()
@@ -138,6 +101,88 @@ void TFormMain::watchKeyboard(bool on)
 bool TFormMain::takeEscape()
 {
     return m_keyboard->takeEscape();
+}
+
+bool TFormMain::runConnectDialog()
+{
+    TFormConnect dialog(m_session.store(), this);
+    dialog.StatusBar = m_statusBar;
+    if (m_presenter)
+        dialog.showMessage = [this](const QString &text) { showMessage(text); };
+    m_modal = &dialog;
+    dialog.exec();
+    m_modal = nullptr;
+    return dialog.Accepted;
+}
+
+void TFormMain::setSettingsMenuVisible(bool visible)
+{
+    m_settingsMenu->menuAction()->setVisible(visible);
+}
+
+void TFormMain::hideViews()
+{
+    m_commandView->hide();
+    m_stateView->hide();
+    m_logView->hide();
+}
+
+void TFormMain::leaveOpenView()
+{
+    if (m_viewMode != ViewMode::None)
+        exitView();
+}
+
+void TFormMain::showCallPanel()
+{
+    m_callDuration->setText(apptext::CallStarted);
+    m_callClock.start();
+    m_callTimer->start();
+    m_callPanel->show();
+    m_callPanel->raise();
+}
+
+void TFormMain::stopCallClock()
+{
+    m_callTimer->stop();
+}
+
+void TFormMain::hideCallPanel()
+{
+    m_callPanel->hide();
+}
+
+void TFormMain::onCallTimerTimeout()
+{
+    const qint64 seconds = m_callClock.isValid() ? m_callClock.elapsed() / 1000 : 0;
+    m_callDuration->setText(QStringLiteral("%1:%2:%3")
+                                .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+}
+
+void TFormMain::closeDialogs()
+{
+    if (m_modal)
+        m_modal->close();
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this && isAncestorOf(modal))
+        modal->close();
+}
+
+void TFormMain::destroyWaitWindow()
+{
+    // At most one, owned by this window.
+    qDeleteAll(findChildren<TFormWait *>(Qt::FindDirectChildrenOnly));
+}
+
+void TFormMain::reportError(const std::exception &error)
+{
+    ReportException(error);
+}
+
+void TFormMain::closeWindow()
+{
+    close();
 }
 
 } // namespace tavrin

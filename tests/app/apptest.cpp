@@ -1,5 +1,6 @@
 #include "apptest.h"
 
+#include "dialogs/formconnect.h"
 #include "settings/cp1251.h"
 
 #include <QDir>
@@ -8,39 +9,22 @@
 
 namespace tavrin::test {
 
-LinkTiming FastTiming()
+MessageLog::~MessageLog()
 {
-    LinkTiming t;
-    t.wakeUpPauseMs = 100; // kept real: the wake-up pause is part of what the wire shows
-    t.phoneGraceWindowMs = 300;
-    t.restorePauseMs = 50;
-    t.commandGapMs = 2;
-    t.presenceReplyWaitMs = 1000;
-    t.escapeGuardMs = 120;
-    t.dialPauseMs = 20;
-    t.acceptedCommandPauseMs = 10;
-    t.gsmLineWaitMs = 1000;
-    t.hangUpReplyWaitMs = 1000;
-    t.hangUpGuardMs = 120;
-    return t;
-}
-
-QStringList FastModemArgs()
-{
-    return {QStringLiteral("--guard-ms"), QStringLiteral("50"), QStringLiteral("--dial-ms"),
-            QStringLiteral("100")};
+    if (m_window)
+        m_window->setMessagePresenter(nullptr);
 }
 
 void MessageLog::attach(TFormMain &window)
 {
-    window.MessageHook = [this](TFormMain::MessageKind kind, const QString &text) {
-        if (kind == TFormMain::MessageKind::Message) {
-            messages << text;
-            return true;
-        }
-        questions << text;
-        return answers.isEmpty() ? false : answers.takeFirst();
-    };
+    m_window = &window;
+    window.setMessagePresenter(this);
+}
+
+bool MessageLog::askQuestion(const QString &text)
+{
+    questions << text;
+    return answers.isEmpty() ? false : answers.takeFirst();
 }
 
 ModalDriver::ModalDriver()
@@ -96,9 +80,45 @@ std::unique_ptr<TFormMain> AppFixture::window(bool stopStartTimer) const
     auto window = std::make_unique<TFormMain>(m_program.path(), FastTiming());
     window->show();
     if (stopStartTimer)
-        window->TimerStart->stop();
+        Named<QTimer>(window.get(), "TimerStart")->stop();
     QApplication::setActiveWindow(window.get());
     return window;
+}
+
+QAction *Action(const TFormMain &window, const char *objectName)
+{
+    return Named<QAction>(&window, objectName);
+}
+
+QPushButton *Button(const QObject &root, const char *objectName)
+{
+    return Named<QPushButton>(&root, objectName);
+}
+
+QAction *SettingsMenuItem(const TFormMain &window)
+{
+    return Action(window, "NnastrItem");
+}
+
+bool IsShown(const TFormMain &window, const char *objectName)
+{
+    const QWidget *widget = Named<QWidget>(&window, objectName);
+    return widget && widget->isVisible();
+}
+
+bool Connect(TFormMain &window)
+{
+    ModalDriver driver;
+    driver.on<TFormConnect>([](TFormConnect *dialog) { Button(*dialog, "BitBtn1")->click(); }); // "Принять"
+    Action(window, "Nconn")->trigger();
+    return driver.done() == 1 && window.session().link().LinkOpen;
+}
+
+void PressCommand(TFormMain &window, int row)
+{
+    if (!window.findChild<QWidget *>(QStringLiteral("gb_command"))->isVisible())
+        Action(window, "Ncommand")->trigger();
+    Button(window, qPrintable(QStringLiteral("bt%1").arg(row + 1)))->click();
 }
 
 void QuietPlatformNotes()

@@ -5,9 +5,14 @@
 // the modal dialogs the window opens.
 
 #include "app/formmain.h"
+#include "app/messagepresenter.h"
+#include "support/fasttiming.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QList>
+#include <QPointer>
+#include <QPushButton>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -18,19 +23,21 @@
 
 namespace tavrin::test {
 
-// The link delays shortened for tests; the simulator's modem guard time must stay
-// below escapeGuardMs and hangUpGuardMs (start it with --guard-ms 50).
-LinkTiming FastTiming();
-// Simulator options that match FastTiming.
-QStringList FastModemArgs();
-
 // Records the window's messages and answers its questions from a script (No once the
-// script is used up).
-struct MessageLog {
+// script is used up). Attached to one window until it is destroyed.
+class MessageLog : public MessagePresenter {
+public:
     QStringList messages;
     QStringList questions;
     QList<bool> answers;
+
+    ~MessageLog() override;
     void attach(TFormMain &window);
+    void showMessage(const QString &text) override { messages << text; }
+    bool askQuestion(const QString &text) override;
+
+private:
+    QPointer<TFormMain> m_window;
 };
 
 // Acts on the modal dialogs of the test as they open: each step waits for an active
@@ -100,5 +107,18 @@ T *Named(const QObject *root, const char *objectName)
 {
     return root ? root->findChild<T *>(QLatin1String(objectName)) : nullptr;
 }
+
+// Shorthands for the window's controls by their object names.
+QAction *Action(const TFormMain &window, const char *objectName);
+QPushButton *Button(const QObject &root, const char *objectName);
+// The "Настройки" submenu's own item: visible while a link is open.
+QAction *SettingsMenuItem(const TFormMain &window);
+bool IsShown(const TFormMain &window, const char *objectName);
+
+// "Параметры связи" chosen, and the connect dialog accepted as it stands ("Принять").
+// True when a link is open afterwards.
+bool Connect(TFormMain &window);
+// Opens the command view and presses the button of a command table row.
+void PressCommand(TFormMain &window, int row);
 
 } // namespace tavrin::test

@@ -42,7 +42,7 @@ struct LinkedWindow {
             return false;
         }
         window = fixture.window();
-        Settings &s = window->Store.CurrentSettings;
+        Settings &s = window->session().store().CurrentSettings;
         s.Conn_Prz = Direct;
         s.direct.COMPort = kPort;
         s.direct.Rate = 115200;
@@ -51,21 +51,36 @@ struct LinkedWindow {
         s.direct.Repeat = 1;
         s.direct.First_Zero_Need = wakeUpByte;
         s.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
-        window->Store.SavedSettings = s;
-        ShowConnectionStatus(s, window->StatusBar1); // as the connect dialog leaves it
-        if (!window->OpenConnection())
+        window->session().store().SavedSettings = s;
+        if (!Connect(*window))
             return false;
-        window->NcommandClick();
+        Action(*window, "Ncommand")->trigger();
         return true;
     }
 };
 
+// The address field a<index> of the command view.
+QLineEdit *AddressField(const TFormMain &window, int index)
+{
+    return Named<QLineEdit>(&window, qPrintable(QStringLiteral("a%1").arg(index)));
+}
+
 // Moves the focus from a field the way a Tab press does, so its leave handler runs.
 void Leave(TFormMain &window, QLineEdit *field)
 {
-    QWidget *next = field == window.a[5] ? window.a[0] : window.a[field->property("tag").toInt() + 1];
-    next->setFocus(Qt::TabFocusReason);
+    AddressField(window, (field->property("tag").toInt() + 1) % 6)->setFocus(Qt::TabFocusReason);
     QCoreApplication::processEvents();
+}
+
+// The button of a command table row, bt1 to bt10.
+QPushButton *CommandButton(const TFormMain &window, int row)
+{
+    return Button(window, qPrintable(QStringLiteral("bt%1").arg(row + 1)));
+}
+
+PanelStatusBar *StatusBar(const TFormMain &window)
+{
+    return Named<PanelStatusBar>(&window, "StatusBar1");
 }
 
 // Types text key by key; characters outside Latin-1 arrive as they do from a
@@ -102,25 +117,26 @@ void TestCommandView::open_placesViewsFillsFieldsDisablesMenu()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    window->Store.CurrentSettings.StoredPeerAddress = {0x00, 0x0A, 0x7F, 0xAB, 0xF0, 0x05};
-    window->gb_command->move(100, 100);
+    window->session().store().CurrentSettings.StoredPeerAddress = {0x00, 0x0A, 0x7F, 0xAB, 0xF0, 0x05};
+    auto *view = Named<QGroupBox>(window.get(), "gb_command");
+    view->move(100, 100);
     window->log().addLine(QStringLiteral("old"));
-    window->NcommandClick();
-    QVERIFY(window->gb_command->isVisible());
-    QCOMPARE(window->gb_command->pos(), QPoint(14, 18));
-    QVERIFY(window->gb_obmen->isVisible());
-    QCOMPARE(window->gb_obmen->pos(), QPoint(435, 18));
-    QVERIFY(!window->gb_state->isVisible());
-    QCOMPARE(int(window->ViewMode), 1);
+    Action(*window, "Ncommand")->trigger();
+    QVERIFY(view->isVisible());
+    QCOMPARE(view->pos(), QPoint(14, 18));
+    auto *log = Named<QGroupBox>(window.get(), "gb_obmen");
+    QVERIFY(log->isVisible());
+    QCOMPARE(log->pos(), QPoint(435, 18));
+    QVERIFY(!IsShown(*window, "gb_state"));
     QStringList fields;
-    for (QLineEdit *field : window->a)
-        fields << field->text();
+    for (int i = 0; i < 6; ++i)
+        fields << AddressField(*window, i)->text();
     QCOMPARE(fields, QStringList({"00", "0A", "7F", "AB", "F0", "05"}));
     QCOMPARE(window->log().lineCount(), 0);
-    QCOMPARE(window->StatusBar1->panelText(2), QStringLiteral(" Командный режим"));
-    QVERIFY(!window->Nconn->isEnabled());
-    QVERIFY(!window->Nnastr->menuAction()->isEnabled());
-    QVERIFY(!window->Nexit->isEnabled());
+    QCOMPARE(StatusBar(*window)->panelText(2), QStringLiteral(" Командный режим"));
+    QVERIFY(!Action(*window, "Nconn")->isEnabled());
+    QVERIFY(!SettingsMenuItem(*window)->isEnabled());
+    QVERIFY(!Action(*window, "Nexit")->isEnabled());
 }
 
 void TestCommandView::buttons_captionsTagsAndHints()
@@ -130,25 +146,26 @@ void TestCommandView::buttons_captionsTagsAndHints()
     const QStringList captions = {"HELP", "VER", "PING", "RESET", "SLEEP",
                                   "DEVADDR", "PEERADDR", "PEERADDR(", "KEEP", "KILL"};
     for (int row = 0; row < 10; ++row) {
-        auto *button = window->findChild<QPushButton *>(QStringLiteral("bt%1").arg(row + 1));
+        QPushButton *button = CommandButton(*window, row);
         QVERIFY(button);
         QCOMPARE(button->text(), captions[row]);
         QCOMPARE(button->property("tag").toInt(), row);
-        auto *hint = window->findChild<QLabel *>(QStringLiteral("pv%1").arg(row + 1));
+        auto *hint = Named<QLabel>(window.get(), qPrintable(QStringLiteral("pv%1").arg(row + 1)));
         QVERIFY(hint);
         QCOMPARE(hint->text(), QStringLiteral("?"));
         QVERIFY(!hint->toolTip().isEmpty());
     }
-    QCOMPARE(window->pv[0]->toolTip(), QStringLiteral("Получить перечень команд"));
-    QCOMPARE(window->pv[9]->toolTip(), QStringLiteral("Разорвать пару с периферийным устройством"));
+    QCOMPARE(Named<QLabel>(window.get(), "pv1")->toolTip(), QStringLiteral("Получить перечень команд"));
+    QCOMPARE(Named<QLabel>(window.get(), "pv10")->toolTip(), QStringLiteral("Разорвать пару с периферийным устройством"));
+    const QRect addressedButton = CommandButton(*window, 7)->geometry();
     for (int i = 0; i < 6; ++i) {
-        auto *field = window->findChild<QLineEdit *>(QStringLiteral("a%1").arg(i));
+        QLineEdit *field = AddressField(*window, i);
         QVERIFY(field);
         QCOMPARE(field->maxLength(), 2);
         QCOMPARE(field->property("tag").toInt(), i);
         // The fields sit in one line beside the button of the addressed command.
-        QCOMPARE(field->geometry().center().y(), window->bt[7]->geometry().center().y());
-        QVERIFY(field->x() > window->bt[7]->geometry().right());
+        QCOMPARE(field->geometry().center().y(), addressedButton.center().y());
+        QVERIFY(field->x() > addressedButton.right());
     }
 }
 
@@ -180,8 +197,8 @@ void TestCommandView::button_sendsRowBytes()
     LinkedWindow linked;
     QVERIFY(linked.open(wakeUp));
     linked.sim.clearLog();
-    QTest::mouseClick(linked.window->bt[row], Qt::LeftButton);
-    QCOMPARE(linked.window->CurrentRow, row);
+    QTest::mouseClick(CommandButton(*linked.window, row), Qt::LeftButton);
+    QCOMPARE(linked.window->session().fields().CurrentRow, row);
     QCOMPARE(linked.sim.received(), wire);
     if (row == 7)
         QCOMPARE(wire.size() - (wakeUp ? 1 : 0), 28);
@@ -193,17 +210,17 @@ void TestCommandView::oneDigitField_isSentAsTwoDigitsButShownAsTyped()
     QVERIFY(linked.open(false));
     TFormMain &window = *linked.window;
     QVERIFY(Activate(&window));
-    QLineEdit *field = window.a[3];
+    QLineEdit *field = AddressField(window, 3);
     field->setFocus(Qt::MouseFocusReason);
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Backspace);
     Type(field, QStringLiteral("5"));
     linked.sim.clearLog();
     // The click takes the focus from the field, which stores its byte first.
-    QTest::mouseClick(window.bt[7], Qt::LeftButton);
+    QTest::mouseClick(CommandButton(window, 7), Qt::LeftButton);
     QCOMPARE(linked.sim.received(), QByteArray("PEERADDR(00:11:22:05:BB:CC)\r"));
     QCOMPARE(field->text(), QStringLiteral("5"));
-    QCOMPARE(window.Store.CurrentSettings.StoredPeerAddress[3], quint8(0x05));
+    QCOMPARE(window.session().store().CurrentSettings.StoredPeerAddress[3], quint8(0x05));
 }
 
 void TestCommandView::typedKeys_data()
@@ -228,8 +245,8 @@ void TestCommandView::typedKeys()
     AppFixture fixture;
     auto window = fixture.window();
     QVERIFY(Activate(window.get()));
-    window->NcommandClick();
-    QLineEdit *field = window->a[2];
+    Action(*window, "Ncommand")->trigger();
+    QLineEdit *field = AddressField(*window, 2);
     field->setFocus();
     field->clear();
     Type(field, typed);
@@ -248,8 +265,8 @@ void TestCommandView::paste_goesThroughTheSameFilter()
     AppFixture fixture;
     auto window = fixture.window();
     QVERIFY(Activate(window.get()));
-    window->NcommandClick();
-    QLineEdit *field = window->a[1];
+    Action(*window, "Ncommand")->trigger();
+    QLineEdit *field = AddressField(*window, 1);
     field->setFocus();
     field->clear();
     QApplication::clipboard()->setText(QStringLiteral("g1:f"));
@@ -285,15 +302,16 @@ void TestCommandView::leavingField_storesByte()
     AppFixture fixture;
     auto window = fixture.window();
     QVERIFY(Activate(window.get()));
-    window->Store.CurrentSettings.StoredPeerAddress = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
-    window->NcommandClick();
-    QLineEdit *field = window->a[4];
+    MacAddress &address = window->session().store().CurrentSettings.StoredPeerAddress;
+    address = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+    Action(*window, "Ncommand")->trigger();
+    QLineEdit *field = AddressField(*window, 4);
     field->setFocus(Qt::TabFocusReason);
     field->setText(text);
     Leave(*window, field);
     QCOMPARE(field->text(), shownAfter);
     const MacAddress expected = {0x11, 0x22, 0x33, 0x44, quint8(stored), 0x66};
-    QCOMPARE(window->Store.CurrentSettings.StoredPeerAddress, expected);
+    QCOMPARE(address, expected);
 
     // Leaving for another program is not leaving the field.
     field->setFocus(Qt::TabFocusReason);
@@ -301,13 +319,13 @@ void TestCommandView::leavingField_storesByte()
     QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QCoreApplication::sendEvent(field, &away);
     QCOMPARE(field->text(), QString());
-    QCOMPARE(window->Store.CurrentSettings.StoredPeerAddress, expected);
+    QCOMPARE(address, expected);
 
     // The address typed here is the one the next opening shows and closing saves.
     Leave(*window, field);
-    window->BitBtnExitClick();
-    window->NcommandClick();
-    QCOMPARE(window->a[4]->text(), QStringLiteral("00"));
+    Button(*window, "BitBtn7")->click(); // "Выход"
+    Action(*window, "Ncommand")->trigger();
+    QCOMPARE(field->text(), QStringLiteral("00"));
     QVERIFY(window->close());
     QVERIFY(fixture.readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("Adr_4=0")));
 }
@@ -318,7 +336,6 @@ void TestCommandView::session_everyButton_repliesInLog()
     QVERIFY(linked.open(false, {QStringLiteral("--state"), QStringLiteral("connected"),
                                 QStringLiteral("--reset-ms"), QStringLiteral("100")}));
     TFormMain &window = *linked.window;
-    window.NcommandClick();
     const char *const expectedInReply[10] = {
         "{\"HELP\":\"OK\",\"Val\":\"HELP VER PING",
         "{\"VER\":\"OK\",\"Val\":\"1.07\"}",
@@ -332,28 +349,30 @@ void TestCommandView::session_everyButton_repliesInLog()
         "{\"KILL\":\"Peer Deleted\"}",
     };
     for (int row = 0; row < 10; ++row) {
-        QTest::mouseClick(window.bt[row], Qt::LeftButton);
-        QVERIFY2(window.Channel.result == ExchangeOk, qPrintable(QString::number(row)));
-        QVERIFY2(QByteArray(window.Channel.reply()).startsWith(expectedInReply[row]), window.Channel.reply());
+        QTest::mouseClick(CommandButton(window, row), Qt::LeftButton);
+        const ExchangeChannel &channel = window.session().channel();
+        QVERIFY2(channel.result == ExchangeOk, qPrintable(QString::number(row)));
+        QVERIFY2(QByteArray(channel.reply()).startsWith(expectedInReply[row]), channel.reply());
         if (row == 3)
             QTest::qWait(150); // the module restarts after RESET
     }
     // No failure text: panel 2 still names the view.
-    QCOMPARE(window.StatusBar1->panelText(2), QStringLiteral(" Командный режим"));
-    QCOMPARE(window.StatusBar1->panelText(3), QString());
+    QCOMPARE(StatusBar(window)->panelText(2), QStringLiteral(" Командный режим"));
+    QCOMPARE(StatusBar(window)->panelText(3), QString());
 
     // Per exchange the log holds a blank line, the command sent and the reply.
-    const QStringList lines = window.Memo1->lines();
+    auto *memo = Named<ExchangeLogView>(&window, "Memo1");
+    const QStringList lines = memo->lines();
     QVERIFY2(lines.size() >= 30, qPrintable(lines.join('\n')));
     QCOMPARE(lines[0], QStringLiteral(" "));
     QVERIFY2(lines[1].startsWith(QStringLiteral(" HELP")), qPrintable(lines[1]));
     QVERIFY(lines[2].startsWith(QStringLiteral(" {\"HELP\":\"OK\"")));
     QVERIFY(lines.join('\n').contains(QStringLiteral(" PEERADDR(00:11:22:AA:BB:CC)")));
     QVERIFY(lines.last().startsWith(QStringLiteral(" {\"KILL\":\"Peer Deleted\"}")));
-    QCOMPARE(window.Memo1->height(), (window.log().lineCount() + 1) * window.lineHeight);
+    QCOMPARE(memo->height(), (window.log().lineCount() + 1) * memo->lineHeight());
 
     // The newest lines are in view.
-    QScrollBar *bar = window.ScrollBox1->verticalScrollBar();
+    QScrollBar *bar = Named<QScrollArea>(&window, "ScrollBox1")->verticalScrollBar();
     QVERIFY(bar->isVisible());
     QCOMPARE(bar->value(), bar->maximum());
     SaveScreen(&window, QStringLiteral("command-view.png"));
@@ -367,12 +386,12 @@ void TestCommandView::silentDevice_resultTextInPanel2AndViewStays()
     TFormMain &window = *linked.window;
     MessageLog messages;
     messages.attach(window);
-    QTest::mouseClick(window.bt[2], Qt::LeftButton);
-    QCOMPARE(int(window.Channel.result), int(NoAnswer));
-    QCOMPARE(window.StatusBar1->panelText(2), QStringLiteral("Устройство не отвечает"));
+    QTest::mouseClick(CommandButton(window, 2), Qt::LeftButton);
+    QCOMPARE(int(window.session().channel().result), int(NoAnswer));
+    QCOMPARE(StatusBar(window)->panelText(2), QStringLiteral("Устройство не отвечает"));
     QCOMPARE(messages.messages, QStringList());
-    QVERIFY(window.gb_command->isVisible());
-    QCOMPARE(int(window.ViewMode), 1);
+    QVERIFY(IsShown(window, "gb_command"));
+    QVERIFY(!Action(window, "Nconn")->isEnabled()); // the view is still in force
 }
 
 int main(int argc, char *argv[])

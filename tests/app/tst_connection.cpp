@@ -12,9 +12,7 @@
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -28,9 +26,9 @@ constexpr int kPhonePort = 4;
 const QString kNumber = QStringLiteral("8 (900) 555-12-34");
 
 // Settings as if read from the files: the live record equals the saved one.
-void UseDirect(TFormMain &window, int port)
+void UseDirect(Session &session, int port)
 {
-    Settings &s = window.Store.CurrentSettings;
+    Settings &s = session.store().CurrentSettings;
     s.Conn_Prz = Direct;
     s.direct.COMPort = quint8(port);
     s.direct.Rate = 19200;
@@ -38,12 +36,12 @@ void UseDirect(TFormMain &window, int port)
     s.direct.TimeOut = 150;
     s.direct.Repeat = 3;
     s.direct.First_Zero_Need = true;
-    window.Store.SavedSettings = s;
+    session.store().SavedSettings = s;
 }
 
-void UsePhone(TFormMain &window, int port, int abonents = 1)
+void UsePhone(Session &session, int port, int abonents)
 {
-    Settings &s = window.Store.CurrentSettings;
+    Settings &s = session.store().CurrentSettings;
     s.Conn_Prz = Phone;
     s.phone.COMPort = quint8(port);
     s.phone.Rate = 9600;
@@ -57,23 +55,7 @@ void UsePhone(TFormMain &window, int port, int abonents = 1)
     s.directory.user_index = 0;
     s.directory.entries[0].user_name = QStringLiteral("Подстанция");
     s.directory.entries[0].phone_code = kNumber;
-    window.Store.SavedSettings = s;
-}
-
-DevSimOptions ModemAt(int port)
-{
-    DevSimOptions options;
-    options.port = port;
-    options.modem = true;
-    options.extraArgs = FastModemArgs();
-    return options;
-}
-
-DevSimOptions ModuleAt(int port)
-{
-    DevSimOptions options;
-    options.port = port;
-    return options;
+    session.store().SavedSettings = s;
 }
 
 void Click(QPushButton *button)
@@ -82,14 +64,62 @@ void Click(QPushButton *button)
     button->click();
 }
 
+// Presses "Выход" in the connect dialog.
+void CancelDialog(TFormConnect *dialog)
+{
+    Click(Button(*dialog, "BitBtn2"));
+}
+
+// A window whose settings name a port of the simulator, with its messages recorded.
+struct Rig {
+    AppFixture app;
+    DevSim sim{app.comDir()};
+    std::unique_ptr<TFormMain> window;
+    MessageLog messages;
+
+    // The window alone, its settings naming port (no simulator behind it).
+    void openWindow(ConnectionKind kind, int port, int abonents = 1, bool stopStartTimer = true)
+    {
+        window = app.window(stopStartTimer);
+        if (kind == Phone)
+            UsePhone(window->session(), port, abonents);
+        else
+            UseDirect(window->session(), port);
+        messages.attach(*window);
+    }
+    // The simulated module (direct) or the simulated modem in front of it (phone),
+    // given the control lines, and the window whose settings name it.
+    bool start(ConnectionKind kind, const QStringList &controls = {})
+    {
+        DevSimOptions options;
+        options.port = kind == Phone ? kPhonePort : kDirectPort;
+        options.modem = kind == Phone;
+        if (options.modem)
+            options.extraArgs = FastModemArgs();
+        if (!sim.start(options)) {
+            qWarning("%s", qPrintable(sim.errorString()));
+            return false;
+        }
+        for (const QString &line : controls) {
+            if (!sim.command(line))
+                return false;
+        }
+        openWindow(kind, options.port);
+        return true;
+    }
+    Session &session() { return window->session(); }
+    bool shown(const char *objectName) const { return IsShown(*window, objectName); }
+    QString panel(int index) const { return Named<PanelStatusBar>(window.get(), "StatusBar1")->panelText(index); }
+};
+
 } // namespace
 
 class TestConnection : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QuietPlatformNotes(); } // after QTest's own handler
-    void init() { m_fixture = std::make_unique<AppFixture>(); }
-    void cleanup() { m_fixture.reset(); }
+    void init() { m_rig = std::make_unique<Rig>(); }
+    void cleanup() { m_rig.reset(); }
 
     void start_connectDialogOpensByItself_cancelLeavesNoLink();
     void accept_directWithoutChanges_armsChannelWritesNoFile();
@@ -110,151 +140,126 @@ private slots:
     void close_duringHangUp_letsHangUpFinish();
 
 private:
-    std::unique_ptr<AppFixture> m_fixture;
+    std::unique_ptr<Rig> m_rig;
 };
 
 void TestConnection::start_connectDialogOpensByItself_cancelLeavesNoLink()
 {
-    auto window = m_fixture->window(false);
+    Rig &rig = *m_rig;
     QElapsedTimer shown;
     shown.start();
+    rig.openWindow(Direct, kDirectPort, 1, false);
     qint64 openedAfter = -1;
     ModalDriver driver;
     driver.on<TFormConnect>([&](TFormConnect *dialog) {
         openedAfter = shown.elapsed();
-        Click(Named<QPushButton>(dialog, "BitBtn2")); // "Выход"
+        CancelDialog(dialog);
     });
     QTRY_COMPARE_WITH_TIMEOUT(driver.done(), 1, 3000);
     QVERIFY2(openedAfter >= 450 && openedAfter < 2500, qPrintable(QString::number(openedAfter)));
-    QVERIFY(!window->TimerStart->isActive());
+    QVERIFY(!Named<QTimer>(rig.window.get(), "TimerStart")->isActive());
 
-    QVERIFY(!window->Link.LinkOpen);
-    QVERIFY(!window->Nnastr->menuAction()->isVisible());
-    QVERIFY(window->Nconn->isVisible() && window->Nconn->isEnabled());
-    QVERIFY(window->Nexit->isVisible() && window->Nexit->isEnabled());
-    QCOMPARE(QDir(QDir(m_fixture->programDir()).filePath("INI")).entryList(QDir::Files), QStringList());
+    QVERIFY(!rig.session().link().LinkOpen);
+    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    for (const char *item : {"Nconn", "Nexit"})
+        QVERIFY2(Action(*rig.window, item)->isVisible() && Action(*rig.window, item)->isEnabled(), item);
+    QCOMPARE(QDir(QDir(rig.app.programDir()).filePath("INI")).entryList(QDir::Files), QStringList());
 }
 
 void TestConnection::accept_directWithoutChanges_armsChannelWritesNoFile()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModuleAt(kDirectPort)), qPrintable(sim.errorString()));
-    auto window = m_fixture->window();
-    UseDirect(*window, kDirectPort);
-    window->Channel.abortRequested = true; // left over from an earlier link
-    MessageLog messages;
-    messages.attach(*window);
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Direct));
+    rig.session().channel().abortRequested = true; // left over from an earlier link
 
-    ModalDriver driver;
-    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Named<QPushButton>(dialog, "BitBtn1")); }); // "Принять"
-    window->NconnClick();
-    QCOMPARE(driver.done(), 1);
-    QCOMPARE(messages.messages, QStringList());
-
-    QVERIFY(window->Link.LinkOpen);
-    QVERIFY(!window->Link.ModemConnected);
-    QVERIFY(window->PortHandle);
-    const ExchangeChannel &channel = window->Channel;
-    QCOMPARE(channel.port, window->PortHandle.get());
+    QVERIFY(Connect(*rig.window));
+    QCOMPARE(rig.messages.messages, QStringList());
+    QVERIFY(!rig.session().link().ModemConnected);
+    QVERIFY(rig.session().port());
+    const ExchangeChannel &channel = rig.session().channel();
+    QCOMPARE(channel.port, rig.session().port());
     QCOMPARE(channel.baudRate, 19200);
     QCOMPARE(channel.firstByteWaitMs, 4000);
     QCOMPARE(channel.interByteWaitMs, 150);
     QCOMPARE(int(channel.attempts), 3);
     QCOMPARE(channel.wakeUpByte, true);
     QCOMPARE(channel.abortRequested, false);
-    QVERIFY(window->Nnastr->menuAction()->isVisible());
-    QVERIFY(!window->pnmodem->isVisible());
-    QCOMPARE(window->StatusBar1->panelText(0), QStringLiteral(" COM2,   19200 бит/с"));
-    QCOMPARE(window->StatusBar1->panelText(1), QStringLiteral(" Непосредственная связь"));
-    QVERIFY(!QFile::exists(m_fixture->iniPath("bluetooth.ini")));
-    QVERIFY(!QFile::exists(m_fixture->iniPath("abonents.ini")));
+    QVERIFY(SettingsMenuItem(*rig.window)->isVisible());
+    QVERIFY(!rig.shown("pnmodem"));
+    QCOMPARE(rig.panel(0), QStringLiteral(" COM2,   19200 бит/с"));
+    QCOMPARE(rig.panel(1), QStringLiteral(" Непосредственная связь"));
+    QVERIFY(!QFile::exists(rig.app.iniPath("bluetooth.ini")));
+    QVERIFY(!QFile::exists(rig.app.iniPath("abonents.ini")));
 }
 
 void TestConnection::absentPort_namesItsNumberAndNothingElse()
 {
-    auto window = m_fixture->window();
-    UseDirect(*window, 9);
-    MessageLog messages;
-    messages.attach(*window);
-    ModalDriver driver;
-    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Named<QPushButton>(dialog, "BitBtn1")); });
-    window->NconnClick();
-    QCOMPARE(messages.messages, QStringList{QStringLiteral("Коммуникационный порт \u0421\u041e\u041c9 недоступен")});
-    QCOMPARE(messages.questions, QStringList());
-    QVERIFY(!window->Link.LinkOpen);
-    QVERIFY(!window->PortHandle);
-    QVERIFY(!window->Nnastr->menuAction()->isVisible());
+    Rig &rig = *m_rig;
+    rig.openWindow(Direct, 9);
+    QVERIFY(!Connect(*rig.window));
+    QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Коммуникационный порт \u0421\u041e\u041c9 недоступен")});
+    QCOMPARE(rig.messages.questions, QStringList());
+    QVERIFY(!rig.session().port());
+    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
 }
 
 void TestConnection::phoneKindWithoutSubscriber_isRefused()
 {
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort, 0);
-    MessageLog messages;
-    messages.attach(*window);
+    Rig &rig = *m_rig;
+    rig.openWindow(Phone, kPhonePort, 0);
     ModalDriver driver;
     bool stillOpen = false;
     driver.on<TFormConnect>([&](TFormConnect *dialog) {
-        Click(Named<QPushButton>(dialog, "BitBtn1"));
+        Click(Button(*dialog, "BitBtn1"));
         stillOpen = dialog->isVisible();
-        Click(Named<QPushButton>(dialog, "BitBtn2"));
+        CancelDialog(dialog);
     });
-    window->NconnClick();
-    QCOMPARE(messages.messages, QStringList{QStringLiteral("Введены не все параметры")});
+    Action(*rig.window, "Nconn")->trigger();
+    QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Введены не все параметры")});
     QVERIFY(stillOpen);
-    QVERIFY(!window->Link.LinkOpen);
-    QVERIFY(!window->Nnastr->menuAction()->isVisible());
+    QVERIFY(!rig.session().link().LinkOpen);
+    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
 }
 
 void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    ShowConnectionStatus(window->Store.CurrentSettings, window->StatusBar1); // as the dialog leaves it
-    MessageLog messages;
-    messages.attach(*window);
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone));
 
-    QVERIFY(window->OpenConnection());
-    QVERIFY(window->Link.LinkOpen);
-    QVERIFY(window->Link.ModemConnected);
-    QVERIFY(window->pnmodem->isVisible());
-    QCOMPARE(window->pntime->text(), QStringLiteral("00:00:00"));
-    QVERIFY(window->TimerMoney->isActive());
-    QCOMPARE(window->StatusBar1->panelText(2), QString()); // the dialling progress is gone
-    QVERIFY(sim.received().contains("ATD89005551234\r"));
-    QCOMPARE(window->Channel.port, window->PortHandle.get());
-    QCOMPARE(window->Channel.baudRate, 9600);
-    QCOMPARE(window->Channel.firstByteWaitMs, 3000);
-    QCOMPARE(messages.questions, QStringList());
+    QVERIFY(Connect(*rig.window));
+    QVERIFY(rig.session().link().ModemConnected);
+    QVERIFY(rig.shown("pnmodem"));
+    auto *duration = Named<QLabel>(rig.window.get(), "pntime");
+    QCOMPARE(duration->text(), QStringLiteral("00:00:00"));
+    QVERIFY(Named<QTimer>(rig.window.get(), "TimerMoney")->isActive());
+    QCOMPARE(rig.panel(2), QString()); // the dialling progress is gone
+    QVERIFY(rig.sim.received().contains("ATD89005551234\r"));
+    QCOMPARE(rig.session().channel().port, rig.session().port());
+    QCOMPARE(rig.session().channel().baudRate, 9600);
+    QCOMPARE(rig.session().channel().firstByteWaitMs, 3000);
+    QCOMPARE(rig.messages.questions, QStringList());
 
-    QTRY_COMPARE_WITH_TIMEOUT(window->pntime->text(), QStringLiteral("00:00:01"), 2500);
-    SaveScreen(window.get(), QStringLiteral("call-panel.png"));
+    QTRY_COMPARE_WITH_TIMEOUT(duration->text(), QStringLiteral("00:00:01"), 2500);
+    SaveScreen(rig.window.get(), QStringLiteral("call-panel.png"));
 }
 
 void TestConnection::phoneDial_failure_asksAgainThenGivesUpWithoutHangUp()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    QVERIFY(sim.command("dial busy"));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    MessageLog messages;
-    messages.answers = {true, false}; // one more try, then give up
-    messages.attach(*window);
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone, {QStringLiteral("dial busy")}));
+    rig.messages.answers = {true, false}; // one more try, then give up
 
-    QVERIFY(!window->OpenConnection());
+    QVERIFY(!Connect(*rig.window));
     const QString question = QStringLiteral("Номер абонента занят\rПовторить попытку соединения?");
-    QCOMPARE(messages.questions, QStringList({question, question}));
-    QCOMPARE(messages.messages, QStringList{QStringLiteral("Связь по телефону не установлена")});
-    QVERIFY(!window->Link.LinkOpen);
-    QVERIFY(!window->Link.ModemConnected);
-    QVERIFY(!window->PortHandle);
-    QVERIFY(!window->pnmodem->isVisible());
-    QVERIFY(!window->TimerMoney->isActive());
+    QCOMPARE(rig.messages.questions, QStringList({question, question}));
+    QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Связь по телефону не установлена")});
+    QVERIFY(!rig.session().link().ModemConnected);
+    QVERIFY(!rig.session().port());
+    QVERIFY(!rig.shown("pnmodem"));
+    QVERIFY(!Named<QTimer>(rig.window.get(), "TimerMoney")->isActive());
+    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
 
-    const QByteArray wire = sim.received();
+    const QByteArray wire = rig.sim.received();
     QCOMPARE(wire.count("ATD89005551234\r"), 2);
     // No call was made, so nothing is hung up.
     const QByteArray afterLastDial = wire.mid(wire.lastIndexOf("ATD"));
@@ -263,100 +268,89 @@ void TestConnection::phoneDial_failure_asksAgainThenGivesUpWithoutHangUp()
 
 void TestConnection::connectionParameters_whileLinked_hangsUpBeforeDialog()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    MessageLog messages;
-    messages.attach(*window);
-    QVERIFY(window->OpenConnection());
-    window->Nnastr->menuAction()->setVisible(true);
-    sim.clearLog();
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone));
+    QVERIFY(Connect(*rig.window));
+    rig.sim.clearLog();
 
     QByteArray wireWhenDialogOpened;
     bool linkOpenWhenDialogOpened = true;
     bool callPanelWhenDialogOpened = true;
     ModalDriver driver;
     driver.on<TFormConnect>([&](TFormConnect *dialog) {
-        wireWhenDialogOpened = sim.received();
-        linkOpenWhenDialogOpened = window->Link.LinkOpen;
-        callPanelWhenDialogOpened = window->pnmodem->isVisible();
-        Click(Named<QPushButton>(dialog, "BitBtn2"));
+        wireWhenDialogOpened = rig.sim.received();
+        linkOpenWhenDialogOpened = rig.session().link().LinkOpen;
+        callPanelWhenDialogOpened = rig.shown("pnmodem");
+        CancelDialog(dialog);
     });
-    window->Nconn->trigger();
+    Action(*rig.window, "Nconn")->trigger();
     QCOMPARE(driver.done(), 1);
     QVERIFY2(wireWhenDialogOpened.contains("+++") && wireWhenDialogOpened.endsWith("ath\r"),
              wireWhenDialogOpened.constData());
     QVERIFY(!wireWhenDialogOpened.contains("\rath\r+++")); // escape at once: no plain hang-up first
     QVERIFY(!linkOpenWhenDialogOpened);
     QVERIFY(!callPanelWhenDialogOpened);
-    QVERIFY(!window->PortHandle);
-    QVERIFY(!window->TimerMoney->isActive());
-    QVERIFY(!window->Nnastr->menuAction()->isVisible());
+    QVERIFY(!rig.session().port());
+    QVERIFY(!Named<QTimer>(rig.window.get(), "TimerMoney")->isActive());
+    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
 }
 
 void TestConnection::disconnectButton_hangsUpAndLeavesView()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    QVERIFY(window->OpenConnection());
-    window->Nnastr->menuAction()->setVisible(true);
-    window->NcommandClick();
-    sim.clearLog();
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone));
+    QVERIFY(Connect(*rig.window));
+    Action(*rig.window, "Ncommand")->trigger();
+    rig.sim.clearLog();
 
-    QTest::mouseClick(window->BitBtn3, Qt::LeftButton); // "Отключить связь"
-    QVERIFY(sim.received().contains("+++"));
-    QVERIFY(!window->Link.LinkOpen);
-    QVERIFY(!window->PortHandle);
-    QVERIFY(!window->pnmodem->isVisible());
-    QCOMPARE(int(window->ViewMode), 0);
-    QVERIFY(!window->gb_command->isVisible());
-    QVERIFY(window->Nconn->isEnabled());
-    QVERIFY(!window->Nnastr->menuAction()->isVisible());
+    QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton); // "Отключить связь"
+    QVERIFY(rig.sim.received().contains("+++"));
+    QVERIFY(!rig.session().link().LinkOpen);
+    QVERIFY(!rig.session().port());
+    QVERIFY(!rig.shown("pnmodem"));
+    QVERIFY(!rig.shown("gb_command"));
+    QVERIFY(!rig.shown("gb_obmen"));
+    QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
+    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
 }
 
 void TestConnection::reopenedLink_firstExchangeIsNotAborted()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModuleAt(kDirectPort)), qPrintable(sim.errorString()));
-    auto window = m_fixture->window();
-    UseDirect(*window, kDirectPort);
-    QVERIFY(window->OpenConnection());
-    window->CloseConnection(); // raises the abort request of a running exchange
-    QVERIFY(window->Channel.abortRequested);
-    QVERIFY(window->OpenConnection());
-    window->NcommandClick();
-    window->btClick(2); // PING
-    QCOMPARE(int(window->Channel.result), int(ExchangeOk));
-    QCOMPARE(window->StatusBar1->panelText(2), QStringLiteral(" Командный режим"));
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Direct));
+    QVERIFY(Connect(*rig.window));
+    // Connecting again drops the first link, which raises the abort request of a
+    // running exchange.
+    QVERIFY(Connect(*rig.window));
+    PressCommand(*rig.window, 2); // PING
+    QCOMPARE(int(rig.session().channel().result), int(ExchangeOk));
+    QCOMPARE(rig.panel(2), QStringLiteral(" Командный режим"));
 }
 
 void TestConnection::secondConnectDuringDial_doesNothing()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    QVERIFY(sim.command("dial-ms 800"));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    MessageLog messages;
-    messages.attach(*window);
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone, {QStringLiteral("dial-ms 800")}));
 
-    int dialogsDuringDial = 0;
-    QTimer::singleShot(300, window.get(), [&] {
-        ModalDriver inner;
-        inner.on<TFormConnect>([&](TFormConnect *dialog) {
-            ++dialogsDuringDial;
-            Click(Named<QPushButton>(dialog, "BitBtn2"));
-        });
-        window->Nconn->trigger();
-        QTest::qWait(50);
+    ModalDriver driver;
+    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Button(*dialog, "BitBtn1")); });
+    driver.on<TFormConnect>(CancelDialog); // a second dialog, if the menu were not refused
+    bool triggered = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
+        if (!triggered && rig.sim.received().contains("ATD")) {
+            triggered = true;
+            Action(*rig.window, "Nconn")->trigger();
+        }
     });
-    QVERIFY(window->OpenConnection());
-    QCOMPARE(dialogsDuringDial, 0);
-    QVERIFY(window->Link.ModemConnected);
-    QCOMPARE(messages.messages, QStringList());
+    watch.start(20);
+    Action(*rig.window, "Nconn")->trigger();
+    watch.stop();
+    QVERIFY(triggered);
+    QCOMPARE(driver.done(), 1);
+    QVERIFY(rig.session().link().ModemConnected);
+    QVERIFY(SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.messages.messages, QStringList());
 }
 
 void TestConnection::clickDuringHangUp_doesNothing_data()
@@ -376,186 +370,156 @@ void TestConnection::clickDuringHangUp_doesNothing()
 {
     QFETCH(bool, startWithConnect);
     QFETCH(QString, click);
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    MessageLog messages;
-    messages.attach(*window);
-    QVERIFY(window->OpenConnection());
-    window->Nnastr->menuAction()->setVisible(true);
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone));
+    QVERIFY(Connect(*rig.window));
     if (click == "command")
-        window->NcommandClick(); // its buttons stay on screen until the hang-up ends
-    sim.clearLog();
+        Action(*rig.window, "Ncommand")->trigger(); // its buttons stay on screen until the hang-up ends
+    rig.sim.clearLog();
 
-    int dialogs = 0;
     ModalDriver driver;
     for (int i = 0; i < 2; ++i) // room for a wrong second dialog, so the test cannot hang
-        driver.on<TFormConnect>([&](TFormConnect *dialog) {
-            ++dialogs;
-            Click(Named<QPushButton>(dialog, "BitBtn2"));
-        });
+        driver.on<TFormConnect>(CancelDialog);
+    const QMap<QString, std::function<void()>> clicks = {
+        {"connect", [&] { Action(*rig.window, "Nconn")->trigger(); }},
+        {"disconnect", [&] { Button(*rig.window, "BitBtn3")->click(); }},
+        {"command", [&] { Button(*rig.window, "bt1")->click(); }}, // HELP
+    };
     bool clicked = false;
     QTimer watch;
-    connect(&watch, &QTimer::timeout, window.get(), [&] {
-        if (!clicked && sim.received().contains("+++")) {
+    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
+        if (!clicked && rig.sim.received().contains("+++")) {
             clicked = true;
-            if (click == "connect")
-                window->Nconn->trigger();
-            else if (click == "disconnect")
-                window->BitBtn3->click();
-            else
-                window->bt[0]->click(); // HELP
+            clicks[click]();
         }
     });
     watch.start(5);
-    if (startWithConnect)
-        window->Nconn->trigger();
-    else
-        window->BitBtn3->click();
+    clicks[startWithConnect ? "connect" : "disconnect"]();
     watch.stop();
 
     QVERIFY(clicked);
-    QCOMPARE(dialogs, startWithConnect ? 1 : 0);
-    const QByteArray wire = sim.received();
+    QCOMPARE(driver.done(), startWithConnect ? 1 : 0);
+    const QByteArray wire = rig.sim.received();
     QCOMPARE(wire.count("+++"), 1);
     QCOMPARE(wire.count("ath\r"), 1);
     QVERIFY2(!wire.contains("HELP"), wire.constData());
-    QVERIFY(!window->Link.LinkOpen);
-    QVERIFY(!window->PortHandle);
-    QVERIFY(!window->pnmodem->isVisible());
-    QVERIFY(!window->Nnastr->menuAction()->isVisible());
-    QCOMPARE(messages.messages, QStringList());
+    QVERIFY(!rig.session().link().LinkOpen);
+    QVERIFY(!rig.session().port());
+    QVERIFY(!rig.shown("pnmodem"));
+    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.messages.messages, QStringList());
 }
 
 void TestConnection::close_midExchange_abortsThenClosesFully()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModuleAt(kDirectPort)), qPrintable(sim.errorString()));
-    QVERIFY(sim.command("silent on"));
-    auto window = m_fixture->window();
-    UseDirect(*window, kDirectPort);
-    window->Store.CurrentSettings.StoredPeerAddress[5] = 0x5A; // a change to write at close
-    MessageLog messages;
-    messages.attach(*window);
-    QVERIFY(window->OpenConnection());
-    window->NcommandClick();
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Direct, {QStringLiteral("silent on")}));
+    QVERIFY(Connect(*rig.window));
+    rig.session().store().CurrentSettings.StoredPeerAddress[5] = 0x5A; // a change to write at close
 
     QElapsedTimer clock;
     clock.start();
     bool closeReturned = true;
-    QTimer::singleShot(200, window.get(), [&] {
-        QVERIFY(window->Channel.busy);
-        closeReturned = window->close();
+    QTimer::singleShot(200, rig.window.get(), [&] {
+        QVERIFY(rig.session().channel().busy);
+        closeReturned = rig.window->close();
     });
-    window->btClick(2); // waits up to 4 s x 3 attempts for a silent device
+    PressCommand(*rig.window, 2); // waits up to 4 s x 3 attempts for a silent device
     const qint64 exchangeEnded = clock.elapsed();
     QVERIFY(!closeReturned); // the close waited for the exchange
-    QCOMPARE(int(window->Channel.result), int(Aborted));
+    QCOMPARE(int(rig.session().channel().result), int(Aborted));
     QVERIFY2(exchangeEnded < 2500, qPrintable(QString::number(exchangeEnded)));
 
-    QTRY_VERIFY_WITH_TIMEOUT(window->closeCompleted(), 2000);
-    QVERIFY(!window->isVisible());
-    QVERIFY(!window->PortHandle);
-    QVERIFY(!window->Link.LinkOpen);
-    QVERIFY(!window->cancelRequested());
-    QVERIFY(m_fixture->readIni("bluetooth.ini").contains("Adr_5=90"));
-    QCOMPARE(messages.messages, QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 2000);
+    QVERIFY(!rig.window->isVisible());
+    QVERIFY(!rig.session().port());
+    QVERIFY(!rig.session().link().LinkOpen);
+    QVERIFY(!rig.window->cancelRequested());
+    QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_5=90"));
+    QCOMPARE(rig.messages.messages, QStringList());
 }
 
 void TestConnection::close_midDial_endsDialThenClosesFully()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    QVERIFY(sim.command("dial-ms 4000"));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    MessageLog messages;
-    messages.attach(*window);
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone, {QStringLiteral("dial-ms 4000")}));
 
-    ModalDriver driver;
-    driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Named<QPushButton>(dialog, "BitBtn1")); });
     // The close comes from the event processing of the dial, as a click would.
     QElapsedTimer clock;
     bool closeAsked = false;
     bool closeReturned = true;
     QTimer watch;
-    connect(&watch, &QTimer::timeout, window.get(), [&] {
-        if (!closeAsked && sim.received().contains("ATD")) {
+    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
+        if (!closeAsked && rig.sim.received().contains("ATD")) {
             closeAsked = true;
             clock.start();
-            closeReturned = window->close();
+            closeReturned = rig.window->close();
         }
     });
     watch.start(20);
-    window->NconnClick();
+    QVERIFY(!Connect(*rig.window));
     watch.stop();
     QVERIFY(closeAsked);
     QVERIFY(!closeReturned);
-    QTRY_VERIFY_WITH_TIMEOUT(window->closeCompleted(), 2500);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 2500);
     QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(!window->PortHandle);
-    QVERIFY(!window->Link.LinkOpen);
-    QVERIFY(!window->Link.ModemConnected);
-    QVERIFY(!window->pnmodem->isVisible());
+    QVERIFY(!rig.session().port());
+    QVERIFY(!rig.session().link().ModemConnected);
+    QVERIFY(!rig.shown("pnmodem"));
     // Giving up because the window closes asks nothing and reports nothing.
-    QCOMPARE(messages.questions, QStringList());
-    QCOMPARE(messages.messages, QStringList());
+    QCOMPARE(rig.messages.questions, QStringList());
+    QCOMPARE(rig.messages.messages, QStringList());
 }
 
 void TestConnection::close_duringCall_hangsUpBeforeWritingSettings()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    QVERIFY(window->OpenConnection());
-    window->Store.CurrentSettings.StoredPeerAddress[0] = 0x10;
-    sim.clearLog();
-    QVERIFY(window->close());
-    QVERIFY(sim.received().contains("+++"));
-    QVERIFY(sim.received().endsWith("ath\r"));
-    QVERIFY(m_fixture->readIni("bluetooth.ini").contains("Adr_0=16"));
-    QVERIFY(!window->PortHandle);
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone));
+    QVERIFY(Connect(*rig.window));
+    rig.session().store().CurrentSettings.StoredPeerAddress[0] = 0x10;
+    rig.sim.clearLog();
+    QVERIFY(rig.window->close());
+    QVERIFY(rig.sim.received().contains("+++"));
+    QVERIFY(rig.sim.received().endsWith("ath\r"));
+    QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_0=16"));
+    QVERIFY(!rig.session().port());
 }
 
 void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
 {
-    auto window = m_fixture->window();
-    UseDirect(*window, kDirectPort);
+    Rig &rig = *m_rig;
+    rig.openWindow(Direct, kDirectPort);
     ModalDriver driver;
     bool closeReturned = true;
-    driver.on<TFormConnect>([&](TFormConnect *) { closeReturned = window->close(); });
-    window->NconnClick();
+    driver.on<TFormConnect>([&](TFormConnect *) { closeReturned = rig.window->close(); });
+    Action(*rig.window, "Nconn")->trigger();
     QCOMPARE(driver.done(), 1);
     QVERIFY(!closeReturned);
-    QVERIFY(!window->Link.LinkOpen); // the dialog ended as cancelled
-    QTRY_VERIFY_WITH_TIMEOUT(window->closeCompleted(), 1000);
-    QVERIFY(!window->isVisible());
+    QVERIFY(!rig.session().link().LinkOpen); // the dialog ended as cancelled
+    QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
+    QVERIFY(!rig.window->isVisible());
 }
 
 void TestConnection::close_duringHangUp_letsHangUpFinish()
 {
-    DevSim sim(m_fixture->comDir());
-    QVERIFY2(sim.start(ModemAt(kPhonePort)), qPrintable(sim.errorString()));
-    auto window = m_fixture->window();
-    UsePhone(*window, kPhonePort);
-    QVERIFY(window->OpenConnection());
-    sim.clearLog();
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone));
+    QVERIFY(Connect(*rig.window));
+    rig.sim.clearLog();
     bool closeAsked = false;
     QTimer watch;
-    connect(&watch, &QTimer::timeout, window.get(), [&] {
-        if (!closeAsked && sim.received().contains("+++")) {
+    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
+        if (!closeAsked && rig.sim.received().contains("+++")) {
             closeAsked = true;
-            window->close();
+            rig.window->close();
         }
     });
     watch.start(5);
-    QTest::mouseClick(window->BitBtn3, Qt::LeftButton); // "Отключить связь"
+    QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton); // "Отключить связь"
     watch.stop();
     QVERIFY(closeAsked);
-    QVERIFY2(sim.received().endsWith("+++ath\r"), sim.received().constData());
-    QTRY_VERIFY_WITH_TIMEOUT(window->closeCompleted(), 1000);
+    QVERIFY2(rig.sim.received().endsWith("+++ath\r"), rig.sim.received().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
 }
 
 int main(int argc, char *argv[])

@@ -47,7 +47,7 @@ private slots:
     void busyCursor_isAbsolute();
     void keyboardWatch_swallowsKeysAndRemembersEscOnce();
     void question_realBox_plainTextNoTitleNoIcon();
-    void closeConnection_destroysLeftoverWaitWindow();
+    void disconnect_destroysLeftoverWaitWindow();
     void close_withoutChanges_writesNothing();
     void close_writesOnlyChangedGroupsOfBluetoothIni();
     void close_whenFileCannotBeWritten_staysOpenAndNamesFile();
@@ -84,7 +84,7 @@ void TestFormMain::statusPanel_showsQuotedModemReplyOnOneLine()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    PanelStatusBar *bar = window->StatusBar1;
+    auto *bar = Named<PanelStatusBar>(window.get(), "StatusBar1");
     // A dialling progress text quotes the modem's command and reply with their CR LF.
     const QString progress = QStringLiteral(" Установление связи по телефону. Команда ATV1\r.  Ответ \r\nOK\r\n");
     bar->setPanelText(2, progress);
@@ -99,7 +99,7 @@ void TestFormMain::resize_widensOnlyPanel2()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    PanelStatusBar *bar = window->StatusBar1;
+    auto *bar = Named<PanelStatusBar>(window.get(), "StatusBar1");
     const int before = bar->panelWidth(2);
     window->resize(1200, 616);
     QTRY_COMPARE(bar->width(), 1200);
@@ -108,7 +108,8 @@ void TestFormMain::resize_widensOnlyPanel2()
     QCOMPARE(bar->panelWidth(1), 220);
     QCOMPARE(bar->panelWidth(3), 50);
     // The call panel stays in the bottom right corner.
-    QCOMPARE(window->pnmodem->geometry().right(), window->Panel1->width() - 14 - 1);
+    QCOMPARE(Named<QFrame>(window.get(), "pnmodem")->geometry().right(),
+             Named<QFrame>(window.get(), "Panel1")->width() - 14 - 1);
 }
 
 void TestFormMain::showConnectionStatus_data()
@@ -168,12 +169,12 @@ void TestFormMain::menu_afterShow_pairItemsHiddenSecretNeverVisible()
     QVERIFY(!action("N_secret")->isVisible());
     QCOMPARE(action("N_secret")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
 
-    window->NcommandClick();
+    Action(*window, "Ncommand")->trigger();
     QVERIFY(!action("Nconn")->isEnabled());
     QVERIFY(!action("Nexit")->isEnabled());
     QVERIFY(!settingsMenu->menuAction()->isEnabled());
     QVERIFY(!action("N_secret")->isVisible());
-    window->BitBtnExitClick();
+    Button(*window, "BitBtn7")->click(); // "Выход"
     QVERIFY(!action("N_secret")->isVisible());
     QVERIFY(!action("Npair_create")->isVisible());
 }
@@ -200,67 +201,76 @@ void TestFormMain::ctrlZ()
     auto window = fixture.window();
     QVERIFY(Activate(window.get()));
     QWidget *target = window.get();
+    auto *field = Named<QLineEdit>(window.get(), "a3");
     if (viewMode == 1) {
-        window->NcommandClick();
+        Action(*window, "Ncommand")->trigger();
         if (inAddressField) {
             // Ctrl+Z belongs to the window, not to the field's own undo.
-            target = window->a[3];
+            target = field;
             target->setFocus();
             QTest::keyClick(target, Qt::Key_Backspace);
             QTest::keyClicks(target, QStringLiteral("5"));
-            QCOMPARE(window->a[3]->text(), QStringLiteral("05"));
+            QCOMPARE(field->text(), QStringLiteral("05"));
         }
     } else if (viewMode == 2) {
-        // The state view as its opener leaves it: the log placed beside it, hidden.
-        window->ViewMode = 2;
-        window->gb_state->show();
-        window->gb_obmen->move(435, 18);
-        window->gb_obmen->hide();
+        window->openView(ViewMode::State);
     }
     // As a keyboard sends it: the key with its control character.
     const auto ctrlZ = [target] {
         QTest::sendKeyEvent(QTest::Click, target, Qt::Key_Z, QString(QChar(0x1A)), Qt::ControlModifier);
     };
+    auto *log = Named<QGroupBox>(window.get(), "gb_obmen");
     ctrlZ();
-    QCOMPARE(window->gb_obmen->isVisible(), logAfterFirst);
+    QCOMPARE(log->isVisible(), logAfterFirst);
     if (logAfterFirst)
-        QCOMPARE(window->gb_obmen->pos(), QPoint(435, 18));
+        QCOMPARE(log->pos(), QPoint(435, 18));
     if (viewMode == 2)
         SaveScreen(window.get(), QStringLiteral("state-view.png"));
     ctrlZ();
-    QCOMPARE(window->gb_obmen->isVisible(), logAfterSecond);
-    QCOMPARE(int(window->ViewMode), viewMode);
+    QCOMPARE(log->isVisible(), logAfterSecond);
+    // The view stays open.
+    QCOMPARE(IsShown(*window, "gb_command"), viewMode == 1);
+    QCOMPARE(IsShown(*window, "gb_state"), viewMode == 2);
     if (inAddressField)
-        QCOMPARE(window->a[3]->text(), QStringLiteral("05"));
+        QCOMPARE(field->text(), QStringLiteral("05"));
 }
 
 void TestFormMain::exitButtons_leaveViewAndEnableMenu_data()
 {
+    QTest::addColumn<bool>("stateView");
     QTest::addColumn<QString>("button");
-    QTest::newRow("command view") << "BitBtn7";
-    QTest::newRow("state view") << "BitBtn5";
+    QTest::newRow("command view") << false << "BitBtn7";
+    QTest::newRow("state view") << true << "BitBtn5";
 }
 
 void TestFormMain::exitButtons_leaveViewAndEnableMenu()
 {
+    QFETCH(bool, stateView);
     QFETCH(QString, button);
     AppFixture fixture;
     auto window = fixture.window();
-    window->NcommandClick();
-    window->gb_state->show(); // both views' buttons are reachable
-    QCOMPARE(window->StatusBar1->panelText(2), QStringLiteral(" Командный режим"));
-    auto *exit = window->findChild<QPushButton *>(button);
+    auto *bar = Named<PanelStatusBar>(window.get(), "StatusBar1");
+    if (stateView) {
+        window->openView(ViewMode::State);
+        bar->setPanelText(2, QStringLiteral(" Выполняеся чтение состояния устройства"));
+    } else {
+        Action(*window, "Ncommand")->trigger();
+        QCOMPARE(bar->panelText(2), QStringLiteral(" Командный режим"));
+    }
+    QPushButton *exit = Button(*window, qPrintable(button));
     QVERIFY(exit);
     QCOMPARE(exit->text(), QStringLiteral("Выход"));
     QTest::mouseClick(exit, Qt::LeftButton);
-    QVERIFY(!window->gb_command->isVisible());
-    QVERIFY(!window->gb_state->isVisible());
-    QVERIFY(!window->gb_obmen->isVisible());
-    QCOMPARE(window->StatusBar1->panelText(2), QString());
-    QCOMPARE(int(window->ViewMode), 0);
-    QVERIFY(window->Nconn->isEnabled());
-    QVERIFY(window->Nexit->isEnabled());
-    QVERIFY(window->Nnastr->menuAction()->isEnabled());
+    for (const char *group : {"gb_command", "gb_state", "gb_obmen"})
+        QVERIFY2(!IsShown(*window, group), group);
+    QCOMPARE(bar->panelText(2), QString());
+    QVERIFY(Action(*window, "Nconn")->isEnabled());
+    QVERIFY(Action(*window, "Nexit")->isEnabled());
+    QVERIFY(SettingsMenuItem(*window)->isEnabled());
+    // No view is in force any more: Ctrl+Z leaves the log hidden.
+    QVERIFY(Activate(window.get()));
+    QTest::sendKeyEvent(QTest::Click, window.get(), Qt::Key_Z, QString(QChar(0x1A)), Qt::ControlModifier);
+    QVERIFY(!IsShown(*window, "gb_obmen"));
 }
 
 void TestFormMain::escape_pressesRefreshOnlyInStateView()
@@ -269,11 +279,10 @@ void TestFormMain::escape_pressesRefreshOnlyInStateView()
     auto window = fixture.window();
     QVERIFY(Activate(window.get()));
     int refreshes = 0;
-    connect(window->BitBtn2, &QPushButton::clicked, window.get(), [&] { ++refreshes; });
+    connect(Button(*window, "BitBtn2"), &QPushButton::clicked, window.get(), [&] { ++refreshes; });
     QTest::keyClick(window.get(), Qt::Key_Escape);
     QCOMPARE(refreshes, 0);
-    window->ViewMode = 2;
-    window->gb_state->show();
+    window->openView(ViewMode::State);
     QTest::keyClick(window.get(), Qt::Key_Escape);
     QCOMPARE(refreshes, 1);
     // During an exchange Esc is the abort, not a press of the button.
@@ -288,14 +297,16 @@ void TestFormMain::log_linesAndHeight()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    ExchangeLogView *memo = window->findChild<ExchangeLogView *>(QStringLiteral("Memo1"));
-    QVERIFY(memo);
-    QVERIFY(window->lineHeight > 0);
-    QCOMPARE(window->lineHeight, window->Label2->height());
-    QVERIFY(!window->Label2->isVisible());
-    QCOMPARE(window->Label2->text(), QStringLiteral("AAAaaa"));
-    QCOMPARE(window->ScrollBox1->verticalScrollBar()->singleStep(), window->lineHeight);
-    QCOMPARE(memo->height(), window->lineHeight);
+    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
+    auto *sample = Named<QLabel>(window.get(), "Label2");
+    QVERIFY(memo && sample);
+    const int lineHeight = memo->lineHeight();
+    QVERIFY(lineHeight > 0);
+    QCOMPARE(lineHeight, sample->height());
+    QVERIFY(!sample->isVisible());
+    QCOMPARE(sample->text(), QStringLiteral("AAAaaa"));
+    QCOMPARE(Named<QScrollArea>(window.get(), "ScrollBox1")->verticalScrollBar()->singleStep(), lineHeight);
+    QCOMPARE(memo->height(), lineHeight);
     QVERIFY(memo->isReadOnly());
     QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
 
@@ -309,14 +320,14 @@ void TestFormMain::log_linesAndHeight()
     QCOMPARE(log.lineCount(), 2);
     QCOMPARE(log.lastLineLength(), 6);
     QCOMPARE(memo->lines(), QStringList({"ab", " PING\u240D"}));
-    QCOMPARE(memo->height(), 3 * window->lineHeight);
+    QCOMPARE(memo->height(), 3 * lineHeight);
     // The text reaches the screen shortly, without anyone asking for it again.
     QTRY_COMPARE_WITH_TIMEOUT(memo->toPlainText(), QStringLiteral("ab\n PING\u240D"), 500);
 
-    window->BitBtn6->click(); // "Очистить список"
+    Button(*window, "BitBtn6")->click(); // "Очистить список"
     QCOMPARE(log.lineCount(), 0);
     QCOMPARE(memo->lines(), QStringList());
-    QCOMPARE(memo->height(), window->lineHeight);
+    QCOMPARE(memo->height(), lineHeight);
 }
 
 void TestFormMain::log_linesFitTheirHeight()
@@ -325,24 +336,24 @@ void TestFormMain::log_linesFitTheirHeight()
     // itself must never need more room than that, or the last line is cut off.
     AppFixture fixture;
     auto window = fixture.window();
-    window->NcommandClick();
+    Action(*window, "Ncommand")->trigger();
     TraceLog &log = window->log();
     for (int i = 0; i < 40; ++i)
         log.addLine(QStringLiteral(" line %1 ЖЁ").arg(i));
     log.refresh();
-    const qreal bottom = window->Memo1->textBottom();
-    QVERIFY2(bottom <= window->Memo1->height(),
-             qPrintable(QStringLiteral("%1 > %2").arg(bottom).arg(window->Memo1->height())));
+    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
+    const qreal bottom = memo->textBottom();
+    QVERIFY2(bottom <= memo->height(), qPrintable(QStringLiteral("%1 > %2").arg(bottom).arg(memo->height())));
     // ...and not much less either: one spare line, as the log's height rule gives.
-    QVERIFY(bottom > window->Memo1->height() - 2 * window->lineHeight);
-    QVERIFY(window->ScrollBox1->verticalScrollBar()->maximum() > 0);
+    QVERIFY(bottom > memo->height() - 2 * memo->lineHeight());
+    QVERIFY(Named<QScrollArea>(window.get(), "ScrollBox1")->verticalScrollBar()->maximum() > 0);
 }
 
 void TestFormMain::cyrillicGlyphs_inDefaultAndLogFonts()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    for (const QFont &font : {QApplication::font(), window->Memo1->font()}) {
+    for (const QFont &font : {QApplication::font(), Named<ExchangeLogView>(window.get(), "Memo1")->font()}) {
         const QFontMetrics metrics(font);
         for (char32_t c : {U'Ж', U'б', U'С', U'ё'})
             QVERIFY2(metrics.inFontUcs4(c), qPrintable(font.family()));
@@ -370,8 +381,8 @@ void TestFormMain::keyboardWatch_swallowsKeysAndRemembersEscOnce()
     AppFixture fixture;
     auto window = fixture.window();
     QVERIFY(Activate(window.get()));
-    window->NcommandClick();
-    QLineEdit *field = window->a[0];
+    Action(*window, "Ncommand")->trigger();
+    auto *field = Named<QLineEdit>(window.get(), "a0");
     field->setFocus();
     field->clear();
 
@@ -427,15 +438,13 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
     QVERIFY(window->askYesNo(QStringLiteral("?")));
 }
 
-void TestFormMain::closeConnection_destroysLeftoverWaitWindow()
+void TestFormMain::disconnect_destroysLeftoverWaitWindow()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    window->WaitWindow = new TFormWait(window.get());
-    window->WaitWindow->show();
-    QPointer<TFormWait> wait = window->WaitWindow;
-    window->CloseConnection(); // harmless with no link
-    QVERIFY(!window->WaitWindow);
+    QPointer<TFormWait> wait = new TFormWait(window.get());
+    wait->show();
+    Button(*window, "BitBtn3")->click(); // "Отключить связь": harmless with no link
     QVERIFY(wait.isNull());
     QVERIFY(!QApplication::overrideCursor());
 }
@@ -447,7 +456,7 @@ void TestFormMain::close_withoutChanges_writesNothing()
     const QDir ini(QDir(fixture.programDir()).filePath(QStringLiteral("INI")));
     QVERIFY(ini.exists());
     QVERIFY(window->close());
-    QVERIFY(window->closeCompleted());
+    QCOMPARE(window->session().activity(), Activity::Closed);
     QCOMPARE(ini.entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
@@ -455,10 +464,11 @@ void TestFormMain::close_writesOnlyChangedGroupsOfBluetoothIni()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    window->Store.CurrentSettings.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
+    Settings &settings = window->session().store().CurrentSettings;
+    settings.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
     // The directory is written by the connect dialog's flow only, never at close.
-    window->Store.CurrentSettings.directory.users_num = 1;
-    window->Store.CurrentSettings.directory.entries[0].phone_code = QStringLiteral("123");
+    settings.directory.users_num = 1;
+    settings.directory.entries[0].phone_code = QStringLiteral("123");
     QVERIFY(window->close());
     const QString text = fixture.readIni(QStringLiteral("bluetooth.ini"));
     QVERIFY2(text.contains(QStringLiteral("[Val_Adr]")), qPrintable(text));
@@ -476,14 +486,14 @@ void TestFormMain::close_whenFileCannotBeWritten_staysOpenAndNamesFile()
     auto window = fixture.window();
     // A folder where the file should be: no write can replace it, whoever runs the test.
     QVERIFY(QDir().mkpath(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
-    window->Store.CurrentSettings.StoredPeerAddress[0] = 0x42;
-    window->NcommandClick();
+    window->session().store().CurrentSettings.StoredPeerAddress[0] = 0x42;
+    Action(*window, "Ncommand")->trigger();
     QVERIFY(!window->close());
     QVERIFY(window->isVisible());
     // The link went with the close sequence; the window no longer offers its views.
-    QCOMPARE(int(window->ViewMode), 0);
-    QVERIFY(!window->Nnastr->menuAction()->isVisible());
-    QVERIFY(window->Nconn->isEnabled());
+    QVERIFY(!IsShown(*window, "gb_command"));
+    QVERIFY(!SettingsMenuItem(*window)->isVisible());
+    QVERIFY(Action(*window, "Nconn")->isEnabled());
     QCOMPARE(reported.size(), 1);
     QVERIFY2(reported[0].contains(QStringLiteral("bluetooth.ini")), qPrintable(reported[0]));
 
@@ -500,10 +510,10 @@ void TestFormMain::close_whenFileStaysUnwritable_secondCloseEndsAfterNamingItAga
     SetExceptionReporter([&](const QString &message) { reported << message; });
     auto window = fixture.window();
     QVERIFY(QDir().mkpath(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
-    window->Store.CurrentSettings.StoredPeerAddress[0] = 0x42;
+    window->session().store().CurrentSettings.StoredPeerAddress[0] = 0x42;
     QVERIFY(!window->close());
     QVERIFY(window->close());
-    QVERIFY(window->closeCompleted());
+    QCOMPARE(window->session().activity(), Activity::Closed);
     QCOMPARE(reported.size(), 2);
     QVERIFY2(reported[1].contains(QStringLiteral("bluetooth.ini")), qPrintable(reported[1]));
     SetExceptionReporter({});

@@ -1,0 +1,140 @@
+// Making and dropping the link: the connect dialog, opening the port, the modem call and
+// the teardown.
+
+#include "link/modem.h"
+#include "link/serialport.h"
+#include "session/activityscope.h"
+#include "session/session.h"
+#include "session/sessionhost.h"
+#include "session/sessionlog.h"
+#include "session/sessiontexts.h"
+
+namespace tavrin {
+
+namespace {
+
+// Lets the line settle after opening; the window is frozen meanwhile, as for every
+// fixed pause.
+constexpr int kSettleAfterOpenMs = 300;
+
+QString DialResultText(int result)
+{
+    const auto &texts = DialResultTexts();
+    return result >= 0 && result < int(texts.size()) ? texts[size_t(result)] : QString();
+}
+
+} // namespace
+
+void Session::chooseConnection()
+{
+    // While a dial, an exchange or a hang-up runs, the menu can still be reached through
+    // the event processing of that loop: a second flow must not start inside it, nor
+    // close the port under it.
+    if (!mayStart("connection flow"))
+        return;
+    ActivityScope connecting(*this, Activity::Connecting);
+
+    if (m_link.LinkOpen)
+        CloseConnection();
+    m_host.setSettingsMenuVisible(false);
+    m_host.hideViews();
+    if (!m_host.runConnectDialog() || m_closeRequested)
+        return;
+
+    m_store.WriteBluetoothIni();
+    m_store.WriteAbonentsIni();
+    if (OpenConnection())
+        m_host.setSettingsMenuVisible(true);
+}
+
+bool Session::OpenConnection()
+{
+    const Settings &settings = m_store.CurrentSettings;
+    const ConnectionParameters &line = settings.active();
+
+    m_port = OpenPort(line.COMPort, line.Rate, 8, NoParity, OneStop, 1000, 1000, true, false);
+    if (!m_port) {
+        qCInfo(lcSession, "COM%d could not be opened", int(line.COMPort));
+        m_sessionUi.showMessage(sessiontext::PortUnavailable(line.COMPort));
+        return false;
+    }
+    m_link.LinkOpen = true;
+    SetReadTimeouts(*m_port, 0xFFFFFFFF, 0, 0);
+    Pause(kSettleAfterOpenMs);
+
+    if (settings.Conn_Prz == Phone) {
+        m_link.ModemConnected = EstablishCall();
+        if (!m_link.ModemConnected) {
+            CloseConnection();
+            m_sessionUi.showMessage(sessiontext::PhoneLinkFailed);
+            return false;
+        }
+    }
+
+    m_channel.arm(m_port.get(), line.Rate, line.WaitTime, line.TimeOut, line.Repeat, line.First_Zero_Need);
+    m_channel.timing = m_timing;
+    return true;
+}
+
+bool Session::EstablishCall()
+{
+    const Settings &settings = m_store.CurrentSettings;
+    const AbonentRecord *abonent = settings.selectedAbonent();
+
+    int result = DialNotConnected;
+    // The connect dialog accepts the phone kind only with a subscriber selected; a
+    // directory emptied by hand leaves nobody to call.
+    while (abonent && m_port && !m_closeRequested) {
+        m_ui.setBusyCursor(true);
+        ModemDialogue modem(*m_port, m_sessionUi, m_timing);
+        result = modem.DialSubscriber(abonent->phone_code, settings.Command, true, settings.Conn_Repeat,
+                                      settings.ConnectWaitTime);
+        m_ui.setBusyCursor(false);
+        if (result == DialOk) {
+            m_host.showCallPanel();
+            break;
+        }
+        qCInfo(lcSession, "dial failed: %d", result);
+        if (!m_sessionUi.askYesNo(sessiontext::RetryDial(DialResultText(result))))
+            break;
+    }
+    m_ui.setResultText(QString());
+    return result == DialOk && !m_closeRequested;
+}
+
+void Session::CloseConnection()
+{
+    m_ui.setBusyCursor(true);
+    m_channel.abortRequested = true; // an exchange in progress ends at its next check
+    m_host.stopCallClock();
+    if (m_link.ModemConnected) {
+        SerialPort *port = m_channel.port ? m_channel.port : m_port.get();
+        if (port) {
+            ActivityScope hangingUp(*this, Activity::HangingUp);
+            ModemDialogue modem(*port, m_sessionUi, m_timing);
+            modem.HangUp(true);
+        }
+        m_link.ModemConnected = false;
+        m_host.hideCallPanel();
+    }
+    m_link.LinkOpen = false;
+    if (m_port)
+        ClosePort(m_port);
+    m_channel.port = nullptr;
+    m_host.destroyWaitWindow();
+    m_ui.setBusyCursor(false);
+}
+
+void Session::dropConnection()
+{
+    // A second press while the first one still hangs up, or a press during an exchange,
+    // must not close the port under the running loop.
+    if (!mayStart("disconnect"))
+        return;
+    ActivityScope hangingUp(*this, Activity::HangingUp);
+    CloseConnection();
+    m_host.leaveOpenView();
+    m_host.setSettingsMenuVisible(false);
+}
+
+} // namespace tavrin
