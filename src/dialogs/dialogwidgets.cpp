@@ -2,6 +2,7 @@
 
 #include "dialogs/dialogtexts.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -15,6 +16,26 @@ QLabel *PlainLabel(const QString &text, QWidget *parent)
     auto *label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+QPushButton *DialogButton(const QString &text, const char *objectName, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(objectName));
+    button->setMinimumWidth(110);
+    return button;
+}
+
+QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> left, std::initializer_list<QPushButton *> right)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(8);
+    for (QPushButton *button : left)
+        row->addWidget(button);
+    row->addStretch();
+    for (QPushButton *button : right)
+        row->addWidget(button);
+    return row;
 }
 
 QPushButton *AbonentListButton(QWidget *parent)

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QString;
@@ -18,6 +19,11 @@ inline constexpr Qt::WindowFlags kSystemMenuOnly = Qt::Dialog | Qt::CustomizeWin
 
 // A label whose text is never read as markup.
 QLabel *PlainLabel(const QString &text, QWidget *parent);
+
+// A dialog's push button with its text and form name, wide enough for a short caption.
+QPushButton *DialogButton(const QString &text, const char *objectName, QWidget *parent);
+// A row of buttons: the first group at the left edge, the second at the right.
+QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> left, std::initializer_list<QPushButton *> right);
 
 // The image button without caption that opens the subscriber list; its accessible name
 // and tooltip say so.

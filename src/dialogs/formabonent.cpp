@@ -37,10 +37,8 @@ TFormAbonent::TFormAbonent(AbonentRecord &target, int editMode, QWidget *owner)
     m_phoneEdit = new QLineEdit(this);
     m_phoneEdit->setObjectName(QStringLiteral("Edit2"));
     m_phoneEdit->setMaxLength(kPhoneCodeChars);
-    m_acceptButton = new QPushButton(CommonTexts::Accept, this);
-    m_acceptButton->setObjectName(QStringLiteral("BitBtn4"));
-    m_cancelButton = new QPushButton(CommonTexts::Cancel, this);
-    m_cancelButton->setObjectName(QStringLiteral("BitBtn5"));
+    m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn4", this);
+    m_cancelButton = DialogButton(CommonTexts::Cancel, "BitBtn5", this);
 
     auto *fields = new QGridLayout;
     fields->setHorizontalSpacing(12);
@@ -51,18 +49,11 @@ TFormAbonent::TFormAbonent(AbonentRecord &target, int editMode, QWidget *owner)
     fields->setColumnStretch(0, 5);
     fields->setColumnStretch(1, 3);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *button : {m_acceptButton, m_cancelButton}) {
-        button->setMinimumWidth(110);
-        buttons->addWidget(button);
-    }
-
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 12, 14, 12);
     layout->addLayout(fields);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({}, {m_acceptButton, m_cancelButton}));
 
     PressFocusedButtonOnEnter(*this);
     m_acceptButton->setDefault(true); // Enter in a field accepts

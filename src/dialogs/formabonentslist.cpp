@@ -134,29 +134,12 @@ QWidget *TFormAbonents_List::createHeader()
 
 QHBoxLayout *TFormAbonents_List::createButtons()
 {
-    m_editButton = new QPushButton(AbonentListTexts::Edit, this);
-    m_editButton->setObjectName(QStringLiteral("BitBtn1"));
-    m_addButton = new QPushButton(AbonentListTexts::Add, this);
-    m_addButton->setObjectName(QStringLiteral("BitBtn2"));
-    m_deleteButton = new QPushButton(AbonentListTexts::Delete, this);
-    m_deleteButton->setObjectName(QStringLiteral("BitBtn3"));
-    m_acceptButton = new QPushButton(CommonTexts::Accept, this);
-    m_acceptButton->setObjectName(QStringLiteral("BitBtn4"));
-    m_cancelButton = new QPushButton(CommonTexts::Cancel, this);
-    m_cancelButton->setObjectName(QStringLiteral("BitBtn5"));
-
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(8);
-    for (QPushButton *button : {m_editButton, m_addButton, m_deleteButton}) {
-        button->setMinimumWidth(100);
-        buttons->addWidget(button);
-    }
-    buttons->addStretch();
-    for (QPushButton *button : {m_acceptButton, m_cancelButton}) {
-        button->setMinimumWidth(100);
-        buttons->addWidget(button);
-    }
-    return buttons;
+    m_editButton = DialogButton(AbonentListTexts::Edit, "BitBtn1", this);
+    m_addButton = DialogButton(AbonentListTexts::Add, "BitBtn2", this);
+    m_deleteButton = DialogButton(AbonentListTexts::Delete, "BitBtn3", this);
+    m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn4", this);
+    m_cancelButton = DialogButton(CommonTexts::Cancel, "BitBtn5", this);
+    return ButtonRow({m_editButton, m_addButton, m_deleteButton}, {m_acceptButton, m_cancelButton});
 }
 
 void TFormAbonents_List::connectHandlers()

@@ -39,16 +39,12 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     auto *rule = new QFrame(this);
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_acceptButton);
-    buttons->addWidget(m_exitButton);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 14);
     layout->addLayout(grid);
     layout->addStretch();
     layout->addWidget(rule);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({}, {m_acceptButton, m_exitButton}));
     SetTabOrder({m_kindList, m_abonentList, m_listButton, m_parametersButton, m_acceptButton, m_exitButton});
 
     PressFocusedButtonOnEnter(*this);
@@ -87,12 +83,8 @@ QLayout *TFormConnect::createControls()
     m_parametersButton = new QPushButton(ConnectTexts::ChangeParameters, this);
     m_parametersButton->setObjectName(QStringLiteral("BitBtn3"));
     m_parametersButton->setMinimumSize(220, 30);
-    m_acceptButton = new QPushButton(CommonTexts::Accept, this);
-    m_acceptButton->setObjectName(QStringLiteral("BitBtn1"));
-    m_exitButton = new QPushButton(CommonTexts::Exit, this);
-    m_exitButton->setObjectName(QStringLiteral("BitBtn2"));
-    for (QPushButton *button : {m_acceptButton, m_exitButton})
-        button->setMinimumWidth(110);
+    m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn1", this);
+    m_exitButton = DialogButton(CommonTexts::Exit, "BitBtn2", this);
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(12);

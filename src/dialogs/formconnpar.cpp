@@ -154,17 +154,9 @@ QFrame *TFormConn_Par::createPhonePanel()
 
 QLayout *TFormConn_Par::createButtons()
 {
-    m_acceptButton = new QPushButton(CommonTexts::Accept, this);
-    m_acceptButton->setObjectName(QStringLiteral("BitBtn1"));
-    m_exitButton = new QPushButton(CommonTexts::Exit, this);
-    m_exitButton->setObjectName(QStringLiteral("BitBtn2"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *button : {m_acceptButton, m_exitButton}) {
-        button->setMinimumWidth(110);
-        buttons->addWidget(button);
-    }
-    return buttons;
+    m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn1", this);
+    m_exitButton = DialogButton(CommonTexts::Exit, "BitBtn2", this);
+    return ButtonRow({}, {m_acceptButton, m_exitButton});
 }
 
 } // namespace tavrin

@@ -5,8 +5,6 @@
 
 #include <QDialog>
 
-#include <optional>
-
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -64,9 +62,9 @@ private:
     bool allLineParametersGiven() const;
     bool readLineParameters();
     bool readPhoneParameters();
-    // The field's value, when it is an integer within its range; otherwise its range
-    // message is shown and nothing is returned.
-    std::optional<int> readRanged(const RangedField &field);
+    // The field's value into target, when it is an integer within its range; otherwise
+    // its range message is shown, target is left alone and the result is false.
+    bool readRanged(const RangedField &field, qint32 &target);
 
     SettingsStore &m_store;
     Settings &m_editedSettings;

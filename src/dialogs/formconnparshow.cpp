@@ -147,14 +147,9 @@ bool TFormConn_Par::readLineParameters()
 {
     m_localParameters.COMPort = quint8(m_portList->currentData().toInt());
     m_localParameters.First_Zero_Need = m_wakeUpByteBox->isChecked();
-    const auto waitTime = readRanged({m_waitTimeEdit, kWaitTimeMin, kWaitTimeMax, ConnParTexts::WaitTimeName});
-    if (!waitTime)
+    if (!readRanged({m_waitTimeEdit, kWaitTimeMin, kWaitTimeMax, ConnParTexts::WaitTimeName}, m_localParameters.WaitTime)
+        || !readRanged({m_timeOutEdit, kTimeOutMin, kTimeOutMax, ConnParTexts::TimeOutName}, m_localParameters.TimeOut))
         return false;
-    m_localParameters.WaitTime = *waitTime;
-    const auto timeOut = readRanged({m_timeOutEdit, kTimeOutMin, kTimeOutMax, ConnParTexts::TimeOutName});
-    if (!timeOut)
-        return false;
-    m_localParameters.TimeOut = *timeOut;
     m_localParameters.Rate = RateAt(m_rateList->currentIndex());
     return true;
 }
@@ -167,28 +162,25 @@ bool TFormConn_Par::readPhoneParameters()
         showMessage(CommonTexts::NotAllParameters);
         return false;
     }
-    const auto connectWait =
-        readRanged({m_connectWaitEdit, kConnectWaitMin, kConnectWaitMax, ConnParTexts::ConnectWaitName});
-    if (!connectWait)
+    if (!readRanged({m_connectWaitEdit, kConnectWaitMin, kConnectWaitMax, ConnParTexts::ConnectWaitName},
+                    m_editedSettings.ConnectWaitTime)
+        || !readRanged({m_connRepeatEdit, kConnRepeatMin, kConnRepeatMax, ConnParTexts::ConnRepeatName},
+                       m_editedSettings.Conn_Repeat))
         return false;
-    m_editedSettings.ConnectWaitTime = *connectWait;
-    const auto connRepeat = readRanged({m_connRepeatEdit, kConnRepeatMin, kConnRepeatMax, ConnParTexts::ConnRepeatName});
-    if (!connRepeat)
-        return false;
-    m_editedSettings.Conn_Repeat = *connRepeat;
     m_editedSettings.Command = m_commandEdit->text();
     return true;
 }
 
-std::optional<int> TFormConn_Par::readRanged(const RangedField &field)
+bool TFormConn_Par::readRanged(const RangedField &field, qint32 &target)
 {
     bool isNumber = false;
     const int value = field.edit->text().trimmed().toInt(&isNumber);
     if (!isNumber || value < field.minimum || value > field.maximum) {
         showMessage(ConnParTexts::OutOfRange.arg(field.name));
-        return std::nullopt;
+        return false;
     }
-    return value;
+    target = value;
+    return true;
 }
 
 } // namespace tavrin

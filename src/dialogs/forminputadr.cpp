@@ -45,16 +45,8 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
     top->addSpacing(10);
     top->addLayout(createAddressFields());
 
-    m_acceptButton = new QPushButton(CommonTexts::Accept, this);
-    m_acceptButton->setObjectName(QStringLiteral("BitBtn1"));
-    m_cancelButton = new QPushButton(CommonTexts::Cancel, this);
-    m_cancelButton->setObjectName(QStringLiteral("BitBtn2"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *button : {m_acceptButton, m_cancelButton}) {
-        button->setMinimumWidth(100);
-        buttons->addWidget(button);
-    }
+    m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn1", this);
+    m_cancelButton = DialogButton(CommonTexts::Cancel, "BitBtn2", this);
     PressFocusedButtonOnEnter(*this);
     connect(m_acceptButton, &QPushButton::clicked, this, &TFormInput_Adr::onAcceptClicked);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -63,7 +55,7 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
     layout->setContentsMargins(12, 18, 12, 14);
     layout->addLayout(top);
     layout->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({}, {m_acceptButton, m_cancelButton}));
 
     const auto &f = m_addressFields;
     SetTabOrder({m_cancelButton, m_acceptButton, f[0], f[1], f[2], f[3], f[4], f[5]});
