@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QApplication>
 #include <QWidget>
@@ -69,6 +71,15 @@ PortFolder::~PortFolder()
 QString PortFolder::path(int n) const
 {
     return m_dir.filePath(QStringLiteral("COM%1").arg(n));
+}
+
+std::function<void(TFormAbonent *)> TypeAbonent(const QString &name, const QString &phone)
+{
+    return [name, phone](TFormAbonent *editor) {
+        Named<QLineEdit>(editor, "Edit1")->setText(name);
+        Named<QLineEdit>(editor, "Edit2")->setText(phone);
+        Named<QPushButton>(editor, "BitBtn4")->click(); // "Принять"
+    };
 }
 
 AbonentDirectory MakeDirectory(const QList<QPair<QString, QString>> &abonents, int selected, quint8 sortKey)

@@ -3,6 +3,7 @@
 // What the dialog tests share: widgets found by their form names, the user's choice in a
 // list, and a script that acts in the modal dialogs and message boxes as they open.
 
+#include "dialogs/formabonent.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/panelstatusbar.h"
 #include "settings/settingsstore.h"
@@ -54,6 +55,9 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_saved;
 };
+
+// The user fills in the subscriber editor and presses "Принять".
+std::function<void(TFormAbonent *)> TypeAbonent(const QString &name, const QString &phone);
 
 // A directory of the given subscribers (name, phone number) in that order, with one
 // selected and a sort key; the other slots as a new directory has them.

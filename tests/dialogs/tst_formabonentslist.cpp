@@ -48,15 +48,6 @@ QList<bool> Enabled(const TFormAbonents_List &l)
             ByNameButton(l)->isEnabled(), ByPhoneButton(l)->isEnabled()};
 }
 
-std::function<void(TFormAbonent *)> TypeAbonent(const QString &name, const QString &phone)
-{
-    return [name, phone](TFormAbonent *editor) {
-        Named<QLineEdit>(editor, "Edit1")->setText(name);
-        Named<QLineEdit>(editor, "Edit2")->setText(phone);
-        Named<QPushButton>(editor, "BitBtn4")->click();
-    };
-}
-
 // Анна, Борис, Вера, Глеб and Дина, by name, with the given one selected.
 AbonentDirectory Five(int selected)
 {

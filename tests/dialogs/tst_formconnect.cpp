@@ -59,16 +59,6 @@ QPushButton *ParametersButton(const TFormConnect &d) { return Named<QPushButton>
 QPushButton *AcceptButton(const TFormConnect &d) { return Named<QPushButton>(&d, "BitBtn1"); }
 QPushButton *ExitButton(const TFormConnect &d) { return Named<QPushButton>(&d, "BitBtn2"); }
 
-// The subscriber editor filled in and accepted.
-std::function<void(TFormAbonent *)> TypeAbonent(const QString &name, const QString &phone)
-{
-    return [name, phone](TFormAbonent *editor) {
-        Named<QLineEdit>(editor, "Edit1")->setText(name);
-        Named<QLineEdit>(editor, "Edit2")->setText(phone);
-        Named<QPushButton>(editor, "BitBtn4")->click();
-    };
-}
-
 // The connect dialog opened on the live settings; the ports of both kinds are present.
 struct Opened : StoreFixture {
     PortFolder ports{{2, 5}};

@@ -406,11 +406,7 @@ void FormConnParTest::subscriberAdded_isCommittedAndWrittenAtOnce()
 {
     Opened o(Stored());
     ModalScript script;
-    script.on<TFormAbonent>([](TFormAbonent *editor) {
-        Named<QLineEdit>(editor, "Edit1")->setText(QStringLiteral("Борис <i>"));
-        Named<QLineEdit>(editor, "Edit2")->setText(QStringLiteral("222%"));
-        Named<QPushButton>(editor, "BitBtn4")->click();
-    });
+    script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Борис <i>"), QStringLiteral("222%")));
     Choose(List(*o.dialog, "ComboBox4"), 2); // "Новый абонент"
     QCOMPARE(script.pending(), 0);
     QCOMPARE(Items(List(*o.dialog, "ComboBox4")), (QStringList{QStringLiteral("Анна"), QStringLiteral("Борис <i>"),
