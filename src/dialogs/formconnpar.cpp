@@ -122,14 +122,13 @@ QFrame *TFormConn_Par::createPhonePanel()
     m_connRepeatEdit = Field("Edit10", 3, m_phonePanel);
     m_abonentList = List("ComboBox4", m_phonePanel);
     m_abonentList->setMaxVisibleItems(kMaxAbonents);
-    m_abonentList->setMinimumWidth(140);
+    m_abonentList->setMinimumWidth(280);
     m_listButton = AbonentListButton(m_phonePanel);
     m_listButton->setObjectName(QStringLiteral("BitBtn6"));
     m_phoneCode = PlainLabel(QString(), m_phonePanel);
     m_phoneCode->setObjectName(QStringLiteral("pn_phone_code"));
     m_phoneCode->setFrameShape(QFrame::Panel);
     m_phoneCode->setFrameShadow(QFrame::Sunken);
-    m_phoneCode->setMinimumWidth(120);
 
     auto *grid = new QGridLayout(m_phonePanel);
     grid->setHorizontalSpacing(10);
@@ -145,9 +144,9 @@ QFrame *TFormConn_Par::createPhonePanel()
     auto *abonentRow = new QHBoxLayout;
     abonentRow->addWidget(m_abonentList, 1);
     abonentRow->addWidget(m_listButton);
-    grid->addLayout(abonentRow, 2, 1, 1, 3);
-    grid->addWidget(PlainLabel(CommonTexts::PhoneLabel, m_phonePanel), 2, 4);
-    grid->addWidget(m_phoneCode, 2, 5, 1, 2);
+    grid->addLayout(abonentRow, 2, 1, 1, 4);
+    grid->addWidget(PlainLabel(CommonTexts::PhoneLabel, m_phonePanel), 3, 0);
+    grid->addWidget(m_phoneCode, 3, 1, 1, 3);
     grid->setColumnStretch(3, 1);
     return m_phonePanel;
 }
