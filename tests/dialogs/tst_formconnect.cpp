@@ -9,6 +9,7 @@
 #include "dialogtest.h"
 
 #include <QAbstractItemView>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -172,6 +173,7 @@ private slots:
     void directoryActions_writeAbonentsIniOnlyWhenCommitted_data();
     void directoryActions_writeAbonentsIniOnlyWhenCommitted();
     void listCancelledAfterDeleting_boxShowsTheDirectoryAsItIs();
+    void newSubscriber_fileThatCannotBeWritten_isNamedAfterTheCommit();
     void parameters_acceptedShowTheNewLineInTheStatusBar();
     void accept_copiesTheWorkingSettingsAndShowsThem();
     void accept_refusedWithoutAKindOrWithoutASubscriber_data();
@@ -402,6 +404,10 @@ void FormConnectTest::directoryActions_writeAbonentsIniOnlyWhenCommitted()
     QCOMPARE(script.pending(), 0);
     QCOMPARE(script.unexpected(), QStringList());
     QCOMPARE(o.messages, QStringList());
+    // Whatever happened, the box offers the working directory as it now is.
+    QStringList offered = Items(AbonentList(*o.dialog));
+    QCOMPARE(offered.takeLast(), QStringLiteral("Новый абонент"));
+    QCOMPARE(offered, Names(o.dialog->WorkingSettings.directory));
     ExitButton(*o.dialog)->click();
 
     QCOMPARE(o.abonentsWritten(), written);
@@ -440,6 +446,21 @@ void FormConnectTest::listCancelledAfterDeleting_boxShowsTheDirectoryAsItIs()
     AcceptButton(d)->click();
     QCOMPARE(o.store.CurrentSettings.directory.users_num, quint8(2));
     QCOMPARE(o.store.CurrentSettings.directory.user_index, quint8(1));
+}
+
+void FormConnectTest::newSubscriber_fileThatCannotBeWritten_isNamedAfterTheCommit()
+{
+    Opened o(WithAbonents(1, 0, Phone));
+    o.store.AbonentsIniPath = QDir(o.programDir.path()).filePath(QStringLiteral("missing/abonents.ini"));
+    ModalScript script;
+    script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Борис"), QStringLiteral("222")));
+    // The error goes on to the application's error report, which names the file.
+    QVERIFY_THROWS_EXCEPTION(SettingsWriteError, Choose(AbonentList(*o.dialog), 1));
+    QCOMPARE(script.pending(), 0);
+    // The subscriber is in the live settings and in the box all the same.
+    QCOMPARE(Names(o.store.CurrentSettings.directory), (QStringList{QStringLiteral("Абонент 001"), QStringLiteral("Борис")}));
+    QCOMPARE(AbonentList(*o.dialog)->currentText(), QStringLiteral("Борис"));
+    QVERIFY(o.dialog->isVisible());
 }
 
 void FormConnectTest::parameters_acceptedShowTheNewLineInTheStatusBar()
