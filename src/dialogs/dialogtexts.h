@@ -2,23 +2,81 @@
 
 #include <QString>
 
-// The fixed texts of the connect dialog, the wait window and the address dialog. A line
-// break inside a message is "\r".
+// The fixed texts of the dialogs. A line break inside a message is "\r"; a label of two
+// lines has "\n" between them.
 namespace tavrin {
+
+// Texts that several dialogs share.
+namespace CommonTexts {
+inline const QString Accept = QStringLiteral("Принять");
+inline const QString Exit = QStringLiteral("Выход");
+inline const QString Cancel = QStringLiteral("Отменить");
+inline const QString NotAllParameters = QStringLiteral("Введены не все параметры");
+inline const QString AbonentLabel = QStringLiteral("Абонент");
+inline const QString NewAbonent = QStringLiteral("Новый абонент");
+inline const QString ListLabel = QStringLiteral("Список абонентов");
+inline const QString NameLabel = QStringLiteral("Наименование");
+inline const QString PhoneLabel = QStringLiteral("№ телефона");
+} // namespace CommonTexts
 
 namespace ConnectTexts {
 inline const QString Caption = QStringLiteral(" Параметры связи");
 inline const QString KindLabel = QStringLiteral("Тип связи");
-inline const QString AbonentLabel = QStringLiteral("Абонент");
-inline const QString ListLabel = QStringLiteral("Список абонентов");
 inline const QString KindDirect = QStringLiteral("Непосредственная связь");
 inline const QString KindPhone = QStringLiteral("Связь по телефону");
-inline const QString NewAbonent = QStringLiteral("Новый абонент");
 inline const QString ChangeParameters = QStringLiteral("Изменить параметры связи");
-inline const QString Accept = QStringLiteral("Принять");
-inline const QString Exit = QStringLiteral("Выход");
-inline const QString NotAllParameters = QStringLiteral("Введены не все параметры");
 } // namespace ConnectTexts
+
+namespace ConnParTexts {
+inline const QString DesignCaption = QStringLiteral("Параметры связи с устройством ");
+inline const QString DirectCaption = QStringLiteral("Параметры связи с устройством (непосредственная связь)");
+inline const QString PhoneCaption = QStringLiteral("Параметры связи с устройством (связь по телефону)");
+inline const QString PortLabel = QStringLiteral("Порт подключения");
+inline const QString RateLabel = QStringLiteral("Скорость обмена");
+inline const QString RateUnit = QStringLiteral("бит/с");
+inline const QString WaitTimeLabel = QStringLiteral("Время ожидания первого\nбайта ответа (1...120)");
+inline const QString TimeOutLabel = QStringLiteral("Время ожидания следующих\nбайтов ответа (55...5000)");
+inline const QString SecondsUnit = QStringLiteral("c"); // a Latin c
+inline const QString MillisecondsUnit = QStringLiteral("мс");
+inline const QString AttemptsLabel = QStringLiteral("Кол. попыток обмена");
+inline const QString WakeUpByte = QStringLiteral("Требуется посылка байта\nпобудки перед командой");
+inline const QString CommandLabel = QStringLiteral("Команда модему");
+inline const QString ConnectWaitLabel = QStringLiteral("Ожидание соединения\n(1...360)");
+inline const QString ConnRepeatLabel = QStringLiteral("Кол. попыток соединения\n(1...10)");
+// The field names that the range message puts in brackets.
+inline const QString WaitTimeName = QStringLiteral("Время ожидания первого байта ответа");
+inline const QString TimeOutName = QStringLiteral("Время ожидания следующих байтов ответа");
+inline const QString ConnectWaitName = QStringLiteral("Ожидание соединения");
+inline const QString ConnRepeatName = QStringLiteral("Количество попыток соединения");
+// %1: the field's name.
+inline const QString OutOfRange = QStringLiteral("Параметр вне допустимого диапазона\r(%1)");
+// %1: a port number.
+inline const QString PortItem = QStringLiteral("COM%1");
+// The tooltip of a port: %1 the device, %2 what the system says of the adapter.
+// A published link and the device it leads to.
+inline const QString PortLink = QStringLiteral("%1 → %2");
+inline const QString PortDevice = QStringLiteral("Устройство: %1");
+inline const QString PortDeviceWithAdapter = QStringLiteral("Устройство: %1\nАдаптер: %2");
+inline const QString AdapterSerialNumber = QStringLiteral("%1, серийный № %2");
+} // namespace ConnParTexts
+
+namespace AbonentListTexts {
+inline const QString Caption = QStringLiteral(" Список абонентов");
+inline const QString NumberHeader = QStringLiteral("№");
+inline const QString Edit = QStringLiteral("Изменить");
+inline const QString Add = QStringLiteral("Добавить");
+inline const QString Delete = QStringLiteral("Удалить");
+inline const QString DeleteQuestion = QStringLiteral("Вы действительно хотите удалить этот абонент?");
+inline const QString SortByName = QStringLiteral("Упорядочить по наименованию");
+inline const QString SortByPhone = QStringLiteral("Упорядочить по номеру телефона");
+} // namespace AbonentListTexts
+
+namespace AbonentTexts {
+inline const QString Caption = QStringLiteral(" Параметры абонента");
+// %1: the character, %2: the field's name.
+inline const QString NoCp1251Form =
+    QStringLiteral("Символ «%1» в поле «%2» не может быть сохранён в файле абонентов.\rЗамените его.");
+} // namespace AbonentTexts
 
 namespace WaitTexts {
 inline const QString Caption = QStringLiteral("...");
@@ -32,8 +90,6 @@ inline const QString PairCreationLine2 = QStringLiteral("создания пар
 namespace AddressTexts {
 inline const QString Line1 = QStringLiteral("Введите адрес");
 inline const QString Line2 = QStringLiteral("для создания пары");
-inline const QString Accept = QStringLiteral("Принять");
-inline const QString Cancel = QStringLiteral("Отменить");
 } // namespace AddressTexts
 
 } // namespace tavrin

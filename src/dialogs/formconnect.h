@@ -1,10 +1,9 @@
 #pragma once
 
+#include "dialogs/messagebox.h"
 #include "settings/settings.h"
 
 #include <QDialog>
-
-#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -12,11 +11,14 @@ class QPushButton;
 
 namespace tavrin {
 
+class AbonentBox;
 class PanelStatusBar;
 class SettingsStore;
 
 // The connect dialog: the connection kind and, for a phone link, the subscriber, chosen
-// on a working copy of the settings that replaces the live ones when accepted.
+// on a working copy of the settings that replaces the live ones when accepted. From it
+// the subscriber editor, the subscriber list and the connection parameters dialog open;
+// directory changes they commit reach the live settings and abonents.ini at once.
 class TFormConnect : public QDialog {
     Q_OBJECT
 public:
@@ -26,40 +28,34 @@ public:
     PanelStatusBar *StatusBar = nullptr; // set by the opener before showing
     bool Accepted = false;
 
-    // Tells the user something in a modal box with an empty title and one OK button.
-    // Tests replace it to see the message instead of a box.
-    std::function<void(const QString &text)> showMessage;
-
-    void FillAbonentCombo();
-
-    QComboBox *ComboBox3 = nullptr; // connection kind; the position is the ConnectionKind
-    QComboBox *ComboBox2 = nullptr; // subscribers, then "Новый абонент" while there is room
-    QLabel *abonentLabel = nullptr;
-    QLabel *listLabel = nullptr;
-    QPushButton *BitBtn6 = nullptr; // subscriber list
-    QPushButton *BitBtn3 = nullptr; // connection parameters
-    QPushButton *BitBtn1 = nullptr; // "Принять"
-    QPushButton *BitBtn2 = nullptr; // "Выход"
+    // Tells the user something in a modal box with an empty title and one OK button; the
+    // dialogs opened from here use it too. The opener or a test may replace it.
+    ShowMessageFn showMessage;
 
 protected:
     void showEvent(QShowEvent *event) override; // FormShow
 
 private:
+    QLayout *createControls();
     void FormShow();
-    void ComboBox3Click();
-    void ComboBox2Click();
-    // "Новый абонент" chosen: adds a subscriber through the subscriber editor. True when
-    // one was added. The editor is not part of the program yet, so nothing is added.
-    bool AddAbonent();
-    void BitBtn6Click(); // the subscriber list; not part of the program yet
-    void BitBtn3Click(); // the connection parameters dialog; not part of the program yet
-    void BitBtn1Click();
-    void BitBtn2Click();
+    void FillAbonentCombo();
+    void onKindChosen();
+    void onChangeParametersClicked();
+    void onAcceptClicked();
     void ShowStatus();
     // "Абонент", the subscriber box, "Список абонентов" and the list button.
     void EnableSubscriberControls(bool enabled);
 
     SettingsStore &m_store;
+    QComboBox *m_kindList = nullptr; // the position is the ConnectionKind
+    QComboBox *m_abonentList = nullptr;
+    QLabel *m_abonentLabel = nullptr;
+    QLabel *m_listLabel = nullptr;
+    QPushButton *m_listButton = nullptr;
+    QPushButton *m_parametersButton = nullptr;
+    QPushButton *m_acceptButton = nullptr;
+    QPushButton *m_exitButton = nullptr;
+    AbonentBox *m_abonents = nullptr;
 };
 
 } // namespace tavrin

@@ -1,18 +1,20 @@
 #include "dialogs/forminputadr.h"
 
 #include "dialogs/dialogtexts.h"
+#include "dialogs/dialogwidgets.h"
 #include "dialogs/enterkey.h"
 #include "dialogs/hexdigits.h"
 
 #include <QEvent>
 #include <QFocusEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace tavrin {
 
@@ -24,30 +26,51 @@ constexpr int kHeight = 156;
 } // namespace
 
 TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_storedPeerAddress(storedPeerAddress)
+    : QDialog(owner, kSystemMenuOnly), m_storedPeerAddress(storedPeerAddress)
 {
     setObjectName(QStringLiteral("FormInput_Adr"));
     setWindowTitle(QString());
     resize(kWidth, kHeight);
 
-    Label1 = new QLabel(AddressTexts::Line1, this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(AddressTexts::Line2, this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    for (QLabel *label : {Label1, Label2}) {
-        label->setTextFormat(Qt::PlainText);
+    auto *captions = new QVBoxLayout;
+    captions->setSpacing(2);
+    for (const auto &[text, name] : {std::pair{&AddressTexts::Line1, "Label1"}, std::pair{&AddressTexts::Line2, "Label2"}}) {
+        QLabel *label = PlainLabel(*text, this);
+        label->setObjectName(QLatin1String(name));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        captions->addWidget(label);
     }
+    auto *top = new QHBoxLayout;
+    top->addLayout(captions, 1);
+    top->addSpacing(10);
+    top->addLayout(createAddressFields());
 
+    m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn1", this);
+    m_cancelButton = DialogButton(CommonTexts::Cancel, "BitBtn2", this);
+    PressFocusedButtonOnEnter(*this);
+    connect(m_acceptButton, &QPushButton::clicked, this, &TFormInput_Adr::onAcceptClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 18, 12, 14);
+    layout->addLayout(top);
+    layout->addStretch();
+    layout->addLayout(ButtonRow({}, {m_acceptButton, m_cancelButton}));
+
+    const auto &f = m_addressFields;
+    SetTabOrder({m_cancelButton, m_acceptButton, f[0], f[1], f[2], f[3], f[4], f[5]});
+}
+
+// The six fields a0..a5, left to right; field i carries tag i.
+QLayout *TFormInput_Adr::createAddressFields()
+{
     QFont fieldFont(QStringLiteral("Arial"));
     fieldFont.setBold(true);
     fieldFont.setPointSize(12);
     auto *hexOnly = new HexDigitsValidator(this);
     auto *fields = new QHBoxLayout;
     fields->setSpacing(5);
-    for (int i = 0; i < int(a.size()); ++i) {
+    for (int i = 0; i < int(m_addressFields.size()); ++i) {
         auto *field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("a%1").arg(i));
         field->setProperty("tag", i);
@@ -58,44 +81,9 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
         field->setValidator(hexOnly);
         field->installEventFilter(this);
         fields->addWidget(field);
-        a[i] = field;
+        m_addressFields[i] = field;
     }
-
-    BitBtn1 = new QPushButton(AddressTexts::Accept, this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(AddressTexts::Cancel, this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    for (QPushButton *button : {BitBtn1, BitBtn2})
-        button->setMinimumWidth(100);
-    PressFocusedButtonOnEnter(*this);
-    connect(BitBtn1, &QPushButton::clicked, this, &TFormInput_Adr::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto *captions = new QVBoxLayout;
-    captions->setSpacing(2);
-    captions->addWidget(Label1);
-    captions->addWidget(Label2);
-
-    auto *top = new QHBoxLayout;
-    top->addLayout(captions, 1);
-    top->addSpacing(10);
-    top->addLayout(fields);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 18, 12, 14);
-    layout->addLayout(top);
-    layout->addStretch();
-    layout->addLayout(buttons);
-
-    setTabOrder(BitBtn2, BitBtn1);
-    setTabOrder(BitBtn1, a[0]);
-    for (int i = 1; i < int(a.size()); ++i)
-        setTabOrder(a[i - 1], a[i]);
+    return fields;
 }
 
 void TFormInput_Adr::showEvent(QShowEvent *event)
@@ -109,13 +97,10 @@ void TFormInput_Adr::FormShow()
 {
     resize(kWidth, kHeight);
     EditedAddress = m_storedPeerAddress;
-    for (int i = 0; i < int(a.size()); ++i)
-        a[i]->setText(QString::asprintf("%02X", EditedAddress[i]));
-    if (QWidget *owner = parentWidget()) {
-        const QRect area = owner->window()->frameGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
-    BitBtn2->setFocus(Qt::OtherFocusReason);
+    for (int i = 0; i < int(m_addressFields.size()); ++i)
+        m_addressFields[i]->setText(QString::asprintf("%02X", EditedAddress[i]));
+    CentreOnOwner(*this);
+    m_cancelButton->setFocus(Qt::OtherFocusReason);
 }
 
 bool TFormInput_Adr::eventFilter(QObject *watched, QEvent *event)
@@ -127,12 +112,12 @@ bool TFormInput_Adr::eventFilter(QObject *watched, QEvent *event)
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         auto *field = qobject_cast<QLineEdit *>(watched);
         if (field && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-            aExit(field);
+            onFieldLeft(field);
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TFormInput_Adr::aExit(QLineEdit *field)
+void TFormInput_Adr::onFieldLeft(QLineEdit *field)
 {
     if (field->text().isEmpty())
         field->setText(QStringLiteral("00"));
@@ -141,11 +126,11 @@ void TFormInput_Adr::aExit(QLineEdit *field)
         EditedAddress[tag] = HexFieldByte(field->text());
 }
 
-void TFormInput_Adr::BitBtn1Click()
+void TFormInput_Adr::onAcceptClicked()
 {
     // A field still being edited when "Принять" is pressed by key counts as left.
     if (auto *field = qobject_cast<QLineEdit *>(focusWidget()); field && field->hasFocus())
-        aExit(field);
+        onFieldLeft(field);
     m_storedPeerAddress = EditedAddress;
     Accepted = true;
     accept();

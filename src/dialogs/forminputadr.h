@@ -6,7 +6,6 @@
 
 #include <array>
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -24,22 +23,21 @@ public:
     MacAddress EditedAddress{}; // the working copy
     bool Accepted = false;
 
-    std::array<QLineEdit *, 6> a{}; // a0..a5; field i carries tag i
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QPushButton *BitBtn1 = nullptr; // "Принять"
-    QPushButton *BitBtn2 = nullptr; // "Отменить", also Esc and the close button
-
 protected:
     void showEvent(QShowEvent *event) override; // FormShow
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QLayout *createAddressFields();
     void FormShow();
-    void aExit(QLineEdit *field);
-    void BitBtn1Click();
+    // A field left: an empty one shows "00"; its byte goes into EditedAddress.
+    void onFieldLeft(QLineEdit *field);
+    void onAcceptClicked();
 
     MacAddress &m_storedPeerAddress;
+    std::array<QLineEdit *, 6> m_addressFields{}; // field i carries tag i
+    QPushButton *m_acceptButton = nullptr;
+    QPushButton *m_cancelButton = nullptr; // also Esc and the close button
 };
 
 } // namespace tavrin

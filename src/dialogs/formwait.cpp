@@ -1,6 +1,7 @@
 #include "dialogs/formwait.h"
 
 #include "dialogs/dialogtexts.h"
+#include "dialogs/dialogwidgets.h"
 
 #include <QCloseEvent>
 #include <QColor>
@@ -41,59 +42,59 @@ TFormWait::TFormWait(QWidget *owner)
     setCursor(Qt::WaitCursor);
     resize(kWidth, kHeight);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Sunken);
-    Panel1->setAutoFillBackground(true);
-    QPalette palette = Panel1->palette();
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setAutoFillBackground(true);
+    QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, QColor(211, 211, 211));
-    Panel1->setPalette(palette);
+    panel->setPalette(palette);
 
-    Label1 = BoldLabel(WaitTexts::Wait, Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = BoldLabel(QString(), Panel1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = BoldLabel(QString(), Panel1);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    QLabel *waitLine = BoldLabel(WaitTexts::Wait, panel);
+    waitLine->setObjectName(QStringLiteral("Label1"));
+    m_operationLine1 = BoldLabel(QString(), panel);
+    m_operationLine1->setObjectName(QStringLiteral("Label2"));
+    m_operationLine2 = BoldLabel(QString(), panel);
+    m_operationLine2->setObjectName(QStringLiteral("Label3"));
 
-    ProgressBar1 = new QProgressBar(Panel1);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, 1);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setFixedHeight(16);
+    m_progressBar = new QProgressBar(panel);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setRange(0, 1);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setFixedHeight(16);
 
-    auto *inner = new QVBoxLayout(Panel1);
+    auto *inner = new QVBoxLayout(panel);
     inner->setContentsMargins(8, 10, 8, 6);
-    inner->addWidget(Label1);
+    inner->addWidget(waitLine);
     inner->addSpacing(4);
-    inner->addWidget(Label2);
-    inner->addWidget(Label3);
+    inner->addWidget(m_operationLine1);
+    inner->addWidget(m_operationLine2);
     inner->addStretch();
-    inner->addWidget(ProgressBar1);
+    inner->addWidget(m_progressBar);
 
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(Panel1);
+    outer->addWidget(panel);
 }
 
 void TFormWait::setMaximum(int maximum)
 {
     // QProgressBar keeps a value that still fits; a bar that is past the new end stops there.
-    ProgressBar1->setMaximum(maximum);
+    m_progressBar->setMaximum(maximum);
 }
 
 void TFormWait::advance()
 {
-    ProgressBar1->setValue(std::min(ProgressBar1->value() + 1, ProgressBar1->maximum()));
-    ProgressBar1->repaint();
+    m_progressBar->setValue(std::min(m_progressBar->value() + 1, m_progressBar->maximum()));
+    m_progressBar->repaint();
 }
 
 void TFormWait::complete()
 {
-    ProgressBar1->setValue(ProgressBar1->maximum());
-    ProgressBar1->repaint();
+    m_progressBar->setValue(m_progressBar->maximum());
+    m_progressBar->repaint();
 }
 
 void TFormWait::showEvent(QShowEvent *event)
@@ -111,17 +112,14 @@ void TFormWait::FormShow()
 {
     resize(kWidth, kHeight);
     if (WaitKind == WaitPairCreation) {
-        Label2->setText(WaitTexts::PairCreationLine1);
-        Label3->setText(WaitTexts::PairCreationLine2);
+        m_operationLine1->setText(WaitTexts::PairCreationLine1);
+        m_operationLine2->setText(WaitTexts::PairCreationLine2);
     } else {
-        Label2->setText(WaitTexts::StateReadingLine1);
-        Label3->setText(WaitTexts::StateReadingLine2);
+        m_operationLine1->setText(WaitTexts::StateReadingLine1);
+        m_operationLine2->setText(WaitTexts::StateReadingLine2);
     }
-    ProgressBar1->setValue(0);
-    if (QWidget *owner = parentWidget()) {
-        const QRect area = owner->window()->frameGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    m_progressBar->setValue(0);
+    CentreOnOwner(*this);
 }
 
 void TFormWait::closeEvent(QCloseEvent *event)

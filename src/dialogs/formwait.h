@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-class QFrame;
 class QLabel;
 class QProgressBar;
 
@@ -20,11 +19,6 @@ public:
 
     quint8 WaitKind = WaitStateReading;
 
-    QLabel *Label1 = nullptr; // "Ожидайте..."
-    QLabel *Label2 = nullptr; // the two lines naming the operation
-    QLabel *Label3 = nullptr;
-    QProgressBar *ProgressBar1 = nullptr;
-
     // Sets the bar's maximum; a bar already under way keeps its position.
     void setMaximum(int maximum);
     // Moves the bar one step on and repaints it at once.
@@ -39,7 +33,9 @@ protected:
 private:
     void FormShow();
 
-    QFrame *Panel1 = nullptr;
+    QLabel *m_operationLine1 = nullptr; // the two lines naming the operation
+    QLabel *m_operationLine2 = nullptr;
+    QProgressBar *m_progressBar = nullptr;
     bool m_shownOnce = false;
 };
 

@@ -19,11 +19,4 @@ quint8 HexFieldByte(const QString &text)
     return ok ? quint8(value & 0xFF) : 0;
 }
 
-QValidator::State HexDigitsValidator::validate(QString &input, int &pos) const
-{
-    pos = HexDigitsOnly(input.left(pos)).size();
-    input = HexDigitsOnly(input);
-    return Acceptable;
-}
-
 } // namespace tavrin

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QValidator>
+#include "dialogs/filtervalidator.h"
 
 namespace tavrin {
 
@@ -10,14 +10,11 @@ QString HexDigitsOnly(const QString &text);
 // The "%x" reading of a field: empty or unreadable text is 0; the low 8 bits are kept.
 quint8 HexFieldByte(const QString &text);
 
-// Keeps a field to hexadecimal digits, upper case. It sees typed keys and pasted or
-// dropped text alike, so the field never holds anything else; the cursor stays after
-// the digits that stood before it.
-class HexDigitsValidator : public QValidator {
+// Keeps a field to hexadecimal digits, upper case, typed or pasted.
+class HexDigitsValidator : public FilterValidator {
     Q_OBJECT
 public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &pos) const override;
+    explicit HexDigitsValidator(QObject *parent) : FilterValidator(HexDigitsOnly, parent) {}
 };
 
 } // namespace tavrin

@@ -14,4 +14,16 @@ PlainMessageBox::PlainMessageBox(const QString &text, QMessageBox::StandardButto
     }
 }
 
+ShowMessageFn MessageBoxOf(QWidget *parent)
+{
+    return [parent](const QString &text) { PlainMessageBox(text, QMessageBox::Ok, parent).exec(); };
+}
+
+AskQuestionFn QuestionBoxOf(QWidget *parent)
+{
+    return [parent](const QString &text) {
+        return PlainMessageBox(text, QMessageBox::Yes | QMessageBox::No, parent).exec() == QMessageBox::Yes;
+    };
+}
+
 } // namespace tavrin

@@ -1,17 +1,25 @@
-// The connect dialog: choosing the kind and the subscriber on a working copy, and what
-// accepting and leaving do to the live settings.
+// The connect dialog: choosing the kind and the subscriber on a working copy, what
+// accepting and leaving do to the live settings, and the subscriber editor, subscriber
+// list and parameters dialog opened from it.
+#include "dialogs/formabonent.h"
+#include "dialogs/formabonentslist.h"
 #include "dialogs/formconnect.h"
-#include "dialogs/panelstatusbar.h"
-#include "settings/settingsstore.h"
+#include "dialogs/formconnpar.h"
+
+#include "dialogtest.h"
 
 #include <QAbstractItemView>
-#include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 
 using namespace tavrin;
+using namespace tavrin::test;
 
 namespace {
 
@@ -26,25 +34,10 @@ Settings WithAbonents(int count, int selected, quint8 kind)
     settings.directory.users_num = quint8(count);
     settings.directory.user_index = quint8(selected);
     for (int i = 0; i < count; ++i) {
-        settings.directory.entries[i].user_name = QStringLiteral("Абонент %1").arg(i + 1);
+        settings.directory.entries[i].user_name = QStringLiteral("Абонент %1").arg(i + 1, 3, 10, QChar(u'0'));
         settings.directory.entries[i].phone_code = QStringLiteral("8-900-000-%1").arg(i, 2, 10, QChar(u'0'));
     }
     return settings;
-}
-
-// The user picks a line of a list.
-void Choose(QComboBox *list, int position)
-{
-    list->setCurrentIndex(position);
-    emit list->activated(position);
-}
-
-QStringList Items(const QComboBox *list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->itemText(i);
-    return items;
 }
 
 // What the status bar shows for settings.
@@ -60,21 +53,107 @@ QStringList Status(const PanelStatusBar &bar)
     return {bar.panelText(0), bar.panelText(1)};
 }
 
-struct Opened {
-    SettingsStore store;
-    PanelStatusBar bar;
-    QStringList messages;
+QComboBox *KindList(const TFormConnect &d) { return Named<QComboBox>(&d, "ComboBox3"); }
+QComboBox *AbonentList(const TFormConnect &d) { return Named<QComboBox>(&d, "ComboBox2"); }
+QPushButton *ListButton(const TFormConnect &d) { return Named<QPushButton>(&d, "BitBtn6"); }
+QPushButton *ParametersButton(const TFormConnect &d) { return Named<QPushButton>(&d, "BitBtn3"); }
+QPushButton *AcceptButton(const TFormConnect &d) { return Named<QPushButton>(&d, "BitBtn1"); }
+QPushButton *ExitButton(const TFormConnect &d) { return Named<QPushButton>(&d, "BitBtn2"); }
+
+// The connect dialog opened on the live settings; the ports of both kinds are present.
+struct Opened : StoreFixture {
+    PortFolder ports{{2, 5}};
     std::unique_ptr<TFormConnect> dialog;
 
-    explicit Opened(const Settings &current)
+    explicit Opened(const Settings &current) : StoreFixture(current)
     {
-        store.CurrentSettings = current;
         dialog = std::make_unique<TFormConnect>(store, nullptr);
         dialog->StatusBar = &bar;
-        dialog->showMessage = [this](const QString &text) { messages << text; };
+        dialog->showMessage = recordMessages();
         dialog->open();
     }
 };
+
+// What the user does in the connect dialog before leaving it by "Выход".
+enum class Action {
+    AddThroughBox,
+    CancelEditor,
+    AcceptList,
+    CancelListAfterEdit,
+    AcceptDirectParameters,
+    AcceptPhoneParameters,
+    AddInParametersThenExit,
+    AcceptListInParametersThenExit,
+    CancelListInParametersThenExit,
+};
+
+// Runs action on a phone-kind dialog whose directory holds Анна and Вера; a subscriber
+// added is Борис.
+void Run(Action action, TFormConnect &d, ModalScript &script)
+{
+    const auto cancel = [](QDialog *dialog) { dialog->reject(); };
+    const auto acceptList = [](TFormAbonents_List *list) { Named<QPushButton>(list, "BitBtn4")->click(); };
+    switch (action) {
+    case Action::AddThroughBox:
+        script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Борис"), QStringLiteral("222")));
+        Choose(AbonentList(d), 2);
+        break;
+    case Action::CancelEditor:
+        script.on<TFormAbonent>(cancel);
+        Choose(AbonentList(d), 2);
+        break;
+    case Action::AcceptList:
+        script.on<TFormAbonents_List>([acceptList](TFormAbonents_List *list) {
+            Named<QToolButton>(list, "SpeedButton2")->click(); // by phone: Вера, then Анна
+            acceptList(list);
+        });
+        ListButton(d)->click();
+        break;
+    case Action::CancelListAfterEdit:
+        script.on<TFormAbonents_List>([](TFormAbonents_List *list) {
+            Named<QPushButton>(list, "BitBtn1")->click(); // "Изменить"
+            list->reject();
+        });
+        script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Яна"), QStringLiteral("999")));
+        ListButton(d)->click();
+        break;
+    case Action::AcceptDirectParameters:
+        Choose(KindList(d), Direct);
+        script.on<TFormConn_Par>([](TFormConn_Par *p) { Named<QPushButton>(p, "BitBtn1")->click(); });
+        ParametersButton(d)->click();
+        break;
+    case Action::AcceptPhoneParameters:
+        script.on<TFormConn_Par>([](TFormConn_Par *p) {
+            Choose(Named<QComboBox>(p, "ComboBox4"), 0); // another subscriber
+            Named<QPushButton>(p, "BitBtn1")->click();
+        });
+        ParametersButton(d)->click();
+        break;
+    case Action::AddInParametersThenExit:
+        script.on<TFormConn_Par>([](TFormConn_Par *p) {
+            Choose(Named<QComboBox>(p, "ComboBox4"), 2);
+            p->reject();
+        });
+        script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Борис"), QStringLiteral("222")));
+        ParametersButton(d)->click();
+        break;
+    case Action::AcceptListInParametersThenExit:
+    case Action::CancelListInParametersThenExit:
+        script.on<TFormConn_Par>([](TFormConn_Par *p) {
+            Named<QPushButton>(p, "BitBtn6")->click();
+            p->reject();
+        });
+        script.on<TFormAbonents_List>([action, acceptList](TFormAbonents_List *list) {
+            Named<QToolButton>(list, "SpeedButton2")->click(); // by phone: Вера, then Анна
+            if (action == Action::AcceptListInParametersThenExit)
+                acceptList(list);
+            else
+                list->reject();
+        });
+        ParametersButton(d)->click();
+        break;
+    }
+}
 
 } // namespace
 
@@ -88,13 +167,21 @@ private slots:
     void subscriberList_newSubscriberLineOnlyWhileThereIsRoom();
     void subscriberList_dropsFifteenLines();
     void switchingKinds_refillsAndReselectsTheSubscriber();
-    void choosingNewSubscriber_withoutAnEditorKeepsTheChosenSubscriber();
+    void newSubscriber_addedSortedSelectedAndCommitted();
+    void newSubscriber_hundredthRemovesTheNewSubscriberLine();
+    void newSubscriber_cancelledKeepsTheChosenSubscriber();
+    void directoryActions_writeAbonentsIniOnlyWhenCommitted_data();
+    void directoryActions_writeAbonentsIniOnlyWhenCommitted();
+    void listCancelledAfterDeleting_boxShowsTheDirectoryAsItIs();
+    void newSubscriber_fileThatCannotBeWritten_isNamedAfterTheCommit();
+    void parameters_acceptedShowTheNewLineInTheStatusBar();
     void accept_copiesTheWorkingSettingsAndShowsThem();
     void accept_refusedWithoutAKindOrWithoutASubscriber_data();
     void accept_refusedWithoutAKindOrWithoutASubscriber();
     void exit_leavesTheLiveSettingsUnchanged_data();
     void exit_leavesTheLiveSettingsUnchanged();
     void enter_inAListAccepts_onAButtonPressesIt();
+    void tab_visitsTheControlsInOrder();
 };
 
 void FormConnectTest::show_directKindLeavesTheSubscriberControlsDisabledAndEmpty()
@@ -103,11 +190,11 @@ void FormConnectTest::show_directKindLeavesTheSubscriberControlsDisabledAndEmpty
     TFormConnect &d = *o.dialog;
     QCOMPARE(d.windowTitle(), QStringLiteral(" Параметры связи"));
     QCOMPARE(d.size(), QSize(480, 244));
-    QCOMPARE(Items(d.ComboBox3), (QStringList{QStringLiteral("Непосредственная связь"), QStringLiteral("Связь по телефону")}));
-    QCOMPARE(d.ComboBox3->currentIndex(), 0);
-    QCOMPARE(d.ComboBox2->currentIndex(), -1);
-    for (QWidget *control : {static_cast<QWidget *>(d.abonentLabel), static_cast<QWidget *>(d.ComboBox2),
-                             static_cast<QWidget *>(d.listLabel), static_cast<QWidget *>(d.BitBtn6)})
+    QCOMPARE(Items(KindList(d)), (QStringList{QStringLiteral("Непосредственная связь"), QStringLiteral("Связь по телефону")}));
+    QCOMPARE(KindList(d)->currentIndex(), 0);
+    QCOMPARE(AbonentList(d)->currentIndex(), -1);
+    for (QWidget *control : {static_cast<QWidget *>(Named<QLabel>(&d, "Label2")), static_cast<QWidget *>(AbonentList(d)),
+                             static_cast<QWidget *>(Named<QLabel>(&d, "Label3")), static_cast<QWidget *>(ListButton(d))})
         QVERIFY(!control->isEnabled());
     QCOMPARE(Status(o.bar), (QStringList{QStringLiteral(" COM2,   9600 бит/с"), QStringLiteral(" Непосредственная связь")}));
 
@@ -117,12 +204,12 @@ void FormConnectTest::show_directKindLeavesTheSubscriberControlsDisabledAndEmpty
     labels.sort();
     QCOMPARE(labels, (QStringList{QStringLiteral("Абонент"), QStringLiteral("Список абонентов"),
                                   QStringLiteral("Тип связи")}));
-    QCOMPARE(d.abonentLabel->text(), QStringLiteral("Абонент"));
-    QCOMPARE(d.listLabel->text(), QStringLiteral("Список абонентов"));
-    QCOMPARE(d.BitBtn3->text(), QStringLiteral("Изменить параметры связи"));
-    QCOMPARE(d.BitBtn1->text(), QStringLiteral("Принять"));
-    QCOMPARE(d.BitBtn2->text(), QStringLiteral("Выход"));
-    QVERIFY(d.BitBtn6->text().isEmpty());
+    QCOMPARE(Named<QLabel>(&d, "Label2")->text(), QStringLiteral("Абонент"));
+    QCOMPARE(Named<QLabel>(&d, "Label3")->text(), QStringLiteral("Список абонентов"));
+    QCOMPARE(ParametersButton(d)->text(), QStringLiteral("Изменить параметры связи"));
+    QCOMPARE(AcceptButton(d)->text(), QStringLiteral("Принять"));
+    QCOMPARE(ExitButton(d)->text(), QStringLiteral("Выход"));
+    QVERIFY(ListButton(d)->text().isEmpty());
 }
 
 void FormConnectTest::show_centredOnTheScreenNotOnItsOwner()
@@ -143,13 +230,13 @@ void FormConnectTest::show_phoneKindListsTheSubscribersAndSelectsTheCurrentOne()
 {
     Opened o(WithAbonents(3, 2, Phone));
     TFormConnect &d = *o.dialog;
-    QCOMPARE(d.ComboBox3->currentIndex(), 1);
-    QVERIFY(d.ComboBox2->isEnabled());
-    QVERIFY(d.BitBtn6->isEnabled());
-    QCOMPARE(Items(d.ComboBox2), (QStringList{QStringLiteral("Абонент 1"), QStringLiteral("Абонент 2"),
-                                              QStringLiteral("Абонент 3"), QStringLiteral("Новый абонент")}));
-    QCOMPARE(d.ComboBox2->currentIndex(), 2);
-    QCOMPARE(d.ComboBox2->maxVisibleItems(), 15);
+    QCOMPARE(KindList(d)->currentIndex(), 1);
+    QVERIFY(AbonentList(d)->isEnabled());
+    QVERIFY(ListButton(d)->isEnabled());
+    QCOMPARE(Items(AbonentList(d)), (QStringList{QStringLiteral("Абонент 001"), QStringLiteral("Абонент 002"),
+                                                 QStringLiteral("Абонент 003"), QStringLiteral("Новый абонент")}));
+    QCOMPARE(AbonentList(d)->currentIndex(), 2);
+    QCOMPARE(AbonentList(d)->maxVisibleItems(), 15);
     QCOMPARE(Status(o.bar), (QStringList{QStringLiteral(" COM5,   57600 бит/с"), QStringLiteral(" Тел. 8-900-000-02")}));
 }
 
@@ -171,7 +258,7 @@ void FormConnectTest::subscriberList_newSubscriberLineOnlyWhileThereIsRoom()
     QFETCH(bool, newLine);
     QFETCH(int, selected);
     Opened o(WithAbonents(count, std::max(count - 2, 0), Phone));
-    QComboBox *list = o.dialog->ComboBox2;
+    QComboBox *list = AbonentList(*o.dialog);
     QCOMPARE(list->count(), lines);
     QCOMPARE(list->itemText(lines - 1) == QStringLiteral("Новый абонент"), newLine);
     QCOMPARE(list->currentIndex(), selected);
@@ -180,7 +267,7 @@ void FormConnectTest::subscriberList_newSubscriberLineOnlyWhileThereIsRoom()
 void FormConnectTest::subscriberList_dropsFifteenLines()
 {
     Opened o(WithAbonents(100, 50, Phone));
-    QComboBox *list = o.dialog->ComboBox2;
+    QComboBox *list = AbonentList(*o.dialog);
     QVERIFY(QTest::qWaitForWindowExposed(o.dialog.get()));
     list->showPopup();
     const QAbstractItemView *view = list->view();
@@ -195,49 +282,211 @@ void FormConnectTest::switchingKinds_refillsAndReselectsTheSubscriber()
 {
     Opened o(WithAbonents(4, 0, Phone));
     TFormConnect &d = *o.dialog;
-    Choose(d.ComboBox2, 3);
+    Choose(AbonentList(d), 3);
     QCOMPARE(d.WorkingSettings.directory.user_index, quint8(3));
     QCOMPARE(Status(o.bar)[1], QStringLiteral(" Тел. 8-900-000-03"));
 
-    Choose(d.ComboBox3, Direct);
+    Choose(KindList(d), Direct);
     QCOMPARE(d.WorkingSettings.Conn_Prz, quint8(Direct));
-    QCOMPARE(d.ComboBox2->currentIndex(), -1);
-    QVERIFY(!d.ComboBox2->isEnabled());
+    QCOMPARE(AbonentList(d)->currentIndex(), -1);
+    QVERIFY(!AbonentList(d)->isEnabled());
     QCOMPARE(d.WorkingSettings.directory.user_index, quint8(3)); // kept while hidden
     QCOMPARE(Status(o.bar)[1], QStringLiteral(" Непосредственная связь"));
 
-    Choose(d.ComboBox3, Phone);
-    QVERIFY(d.ComboBox2->isEnabled());
-    QCOMPARE(d.ComboBox2->count(), 5);
-    QCOMPARE(d.ComboBox2->currentIndex(), 3);
+    Choose(KindList(d), Phone);
+    QVERIFY(AbonentList(d)->isEnabled());
+    QCOMPARE(AbonentList(d)->count(), 5);
+    QCOMPARE(AbonentList(d)->currentIndex(), 3);
     QCOMPARE(Status(o.bar), StatusFor(d.WorkingSettings));
     QCOMPARE(Status(o.bar)[1], QStringLiteral(" Тел. 8-900-000-03"));
 }
 
-void FormConnectTest::choosingNewSubscriber_withoutAnEditorKeepsTheChosenSubscriber()
+void FormConnectTest::newSubscriber_addedSortedSelectedAndCommitted()
 {
-    Opened o(WithAbonents(2, 1, Phone));
+    Settings current = WithAbonents(0, 0, Phone);
+    current.directory = MakeDirectory({{QStringLiteral("Анна"), QStringLiteral("111")},
+                                       {QStringLiteral("Вера"), QStringLiteral("333")}},
+                                      1);
+    current.directory.entries[2].contr_adr = 7; // what the free slot held
+    Opened o(current);
     TFormConnect &d = *o.dialog;
-    Choose(d.ComboBox2, 2); // "Новый абонент"
-    QCOMPARE(d.ComboBox2->currentIndex(), 1);
-    QCOMPARE(d.WorkingSettings.directory.user_index, quint8(1));
-    QCOMPARE(d.WorkingSettings.directory.users_num, quint8(2));
+    ModalScript script;
+    script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Борис"), QStringLiteral("222")));
+    Choose(AbonentList(d), 2); // "Новый абонент"
 
-    Opened empty(WithAbonents(0, 0, Phone));
-    Choose(empty.dialog->ComboBox2, 0);
-    QCOMPARE(empty.dialog->ComboBox2->currentIndex(), -1);
-    empty.dialog->BitBtn1->click();
-    QCOMPARE(empty.messages, QStringList{QStringLiteral("Введены не все параметры")});
+    QCOMPARE(script.pending(), 0);
+    QCOMPARE(Items(AbonentList(d)), (QStringList{QStringLiteral("Анна"), QStringLiteral("Борис"), QStringLiteral("Вера"),
+                                                 QStringLiteral("Новый абонент")}));
+    QCOMPARE(AbonentList(d)->currentIndex(), 1);
+    QCOMPARE(Status(o.bar)[1], QStringLiteral(" Тел. 222"));
+    const AbonentDirectory &working = d.WorkingSettings.directory;
+    QCOMPARE(working.users_num, quint8(3));
+    QCOMPARE(working.user_index, quint8(1));
+    QCOMPARE(working.entries[1].contr_adr, quint8(7)); // the slot's addresses are kept
+    // Committed at once: live settings and file, though the dialog is still open.
+    QCOMPARE(o.store.CurrentSettings.directory, working);
+    QCOMPARE(o.directoryOnDisk(), working);
+    QCOMPARE(o.store.CurrentSettings.Conn_Prz, quint8(Phone));
+    QVERIFY(!o.bluetoothWritten());
+}
+
+void FormConnectTest::newSubscriber_hundredthRemovesTheNewSubscriberLine()
+{
+    Opened o(WithAbonents(99, 0, Phone));
+    TFormConnect &d = *o.dialog;
+    ModalScript script;
+    script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Яков"), QStringLiteral("100")));
+    Choose(AbonentList(d), 99);
+    QCOMPARE(AbonentList(d)->count(), 100);
+    QCOMPARE(AbonentList(d)->itemText(99), QStringLiteral("Яков"));
+    QCOMPARE(AbonentList(d)->currentIndex(), 99);
+    QCOMPARE(o.directoryOnDisk().users_num, quint8(100));
+}
+
+void FormConnectTest::newSubscriber_cancelledKeepsTheChosenSubscriber()
+{
+    QStringList boxes;
+    {
+        Opened o(WithAbonents(2, 1, Phone));
+        TFormConnect &d = *o.dialog;
+        ModalScript script;
+        script.on<TFormAbonent>([](TFormAbonent *editor) { Named<QPushButton>(editor, "BitBtn5")->click(); });
+        Choose(AbonentList(d), 2); // "Новый абонент"
+        QCOMPARE(script.pending(), 0);
+        QCOMPARE(AbonentList(d)->currentIndex(), 1);
+        QCOMPARE(d.WorkingSettings.directory.user_index, quint8(1));
+        QCOMPARE(d.WorkingSettings.directory.users_num, quint8(2));
+        QVERIFY(!o.abonentsWritten());
+    }
+    {
+        Opened o(WithAbonents(0, 0, Phone));
+        ModalScript script;
+        script.on<TFormAbonent>([](TFormAbonent *editor) { editor->reject(); });
+        Choose(AbonentList(*o.dialog), 0);
+        QCOMPARE(AbonentList(*o.dialog)->currentIndex(), -1);
+        AcceptButton(*o.dialog)->click();
+        QCOMPARE(o.messages, QStringList{QStringLiteral("Введены не все параметры")});
+    }
+}
+
+void FormConnectTest::directoryActions_writeAbonentsIniOnlyWhenCommitted_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QStringList>("names"); // of the live directory afterwards
+    const QStringList before{QStringLiteral("Анна"), QStringLiteral("Вера")};
+    const QStringList added{QStringLiteral("Анна"), QStringLiteral("Борис"), QStringLiteral("Вера")};
+    const QStringList byPhone{QStringLiteral("Вера"), QStringLiteral("Анна")};
+    QTest::newRow("subscriber added through the box") << Action::AddThroughBox << true << added;
+    QTest::newRow("editor cancelled") << Action::CancelEditor << false << before;
+    QTest::newRow("list accepted") << Action::AcceptList << true << byPhone;
+    QTest::newRow("list cancelled after an edit") << Action::CancelListAfterEdit << false << before;
+    QTest::newRow("parameters accepted, direct kind") << Action::AcceptDirectParameters << false << before;
+    QTest::newRow("parameters accepted, phone kind") << Action::AcceptPhoneParameters << true << before;
+    // Committed inside the parameters dialog, which is then left by "Выход".
+    QTest::newRow("added in the parameters dialog") << Action::AddInParametersThenExit << true << added;
+    QTest::newRow("list accepted in the parameters dialog") << Action::AcceptListInParametersThenExit << true << byPhone;
+    QTest::newRow("list cancelled in the parameters dialog") << Action::CancelListInParametersThenExit << false << before;
+}
+
+void FormConnectTest::directoryActions_writeAbonentsIniOnlyWhenCommitted()
+{
+    QFETCH(Action, action);
+    QFETCH(bool, written);
+    QFETCH(QStringList, names);
+    Settings current = WithAbonents(0, 0, Phone);
+    current.directory = MakeDirectory({{QStringLiteral("Анна"), QStringLiteral("555")},
+                                       {QStringLiteral("Вера"), QStringLiteral("333")}},
+                                      1);
+    Opened o(current);
+    ModalScript script;
+    Run(action, *o.dialog, script);
+    QCOMPARE(script.pending(), 0);
+    QCOMPARE(script.unexpected(), QStringList());
+    QCOMPARE(o.messages, QStringList());
+    // Whatever happened, the box offers the working directory as it now is.
+    QStringList offered = Items(AbonentList(*o.dialog));
+    QCOMPARE(offered.takeLast(), QStringLiteral("Новый абонент"));
+    QCOMPARE(offered, Names(o.dialog->WorkingSettings.directory));
+    ExitButton(*o.dialog)->click();
+
+    QCOMPARE(o.abonentsWritten(), written);
+    QCOMPARE(Names(o.store.CurrentSettings.directory), names);
+    if (written)
+        QCOMPARE(o.directoryOnDisk(), o.store.CurrentSettings.directory);
+    // The kind and the line parameters reach the live settings only through "Принять".
+    QCOMPARE(o.store.CurrentSettings.Conn_Prz, quint8(Phone));
+    QCOMPARE(o.store.CurrentSettings.direct, current.direct);
+    QVERIFY(!o.bluetoothWritten());
+}
+
+void FormConnectTest::listCancelledAfterDeleting_boxShowsTheDirectoryAsItIs()
+{
+    Settings current = WithAbonents(3, 2, Phone);
+    Opened o(current);
+    TFormConnect &d = *o.dialog;
+    QStringList questions;
+    ModalScript script;
+    script.on<TFormAbonents_List>([](TFormAbonents_List *list) {
+        Named<QPushButton>(list, "BitBtn3")->click(); // "Удалить" the third
+        Named<QPushButton>(list, "BitBtn5")->click(); // "Отменить"
+    });
+    script.answer(questions, QMessageBox::Yes);
+    ListButton(d)->click();
+    QCOMPARE(script.pending(), 0);
+    QCOMPARE(questions, QStringList{QStringLiteral("Вы действительно хотите удалить этот абонент?")});
+
+    // The working copy keeps the deletion; the box shows it, so the line after the last
+    // subscriber is "Новый абонент" and not the deleted one.
+    QCOMPARE(Items(AbonentList(d)), (QStringList{QStringLiteral("Абонент 001"), QStringLiteral("Абонент 002"),
+                                                 QStringLiteral("Новый абонент")}));
+    QCOMPARE(AbonentList(d)->currentIndex(), 1);
+    QCOMPARE(o.store.CurrentSettings.directory, current.directory);
+    QVERIFY(!o.abonentsWritten());
+    AcceptButton(d)->click();
+    QCOMPARE(o.store.CurrentSettings.directory.users_num, quint8(2));
+    QCOMPARE(o.store.CurrentSettings.directory.user_index, quint8(1));
+}
+
+void FormConnectTest::newSubscriber_fileThatCannotBeWritten_isNamedAfterTheCommit()
+{
+    Opened o(WithAbonents(1, 0, Phone));
+    o.store.AbonentsIniPath = QDir(o.programDir.path()).filePath(QStringLiteral("missing/abonents.ini"));
+    ModalScript script;
+    script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Борис"), QStringLiteral("222")));
+    // The error goes on to the application's error report, which names the file.
+    QVERIFY_THROWS_EXCEPTION(SettingsWriteError, Choose(AbonentList(*o.dialog), 1));
+    QCOMPARE(script.pending(), 0);
+    // The subscriber is in the live settings and in the box all the same.
+    QCOMPARE(Names(o.store.CurrentSettings.directory), (QStringList{QStringLiteral("Абонент 001"), QStringLiteral("Борис")}));
+    QCOMPARE(AbonentList(*o.dialog)->currentText(), QStringLiteral("Борис"));
+    QVERIFY(o.dialog->isVisible());
+}
+
+void FormConnectTest::parameters_acceptedShowTheNewLineInTheStatusBar()
+{
+    Opened o(WithAbonents(1, 0, Direct));
+    TFormConnect &d = *o.dialog;
+    ModalScript script;
+    script.on<TFormConn_Par>([](TFormConn_Par *p) {
+        Choose(Named<QComboBox>(p, "ComboBox2"), 19); // 57600
+        Named<QPushButton>(p, "BitBtn1")->click();
+    });
+    ParametersButton(d)->click();
+    QCOMPARE(script.pending(), 0);
+    QCOMPARE(d.WorkingSettings.direct.Rate, 57600);
+    QCOMPARE(o.store.CurrentSettings.direct.Rate, 9600); // until the connect dialog is accepted
+    QCOMPARE(Status(o.bar)[0], QStringLiteral(" COM2,   57600 бит/с"));
 }
 
 void FormConnectTest::accept_copiesTheWorkingSettingsAndShowsThem()
 {
     Opened o(WithAbonents(3, 0, Direct));
     TFormConnect &d = *o.dialog;
-    Choose(d.ComboBox3, Phone);
-    Choose(d.ComboBox2, 2);
+    Choose(KindList(d), Phone);
+    Choose(AbonentList(d), 2);
     o.bar.setPanelText(1, QString()); // the accept itself shows the choice again
-    d.BitBtn1->click();
+    AcceptButton(d)->click();
 
     QVERIFY(o.messages.isEmpty());
     QVERIFY(d.Accepted);
@@ -261,14 +510,15 @@ void FormConnectTest::accept_refusedWithoutAKindOrWithoutASubscriber()
     QFETCH(int, count);
     const Settings current = WithAbonents(count, 0, quint8(kind));
     Opened o(current);
+    TFormConnect &d = *o.dialog;
     // No kind chosen, or no subscriber: the subscriber controls are off or empty.
-    QCOMPARE(o.dialog->ComboBox2->isEnabled(), kind == Phone);
-    QCOMPARE(o.dialog->BitBtn6->isEnabled(), kind == Phone);
-    QCOMPARE(o.dialog->abonentLabel->isEnabled(), kind == Phone);
-    o.dialog->BitBtn1->click();
+    QCOMPARE(AbonentList(d)->isEnabled(), kind == Phone);
+    QCOMPARE(ListButton(d)->isEnabled(), kind == Phone);
+    QCOMPARE(Named<QLabel>(&d, "Label2")->isEnabled(), kind == Phone);
+    AcceptButton(d)->click();
     QCOMPARE(o.messages, QStringList{QStringLiteral("Введены не все параметры")});
-    QVERIFY(o.dialog->isVisible());
-    QVERIFY(!o.dialog->Accepted);
+    QVERIFY(d.isVisible());
+    QVERIFY(!d.Accepted);
     QCOMPARE(o.store.CurrentSettings, current);
 }
 
@@ -285,17 +535,18 @@ void FormConnectTest::exit_leavesTheLiveSettingsUnchanged()
     const Settings current = WithAbonents(3, 0, Direct);
     Opened o(current);
     TFormConnect &d = *o.dialog;
-    Choose(d.ComboBox3, Phone);
-    Choose(d.ComboBox2, 1);
+    Choose(KindList(d), Phone);
+    Choose(AbonentList(d), 1);
     if (closeBox)
         d.close();
     else
-        d.BitBtn2->click();
+        ExitButton(d)->click();
     QVERIFY(!d.isVisible());
     QVERIFY(!d.Accepted);
     QVERIFY(o.messages.isEmpty());
     QCOMPARE(o.store.CurrentSettings, current);
     QCOMPARE(o.store.CurrentSettings.directory.user_index, quint8(0));
+    QVERIFY(!o.abonentsWritten());
 }
 
 void FormConnectTest::enter_inAListAccepts_onAButtonPressesIt()
@@ -304,10 +555,10 @@ void FormConnectTest::enter_inAListAccepts_onAButtonPressesIt()
         Opened o(WithAbonents(2, 1, Phone));
         TFormConnect &d = *o.dialog;
         int listOpened = 0;
-        QObject::connect(d.BitBtn6, &QPushButton::clicked, [&listOpened] { ++listOpened; });
+        QObject::connect(ListButton(d), &QPushButton::clicked, [&listOpened] { ++listOpened; });
         // Enter in the subscriber box accepts: it never presses the list button beside it.
-        d.ComboBox2->setFocus();
-        QTest::keyClick(d.ComboBox2, Qt::Key_Return);
+        AbonentList(d)->setFocus();
+        QTest::keyClick(AbonentList(d), Qt::Key_Return);
         QCOMPARE(listOpened, 0);
         QVERIFY(d.Accepted);
         QVERIFY(!d.isVisible());
@@ -317,8 +568,8 @@ void FormConnectTest::enter_inAListAccepts_onAButtonPressesIt()
         // A focused button takes Enter itself: "Выход" leaves without accepting.
         Opened o(WithAbonents(2, 1, Phone));
         TFormConnect &d = *o.dialog;
-        d.BitBtn2->setFocus();
-        QTest::keyClick(d.BitBtn2, Qt::Key_Return);
+        ExitButton(d)->setFocus();
+        QTest::keyClick(ExitButton(d), Qt::Key_Return);
         QVERIFY(!d.Accepted);
         QVERIFY(!d.isVisible());
     }
@@ -326,10 +577,25 @@ void FormConnectTest::enter_inAListAccepts_onAButtonPressesIt()
         // The phone kind without a subscriber is refused from the keyboard as well.
         Opened o(WithAbonents(0, 0, Phone));
         TFormConnect &d = *o.dialog;
-        d.ComboBox3->setFocus();
-        QTest::keyClick(d.ComboBox3, Qt::Key_Return);
+        KindList(d)->setFocus();
+        QTest::keyClick(KindList(d), Qt::Key_Return);
         QVERIFY(!d.Accepted);
         QCOMPARE(o.messages, QStringList{QStringLiteral(u"Введены не все параметры")});
+    }
+}
+
+void FormConnectTest::tab_visitsTheControlsInOrder()
+{
+    Opened o(WithAbonents(2, 1, Phone));
+    TFormConnect &d = *o.dialog;
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    KindList(d)->setFocus();
+    const QList<QWidget *> order = {AbonentList(d), ListButton(d), ParametersButton(d),
+                                    AcceptButton(d), ExitButton(d), KindList(d)};
+    for (QWidget *next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
     }
 }
 

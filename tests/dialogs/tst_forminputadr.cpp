@@ -2,6 +2,8 @@
 // accepting and cancelling do to the stored peer address.
 #include "dialogs/forminputadr.h"
 
+#include "dialogtest.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -11,8 +13,25 @@
 #include <QTest>
 
 using namespace tavrin;
+using tavrin::test::Named;
 
 namespace {
+
+// Address field i, a0 to a5.
+QLineEdit *Field(const TFormInput_Adr &dialog, int i)
+{
+    return Named<QLineEdit>(&dialog, qPrintable(QStringLiteral("a%1").arg(i)));
+}
+
+QPushButton *AcceptButton(const TFormInput_Adr &dialog)
+{
+    return Named<QPushButton>(&dialog, "BitBtn1"); // "Принять"
+}
+
+QPushButton *CancelButton(const TFormInput_Adr &dialog)
+{
+    return Named<QPushButton>(&dialog, "BitBtn2"); // "Отменить"
+}
 
 // Shows the dialog as its opener would and waits until it has the keyboard.
 bool ShowActive(TFormInput_Adr &dialog)
@@ -59,16 +78,16 @@ void FormInputAdrTest::show_showsTheStoredAddressInUpperCaseHex()
     QVERIFY(ShowActive(dialog));
     const QStringList expected = {"0A", "1B", "2C", "3D", "4E", "5F"};
     for (int i = 0; i < 6; ++i) {
-        QCOMPARE(dialog.a[i]->text(), expected[i]);
+        QCOMPARE(Field(dialog, i)->text(), expected[i]);
     }
     QCOMPARE(dialog.size(), QSize(416, 156));
-    QCOMPARE(dialog.Label1->text(), QStringLiteral("Введите адрес"));
-    QCOMPARE(dialog.Label2->text(), QStringLiteral("для создания пары"));
-    QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("Принять"));
-    QCOMPARE(dialog.BitBtn2->text(), QStringLiteral("Отменить"));
+    QCOMPARE(Named<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Введите адрес"));
+    QCOMPARE(Named<QLabel>(&dialog, "Label2")->text(), QStringLiteral("для создания пары"));
+    QCOMPARE(AcceptButton(dialog)->text(), QStringLiteral("Принять"));
+    QCOMPARE(CancelButton(dialog)->text(), QStringLiteral("Отменить"));
     QVERIFY(dialog.windowTitle().isEmpty());
-    QVERIFY(dialog.Label1->alignment() & Qt::AlignRight);
-    QVERIFY(dialog.Label2->alignment() & Qt::AlignRight);
+    QVERIFY(Named<QLabel>(&dialog, "Label1")->alignment() & Qt::AlignRight);
+    QVERIFY(Named<QLabel>(&dialog, "Label2")->alignment() & Qt::AlignRight);
     // The fields are found by name, left to right, each with its byte's index as tag.
     for (int i = 0; i < 6; ++i) {
         const auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("a%1").arg(i));
@@ -102,8 +121,8 @@ void FormInputAdrTest::keyFilter_passesHexDigitsOnlyAndRaisesLowerCase()
     MacAddress stored{};
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
-    Retype(dialog.a[0], keys);
-    QCOMPARE(dialog.a[0]->text(), shown);
+    Retype(Field(dialog, 0), keys);
+    QCOMPARE(Field(dialog, 0)->text(), shown);
 }
 
 void FormInputAdrTest::paste_goesThroughTheSameFilter()
@@ -111,7 +130,7 @@ void FormInputAdrTest::paste_goesThroughTheSameFilter()
     MacAddress stored{};
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
-    QLineEdit *field = dialog.a[4];
+    QLineEdit *field = Field(dialog, 4);
     field->setFocus();
     field->clear();
     QApplication::clipboard()->setText(QStringLiteral(" e:"));
@@ -120,7 +139,7 @@ void FormInputAdrTest::paste_goesThroughTheSameFilter()
     field->paste();
     QCOMPARE(field->text(), QStringLiteral("E"));
     QTest::keyClick(field, Qt::Key_Tab);
-    dialog.BitBtn1->click();
+    AcceptButton(dialog)->click();
     QCOMPARE(stored[4], quint8(0x0E));
 }
 
@@ -130,19 +149,19 @@ void FormInputAdrTest::leavingAField_storesItsByteAndFillsAnEmptyOne()
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
 
-    Retype(dialog.a[3], QString());
-    QTest::keyClick(dialog.a[3], Qt::Key_Tab);
-    QCOMPARE(dialog.a[3]->text(), QStringLiteral("00"));
+    Retype(Field(dialog, 3), QString());
+    QTest::keyClick(Field(dialog, 3), Qt::Key_Tab);
+    QCOMPARE(Field(dialog, 3)->text(), QStringLiteral("00"));
     QCOMPARE(dialog.EditedAddress[3], quint8(0));
 
     // One digit is stored as its byte but stays shown as typed.
-    Retype(dialog.a[5], QStringLiteral("7"));
-    QTest::keyClick(dialog.a[5], Qt::Key_Tab);
-    QCOMPARE(dialog.a[5]->text(), QStringLiteral("7"));
+    Retype(Field(dialog, 5), QStringLiteral("7"));
+    QTest::keyClick(Field(dialog, 5), Qt::Key_Tab);
+    QCOMPARE(Field(dialog, 5)->text(), QStringLiteral("7"));
     QCOMPARE(dialog.EditedAddress[5], quint8(0x07));
 
     QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x44, 0x55, 0x66})); // nothing stored before "Принять"
-    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
     QVERIFY(dialog.Accepted);
     QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x00, 0x55, 0x07}));
 }
@@ -160,32 +179,32 @@ void FormInputAdrTest::focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField()
     MacAddress stored{0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
-    Retype(dialog.a[1], QString());
-    QCOMPARE(QApplication::focusWidget(), dialog.a[1]);
+    Retype(Field(dialog, 1), QString());
+    QCOMPARE(QApplication::focusWidget(), Field(dialog, 1));
 
     // The user empties a field and opens a menu (to paste) or looks up the address elsewhere.
     QMenu popup;
     popup.addAction(QStringLiteral("x"));
     QWidget elsewhere;
     if (menu) {
-        popup.popup(dialog.a[1]->mapToGlobal(QPoint(2, 2)));
+        popup.popup(Field(dialog, 1)->mapToGlobal(QPoint(2, 2)));
         QVERIFY(QTest::qWaitForWindowExposed(&popup));
     } else {
         elsewhere.show();
         QApplication::setActiveWindow(&elsewhere);
         QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
     }
-    QCOMPARE(dialog.a[1]->text(), QString()); // still empty, room for the digits
+    QCOMPARE(Field(dialog, 1)->text(), QString()); // still empty, room for the digits
     QCOMPARE(dialog.EditedAddress[1], quint8(0x22));
 
     popup.close();
     elsewhere.close();
     QApplication::setActiveWindow(&dialog);
     QTRY_VERIFY(dialog.isActiveWindow());
-    dialog.a[1]->setFocus();
+    Field(dialog, 1)->setFocus();
     for (const QChar c : QStringLiteral("9c"))
-        QTest::sendKeyEvent(QTest::Click, dialog.a[1], Qt::Key_unknown, QString(c), Qt::NoModifier);
-    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+        QTest::sendKeyEvent(QTest::Click, Field(dialog, 1), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
     QCOMPARE(stored, (MacAddress{0x11, 0x9C, 0x33, 0x44, 0x55, 0x66}));
 }
 
@@ -194,9 +213,9 @@ void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte()
     MacAddress stored{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
-    Retype(dialog.a[2], QStringLiteral("7f"));
+    Retype(Field(dialog, 2), QStringLiteral("7f"));
     // Clicking "Принять" takes the focus from the field first, so the field counts as left.
-    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
     QVERIFY(dialog.Accepted);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(stored, (MacAddress{0x0A, 0x1B, 0x7F, 0x3D, 0x4E, 0x5F}));
@@ -216,11 +235,11 @@ void FormInputAdrTest::cancel_leavesTheStoredAddressAlone()
     MacAddress stored{1, 2, 3, 4, 5, 6};
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
-    Retype(dialog.a[0], QStringLiteral("ff"));
-    QTest::keyClick(dialog.a[0], Qt::Key_Tab);
+    Retype(Field(dialog, 0), QStringLiteral("ff"));
+    QTest::keyClick(Field(dialog, 0), Qt::Key_Tab);
     QCOMPARE(dialog.EditedAddress[0], quint8(0xFF));
     if (how == "button")
-        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(CancelButton(dialog), Qt::LeftButton);
     else if (how == "escape")
         QTest::keyClick(&dialog, Qt::Key_Escape);
     else
@@ -235,9 +254,9 @@ void FormInputAdrTest::tabOrder_startsOnCancelThenAcceptThenTheFields()
     MacAddress stored{};
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
-    QCOMPARE(QApplication::focusWidget(), dialog.BitBtn2);
-    const QList<QWidget *> order = {dialog.BitBtn1, dialog.a[0], dialog.a[1], dialog.a[2],
-                                    dialog.a[3],    dialog.a[4], dialog.a[5], dialog.BitBtn2};
+    QCOMPARE(QApplication::focusWidget(), CancelButton(dialog));
+    const QList<QWidget *> order = {AcceptButton(dialog), Field(dialog, 0), Field(dialog, 1), Field(dialog, 2),
+                                    Field(dialog, 3),    Field(dialog, 4), Field(dialog, 5), CancelButton(dialog)};
     for (QWidget *next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -251,9 +270,9 @@ void FormInputAdrTest::enter_pressesOnlyTheFocusedButton()
         // The dialog opens on "Отменить": Enter there cancels.
         TFormInput_Adr dialog(stored, nullptr);
         QVERIFY(ShowActive(dialog));
-        Retype(dialog.a[0], QStringLiteral("ab"));
-        dialog.BitBtn2->setFocus();
-        QTest::keyClick(dialog.BitBtn2, Qt::Key_Return);
+        Retype(Field(dialog, 0), QStringLiteral("ab"));
+        CancelButton(dialog)->setFocus();
+        QTest::keyClick(CancelButton(dialog), Qt::Key_Return);
         QVERIFY(!dialog.isVisible());
         QVERIFY(!dialog.Accepted);
         QCOMPARE(stored, (MacAddress{1, 2, 3, 4, 5, 6}));
@@ -262,13 +281,13 @@ void FormInputAdrTest::enter_pressesOnlyTheFocusedButton()
         // Enter in a field presses no button; on "Принять" it accepts.
         TFormInput_Adr dialog(stored, nullptr);
         QVERIFY(ShowActive(dialog));
-        Retype(dialog.a[0], QStringLiteral("ab"));
-        QTest::keyClick(dialog.a[0], Qt::Key_Return);
+        Retype(Field(dialog, 0), QStringLiteral("ab"));
+        QTest::keyClick(Field(dialog, 0), Qt::Key_Return);
         QVERIFY(dialog.isVisible());
-        QTest::keyClick(dialog.a[0], Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(Field(dialog, 0), Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(dialog.isVisible());
-        dialog.BitBtn1->setFocus();
-        QTest::keyClick(dialog.BitBtn1, Qt::Key_Enter, Qt::KeypadModifier);
+        AcceptButton(dialog)->setFocus();
+        QTest::keyClick(AcceptButton(dialog), Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(!dialog.isVisible());
         QVERIFY(dialog.Accepted);
         QCOMPARE(stored, (MacAddress{0xAB, 2, 3, 4, 5, 6}));

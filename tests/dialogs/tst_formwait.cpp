@@ -2,11 +2,28 @@
 // continues under a new maximum.
 #include "dialogs/formwait.h"
 
+#include "dialogtest.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
 
 using namespace tavrin;
+using tavrin::test::Named;
+
+namespace {
+
+QString Line(const TFormWait &wait, const char *name)
+{
+    return Named<QLabel>(&wait, name)->text();
+}
+
+QProgressBar *Bar(const TFormWait &wait)
+{
+    return Named<QProgressBar>(&wait, "ProgressBar1");
+}
+
+} // namespace
 
 class FormWaitTest : public QObject {
     Q_OBJECT
@@ -42,12 +59,12 @@ void FormWaitTest::show_namesTheOperationOfItsKind()
     wait->setMaximum(4);
     wait->show();
     QCOMPARE(wait->windowTitle(), QStringLiteral("..."));
-    QCOMPARE(wait->Label1->text(), QStringLiteral("Ожидайте..."));
-    QCOMPARE(wait->Label2->text(), line1);
-    QCOMPARE(wait->Label3->text(), line2);
+    QCOMPARE(Line(*wait, "Label1"), QStringLiteral("Ожидайте..."));
+    QCOMPARE(Line(*wait, "Label2"), line1);
+    QCOMPARE(Line(*wait, "Label3"), line2);
     QCOMPARE(wait->size(), QSize(332, 144));
-    QCOMPARE(wait->ProgressBar1->value(), 0);
-    QCOMPARE(wait->ProgressBar1->maximum(), 4);
+    QCOMPARE(Bar(*wait)->value(), 0);
+    QCOMPARE(Bar(*wait)->maximum(), 4);
     QCOMPARE(wait->cursor().shape(), Qt::WaitCursor);
     // Centred on its owner.
     QVERIFY(qAbs(wait->frameGeometry().center().x() - owner.frameGeometry().center().x()) <= 1);
@@ -65,24 +82,24 @@ void FormWaitTest::stateReadingAfterPairCreation_keepsTheTextsAndContinuesTheBar
     wait.advance(); // PING
     wait.advance(); // PEERADDR with an address
     wait.advance(); // the reading back
-    QCOMPARE(wait.ProgressBar1->value(), 3);
+    QCOMPARE(Bar(wait)->value(), 3);
 
     // The closing state reading finds the window open and only sets its own kind and maximum.
     wait.WaitKind = 0;
     wait.setMaximum(4);
     wait.show();
-    QCOMPARE(wait.Label2->text(), QStringLiteral("Выполняется операция"));
-    QCOMPARE(wait.Label3->text(), QStringLiteral("создания пары с периферийным устройством"));
-    QCOMPARE(wait.ProgressBar1->value(), 3);
+    QCOMPARE(Line(wait, "Label2"), QStringLiteral("Выполняется операция"));
+    QCOMPARE(Line(wait, "Label3"), QStringLiteral("создания пары с периферийным устройством"));
+    QCOMPARE(Bar(wait)->value(), 3);
     wait.advance();
     wait.advance(); // one step more than the new maximum holds
-    QCOMPARE(wait.ProgressBar1->value(), 4);
+    QCOMPARE(Bar(wait)->value(), 4);
 
     // Shown again after being hidden, it still is the same operation's window.
     wait.hide();
     wait.show();
-    QCOMPARE(wait.Label2->text(), QStringLiteral("Выполняется операция"));
-    QCOMPARE(wait.ProgressBar1->value(), 4);
+    QCOMPARE(Line(wait, "Label2"), QStringLiteral("Выполняется операция"));
+    QCOMPARE(Bar(wait)->value(), 4);
 }
 
 void FormWaitTest::user_cannotCloseTheWindow()

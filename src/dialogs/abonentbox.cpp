@@ -1,0 +1,88 @@
+#include "dialogs/abonentbox.h"
+
+#include "dialogs/abonentediting.h"
+#include "dialogs/dialogtexts.h"
+#include "dialogs/formabonentslist.h"
+#include "settings/settingsstore.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace tavrin {
+
+AbonentBox::AbonentBox(SettingsStore &store, AbonentDirectory &directory, QComboBox *box,
+                       QPushButton *listButton, QWidget *dialog, Hooks hooks)
+    : QObject(dialog), m_store(store), m_directory(directory), m_box(box), m_dialog(dialog),
+      m_hooks(std::move(hooks))
+{
+    // activated: only the user's choice runs the handler, as the list's click does.
+    connect(box, &QComboBox::activated, this, &AbonentBox::onChosen);
+    connect(listButton, &QPushButton::clicked, this, &AbonentBox::onListClicked);
+}
+
+void AbonentBox::fill()
+{
+    const int count = std::min<int>(m_directory.users_num, kMaxAbonents);
+    m_box->clear();
+    for (int i = 0; i < count; ++i)
+        m_box->addItem(m_directory.entries[i].user_name);
+    if (count < kMaxAbonents)
+        m_box->addItem(CommonTexts::NewAbonent); // its position is users_num
+    reselect();
+    if (hasChoice())
+        m_hooks.showStatus();
+}
+
+void AbonentBox::reselect()
+{
+    // A selection beyond the last subscriber (a hand-edited file) would put the
+    // "Новый абонент" line forward as the chosen subscriber; it selects nothing instead.
+    const bool valid = m_directory.users_num > 0 && m_directory.user_index < m_directory.users_num;
+    m_box->setCurrentIndex(valid ? int(m_directory.user_index) : -1);
+}
+
+bool AbonentBox::hasChoice() const
+{
+    const int position = m_box->currentIndex();
+    return position >= 0 && position < m_directory.users_num;
+}
+
+void AbonentBox::commit()
+{
+    m_store.CurrentSettings.directory = m_directory;
+    m_store.WriteAbonentsIni();
+}
+
+void AbonentBox::onChosen(int position)
+{
+    if (position < 0)
+        return;
+    if (position != m_directory.users_num) {
+        m_directory.user_index = quint8(position);
+        m_hooks.showStatus();
+        return;
+    }
+    if (!AddAbonent(m_directory, m_dialog, m_hooks.showMessage)) {
+        reselect();
+        return;
+    }
+    fill();
+    m_hooks.showStatus();
+    commit();
+}
+
+void AbonentBox::onListClicked()
+{
+    TFormAbonents_List list(m_directory, m_dialog);
+    list.showMessage = m_hooks.showMessage;
+    list.exec();
+    // The list changes the directory in place even when cancelled: the box shows it as
+    // it now is, so a line chosen afterwards is the subscriber it names.
+    fill();
+    if (list.Accepted)
+        commit();
+}
+
+} // namespace tavrin

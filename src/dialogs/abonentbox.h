@@ -1,0 +1,57 @@
+#pragma once
+
+#include "dialogs/messagebox.h"
+
+#include <QObject>
+
+#include <functional>
+
+class QComboBox;
+class QPushButton;
+class QWidget;
+
+namespace tavrin {
+
+struct AbonentDirectory;
+class SettingsStore;
+
+// The subscriber box and list button that the connect dialog and the connection
+// parameters dialog share. The box lists the directory's names, then "Новый абонент"
+// while there is room. Choosing a name selects that subscriber; choosing "Новый абонент"
+// adds one through the subscriber editor; the button opens the subscriber list. A
+// subscriber added or a list accepted is committed: the directory is copied into the
+// live settings and abonents.ini is written, so nothing the user added is lost.
+class AbonentBox : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<void()> showStatus; // shows the dialog's choice in the status bar
+        ShowMessageFn showMessage;        // the dialog's messages, handed on to the editor
+    };
+    // directory: the one the dialog edits (in the connect dialog's working settings).
+    AbonentBox(SettingsStore &store, AbonentDirectory &directory, QComboBox *box, QPushButton *listButton,
+               QWidget *dialog, Hooks hooks);
+
+    // FillAbonentCombo: the names and "Новый абонент"; the selected subscriber selected
+    // and shown in the status bar, or nothing selected for an empty directory.
+    void fill();
+    // A subscriber, not the "Новый абонент" line, is selected.
+    bool hasChoice() const;
+    // The directory becomes the live one and is written to abonents.ini when it differs
+    // from what the file holds. A write failure throws SettingsWriteError.
+    void commit();
+
+private:
+    void onChosen(int position);
+    void onListClicked();
+    // The selected subscriber selected again (nothing for an empty directory).
+    void reselect();
+
+    SettingsStore &m_store;
+    AbonentDirectory &m_directory;
+    QComboBox *m_box;
+    QWidget *m_dialog;
+    Hooks m_hooks;
+};
+
+} // namespace tavrin

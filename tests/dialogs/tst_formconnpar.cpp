@@ -1,0 +1,453 @@
+// The connection parameters dialog: the ports and rates it offers, the checks of
+// "Принять" in their order with their messages, and what it stores into the settings
+// being edited.
+#include "dialogs/formabonent.h"
+#include "dialogs/formconnpar.h"
+
+#include "dialogtest.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+QComboBox *List(const QDialog &p, const char *name) { return Named<QComboBox>(&p, name); }
+QLineEdit *Field(const QDialog &p, const char *name) { return Named<QLineEdit>(&p, name); }
+QPushButton *AcceptButton(const QDialog &p) { return Named<QPushButton>(&p, "BitBtn1"); }
+
+const QString kNotAll = QStringLiteral("Введены не все параметры");
+
+QString OutOfRange(const QString &field)
+{
+    return QStringLiteral("Параметр вне допустимого диапазона\r(") + field + QLatin1Char(')');
+}
+
+// Phone kind on COM7 at 115200 bit/s, 2 s, 250 ms, three exchange attempts, wake-up
+// byte; the modem fields set; Анна and Вера, Вера selected.
+Settings Stored()
+{
+    Settings settings;
+    settings.Conn_Prz = Phone;
+    settings.direct = {.COMPort = 3, .First_Zero_Need = false, .Rate = 9600, .Repeat = 2, .WaitTime = 3, .TimeOut = 300};
+    settings.phone = {.COMPort = 7, .First_Zero_Need = true, .Rate = 115200, .Repeat = 3, .WaitTime = 2, .TimeOut = 250};
+    settings.Command = QStringLiteral("AT&F^ATE0");
+    settings.ConnectWaitTime = 60;
+    settings.Conn_Repeat = 2;
+    settings.directory = MakeDirectory({{QStringLiteral("Анна"), QStringLiteral("8 (900) 111-11-11")},
+                                        {QStringLiteral("Вера"), QStringLiteral("8 (900) 333-33-33")}},
+                                       1);
+    return settings;
+}
+
+// The dialog opened by the connect dialog on its working settings.
+struct Opened : StoreFixture {
+    PortFolder ports;
+    Settings edited;
+    std::unique_ptr<TFormConn_Par> dialog;
+
+    explicit Opened(const Settings &working, const QList<int> &present = {3, 7})
+        : StoreFixture(working), ports(present), edited(working)
+    {
+        dialog = std::make_unique<TFormConn_Par>(store, edited, nullptr);
+        dialog->StatusBar = &bar;
+        dialog->showMessage = recordMessages();
+        dialog->open();
+    }
+    // The fields typed as given (object name, text), then "Принять".
+    void accept(const QList<QPair<const char *, QString>> &typed = {})
+    {
+        for (const auto &[name, text] : typed)
+            Field(*dialog, name)->setText(text);
+        AcceptButton(*dialog)->click();
+    }
+};
+
+} // namespace
+
+class FormConnParTest : public QObject {
+    Q_OBJECT
+private slots:
+    void show_directKind();
+    void show_phoneKindWithItsPanel();
+    void ports_presentOnesListedStoredOneSelected_data();
+    void ports_presentOnesListedStoredOneSelected();
+    void ports_tooltipNamesTheDevice();
+    void rates_storedRateSelectedOrNone_data();
+    void rates_storedRateSelectedOrNone();
+    void ranges_bothEdgesOfEveryField_data();
+    void ranges_bothEdgesOfEveryField();
+    void checks_comeInTheirOrder_data();
+    void checks_comeInTheirOrder();
+    void accept_directStoresTheDirectLineOnly();
+    void accept_phoneStoresLineAndModemFieldsRepeatUnchanged();
+    void accept_storedValueTooLongForItsFieldIsRefused();
+    void accept_unknownKindStoresNothing();
+    void keyFilter_timeOutFieldsTakeDigitsOnly();
+    void subscribers_hundredHaveNoNewSubscriberLine();
+    void subscriberAdded_isCommittedAndWrittenAtOnce();
+    void keyboard_tabOrderEnterAcceptsEscLeaves();
+};
+
+void FormConnParTest::show_directKind()
+{
+    Settings working = Stored();
+    working.Conn_Prz = Direct;
+    Opened o(working);
+    TFormConn_Par &p = *o.dialog;
+    SaveScreen(&p, QStringLiteral("formconnpar-direct.png"));
+    QCOMPARE(p.windowTitle(), QStringLiteral("Параметры связи с устройством (непосредственная связь)"));
+    QCOMPARE(p.size(), QSize(710, 220));
+    QVERIFY(!Named<QFrame>(&p, "pn_fon")->isVisible());
+    QCOMPARE(List(p, "ComboBox1")->currentText(), QStringLiteral("COM3"));
+    QCOMPARE(List(p, "ComboBox2")->currentText(), QStringLiteral("9600"));
+    QCOMPARE(Field(p, "Edit1")->text(), QStringLiteral("3"));
+    QCOMPARE(Field(p, "Edit2")->text(), QStringLiteral("300"));
+    QCOMPARE(Field(p, "Edit1")->maxLength(), 3);
+    QCOMPARE(Field(p, "Edit2")->maxLength(), 4);
+    QVERIFY(!Named<QCheckBox>(&p, "CheckBox1")->isChecked());
+    QCOMPARE(Named<QCheckBox>(&p, "CheckBox1")->text(), QStringLiteral("Требуется посылка байта\nпобудки перед командой"));
+    QComboBox *attempts = List(p, "ComboBox3");
+    QCOMPARE(Items(attempts), (QStringList{" 1", " 2", " 3", " 4", " 5"}));
+    QCOMPARE(attempts->currentText(), QStringLiteral(" 1")); // Repeat is 2
+    QVERIFY(!attempts->isEnabled());
+    QCOMPARE(AcceptButton(p)->text(), QStringLiteral("Принять"));
+    QCOMPARE(Named<QPushButton>(&p, "BitBtn2")->text(), QStringLiteral("Выход"));
+}
+
+void FormConnParTest::show_phoneKindWithItsPanel()
+{
+    Opened o(Stored());
+    TFormConn_Par &p = *o.dialog;
+    SaveScreen(&p, QStringLiteral("formconnpar-phone.png"));
+    QCOMPARE(p.windowTitle(), QStringLiteral("Параметры связи с устройством (связь по телефону)"));
+    QCOMPARE(p.size(), QSize(710, 382));
+    QVERIFY(Named<QFrame>(&p, "pn_fon")->isVisible());
+    QCOMPARE(List(p, "ComboBox1")->currentText(), QStringLiteral("COM7"));
+    QCOMPARE(List(p, "ComboBox2")->currentText(), QStringLiteral("115200"));
+    QVERIFY(Named<QCheckBox>(&p, "CheckBox1")->isChecked());
+    QCOMPARE(Field(p, "Edit5")->text(), QStringLiteral("AT&F^ATE0"));
+    QCOMPARE(Field(p, "Edit6")->text(), QStringLiteral("60"));
+    QCOMPARE(Field(p, "Edit10")->text(), QStringLiteral("2"));
+    QCOMPARE(Items(List(p, "ComboBox4")),
+             (QStringList{QStringLiteral("Анна"), QStringLiteral("Вера"), QStringLiteral("Новый абонент")}));
+    QCOMPARE(List(p, "ComboBox4")->currentIndex(), 1);
+    QLabel *phoneCode = Named<QLabel>(&p, "pn_phone_code");
+    QCOMPARE(phoneCode->text(), QStringLiteral("8 (900) 333-33-33"));
+    QCOMPARE(phoneCode->textFormat(), Qt::PlainText);
+    QCOMPARE(o.bar.panelText(1), QStringLiteral(" Тел. 8 (900) 333-33-33"));
+
+    Choose(List(p, "ComboBox4"), 0);
+    QCOMPARE(o.edited.directory.user_index, quint8(0));
+    QCOMPARE(phoneCode->text(), QStringLiteral("8 (900) 111-11-11"));
+    QCOMPARE(o.bar.panelText(1), QStringLiteral(" Тел. 8 (900) 111-11-11"));
+}
+
+void FormConnParTest::ports_presentOnesListedStoredOneSelected_data()
+{
+    QTest::addColumn<QList<int>>("present");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("stored port absent") << QList<int>{3, 7} << 5 << QStringList{"COM3", "COM7"} << 0;
+    QTest::newRow("stored port present") << QList<int>{3, 7} << 7 << QStringList{"COM3", "COM7"} << 1;
+    QTest::newRow("the highest number") << QList<int>{1, 255} << 255 << QStringList{"COM1", "COM255"} << 1;
+    QTest::newRow("no port at all") << QList<int>{} << 1 << QStringList{} << -1;
+}
+
+void FormConnParTest::ports_presentOnesListedStoredOneSelected()
+{
+    QFETCH(QList<int>, present);
+    QFETCH(int, stored);
+    QFETCH(QStringList, items);
+    QFETCH(int, selected);
+    Settings working = Stored();
+    working.phone.COMPort = quint8(stored);
+    Opened o(working, present);
+    QCOMPARE(Items(List(*o.dialog, "ComboBox1")), items);
+    QCOMPARE(List(*o.dialog, "ComboBox1")->currentIndex(), selected);
+
+    o.accept();
+    QCOMPARE(o.messages, items.isEmpty() ? QStringList{kNotAll} : QStringList());
+    QCOMPARE(int(o.edited.phone.COMPort), items.isEmpty() ? stored : items[selected].mid(3).toInt());
+}
+
+void FormConnParTest::ports_tooltipNamesTheDevice()
+{
+    Opened o(Stored());
+    const QString tip = List(*o.dialog, "ComboBox1")->itemData(1, Qt::ToolTipRole).toString();
+    QVERIFY2(tip.contains(o.ports.path(7).toHtmlEscaped()), qPrintable(tip));
+}
+
+void FormConnParTest::rates_storedRateSelectedOrNone_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("38400 is the nineteenth line") << 38400 << 18;
+    QTest::newRow("first") << 300 << 0;
+    QTest::newRow("last") << 230400 << 21;
+    QTest::newRow("not in the table") << 1000 << -1;
+}
+
+void FormConnParTest::rates_storedRateSelectedOrNone()
+{
+    QFETCH(int, stored);
+    QFETCH(int, selected);
+    Settings working = Stored();
+    working.phone.Rate = stored;
+    Opened o(working);
+    QComboBox *rates = List(*o.dialog, "ComboBox2");
+    QCOMPARE(rates->count(), 22);
+    QCOMPARE(rates->itemText(0), QStringLiteral("300"));
+    QCOMPARE(rates->itemText(18), QStringLiteral("38400"));
+    QCOMPARE(rates->itemText(21), QStringLiteral("230400"));
+    QCOMPARE(rates->currentIndex(), selected);
+    o.accept();
+    QCOMPARE(o.messages, selected < 0 ? QStringList{kNotAll} : QStringList());
+    QCOMPARE(o.dialog->Accepted, selected >= 0);
+    QCOMPARE(o.edited.phone.Rate, stored);
+}
+
+void FormConnParTest::ranges_bothEdgesOfEveryField_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    const QString first = OutOfRange(QStringLiteral("Время ожидания первого байта ответа"));
+    const QString next = OutOfRange(QStringLiteral("Время ожидания следующих байтов ответа"));
+    const QString wait = OutOfRange(QStringLiteral("Ожидание соединения"));
+    const QString attempts = OutOfRange(QStringLiteral("Количество попыток соединения"));
+    QTest::newRow("first byte 0") << "Edit1" << "0" << first;
+    QTest::newRow("first byte 1") << "Edit1" << "1" << QString();
+    QTest::newRow("first byte 120") << "Edit1" << "120" << QString();
+    QTest::newRow("first byte 121") << "Edit1" << "121" << first;
+    QTest::newRow("first byte 007") << "Edit1" << "007" << QString();
+    QTest::newRow("next bytes 54") << "Edit2" << "54" << next;
+    QTest::newRow("next bytes 55") << "Edit2" << "55" << QString();
+    QTest::newRow("next bytes 5000") << "Edit2" << "5000" << QString();
+    QTest::newRow("next bytes 5001") << "Edit2" << "5001" << next;
+    QTest::newRow("connection wait 0") << "Edit6" << "0" << wait;
+    QTest::newRow("connection wait 1") << "Edit6" << "1" << QString();
+    QTest::newRow("connection wait 360") << "Edit6" << "360" << QString();
+    QTest::newRow("connection wait 361") << "Edit6" << "361" << wait;
+    QTest::newRow("connection wait -5") << "Edit6" << "-5" << wait;
+    QTest::newRow("connection wait not a number") << "Edit6" << "5s" << wait;
+    QTest::newRow("attempts 0") << "Edit10" << "0" << attempts;
+    QTest::newRow("attempts 1") << "Edit10" << "1" << QString();
+    QTest::newRow("attempts 10") << "Edit10" << "10" << QString();
+    QTest::newRow("attempts 11") << "Edit10" << "11" << attempts;
+    QTest::newRow("attempts not a number") << "Edit10" << "два" << attempts;
+}
+
+void FormConnParTest::ranges_bothEdgesOfEveryField()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    Opened o(Stored());
+    const QByteArray name = field.toLatin1();
+    o.accept({{name.constData(), text}});
+    QCOMPARE(o.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(o.dialog->Accepted, message.isEmpty());
+    QCOMPARE(o.dialog->isVisible(), !message.isEmpty());
+    QCOMPARE(Field(*o.dialog, name.constData())->text(), text); // kept for correction
+    if (!message.isEmpty()) {
+        QCOMPARE(o.edited.phone, Stored().phone);
+        return;
+    }
+    const int value = text.toInt();
+    const QList<int> stored = {o.edited.phone.WaitTime, o.edited.phone.TimeOut, o.edited.ConnectWaitTime,
+                               o.edited.Conn_Repeat};
+    const int position = QStringList{"Edit1", "Edit2", "Edit6", "Edit10"}.indexOf(field);
+    QCOMPARE(stored[position], value);
+}
+
+void FormConnParTest::checks_comeInTheirOrder_data()
+{
+    QTest::addColumn<QStringList>("typed"); // Edit1, Edit2, Edit6, Edit10
+    QTest::addColumn<bool>("noSubscriber");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("connectWait"); // ConnectWaitTime afterwards
+    const QString first = OutOfRange(QStringLiteral("Время ожидания первого байта ответа"));
+    const QString next = OutOfRange(QStringLiteral("Время ожидания следующих байтов ответа"));
+    QTest::newRow("empty first-byte wait before ranges") << QStringList{"", "1", "0", "0"} << false << kNotAll << 60;
+    QTest::newRow("empty next-byte wait") << QStringList{"0", "", "0", "0"} << false << kNotAll << 60;
+    QTest::newRow("first byte before next bytes") << QStringList{"0", "1", "0", "0"} << false << first << 60;
+    QTest::newRow("next bytes before the modem fields") << QStringList{"5", "1", "0", "0"} << false << next << 60;
+    QTest::newRow("no subscriber before the modem ranges") << QStringList{"5", "100", "0", "0"} << true << kNotAll << 60;
+    QTest::newRow("empty connection wait") << QStringList{"5", "100", "", "0"} << false << kNotAll << 60;
+    QTest::newRow("empty attempts") << QStringList{"5", "100", "0", ""} << false << kNotAll << 60;
+    QTest::newRow("connection wait before attempts")
+        << QStringList{"5", "100", "0", "0"} << false << OutOfRange(QStringLiteral("Ожидание соединения")) << 60;
+    // The connection wait is stored as soon as it passes, before the attempts fail.
+    QTest::newRow("attempts last") << QStringList{"5", "100", "200", "0"} << false
+                                   << OutOfRange(QStringLiteral("Количество попыток соединения")) << 200;
+}
+
+void FormConnParTest::checks_comeInTheirOrder()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(bool, noSubscriber);
+    QFETCH(QString, message);
+    QFETCH(int, connectWait);
+    Settings working = Stored();
+    if (noSubscriber)
+        working.directory = AbonentDirectory{};
+    Opened o(working);
+    o.accept({{"Edit1", typed[0]}, {"Edit2", typed[1]}, {"Edit6", typed[2]}, {"Edit10", typed[3]}});
+    QCOMPARE(o.messages, QStringList{message});
+    QVERIFY(o.dialog->isVisible());
+    QVERIFY(!o.dialog->Accepted);
+    QCOMPARE(o.edited.phone, working.phone);
+    QCOMPARE(o.edited.ConnectWaitTime, connectWait);
+    QCOMPARE(o.edited.Conn_Repeat, working.Conn_Repeat);
+    QCOMPARE(o.edited.Command, working.Command);
+}
+
+void FormConnParTest::accept_directStoresTheDirectLineOnly()
+{
+    Settings working = Stored();
+    working.Conn_Prz = Direct;
+    Opened o(working);
+    Choose(List(*o.dialog, "ComboBox1"), 1);  // COM7
+    Choose(List(*o.dialog, "ComboBox2"), 15); // 19200
+    Named<QCheckBox>(o.dialog.get(), "CheckBox1")->setChecked(true);
+    o.accept({{"Edit1", "120"}, {"Edit2", "55"}});
+    QVERIFY(o.dialog->Accepted);
+    Settings expected = working;
+    expected.direct = {.COMPort = 7, .First_Zero_Need = true, .Rate = 19200, .Repeat = 2, .WaitTime = 120, .TimeOut = 55};
+    QCOMPARE(o.edited, expected);
+    QCOMPARE(o.store.CurrentSettings, working); // the connect dialog decides
+    QVERIFY(!o.abonentsWritten());
+}
+
+void FormConnParTest::accept_phoneStoresLineAndModemFieldsRepeatUnchanged()
+{
+    Opened o(Stored());
+    Choose(List(*o.dialog, "ComboBox1"), 0);  // COM3
+    Choose(List(*o.dialog, "ComboBox2"), 18); // 38400
+    Named<QCheckBox>(o.dialog.get(), "CheckBox1")->setChecked(false);
+    o.accept({{"Edit1", "1"}, {"Edit2", "5000"}, {"Edit5", ""}, {"Edit6", "360"}, {"Edit10", "10"}});
+    QCOMPARE(o.messages, QStringList());
+    QVERIFY(o.dialog->Accepted);
+    Settings expected = Stored();
+    expected.phone = {.COMPort = 3, .First_Zero_Need = false, .Rate = 38400, .Repeat = 3, .WaitTime = 1, .TimeOut = 5000};
+    expected.Command = QString();
+    expected.ConnectWaitTime = 360;
+    expected.Conn_Repeat = 10;
+    QCOMPARE(o.edited, expected);
+}
+
+void FormConnParTest::accept_storedValueTooLongForItsFieldIsRefused()
+{
+    Settings working = Stored();
+    working.phone.WaitTime = 1000; // a hand-edited file
+    working.Conn_Repeat = -3;
+    Opened o(working);
+    QCOMPARE(Field(*o.dialog, "Edit1")->text(), QStringLiteral("1000"));
+    QCOMPARE(Field(*o.dialog, "Edit10")->text(), QStringLiteral("-3"));
+    o.accept();
+    QCOMPARE(o.messages, QStringList{OutOfRange(QStringLiteral("Время ожидания первого байта ответа"))});
+}
+
+void FormConnParTest::accept_unknownKindStoresNothing()
+{
+    Settings working = Stored();
+    working.Conn_Prz = 7;
+    Opened o(working);
+    QCOMPARE(o.dialog->windowTitle(), QStringLiteral("Параметры связи с устройством "));
+    QVERIFY(!Named<QFrame>(o.dialog.get(), "pn_fon")->isVisible());
+    o.accept({{"Edit1", "9"}});
+    QVERIFY(o.dialog->Accepted);
+    QCOMPARE(o.edited, working);
+}
+
+void FormConnParTest::keyFilter_timeOutFieldsTakeDigitsOnly()
+{
+    Opened o(Stored());
+    for (const char *name : {"Edit1", "Edit2"}) {
+        QLineEdit *field = Field(*o.dialog, name);
+        field->clear();
+        TypeText(field, QStringLiteral("1a-2 ,3"));
+        QCOMPARE(field->text(), QStringLiteral("123"));
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QCOMPARE(field->text(), QStringLiteral("12"));
+    }
+    // The modem fields have no filter: what is typed there is checked by "Принять".
+    QLineEdit *attempts = Field(*o.dialog, "Edit10");
+    attempts->clear();
+    QTest::keyClicks(attempts, QStringLiteral("x1"));
+    QCOMPARE(attempts->text(), QStringLiteral("x1"));
+}
+
+void FormConnParTest::subscribers_hundredHaveNoNewSubscriberLine()
+{
+    Settings working = Stored();
+    for (int i = 0; i < kMaxAbonents; ++i)
+        working.directory.entries[i] = {QStringLiteral("Абонент %1").arg(i, 3, 10, QChar(u'0')), 1, 1, QString::number(i)};
+    working.directory.users_num = 100;
+    working.directory.user_index = 99;
+    Opened o(working);
+    QComboBox *list = List(*o.dialog, "ComboBox4");
+    QCOMPARE(list->count(), 100);
+    QCOMPARE(list->itemText(99), QStringLiteral("Абонент 099"));
+    QCOMPARE(list->currentIndex(), 99);
+    QCOMPARE(Named<QLabel>(o.dialog.get(), "pn_phone_code")->text(), QStringLiteral("99"));
+}
+
+void FormConnParTest::subscriberAdded_isCommittedAndWrittenAtOnce()
+{
+    Opened o(Stored());
+    ModalScript script;
+    script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Борис <i>"), QStringLiteral("222%")));
+    Choose(List(*o.dialog, "ComboBox4"), 2); // "Новый абонент"
+    QCOMPARE(script.pending(), 0);
+    QCOMPARE(Items(List(*o.dialog, "ComboBox4")), (QStringList{QStringLiteral("Анна"), QStringLiteral("Борис <i>"),
+                                                               QStringLiteral("Вера"), QStringLiteral("Новый абонент")}));
+    QCOMPARE(Named<QLabel>(o.dialog.get(), "pn_phone_code")->text(), QStringLiteral("222%"));
+    QCOMPARE(o.edited.directory.user_index, quint8(1));
+    QCOMPARE(o.store.CurrentSettings.directory, o.edited.directory);
+    QCOMPARE(o.directoryOnDisk(), o.edited.directory);
+    // The line parameters are still only the dialog's.
+    QCOMPARE(o.store.CurrentSettings.phone, Stored().phone);
+}
+
+void FormConnParTest::keyboard_tabOrderEnterAcceptsEscLeaves()
+{
+    {
+        Opened o(Stored());
+        TFormConn_Par &p = *o.dialog;
+        QApplication::setActiveWindow(&p);
+        QVERIFY(QTest::qWaitForWindowActive(&p));
+        QCOMPARE(QApplication::focusWidget(), List(p, "ComboBox1"));
+        const QList<QWidget *> order = {List(p, "ComboBox2"), Field(p, "Edit1"), Field(p, "Edit2"),
+                                        Named<QCheckBox>(&p, "CheckBox1"), Field(p, "Edit5"), Field(p, "Edit6"),
+                                        Field(p, "Edit10"), List(p, "ComboBox4"), Named<QPushButton>(&p, "BitBtn6"),
+                                        AcceptButton(p), Named<QPushButton>(&p, "BitBtn2")};
+        for (QWidget *next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        Field(p, "Edit6")->setFocus();
+        Field(p, "Edit6")->setText(QStringLiteral("45"));
+        QTest::keyClick(Field(p, "Edit6"), Qt::Key_Return);
+        QVERIFY(p.Accepted);
+        QCOMPARE(o.edited.ConnectWaitTime, 45);
+    }
+    Opened o(Stored());
+    Field(*o.dialog, "Edit6")->setText(QStringLiteral("45"));
+    QTest::keyClick(Field(*o.dialog, "Edit6"), Qt::Key_Escape);
+    QVERIFY(!o.dialog->isVisible());
+    QVERIFY(!o.dialog->Accepted);
+    QCOMPARE(o.edited, Stored());
+}
+
+QTEST_MAIN(FormConnParTest)
+#include "tst_formconnpar.moc"
