@@ -47,6 +47,8 @@ private slots:
     void busyCursor_isAbsolute();
     void keyboardWatch_swallowsKeysAndRemembersEscOnce();
     void question_realBox_plainTextNoTitleNoIcon();
+    void qtTexts_areRussian_data();
+    void qtTexts_areRussian();
     void disconnect_destroysLeftoverWaitWindow();
     void close_withoutChanges_writesNothing();
     void close_writesOnlyChangedGroupsOfBluetoothIni();
@@ -428,7 +430,7 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
     const bool answer = window->askYesNo(QStringLiteral("<b>Занят</b>\rПовторить попытку соединения?"));
     QVERIFY(!answer);
     QCOMPARE(driver.done(), 1);
-    QCOMPARE(title, QString());
+    QCOMPARE(title.trimmed(), QString());
     QCOMPARE(text, QStringLiteral("<b>Занят</b>\nПовторить попытку соединения?"));
     QCOMPARE(format, Qt::PlainText);
     QCOMPARE(icon, QMessageBox::NoIcon);
@@ -436,6 +438,50 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
 
     driver.on<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
     QVERIFY(window->askYesNo(QStringLiteral("?")));
+}
+
+// A control's text as the user reads it: no mnemonic mark, no shortcut column.
+QString Shown(const QString &text)
+{
+    return text.section(u'\t', 0, 0).remove(u'&');
+}
+
+void TestFormMain::qtTexts_areRussian_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("question box") << "question" << QStringList{"Да", "Нет"};
+    QTest::newRow("message box") << "message" << QStringList{"\u041e\u041a"}; // ОК in Cyrillic letters
+    QTest::newRow("address field's menu") << "field" << QStringList{"Копировать", "Вставить", "Выделить всё"};
+}
+
+void TestFormMain::qtTexts_areRussian()
+{
+    QFETCH(QString, where);
+    QFETCH(QStringList, shown);
+    AppFixture fixture;
+    auto window = fixture.window();
+    QStringList texts;
+    ModalDriver driver;
+    driver.on<QMessageBox>([&](QMessageBox *box) {
+        for (QAbstractButton *button : box->buttons())
+            texts << Shown(button->text());
+        box->buttons().constFirst()->click();
+    });
+    if (where == "question") {
+        window->askYesNo(QStringLiteral("Повторить попытку соединения?"));
+    } else if (where == "message") {
+        window->showMessage(QStringLiteral("Связь по телефону не установлена"));
+    } else {
+        Action(*window, "Ncommand")->trigger();
+        std::unique_ptr<QMenu> menu(Named<QLineEdit>(window.get(), "a0")->createStandardContextMenu());
+        for (const QAction *action : menu->actions())
+            texts << Shown(action->text());
+    }
+    for (const QString &text : shown)
+        QVERIFY2(texts.contains(text), qPrintable(texts.join(u'|')));
+    if (where != "field")
+        QCOMPARE(texts.size(), shown.size());
 }
 
 void TestFormMain::disconnect_destroysLeftoverWaitWindow()
