@@ -38,6 +38,8 @@ void TFormMain::setUpWindow()
     m_stateView->hide();
     m_logView->hide();
     m_callPanel->hide();
+    // The views need a link: the submenu that leads to them is shown once one is open.
+    setSettingsMenuVisible(false);
 
     m_lineHeightSample->setFont(m_exchangeLog->font());
     m_lineHeightSample->adjustSize();

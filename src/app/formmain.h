@@ -88,7 +88,6 @@ private:
     // SessionHost
     bool runConnectDialog() override;
     void setSettingsMenuVisible(bool visible) override;
-    void hideViews() override;
     void leaveOpenView() override;
     void showCallPanel() override;
     void stopCallClock() override;
