@@ -20,7 +20,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QScrollArea;
 class QShortcut;
 class QTimer;
 
@@ -49,8 +48,9 @@ public:
     // The settings, the link and the running operation behind this window.
     Session &session() { return m_session; }
 
-    // Message boxes and questions go to presenter instead of real boxes; null brings the
-    // boxes back. Empty title, no icon, plain text, "\r" shown as a line break.
+    // Message boxes, questions and file choices go to presenter instead of real dialogs;
+    // null brings the dialogs back. Empty title, no icon, plain text, "\r" shown as a
+    // line break.
     void setMessagePresenter(MessagePresenter *presenter) { m_presenter = presenter; }
 
     // Shows a work view at its place with the exchange log beside it (hidden beside the
@@ -123,13 +123,14 @@ private:
     void onCommandButtonClicked(int row);
     void onAddressFieldLeft(int index);
     void onClearLogClicked();
+    void onSaveLogRequested();
+    QString chooseLogFile();
     void onToggleLogShortcut();
     void exitView(); // "Выход" of either view; also how a dropped link leaves one
 
     Session m_session;
     MessagePresenter *m_presenter = nullptr;
     ViewMode m_viewMode = ViewMode::None;
-    int m_lineHeight = 0;
     bool m_shown = false;
 
     QFrame *m_background = nullptr;
@@ -140,9 +141,7 @@ private:
     std::array<QLabel *, 6> m_stateValues{};
     QPushButton *m_refreshButton = nullptr;
     QGroupBox *m_logView = nullptr;
-    QScrollArea *m_logScrollBox = nullptr;
     ExchangeLogView *m_exchangeLog = nullptr;
-    QLabel *m_lineHeightSample = nullptr;
     QPushButton *m_clearLogButton = nullptr;
     QFrame *m_callPanel = nullptr;
     QLabel *m_callDuration = nullptr;

@@ -81,6 +81,8 @@ bool ExchangeCycle(ExchangeChannel &channel, int byteCount)
         return false;
     }
 
+    if (channel.ui)
+        channel.ui->log().beginExchange();
     addTraceLine(channel);
     addTraceLine(channel);
     SerialPort *port = channel.port;

@@ -136,6 +136,7 @@ private slots:
     void disconnectButton_hangsUpAndLeavesView();
     void reopenedLink_firstExchangeIsNotAborted();
     void secondConnectDuringDial_doesNothing();
+    void escape_duringDial_endsAttemptAndAsks();
     void clickDuringHangUp_doesNothing_data();
     void clickDuringHangUp_doesNothing();
     void close_midExchange_abortsThenClosesFully();
@@ -470,6 +471,36 @@ void TestConnection::secondConnectDuringDial_doesNothing()
     QVERIFY(rig.session().link().ModemConnected);
     QVERIFY(SettingsMenuItem(*rig.window)->isVisible());
     QCOMPARE(rig.messages.messages, QStringList());
+}
+
+void TestConnection::escape_duringDial_endsAttemptAndAsks()
+{
+    Rig &rig = *m_rig;
+    // The modem answers ATD only after a minute: only Esc can end the attempt in time.
+    QVERIFY(rig.start(Phone, {QStringLiteral("dial-ms 60000")}));
+    rig.session().store().CurrentSettings.ConnectWaitTime = 90;
+    rig.session().store().SavedSettings = rig.session().store().CurrentSettings;
+    QVERIFY(Activate(rig.window.get()));
+    bool pressed = false;
+    QTimer press;
+    connect(&press, &QTimer::timeout, rig.window.get(), [&] {
+        if (!pressed && rig.sim.received().contains("ATD")) {
+            pressed = true;
+            QTest::keyClick(rig.window->windowHandle(), Qt::Key_Escape); // as the keyboard delivers it
+        }
+    });
+    press.start(20);
+    QVERIFY(!Connect(*rig.window)); // the user answers No to the retry question
+    press.stop();
+    QVERIFY(pressed);
+    QCOMPARE(rig.messages.questions,
+             QStringList{QStringLiteral("Попытка соединения прервана по требованию пользователя\r"
+                                        "Повторить попытку соединения?")});
+    QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Связь по телефону не установлена")});
+    QVERIFY(!rig.session().link().LinkOpen);
+    QVERIFY(!rig.session().port());
+    QVERIFY(!rig.shown("pnmodem"));
+    QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
 }
 
 void TestConnection::clickDuringHangUp_doesNothing_data()

@@ -17,10 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTest>
-#include <QTextBlock>
 
 using namespace tavrin;
 using namespace tavrin::test;
@@ -41,8 +38,6 @@ private slots:
     void exitButtons_leaveViewAndEnableMenu_data();
     void exitButtons_leaveViewAndEnableMenu();
     void escape_pressesRefreshOnlyInStateView();
-    void log_linesAndHeight();
-    void log_linesFitTheirHeight();
     void cyrillicGlyphs_inDefaultAndLogFonts();
     void busyCursor_isAbsolute();
     void keyboardWatch_swallowsKeysAndRemembersEscOnce();
@@ -294,62 +289,6 @@ void TestFormMain::escape_pressesRefreshOnlyInStateView()
     QCOMPARE(refreshes, 1);
     QVERIFY(window->takeEscape());
     window->watchKeyboard(false);
-}
-
-void TestFormMain::log_linesAndHeight()
-{
-    AppFixture fixture;
-    auto window = fixture.window();
-    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
-    auto *sample = Named<QLabel>(window.get(), "Label2");
-    QVERIFY(memo && sample);
-    const int lineHeight = memo->lineHeight();
-    QVERIFY(lineHeight > 0);
-    QCOMPARE(lineHeight, sample->height());
-    QVERIFY(!sample->isVisible());
-    QCOMPARE(sample->text(), QStringLiteral("AAAaaa"));
-    QCOMPARE(Named<QScrollArea>(window.get(), "ScrollBox1")->verticalScrollBar()->singleStep(), lineHeight);
-    QCOMPARE(memo->height(), lineHeight);
-    QVERIFY(memo->isReadOnly());
-    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
-
-    TraceLog &log = window->log();
-    QCOMPARE(log.lineCount(), 0);
-    QCOMPARE(log.lastLineLength(), 0);
-    log.appendToLastLine(QStringLiteral("ab")); // an empty log gets its first line
-    log.addLine(QStringLiteral(" "));
-    log.appendToLastLine(QStringLiteral("PING\u240D"));
-    log.refresh();
-    QCOMPARE(log.lineCount(), 2);
-    QCOMPARE(log.lastLineLength(), 6);
-    QCOMPARE(memo->lines(), QStringList({"ab", " PING\u240D"}));
-    QCOMPARE(memo->height(), 3 * lineHeight);
-    // The text reaches the screen shortly, without anyone asking for it again.
-    QTRY_COMPARE_WITH_TIMEOUT(memo->toPlainText(), QStringLiteral("ab\n PING\u240D"), 500);
-
-    Button(*window, "BitBtn6")->click(); // "Очистить список"
-    QCOMPARE(log.lineCount(), 0);
-    QCOMPARE(memo->lines(), QStringList());
-    QCOMPARE(memo->height(), lineHeight);
-}
-
-void TestFormMain::log_linesFitTheirHeight()
-{
-    // The log is (lines + 1) line heights tall and the scroll box scrolls it: the text
-    // itself must never need more room than that, or the last line is cut off.
-    AppFixture fixture;
-    auto window = fixture.window();
-    Action(*window, "Ncommand")->trigger();
-    TraceLog &log = window->log();
-    for (int i = 0; i < 40; ++i)
-        log.addLine(QStringLiteral(" line %1 ЖЁ").arg(i));
-    log.refresh();
-    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
-    const qreal bottom = memo->textBottom();
-    QVERIFY2(bottom <= memo->height(), qPrintable(QStringLiteral("%1 > %2").arg(bottom).arg(memo->height())));
-    // ...and not much less either: one spare line, as the log's height rule gives.
-    QVERIFY(bottom > memo->height() - 2 * memo->lineHeight());
-    QVERIFY(Named<QScrollArea>(window.get(), "ScrollBox1")->verticalScrollBar()->maximum() > 0);
 }
 
 void TestFormMain::cyrillicGlyphs_inDefaultAndLogFonts()
