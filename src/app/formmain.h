@@ -108,6 +108,7 @@ private:
     void createLogView();
     void createCallPanel();
     void createMenu();
+    void keepControlsReachable();
     void placeAnchoredControls();
     void setMenuEnabled(bool enabled);
     bool filterAddressKey(QLineEdit *field, QKeyEvent *event);

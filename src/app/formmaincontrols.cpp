@@ -58,6 +58,7 @@ void TFormMain::createControls()
     createCallPanel();
     createMenu();
     createTimers();
+    keepControlsReachable();
     m_keyboard = new EscapeKeyFilter(this);
 }
 
@@ -231,6 +232,15 @@ void TFormMain::createMenu()
     secretShortcut->setObjectName(QStringLiteral("N_secretShortcut"));
     secretShortcut->setContext(Qt::WindowShortcut);
     connect(secretShortcut, &QShortcut::activated, this, &TFormMain::onToggleLogShortcut);
+}
+
+void TFormMain::keepControlsReachable()
+{
+    // The window shrinks no further than keeps every control of both views in it, with
+    // the call panel in the bottom right corner beside them, never over them.
+    const QRect views = m_commandView->geometry().united(m_stateView->geometry());
+    m_background->setMinimumSize(views.right() + 1 + kViewLeft + m_callPanel->width() + kViewLeft,
+                                 views.bottom() + 1 + kViewTop);
 }
 
 void TFormMain::placeAnchoredControls()

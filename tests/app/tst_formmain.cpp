@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTest>
 
 using namespace tavrin;
@@ -29,6 +30,8 @@ private slots:
     void caption_endsInVersionedFileName();
     void statusBar_initialTextsAndWidths();
     void resize_widensOnlyPanel2();
+    void smallestWindow_everyControlReachable_data();
+    void smallestWindow_everyControlReachable();
     void statusPanel_showsQuotedModemReplyOnOneLine();
     void showConnectionStatus_data();
     void showConnectionStatus();
@@ -107,6 +110,54 @@ void TestFormMain::resize_widensOnlyPanel2()
     // The call panel stays in the bottom right corner.
     QCOMPARE(Named<QFrame>(window.get(), "pnmodem")->geometry().right(),
              Named<QFrame>(window.get(), "Panel1")->width() - 14 - 1);
+}
+
+void TestFormMain::smallestWindow_everyControlReachable_data()
+{
+    QTest::addColumn<int>("viewMode");
+    QTest::newRow("command view") << 1;
+    QTest::newRow("state view with its log") << 2;
+}
+
+// Shrunk as far as it goes, with the call panel shown: every button, field and label of
+// the open view and of the log lies inside the window, clear of the call panel.
+void TestFormMain::smallestWindow_everyControlReachable()
+{
+    QFETCH(int, viewMode);
+    AppFixture fixture;
+    auto window = fixture.window();
+    if (viewMode == 1) {
+        Action(*window, "Ncommand")->trigger();
+    } else {
+        window->openView(ViewMode::State);
+        Named<QShortcut>(window.get(), "N_secretShortcut")->activated();
+    }
+    auto *callPanel = Named<QFrame>(window.get(), "pnmodem");
+    callPanel->show();
+    callPanel->raise();
+    window->resize(300, 200);
+    QTest::qWait(50);
+    SaveScreen(window.get(), QStringLiteral("main-window-smallest-%1.png").arg(viewMode));
+
+    auto *background = Named<QFrame>(window.get(), "Panel1");
+    const QRect room = background->rect();
+    const QRect callArea(callPanel->pos(), callPanel->size());
+    QVERIFY(room.contains(callArea));
+    int checked = 0;
+    for (QWidget *control : background->findChildren<QWidget *>()) {
+        if (!control->isVisible() || control == callPanel || control->parentWidget() == callPanel
+            || !(qobject_cast<QAbstractButton *>(control) || qobject_cast<QLineEdit *>(control)
+                 || qobject_cast<QLabel *>(control) || qobject_cast<QGroupBox *>(control)
+                 || control->objectName() == QStringLiteral("Memo1")))
+            continue;
+        const QRect area(control->mapTo(background, QPoint(0, 0)), control->size());
+        QVERIFY2(room.contains(area), qPrintable(control->objectName()));
+        QVERIFY2(!area.intersects(callArea), qPrintable(control->objectName()));
+        ++checked;
+    }
+    QVERIFY(checked > (viewMode == 1 ? 30 : 20));
+    for (QWidget *control : callPanel->findChildren<QWidget *>())
+        QVERIFY2(callArea.contains(QRect(control->mapTo(background, QPoint(0, 0)), control->size())), qPrintable(control->objectName()));
 }
 
 void TestFormMain::showConnectionStatus_data()
