@@ -20,7 +20,7 @@ constexpr std::array<const char *, 33> kNames = {
     "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US",  "DEL",
 };
 
-constexpr qreal kNameScale = 0.72; // the name's size against the text's
+constexpr qreal kNameScale = 0.8; // the name's size against the text's
 constexpr qreal kPadding = 2;      // pixels left and right of the name inside the mark
 
 } // namespace
