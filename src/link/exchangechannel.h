@@ -22,10 +22,11 @@ enum ExchangeResult : qint32 {
     Aborted = 5,
     CarrierLost = 6,
     ReceiveOverflow = 7,
+    ExchangeResultCount
 };
 
 // Texts of ExchangeResult 0..7.
-const std::array<QString, 8> &ExchangeResultTexts();
+const std::array<QString, ExchangeResultCount> &ExchangeResultTexts();
 
 // Link state owned by the main window; the engine sets both flags when it restores
 // a broken modem link.
@@ -48,7 +49,7 @@ struct ExchangeChannel {
     quint8 attempts = 1;
     bool wakeUpByte = false;
     bool abortRequested = false;
-    std::array<QString, 8> resultTexts = ExchangeResultTexts();
+    std::array<QString, ExchangeResultCount> resultTexts = ExchangeResultTexts();
     qint32 result = ExchangeOk;
     LinkUi *ui = nullptr; // status panels 2 and 3, the log, the event loop
     quint64 retryWindowEnd = 0; // counter ticks; 0 = no grace window running

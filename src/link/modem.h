@@ -26,10 +26,11 @@ enum DialResult : int {
     DialReplyTimeout = 9,
     DialAborted = 10,
     DialGsmNotReady = 11,
+    DialResultCount
 };
 
 // Texts of DialResult 0..11.
-const std::array<QString, 12> &DialResultTexts();
+const std::array<QString, DialResultCount> &DialResultTexts();
 
 // The Hayes AT dialogue with a modem on an open port. Progress texts go to the
 // window's status panel 2 when showProgress is set.

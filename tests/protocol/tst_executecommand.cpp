@@ -56,7 +56,6 @@ public:
     qint64 bytesAvailable() const override { return m_pending.size(); }
     void purge() override { m_pending.clear(); }
     bool clearError() override { return true; }
-    bool setReadTimeouts(quint32, quint32, quint32) override { return true; }
     QObject *notifier() override { return nullptr; }
 
 private:
