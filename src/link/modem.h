@@ -53,6 +53,12 @@ public:
 
 private:
     enum class LineRead { Complete, TimedOut, Escaped, Stopped };
+    // One command of the presence check: its result, and whether its reply shows
+    // the modem in command mode.
+    struct PresenceReply {
+        int result;
+        bool commandMode;
+    };
     // What a running operation counts as a stop: a close or abort that was not
     // already under way when the operation began.
     struct StopBaseline {
@@ -61,6 +67,10 @@ private:
     };
 
     LineRead readLine(QByteArray &line, int waitMs, bool watchEscape);
+    PresenceReply presenceCommand(const QByteArray &command, bool showProgress);
+    int escapeToCommandMode(bool &answered);
+    int dialRound(const QList<QByteArray> &initLines, const QByteArray &dialCommand, int waitMs,
+                  bool showProgress);
     bool stopRequested() const;
     StopBaseline currentStops() const;
     void pump();
