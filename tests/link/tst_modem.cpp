@@ -113,6 +113,8 @@ void ModemTest::cleanup()
 {
     m_port.reset();
     m_sim.reset();
+    m_script.reset();
+    m_ui.reset();
 }
 
 ModemDialogue ModemTest::scriptedModem(const QList<ScriptedPort::Reply> &replies)
