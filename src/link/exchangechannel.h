@@ -29,8 +29,8 @@ enum ExchangeResult : qint32 {
 // Texts of ExchangeResult 0..7.
 const std::array<QString, ExchangeResultCount> &ExchangeResultTexts();
 
-// Link state owned by the main window; the engine sets both flags when it restores
-// a broken modem link.
+// Link state owned by the session controller; the engine sets both flags when it
+// restores a broken modem link.
 struct LinkState {
     bool LinkOpen = false;
     bool ModemConnected = false;
