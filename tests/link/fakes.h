@@ -51,6 +51,8 @@ public:
 
     // A reply of bytes sent one by one, gapMs apart, the first at firstMs.
     static Reply trickle(const QByteArray &bytes, int firstMs, int gapMs);
+    // Bytes that reach the port now, unasked, like a modem's report between exchanges.
+    void arrive(const QByteArray &bytes) { m_buffer += bytes; }
 
     qint64 write(const char *data, qint64 size) override;
     int readByte(char *byte) override;

@@ -67,6 +67,9 @@ private slots:
     void phone_graceWindowRetriesSilentModule();
     void phone_carrierLostMidFrame_declined();
     void phone_carrierLostMidFrame_restoredAndRepeated();
+    void phone_noCarrierBetweenExchanges_asksToRestore_data();
+    void phone_noCarrierBetweenExchanges_asksToRestore();
+    void phone_earlierReplyDoesNotCompleteNoCarrier();
 
 private:
     bool startSim(const DevSimOptions &options = {});
@@ -447,6 +450,56 @@ void LinkPtyTest::phone_carrierLostMidFrame_restoredAndRepeated()
              wire.constData());
     // The same command again after the re-dial, without costing the one attempt.
     QCOMPARE(count(wire, "PING\r"), 2);
+}
+
+void LinkPtyTest::phone_noCarrierBetweenExchanges_asksToRestore_data()
+{
+    QTest::addColumn<bool>("restore"); // the user's answer
+    QTest::newRow("declined") << false;
+    QTest::newRow("restored") << true;
+}
+
+// The carrier goes while no exchange runs; the next exchange finds the modem's report
+// waiting and asks at once, instead of sending into a dead line and waiting out the
+// grace window.
+void LinkPtyTest::phone_noCarrierBetweenExchanges_asksToRestore()
+{
+    QFETCH(bool, restore);
+    QVERIFY(phoneLink({"--dial-ms", "50", "--guard-ms", "50"}));
+    m_settings.directory.users_num = 1;
+    m_settings.directory.entries[0].phone_code = "555";
+    m_settings.ConnectWaitTime = 2;
+    QVERIFY(m_sim->command("drop"));
+    QVERIFY(m_sim->waitForSent("\r\nNO CARRIER\r\n", 2000));
+    m_sim->clearLog();
+    m_ui->answers = {restore};
+
+    QCOMPARE(RunExchange(m_channel, "PING", 4), restore);
+    QCOMPARE(m_ui->questions, QStringList{QString::fromUtf8("Связь через модем прервана.\rВосстановить сейчас?")});
+    const QByteArray wire = m_sim->received();
+    if (restore) {
+        // Hung up, called again, and only then the command, once.
+        QVERIFY2(wire.contains("ath\r") && wire.contains("ATD555\r") && wire.endsWith("ATD555\rPING\r"),
+                 wire.constData());
+        QCOMPARE(QByteArray(m_channel.reply()), QByteArray("{\"PING\":\"NoConnection\"}"));
+    } else {
+        QCOMPARE(wire, QByteArray());
+        QCOMPARE(m_channel.result, 6);
+        QCOMPARE(m_ui->resultTexts, QStringList{QString::fromUtf8("Связь через модем прервана")});
+    }
+}
+
+void LinkPtyTest::phone_earlierReplyDoesNotCompleteNoCarrier()
+{
+    QVERIFY(phoneLink({"--dial-ms", "50"}));
+    // {"xxxxxI"}: its I is the eighth byte.
+    QVERIFY(m_sim->command("raw 7B 22 78 78 78 78 78 49 22 7D"));
+    QVERIFY(RunExchange(m_channel, "PING", 4));
+    // "NO CARR", then a frame: with the I above in eighth place it would spell NO CARRI.
+    QVERIFY(m_sim->command("raw 4E 4F 20 43 41 52 52 7B 22 50 49 4E 47 22 3A 22 78 22 7D"));
+    QVERIFY(RunExchange(m_channel, "PING", 4));
+    QCOMPARE(QByteArray(m_channel.reply()), QByteArray("{\"PING\":\"x\"}"));
+    QVERIFY(m_ui->questions.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(LinkPtyTest)
