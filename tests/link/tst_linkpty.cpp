@@ -59,6 +59,8 @@ private slots:
     void trickle_acceptedWithinGapAndCutBeyondIt();
     void waiting_sleepsInsteadOfSpinning();
     void vanishedPort_endsByTimeOutThenWritesFail();
+    void vanishedPortBack_nextCommandOpensItWithItsLine_data();
+    void vanishedPortBack_nextCommandOpensItWithItsLine();
 
     void linkClosedByWindowMidExchange_abortsWithoutTouchingPort();
     void linkClosedByWindowDuringRedial_endsRestore();
@@ -89,6 +91,7 @@ private:
     LinkState m_linkState;
     std::unique_ptr<FakeUi> m_ui;
     std::unique_ptr<SerialPort> m_port;
+    int m_rate = 38400; // the fixture's links open at this rate
     ExchangeChannel m_channel;
 };
 
@@ -113,6 +116,7 @@ void LinkPtyTest::init()
     m_settings = Settings{};
     m_linkState = LinkState{};
     m_ui = std::make_unique<FakeUi>();
+    m_rate = 38400;
     m_channel = ExchangeChannel{};
 }
 
@@ -136,7 +140,7 @@ bool LinkPtyTest::cableLink(const DevSimOptions &options)
 {
     if (!startSim(options))
         return false;
-    m_port = OpenPort(options.port, {});
+    m_port = OpenPort(options.port, {.rate = m_rate});
     if (!m_port)
         return false;
     armChannel();
@@ -147,7 +151,7 @@ bool LinkPtyTest::phoneLink(const QStringList &simArgs)
 {
     if (!startSim({.modem = true, .extraArgs = simArgs}))
         return false;
-    m_port = OpenPort(1, {});
+    m_port = OpenPort(1, {.rate = m_rate});
     if (!m_port)
         return false;
     ModemDialogue modem(*m_port, *m_ui, m_timing);
@@ -363,6 +367,39 @@ void LinkPtyTest::vanishedPort_endsByTimeOutThenWritesFail()
     QVERIFY(!RunExchange(m_channel, "PING", 4));
     QCOMPARE(m_channel.result, 1);
     QVERIFY(!PortExists(1));
+}
+
+void LinkPtyTest::vanishedPortBack_nextCommandOpensItWithItsLine_data()
+{
+    QTest::addColumn<bool>("phone");
+    QTest::newRow("cable") << false;
+    QTest::newRow("phone") << true; // the call outlived the adapter: nothing is dialled
+}
+
+// An adapter unplugged and plugged back: while it is away every command fails to
+// write; once it is back the next command opens it again at the rate it had.
+void LinkPtyTest::vanishedPortBack_nextCommandOpensItWithItsLine()
+{
+    QFETCH(bool, phone);
+    m_rate = 9600; // not the rate a fresh pseudo-terminal starts with
+    QVERIFY(phone ? phoneLink({"--dial-ms", "50"}) : cableLink());
+    QVERIFY(m_sim->command("vanish"));
+    for (int k = 0; k < 2; ++k) {
+        QVERIFY(!RunExchange(m_channel, "PING", 4));
+        QCOMPARE(m_channel.result, 1);
+    }
+    QCOMPARE(m_ui->resultTexts, QStringList(2, QString::fromUtf8("Сбой при выполнении операции записи")));
+    QVERIFY(m_ui->questions.isEmpty());
+
+    QVERIFY(m_sim->command("restore"));
+    QVERIFY(m_sim->command("status"));
+    QVERIFY2(!m_sim->lastReply().contains("rate=9600 "), qPrintable(m_sim->lastReply()));
+    m_sim->clearLog();
+    QVERIFY(RunExchange(m_channel, "PING", 4));
+    QCOMPARE(m_sim->received(), QByteArray("PING\r"));
+    QVERIFY(QByteArray(m_channel.reply()).startsWith("{\"PING\":"));
+    QVERIFY(m_sim->command("status"));
+    QVERIFY2(m_sim->lastReply().contains("rate=9600 "), qPrintable(m_sim->lastReply()));
 }
 
 void LinkPtyTest::linkClosedByWindowMidExchange_abortsWithoutTouchingPort()
