@@ -7,6 +7,8 @@
 #include "link/linkwait.h"
 #include "link/serialport.h"
 
+#include <QByteArray>
+
 namespace tavrin {
 
 namespace {
@@ -54,6 +56,39 @@ bool writeToPort(ExchangeChannel &channel, const char *bytes, int count)
     return false;
 }
 
+// The next byte buffered on the port, if there is one; a read error counts as none.
+// The port is looked up afresh: the window may have closed the link while its
+// events ran.
+bool readByte(ExchangeChannel &channel, char &byte)
+{
+    SerialPort *port = channel.port;
+    const int got = port ? port->readByte(&byte) : 0;
+    if (got < 0)
+        ClearPortError(*port);
+    return got == 1;
+}
+
+// On a phone link the bytes already waiting are the first the carrier watch sees, so
+// that a no-carrier report which came while no exchange ran is not purged unseen. One
+// pass of the event loop first takes in what arrived during the wake-up pause. False,
+// with the bytes traced as received, when they hold the report.
+bool watchWaitingBytes(ExchangeChannel &channel)
+{
+    linkwait::pump(channel.ui);
+    QByteArray waiting;
+    char byte = 0;
+    while (readByte(channel, byte)) {
+        waiting += byte;
+        if (!channel.recordForCarrierCheck(byte)) {
+            addTraceLine(channel);
+            TraceBytes(channel, waiting.constData(), int(waiting.size()));
+            channel.result = CarrierLost;
+            return false;
+        }
+    }
+    return true;
+}
+
 // The wake-up byte with its pause, if wanted, then the command; both traced.
 bool sendCommand(ExchangeChannel &channel, int byteCount)
 {
@@ -66,6 +101,8 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
         TraceBytes(channel, &zero, 1);
         Pause(channel.timing.wakeUpPauseMs);
     }
+    if (channel.onPhoneLink() && !watchWaitingBytes(channel))
+        return false;
     // Whatever answered the wake-up byte, or was left of an earlier reply, goes here.
     if (channel.port)
         channel.port->purge();
@@ -74,18 +111,6 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
     TraceBytes(channel, channel.sendBuffer.data(), byteCount);
     addTraceLine(channel);
     return true;
-}
-
-// The next byte buffered on the port, if there is one; a read error counts as none.
-// The port is looked up afresh: the window may have closed the link while its
-// events ran.
-bool readByte(ExchangeChannel &channel, char &byte)
-{
-    SerialPort *port = channel.port;
-    const int got = port ? port->readByte(&byte) : 0;
-    if (got < 0)
-        ClearPortError(*port);
-    return got == 1;
 }
 
 ByteOutcome takeByte(ExchangeChannel &channel, FrameScanner &scanner, char byte, bool phoneLink)
@@ -112,7 +137,6 @@ bool receiveReply(ExchangeChannel &channel)
     Deadline firstByte;
     Deadline gap;
     firstByte.start(channel.firstByteWaitMs);
-    channel.carrierRingPos = 0;
     channel.result = ExchangeOk;
     FrameScanner scanner(channel.receiveBuffer);
     const bool phoneLink = channel.onPhoneLink();
@@ -149,10 +173,14 @@ bool ExchangeCycle(ExchangeChannel &channel, int byteCount)
     pumpAndWatch(channel);
     if (takeAbort(channel))
         return false;
+    // A loss of carrier that the user chose not to restore is still in the watch.
     if (!channel.carrierInRing()) {
         channel.result = CarrierLost;
         return false;
     }
+    // Otherwise the watch starts empty: bytes of an earlier cycle must not complete a
+    // no-carrier report with this one's.
+    channel.clearCarrierRing();
     return sendCommand(channel, byteCount) && receiveReply(channel);
 }
 

@@ -3,6 +3,7 @@
 #include "link/linecheck.h"
 #include "link/linklog.h"
 #include "link/linktexts.h"
+#include "link/linktiming.h"
 #include "link/portpath.h"
 
 #include <QDeadlineTimer>
@@ -56,13 +57,16 @@ PortSettings ClampedPortSettings(const PortSettings &asked)
     return line;
 }
 
-QtSerialPort::QtSerialPort(const QString &openPath)
+QtSerialPort::QtSerialPort(int portNumber)
+    : m_portNumber(portNumber), m_devicePath(PortDevicePath(portNumber)),
+      m_openPath(PortOpenPath(m_devicePath))
 {
-    m_port.setPortName(openPath);
+    m_port.setPortName(m_openPath);
     // A device that went away (a USB adapter pulled, a pseudo-terminal whose other
     // end closed) stays readable with every read failing (EIO, reported as a read or
     // resource error), which would wake the event loop without end. Closing it stops
-    // that; the exchange then ends by its time-out and later writes fail.
+    // that; the exchange then ends by its time-out, and later writes fail until the
+    // device is back.
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port, [this](QSerialPort::SerialPortError error) {
         if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_port.isOpen()) {
             qCDebug(linkLog, "%s went away (%s); closed", qUtf8Printable(m_port.portName()),
@@ -80,6 +84,7 @@ QtSerialPort::~QtSerialPort()
 
 bool QtSerialPort::open(const PortSettings &line)
 {
+    m_line = line;
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_openFailure = m_port.errorString();
         return false;
@@ -123,9 +128,33 @@ bool QtSerialPort::lineKept(const PortSettings &line) const
         && got.parity == line.parity && got.stopBits == stopBits;
 }
 
+// A port in use is closed only because its device went away. It is opened again when
+// its number names the same device as before (not another one that took the number),
+// and left to settle as a port just opened is.
+bool QtSerialPort::reopenIfBack()
+{
+    if (m_devicePath.isEmpty() || PortDevicePath(m_portNumber) != m_devicePath)
+        return false;
+    const QString path = PortOpenPath(m_devicePath);
+    if (path.isEmpty())
+        return false;
+    m_openPath = path;
+    m_port.setPortName(path);
+    m_port.clearError();
+    if (!open(m_line)) {
+        qCDebug(linkLog, "COM%d is back as %s but did not open: %s", m_portNumber, qUtf8Printable(path),
+                qUtf8Printable(m_openFailure));
+        return false;
+    }
+    qCDebug(linkLog, "COM%d is back as %s; opened again at %d bit/s", m_portNumber, qUtf8Printable(path),
+            m_line.rate);
+    Pause(kSettleAfterOpenMs);
+    return true;
+}
+
 qint64 QtSerialPort::write(const char *data, qint64 size)
 {
-    if (!m_port.isOpen())
+    if (!m_port.isOpen() && !reopenIfBack())
         return failWrite("the port is closed");
     const qint64 written = m_port.write(data, size);
     if (written < 0)
@@ -185,9 +214,9 @@ QObject *QtSerialPort::notifier()
 
 std::unique_ptr<SerialPort> OpenPort(int portNumber, const PortSettings &settings, QString *failure)
 {
-    const QString path = PortOpenPath(PortDevicePath(portNumber));
     const PortSettings line = ClampedPortSettings(settings);
-    auto port = std::make_unique<QtSerialPort>(path);
+    auto port = std::make_unique<QtSerialPort>(portNumber);
+    const QString path = port->openPath();
     if (!path.isEmpty() && port->open(line)) {
         qCDebug(linkLog, "COM%d open as %s at %d bit/s", portNumber, qUtf8Printable(path), line.rate);
         return port;

@@ -10,12 +10,16 @@ namespace tavrin {
 // parity 1 even, 2 odd, others none; stop bits 1 one and a half, 2 two, others one.
 PortSettings ClampedPortSettings(const PortSettings &asked);
 
-// A SerialPort on Qt Serial Port.
+// A SerialPort on Qt Serial Port: COM<portNumber>. When its device goes away (an
+// adapter unplugged) it closes; a later write opens it again, with the line it had,
+// once the number names the same device again.
 class QtSerialPort final : public SerialPort {
 public:
-    explicit QtSerialPort(const QString &openPath);
+    explicit QtSerialPort(int portNumber);
     ~QtSerialPort() override;
 
+    // The path the device is opened by; empty when no device has the port's number.
+    QString openPath() const { return m_openPath; }
     // Opens the device and sets its line (already clamped); false leaves it closed,
     // with the reason in openFailure().
     bool open(const PortSettings &line);
@@ -32,8 +36,13 @@ private:
     // Empty when the line is set as asked; otherwise why not.
     QString configure(const PortSettings &line);
     bool lineKept(const PortSettings &line) const;
+    bool reopenIfBack();
     qint64 failWrite(const char *why);
 
+    const int m_portNumber;
+    const QString m_devicePath; // as the number named it when the port was made
+    QString m_openPath;
+    PortSettings m_line;
     QSerialPort m_port;
     QString m_openFailure;
 };

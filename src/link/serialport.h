@@ -41,6 +41,9 @@ struct PortSettings {
     bool rtsOn = false;
 };
 
+// A port just opened is left this long before anything is sent, so the line settles.
+inline constexpr int kSettleAfterOpenMs = 300;
+
 // Opens COM<portNumber> and sets its line. nullptr on any failure, with the reason in
 // *failure when one is given (the driver's own words, or that no device has that
 // number); a port that fails after opening is closed again.

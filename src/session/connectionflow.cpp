@@ -13,10 +13,6 @@ namespace tavrin {
 
 namespace {
 
-// Lets the line settle after opening; the window is frozen meanwhile, as for every
-// fixed pause.
-constexpr int kSettleAfterOpenMs = 300;
-
 QString DialResultText(int result)
 {
     const auto &texts = DialResultTexts();
@@ -59,6 +55,7 @@ bool Session::OpenConnection()
         return false;
     }
     m_link.LinkOpen = true;
+    // The window is frozen meanwhile, as for every fixed pause.
     Pause(kSettleAfterOpenMs);
 
     if (settings.Conn_Prz == Phone) {

@@ -59,6 +59,8 @@ private slots:
     void trickle_acceptedWithinGapAndCutBeyondIt();
     void waiting_sleepsInsteadOfSpinning();
     void vanishedPort_endsByTimeOutThenWritesFail();
+    void vanishedPortBack_nextCommandOpensItWithItsLine_data();
+    void vanishedPortBack_nextCommandOpensItWithItsLine();
 
     void linkClosedByWindowMidExchange_abortsWithoutTouchingPort();
     void linkClosedByWindowDuringRedial_endsRestore();
@@ -67,6 +69,9 @@ private slots:
     void phone_graceWindowRetriesSilentModule();
     void phone_carrierLostMidFrame_declined();
     void phone_carrierLostMidFrame_restoredAndRepeated();
+    void phone_noCarrierBetweenExchanges_asksToRestore_data();
+    void phone_noCarrierBetweenExchanges_asksToRestore();
+    void phone_earlierReplyDoesNotCompleteNoCarrier();
 
 private:
     bool startSim(const DevSimOptions &options = {});
@@ -86,6 +91,7 @@ private:
     LinkState m_linkState;
     std::unique_ptr<FakeUi> m_ui;
     std::unique_ptr<SerialPort> m_port;
+    int m_rate = 38400; // the fixture's links open at this rate
     ExchangeChannel m_channel;
 };
 
@@ -110,6 +116,7 @@ void LinkPtyTest::init()
     m_settings = Settings{};
     m_linkState = LinkState{};
     m_ui = std::make_unique<FakeUi>();
+    m_rate = 38400;
     m_channel = ExchangeChannel{};
 }
 
@@ -133,7 +140,7 @@ bool LinkPtyTest::cableLink(const DevSimOptions &options)
 {
     if (!startSim(options))
         return false;
-    m_port = OpenPort(options.port, {});
+    m_port = OpenPort(options.port, {.rate = m_rate});
     if (!m_port)
         return false;
     armChannel();
@@ -144,7 +151,7 @@ bool LinkPtyTest::phoneLink(const QStringList &simArgs)
 {
     if (!startSim({.modem = true, .extraArgs = simArgs}))
         return false;
-    m_port = OpenPort(1, {});
+    m_port = OpenPort(1, {.rate = m_rate});
     if (!m_port)
         return false;
     ModemDialogue modem(*m_port, *m_ui, m_timing);
@@ -273,19 +280,28 @@ void LinkPtyTest::ping_commandBytesAndFramedReply()
     QCOMPARE(m_sim->received(), QByteArray("\x50\x49\x4E\x47\x0D"));
 }
 
+// The device must get the zero byte, then at least 100 ms of silence, then the command.
+// The simulator stamps bytes when it reads them, so a late read of the zero byte would
+// shorten the silence it reports. The silence is therefore bounded on the line: it began
+// no later than the zero byte's write returned (the port pushes bytes to the device
+// before returning) and lasted at least until the command's write was called. The
+// device shows what went over the line: the zero byte on its own, then the command.
 void LinkPtyTest::wakeUpByte_isFollowedByHundredMsSilence()
 {
     QVERIFY(cableLink());
+    TapPort tap(*m_port);
+    m_channel.port = &tap;
     m_channel.timing = LinkTiming{}; // the real pause
     m_channel.wakeUpByte = true;
     QVERIFY(RunExchange(m_channel, "VER", 3));
 
+    QCOMPARE(tap.writes, (QList<QByteArray>{QByteArray(1, '\0'), QByteArray("\x56\x45\x52\x0D")}));
+    const qint64 silenceNs = tap.writeTimes.at(1).calledNs - tap.writeTimes.at(0).returnedNs;
+    QVERIFY2(silenceNs >= 100'000'000, qPrintable(QString::number(silenceNs)));
+
     const QList<DevSimLogEntry> reads = fromProgram(m_sim->log());
     QVERIFY(reads.size() >= 2);
     QCOMPARE(reads.first().bytes, QByteArray(1, '\0'));
-    QCOMPARE(reads.at(1).bytes.left(1), QByteArray("V"));
-    const qint64 silence = reads.at(1).micros - reads.first().micros;
-    QVERIFY2(silence >= 100000, qPrintable(QString::number(silence)));
     QByteArray rest;
     for (int k = 1; k < reads.size(); ++k)
         rest += reads.at(k).bytes;
@@ -351,6 +367,39 @@ void LinkPtyTest::vanishedPort_endsByTimeOutThenWritesFail()
     QVERIFY(!RunExchange(m_channel, "PING", 4));
     QCOMPARE(m_channel.result, 1);
     QVERIFY(!PortExists(1));
+}
+
+void LinkPtyTest::vanishedPortBack_nextCommandOpensItWithItsLine_data()
+{
+    QTest::addColumn<bool>("phone");
+    QTest::newRow("cable") << false;
+    QTest::newRow("phone") << true; // the call outlived the adapter: nothing is dialled
+}
+
+// An adapter unplugged and plugged back: while it is away every command fails to
+// write; once it is back the next command opens it again at the rate it had.
+void LinkPtyTest::vanishedPortBack_nextCommandOpensItWithItsLine()
+{
+    QFETCH(bool, phone);
+    m_rate = 9600; // not the rate a fresh pseudo-terminal starts with
+    QVERIFY(phone ? phoneLink({"--dial-ms", "50"}) : cableLink());
+    QVERIFY(m_sim->command("vanish"));
+    for (int k = 0; k < 2; ++k) {
+        QVERIFY(!RunExchange(m_channel, "PING", 4));
+        QCOMPARE(m_channel.result, 1);
+    }
+    QCOMPARE(m_ui->resultTexts, QStringList(2, QString::fromUtf8("Сбой при выполнении операции записи")));
+    QVERIFY(m_ui->questions.isEmpty());
+
+    QVERIFY(m_sim->command("restore"));
+    QVERIFY(m_sim->command("status"));
+    QVERIFY2(!m_sim->lastReply().contains("rate=9600 "), qPrintable(m_sim->lastReply()));
+    m_sim->clearLog();
+    QVERIFY(RunExchange(m_channel, "PING", 4));
+    QCOMPARE(m_sim->received(), QByteArray("PING\r"));
+    QVERIFY(QByteArray(m_channel.reply()).startsWith("{\"PING\":"));
+    QVERIFY(m_sim->command("status"));
+    QVERIFY2(m_sim->lastReply().contains("rate=9600 "), qPrintable(m_sim->lastReply()));
 }
 
 void LinkPtyTest::linkClosedByWindowMidExchange_abortsWithoutTouchingPort()
@@ -447,6 +496,56 @@ void LinkPtyTest::phone_carrierLostMidFrame_restoredAndRepeated()
              wire.constData());
     // The same command again after the re-dial, without costing the one attempt.
     QCOMPARE(count(wire, "PING\r"), 2);
+}
+
+void LinkPtyTest::phone_noCarrierBetweenExchanges_asksToRestore_data()
+{
+    QTest::addColumn<bool>("restore"); // the user's answer
+    QTest::newRow("declined") << false;
+    QTest::newRow("restored") << true;
+}
+
+// The carrier goes while no exchange runs; the next exchange finds the modem's report
+// waiting and asks at once, instead of sending into a dead line and waiting out the
+// grace window.
+void LinkPtyTest::phone_noCarrierBetweenExchanges_asksToRestore()
+{
+    QFETCH(bool, restore);
+    QVERIFY(phoneLink({"--dial-ms", "50", "--guard-ms", "50"}));
+    m_settings.directory.users_num = 1;
+    m_settings.directory.entries[0].phone_code = "555";
+    m_settings.ConnectWaitTime = 2;
+    QVERIFY(m_sim->command("drop"));
+    QVERIFY(m_sim->waitForSent("\r\nNO CARRIER\r\n", 2000));
+    m_sim->clearLog();
+    m_ui->answers = {restore};
+
+    QCOMPARE(RunExchange(m_channel, "PING", 4), restore);
+    QCOMPARE(m_ui->questions, QStringList{QString::fromUtf8("Связь через модем прервана.\rВосстановить сейчас?")});
+    const QByteArray wire = m_sim->received();
+    if (restore) {
+        // Hung up, called again, and only then the command, once.
+        QVERIFY2(wire.contains("ath\r") && wire.contains("ATD555\r") && wire.endsWith("ATD555\rPING\r"),
+                 wire.constData());
+        QCOMPARE(QByteArray(m_channel.reply()), QByteArray("{\"PING\":\"NoConnection\"}"));
+    } else {
+        QCOMPARE(wire, QByteArray());
+        QCOMPARE(m_channel.result, 6);
+        QCOMPARE(m_ui->resultTexts, QStringList{QString::fromUtf8("Связь через модем прервана")});
+    }
+}
+
+void LinkPtyTest::phone_earlierReplyDoesNotCompleteNoCarrier()
+{
+    QVERIFY(phoneLink({"--dial-ms", "50"}));
+    // {"xxxxxI"}: its I is the eighth byte.
+    QVERIFY(m_sim->command("raw 7B 22 78 78 78 78 78 49 22 7D"));
+    QVERIFY(RunExchange(m_channel, "PING", 4));
+    // "NO CARR", then a frame: with the I above in eighth place it would spell NO CARRI.
+    QVERIFY(m_sim->command("raw 4E 4F 20 43 41 52 52 7B 22 50 49 4E 47 22 3A 22 78 22 7D"));
+    QVERIFY(RunExchange(m_channel, "PING", 4));
+    QCOMPARE(QByteArray(m_channel.reply()), QByteArray("{\"PING\":\"x\"}"));
+    QVERIFY(m_ui->questions.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(LinkPtyTest)
