@@ -132,6 +132,11 @@ bool RunExchange(ExchangeChannel &channel, const char *text, int length)
         return finish(channel);
     }
     channel.retryWindowEnd = 0;
+    // The carrier watch starts empty, so an earlier exchange's bytes cannot complete a
+    // no-carrier report with this one's; a loss the user declined to restore stays in
+    // it and ends the first cycle at once.
+    if (channel.carrierInRing())
+        channel.clearCarrierRing();
 
     KeyboardWatch watch(channel.ui);
     for (int attemptsLeft = qMax<int>(channel.attempts, 1); attemptsLeft > 0;) {

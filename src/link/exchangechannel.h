@@ -53,10 +53,10 @@ struct ExchangeChannel {
     qint32 result = ExchangeOk;
     LinkUi *ui = nullptr; // status panels 2 and 3, the log, the event loop
     quint64 retryWindowEnd = 0; // counter ticks; 0 = no grace window running
-    // The carrier watch of a phone link: the bytes of the running cycle, those waiting
-    // before its purge first, written round from index 0. It keeps a no-carrier report
-    // until a restore or the next arm, so that a loss the user declined to restore ends
-    // the next cycle at once.
+    // The carrier watch of a phone link: the bytes of the running exchange, those
+    // waiting before each cycle's purge first, written round from index 0. It keeps a
+    // no-carrier report until a restore or the next arm, so that a loss the user
+    // declined to restore ends the next exchange's first cycle at once.
     std::array<char, kFrameCapacity> carrierRing{};
     int carrierRingPos = 0;
 

@@ -178,9 +178,6 @@ bool ExchangeCycle(ExchangeChannel &channel, int byteCount)
         channel.result = CarrierLost;
         return false;
     }
-    // Otherwise the watch starts empty: bytes of an earlier cycle must not complete a
-    // no-carrier report with this one's.
-    channel.clearCarrierRing();
     return sendCommand(channel, byteCount) && receiveReply(channel);
 }
 

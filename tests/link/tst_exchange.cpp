@@ -384,10 +384,13 @@ void ExchangeTest::carrierRing_searchedInStorageOrder_data()
         << QList<QByteArray>{QByteArray(495, 'x') + "NO CARRIER\r\n"} << 3 << 2 << 0;
     QTest::newRow("token after the wrap is seen")
         << QList<QByteArray>{QByteArray(500, 'x') + "NO CARRIER\r\n"} << 6 << 1 << 1;
-    // The second cycle's bytes land where the first cycle's were: the I the first one
-    // left at index 7 must not complete "NO CARR" into a carrier loss.
+    // The second cycle's bytes follow the first cycle's: the I the first one left at
+    // index 7 must not complete "NO CARR" into a carrier loss.
     QTest::newRow("an earlier cycle's bytes do not complete the token")
         << QList<QByteArray>{"0000000I", "NO CARR"} << 3 << 2 << 0;
+    // A report cut by a time-out between two cycles of one exchange is still one report.
+    QTest::newRow("a report split across two cycles is seen")
+        << QList<QByteArray>{"\r\nNO CA", "RRIER\r\n"} << 6 << 2 << 1;
 }
 
 void ExchangeTest::carrierRing_searchedInStorageOrder()
