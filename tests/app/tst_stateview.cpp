@@ -9,8 +9,10 @@
 #include "dialogs/panelstatusbar.h"
 #include "support/devsim.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -71,6 +73,18 @@ struct StateWindow {
 TFormWait *WaitWindow(const TFormMain &window)
 {
     return window.findChild<TFormWait *>();
+}
+
+// With TAVRIN_SCREENS_DIR set, saves the whole screen there, the window manager's title
+// bars included (run under Xvfb with a window manager to see them).
+void SaveWholeScreen(const QString &name)
+{
+    const QString dir = qEnvironmentVariable("TAVRIN_SCREENS_DIR");
+    if (dir.isEmpty() || !QGuiApplication::primaryScreen())
+        return;
+    QTest::qWait(200);
+    QDir().mkpath(dir);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(dir).filePath(name));
 }
 
 QString WaitLines(const TFormWait *wait)
@@ -136,6 +150,7 @@ void TestStateView::reading_showsValuesModeAndButtons()
     QCOMPARE(Named<PanelStatusBar>(&window, "StatusBar1")->panelText(2), QString());
     QVERIFY(!Action(window, "Nconn")->isEnabled());
     SaveScreen(&window, screen);
+    SaveWholeScreen(QStringLiteral("screen-") + screen);
 }
 
 void TestStateView::failedReading_leavesTheView()
@@ -208,6 +223,7 @@ void TestStateView::createPair_confirmationTitledQuestionMark()
             SaveScreen(wait, QStringLiteral("wait-pair-creation.png"));
         }
         SaveScreen(box, QStringLiteral("pair-confirmation.png"));
+        SaveWholeScreen(QStringLiteral("screen-pair-confirmation.png"));
         box->button(QMessageBox::Yes)->click();
     });
     driver.on<QMessageBox>([&](QMessageBox *box) {
@@ -248,6 +264,7 @@ void TestStateView::createPair_typedAddressUnderTheWaitWindow()
         lastByte->selectAll();
         QTest::keyClicks(lastByte, QStringLiteral("bc"));
         SaveScreen(dialog, QStringLiteral("address-dialog.png"));
+        SaveWholeScreen(QStringLiteral("screen-address-dialog.png"));
         QTest::mouseClick(Named<QPushButton>(dialog, "BitBtn1"), Qt::LeftButton); // "Принять"
     });
     linked.sim.clearLog();
