@@ -122,6 +122,15 @@ void TestCreatePair::road_data()
         << QStringList{"state none", "memerror 1", "once RESET normal", deafReset, deafReset, deafReset} << true
         << typed << "PING\r" + write + "RESET\rKILL\rRESET\rRESET\rRESET\r" + write + "RESET\rPEERADDR\r" + kReading
         << dialog << QStringList{noReset, kCreated} << kOperational;
+    // The pauses here are cut to a tenth: the restart outlasts the pause after RESET.
+    QTest::newRow("module deaf after RESET: the reading back answered at its second attempt")
+        << QStringList{"state none", "reset-ms 200"} << true << typed
+        << "PING\r" + write + "RESET\rPEERADDR\rPEERADDR\r" + kReading << dialog << QStringList{kCreated}
+        << kOperational;
+    QTest::newRow("module deaf after RESET: the clean-up's KILL, sent once, unheard")
+        << QStringList{"state none", "memerror 1", "reset-ms 200"} << true << typed
+        << "PING\r" + write + "RESET\rKILL\r" + kReading << dialog
+        << QStringList{"Сбой операции.\rНе выполнена команда \"KILL\"."} << kCommissioning;
     QTest::newRow("clean-up's KILL fails: no second pass")
         << QStringList{"state none", "memerror 1", R"(once KILL {"KIL":"?"})"} << true << typed
         << "PING\r" + write + "RESET\rKILL\r" + kReading << dialog << QStringList{"Сбой модуля. Команда \"KILL\"."}
