@@ -60,10 +60,7 @@ double percentile(std::vector<double> values, double p)
 
 std::unique_ptr<SerialPort> openLink(qint32 rate)
 {
-    auto port = OpenPort(1, rate, 8, 0, 0, 1000, 1000, true, false);
-    if (port)
-        SetReadTimeouts(*port, 0xFFFFFFFF, 0, 0);
-    return port;
+    return OpenPort(1, {.rate = rate});
 }
 
 void armChannel(ExchangeChannel &channel, SerialPort *port, BenchUi &ui, qint32 rate, int waitSeconds)

@@ -24,7 +24,6 @@ public:
     qint64 bytesAvailable() const override { return m_inner.bytesAvailable(); }
     void purge() override { m_inner.purge(); }
     bool clearError() override { return m_inner.clearError(); }
-    bool setReadTimeouts(quint32 a, quint32 b, quint32 c) override { return m_inner.setReadTimeouts(a, b, c); }
     QObject *notifier() override { return m_inner.notifier(); }
 
 private:
@@ -58,7 +57,6 @@ public:
     qint64 bytesAvailable() const override { return m_buffer.size(); }
     void purge() override;
     bool clearError() override;
-    bool setReadTimeouts(quint32, quint32, quint32) override { return true; }
     QObject *notifier() override { return this; }
 
 private:
