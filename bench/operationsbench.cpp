@@ -12,6 +12,7 @@
 // the time the line really takes here; it must meet the goal as well. The device's
 // turn-round (from a command's CR to its reply's first byte) is counted against the
 // program in both and shown apart.
+#include "benchsim.h"
 #include "link/exchangechannel.h"
 #include "link/serialport.h"
 #include "protocol/moduleoperations.h"
@@ -20,8 +21,6 @@
 #include "support/linkfakes.h"
 
 #include <QCoreApplication>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -35,11 +34,6 @@ namespace {
 
 constexpr qint32 kRate = 38400;
 constexpr int kRounds = 5;
-
-double nowMs()
-{
-    return double(PerformanceCounter()) * 1000.0 / double(PerformanceFrequency());
-}
 
 // The window: the trace kept (short), the messages recorded, the address dialog
 // answered, everything else done at once.
@@ -100,16 +94,16 @@ Round runOnce(DevSim &sim, ExchangeChannel &channel, BenchWindow &window,
     Round round;
     ProtocolFields fields;
     ProtocolContext context{channel, window, fields, [&round](int ms) {
-                                const double start = nowMs();
+                                const double start = bench::NowMs();
                                 Pause(ms);
                                 round.pausesMs += ms;
-                                round.pauseOverrunMs += nowMs() - start - ms;
+                                round.pauseOverrunMs += bench::NowMs() - start - ms;
                             }};
     window.messages.clear();
     sim.clearLog();
-    const double start = nowMs();
+    const double start = bench::NowMs();
     operation(context, window);
-    round.totalMs = nowMs() - start;
+    round.totalMs = bench::NowMs() - start;
     takeWire(sim.log(), round);
     round.ok = !window.shown.isEmpty();
     return round;
@@ -125,14 +119,11 @@ int measure(const QString &comDir, const char *title, const QStringList &simArgs
             void (*operation)(ProtocolContext &, ModuleOperationHost &), const QString &expectedMessage)
 {
     DevSim sim(comDir);
-    if (!sim.start({.port = 1, .pace = true, .extraArgs = simArgs})) {
-        std::fprintf(stderr, "cannot start the simulator: %s\n", qPrintable(sim.errorString()));
+    if (!bench::StartSimulator(sim, true, simArgs))
         return 1;
-    }
-    auto port = OpenPort(1, kRate, 8, 0, 0, 1000, 1000, true, false);
+    auto port = OpenPort(1, {.rate = kRate});
     if (!port)
         return 1;
-    SetReadTimeouts(*port, 0xFFFFFFFF, 0, 0);
     BenchWindow window;
     ExchangeChannel channel;
     channel.ui = &window;
@@ -170,10 +161,7 @@ int measure(const QString &comDir, const char *title, const QStringList &simArgs
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (QProcessEnvironment::systemEnvironment().value("TAVRIN_DEVSIM").isEmpty())
-        qputenv("TAVRIN_DEVSIM", (QCoreApplication::applicationDirPath() + "/tavrin-devsim").toUtf8());
-    QTemporaryDir comDir;
-    qputenv("TAVRIN_COM_DIR", comDir.path().toUtf8());
+    const bench::SimulatorFolder comDir;
 
     int failed = measure(comDir.path(), "1. state reading (PING, PEERADDR, DEVADDR, VER)", {"--state", "paired"},
                          ReadDeviceState, QString());
