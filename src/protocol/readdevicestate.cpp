@@ -17,9 +17,21 @@ using namespace operationtiming;
 
 constexpr int kProgressSteps = 4;
 
+// The address the reply to row carries, in display form; nothing, after telling the
+// user that the reply is not understood, when it carries none.
+std::optional<QString> ShownAddress(ModuleOperation &op, int row)
+{
+    const std::optional<MacAddress> address = ReplyAddress(op.reply());
+    if (!address) {
+        op.tell(UndefinedReplyTo(row));
+        return std::nullopt;
+    }
+    return AddressDisplayText(*address);
+}
+
 // PING: whether a peripheral is connected, and whether it is paired or waits for KEEP
 // (then with its address, and PEERADDR is not asked). False ends the run.
-bool ReadConnection(ModuleOperation &op, DeviceState &state, bool &readPeer)
+bool ReadConnection(ModuleOperation &op, DeviceState &state)
 {
     if (!op.send(RowPing))
         return false;
@@ -33,13 +45,10 @@ bool ReadConnection(ModuleOperation &op, DeviceState &state, bool &readPeer)
     if (ReplyHas(reply, token::WaitForKeep)) {
         state.connection = Yes;
         state.pair = No;
-        readPeer = false;
-        const std::optional<MacAddress> peer = ReplyAddress(reply);
-        if (!peer) {
-            op.tell(UndefinedReplyTo(RowPing));
+        const std::optional<QString> peer = ShownAddress(op, RowPing);
+        if (!peer)
             return false;
-        }
-        state.peerAddress = AddressDisplayText(*peer);
+        state.peerAddress = *peer;
         state.peerWaiting = true;
         return true;
     }
@@ -65,12 +74,10 @@ bool ReadPair(ModuleOperation &op, DeviceState &state)
         state.peerAddress = NoAddress;
         return true;
     }
-    const std::optional<MacAddress> peer = ReplyAddress(reply);
-    if (!peer) {
-        op.tell(UndefinedReplyTo(RowPeerAddr));
+    const std::optional<QString> peer = ShownAddress(op, RowPeerAddr);
+    if (!peer)
         return false;
-    }
-    state.peerAddress = AddressDisplayText(*peer);
+    state.peerAddress = *peer;
     state.pair = Yes;
     state.pairExists = true;
     return true;
@@ -83,12 +90,10 @@ bool ReadOwnAddress(ModuleOperation &op, DeviceState &state)
     if (!op.send(RowDevAddr))
         return false;
     op.host.advanceWaitWindow();
-    const std::optional<MacAddress> own = ReplyAddress(op.reply());
-    if (!own) {
-        op.tell(UndefinedReplyTo(RowDevAddr));
+    const std::optional<QString> own = ShownAddress(op, RowDevAddr);
+    if (!own)
         return false;
-    }
-    state.ownAddress = AddressDisplayText(*own);
+    state.ownAddress = *own;
     return true;
 }
 
@@ -116,8 +121,8 @@ void ReadDeviceState(ProtocolContext &context, ModuleOperationHost &host)
     host.openWaitWindow(WaitWindowKind::StateReading, kProgressSteps);
 
     DeviceState state;
-    bool readPeer = true;
-    const bool read = ReadConnection(op, state, readPeer) && (!readPeer || ReadPair(op, state)) &&
+    // PING has told the peripheral's address when one waits for KEEP.
+    const bool read = ReadConnection(op, state) && (state.peerWaiting || ReadPair(op, state)) &&
                       ReadOwnAddress(op, state) && ReadVersion(op, state);
     context.fields.PairExists = state.pairExists;
 
