@@ -42,7 +42,7 @@ struct StateWindow {
         window = fixture.window();
         Settings &s = window->session().store().CurrentSettings;
         s.Conn_Prz = Direct;
-        s.direct = ConnectionParameters{.COMPort = kPort, .Rate = 115200, .Repeat = 1, .WaitTime = 1, .TimeOut = 100};
+        s.direct = ConnectionParameters{.COMPort = kPort, .Rate = 115200, .Repeat = 1, .WaitTime = 1, .TimeOut = 500};
         s.StoredPeerAddress = {0x12, 0x34, 0x56, 0x78, 0x9A, 0x00};
         window->session().store().SavedSettings = s;
         return Connect(*window) && Activate(window.get());

@@ -85,7 +85,7 @@ bool OperationRig::link(const QStringList &controls, ConnectionKind kind)
     Settings &s = session->store().CurrentSettings;
     s.Conn_Prz = kind;
     for (ConnectionParameters *line : {&s.direct, &s.phone}) {
-        *line = ConnectionParameters{.COMPort = kPort, .Rate = 38400, .Repeat = 1, .WaitTime = 1, .TimeOut = 100};
+        *line = ConnectionParameters{.COMPort = kPort, .Rate = 38400, .Repeat = 1, .WaitTime = 1, .TimeOut = 500};
     }
     s.directory.users_num = 1;
     s.directory.entries[0].phone_code = QStringLiteral("123");
