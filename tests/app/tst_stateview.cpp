@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -230,8 +231,20 @@ void TestStateView::createPair_confirmationTitledQuestionMark()
         done = box->text();
         box->button(QMessageBox::Ok)->click();
     });
+    // What the wait window names while the exchanges run, the closing reading's included.
+    QSet<QString> namedDuringReading;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        const TFormWait *wait = WaitWindow(window);
+        const QString status = Named<PanelStatusBar>(&window, "StatusBar1")->panelText(2);
+        if (wait && status == QStringLiteral(" Выполняеся чтение состояния устройства"))
+            namedDuringReading << WaitLines(wait);
+    });
+    watch.start(1);
     linked.sim.clearLog();
     QTest::mouseClick(Button(window, "BitBtn4"), Qt::LeftButton);
+    watch.stop();
+    QCOMPARE(namedDuringReading, QSet<QString>{"Выполняется операция|создания пары с периферийным устройством"});
     QCOMPARE(driver.done(), 2);
     QCOMPARE(title, QStringLiteral("?"));
     QCOMPARE(text, QStringLiteral("Создать пару с периферийным устройством\n(MAC 0A:1B:2C:3D:4E:5F) ?"));
