@@ -14,9 +14,11 @@ if(TAVRIN_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
   set(TAVRIN_TEST_TIMEOUT_SCALE 3)
   set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan.supp)
-  # The programs a test starts (tavrin-devsim) inherit these too.
+  # Every report also goes to a file there, so scripts/test-sanitized sees those of the
+  # programs a test starts (tavrin-devsim), which inherit these options.
+  set(reports ${CMAKE_BINARY_DIR}/sanitizer-reports)
   set(TAVRIN_TEST_ENVIRONMENT
-    "ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1"
-    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
+    "ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:log_path=${reports}/asan"
+    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:log_path=${reports}/ubsan"
     "LSAN_OPTIONS=suppressions=${suppressions}:print_suppressions=0")
 endif()

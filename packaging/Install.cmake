@@ -17,7 +17,7 @@ set(CPACK_PACKAGE_NAME tavrin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "tavrin developers <tavrin@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service tool for a Bluetooth serial module")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "tavrin reads the state of a Bluetooth serial module installed at a site, sends the\n"
   "module's text commands while showing the raw byte trace, and creates and breaks its\n"
   "pair. The module is reached by cable or through a dial-up GSM modem. The user\n"
