@@ -14,11 +14,13 @@ if(TAVRIN_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
   set(TAVRIN_TEST_TIMEOUT_SCALE 3)
   set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan.supp)
-  # Every report also goes to a file there, so scripts/test-sanitized sees those of the
-  # programs a test starts (tavrin-devsim), which inherit these options.
+  # AddressSanitizer's and LeakSanitizer's reports go to files there, so
+  # scripts/test-sanitized sees those of the programs a test starts (tavrin-devsim),
+  # which inherit these options. UndefinedBehaviorSanitizer writes to the standard error
+  # only, which ctest keeps in Testing/Temporary/LastTest.log.
   set(reports ${CMAKE_BINARY_DIR}/sanitizer-reports)
   set(TAVRIN_TEST_ENVIRONMENT
     "ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:log_path=${reports}/asan"
-    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:log_path=${reports}/ubsan"
+    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
     "LSAN_OPTIONS=suppressions=${suppressions}:print_suppressions=0")
 endif()
