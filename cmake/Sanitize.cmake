@@ -9,8 +9,10 @@ set(TAVRIN_TEST_TIMEOUT_SCALE 1)
 set(TAVRIN_TEST_ENVIRONMENT "")
 
 if(TAVRIN_SANITIZE)
+  # -O1 and line tables only (-g1): compiles in about half the time of -O2 -g, and every
+  # report still names the file and line of each frame.
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
-                      -fno-sanitize-recover=all)
+                      -fno-sanitize-recover=all -O1 -g1)
   add_link_options(-fsanitize=address,undefined)
   set(TAVRIN_TEST_TIMEOUT_SCALE 3)
   set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan.supp)
