@@ -15,6 +15,7 @@
 using namespace tavrin;
 using tavrin::testsupport::readBytes;
 using tavrin::testsupport::runWithReadOnlyFolder;
+using tavrin::testsupport::SettingsLogOn;
 using tavrin::testsupport::writeBytes;
 
 namespace {
@@ -46,11 +47,6 @@ int run(bool readOnly, const QString &folder, const std::function<int()> &body)
 {
     return readOnly ? runWithReadOnlyFolder(folder, body) : body();
 }
-
-struct SettingsLogOn {
-    SettingsLogOn() { QLoggingCategory::setFilterRules(QStringLiteral("tavrin.settings=true")); }
-    ~SettingsLogOn() { QLoggingCategory::setFilterRules(QString()); }
-};
 
 } // namespace
 
