@@ -18,11 +18,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "tavrin developers <tavrin@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service tool for a Bluetooth serial module")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "tavrin reads the state of a Bluetooth serial module installed at a site, sends the\n"
-  "module's text commands while showing the raw byte trace, and creates and breaks its\n"
-  "pair. The module is reached by cable or through a dial-up GSM modem. The user\n"
-  "interface is in Russian. tavrin-devsim simulates the module and the modem on a\n"
-  "pseudo-terminal, for demonstrations and training.")
+  "tavrin reads the state of a Bluetooth serial module installed at a site,\n"
+  "sends the module's text commands while showing the raw byte trace, and\n"
+  "creates and breaks its pair. The module is reached by cable or through a\n"
+  "dial-up GSM modem. The user interface is in Russian. tavrin-devsim\n"
+  "simulates the module and the modem on a pseudo-terminal, for\n"
+  "demonstrations and training.")
 # The package's files are those the program looks for: the settings library compiles
 # in CMAKE_INSTALL_FULL_BINDIR, so the package is laid out under the same prefix.
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
