@@ -8,6 +8,7 @@
 //   3. PING transaction time over its wire time (10 bits a byte at the line rate,
 //      command and reply) at 38400 and 115200 bit/s, the device pacing its bytes at
 //      the line rate and the trace on.
+#include "benchsim.h"
 #include "link/eventloop.h"
 #include "link/exchangechannel.h"
 #include "link/serialport.h"
@@ -15,9 +16,7 @@
 #include "support/linkfakes.h"
 
 #include <QCoreApplication>
-#include <QProcessEnvironment>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
@@ -46,11 +45,6 @@ double cpuSeconds()
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double nowMs()
-{
-    return double(PerformanceCounter()) * 1000.0 / double(PerformanceFrequency());
-}
-
 double percentile(std::vector<double> values, double p)
 {
     std::sort(values.begin(), values.end());
@@ -60,10 +54,7 @@ double percentile(std::vector<double> values, double p)
 
 std::unique_ptr<SerialPort> openLink(qint32 rate)
 {
-    auto port = OpenPort(1, rate, 8, 0, 0, 1000, 1000, true, false);
-    if (port)
-        SetReadTimeouts(*port, 0xFFFFFFFF, 0, 0);
-    return port;
+    return OpenPort(1, {.rate = rate});
 }
 
 void armChannel(ExchangeChannel &channel, SerialPort *port, BenchUi &ui, qint32 rate, int waitSeconds)
@@ -72,20 +63,10 @@ void armChannel(ExchangeChannel &channel, SerialPort *port, BenchUi &ui, qint32 
     channel.arm(port, rate, waitSeconds, 100, 1, false);
 }
 
-bool startSim(DevSim &sim, bool pace)
-{
-    DevSimOptions options;
-    options.pace = pace;
-    if (sim.start(options))
-        return true;
-    std::fprintf(stderr, "cannot start the simulator: %s\n", qPrintable(sim.errorString()));
-    return false;
-}
-
 int measureSilentWait(const QString &comDir)
 {
     DevSim sim(comDir);
-    if (!startSim(sim, false) || !sim.command("silent on"))
+    if (!bench::StartSimulator(sim, false) || !sim.command("silent on"))
         return 1;
     auto port = openLink(38400);
     if (!port)
@@ -95,15 +76,15 @@ int measureSilentWait(const QString &comDir)
     armChannel(channel, port.get(), ui, 38400, 3);
 
     double cpu0 = cpuSeconds();
-    double wall0 = nowMs();
+    double wall0 = bench::NowMs();
     const bool answered = RunExchange(channel, "PING", 4);
     const double engineCpu = cpuSeconds() - cpu0;
-    const double engineWall = nowMs() - wall0;
+    const double engineWall = bench::NowMs() - wall0;
 
     // The same wait done by polling: read, check the clock, go round again.
     port->write("PING\r", 5);
     cpu0 = cpuSeconds();
-    wall0 = nowMs();
+    wall0 = bench::NowMs();
     const quint64 end = PerformanceCounter() + 3 * PerformanceFrequency();
     char byte = 0;
     long passes = 0;
@@ -113,7 +94,7 @@ int measureSilentWait(const QString &comDir)
         ++passes;
     }
     const double spinCpu = cpuSeconds() - cpu0;
-    const double spinWall = nowMs() - wall0;
+    const double spinWall = bench::NowMs() - wall0;
 
     std::printf("1. waiting 3 s for a silent device (result %d%s)\n", channel.result, answered ? ", answered?" : "");
     std::printf("   exchange engine: %7.1f ms CPU in %6.0f ms = %6.2f %% of a core  (goal <= 1 %%)\n",
@@ -136,7 +117,7 @@ double lastSentMs(const QList<DevSimLogEntry> &log)
 int measureRecognition(const QString &comDir, int rounds)
 {
     DevSim sim(comDir);
-    if (!startSim(sim, true))
+    if (!bench::StartSimulator(sim, true))
         return 1;
     auto port = openLink(115200);
     if (!port)
@@ -151,7 +132,7 @@ int measureRecognition(const QString &comDir, int rounds)
             std::fprintf(stderr, "PING failed: %d\n", channel.result);
             return 1;
         }
-        const double recognised = nowMs();
+        const double recognised = bench::NowMs();
         delays.push_back(recognised - lastSentMs(sim.log()));
     }
     std::printf("2. last byte of a frame sent by the device -> frame recognised (%d PINGs, 115200 bit/s, paced)\n",
@@ -170,7 +151,7 @@ int measureRecognition(const QString &comDir, int rounds)
 int measureTransaction(const QString &comDir, qint32 rate, int rounds)
 {
     DevSim sim(comDir);
-    if (!startSim(sim, true))
+    if (!bench::StartSimulator(sim, true))
         return 1;
     auto port = openLink(rate);
     if (!port)
@@ -183,12 +164,12 @@ int measureTransaction(const QString &comDir, qint32 rate, int rounds)
     double replyWireMs = 0;
     for (int k = 0; k < rounds; ++k) {
         sim.clearLog();
-        const double start = nowMs();
+        const double start = bench::NowMs();
         if (!RunExchange(channel, "PING", 4)) {
             std::fprintf(stderr, "PING failed: %d\n", channel.result);
             return 1;
         }
-        const double end = nowMs();
+        const double end = bench::NowMs();
         const int replyBytes = int(qstrlen(channel.reply()));
         wireMs = (5 + replyBytes) * 10 * 1000.0 / rate;
         replyWireMs = replyBytes * 10 * 1000.0 / rate;
@@ -233,10 +214,7 @@ int measureTransaction(const QString &comDir, qint32 rate, int rounds)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (QProcessEnvironment::systemEnvironment().value("TAVRIN_DEVSIM").isEmpty())
-        qputenv("TAVRIN_DEVSIM", (QCoreApplication::applicationDirPath() + "/tavrin-devsim").toUtf8());
-    QTemporaryDir comDir;
-    qputenv("TAVRIN_COM_DIR", comDir.path().toUtf8());
+    const bench::SimulatorFolder comDir;
 
     int failed = measureSilentWait(comDir.path());
     failed |= measureRecognition(comDir.path(), 200);

@@ -3,6 +3,7 @@
 #include "link/linktiming.h"
 #include "link/linkui.h"
 #include "protocol/executecommand.h"
+#include "protocol/moduleoperationhost.h"
 #include "session/session.h"
 #include "session/sessionhost.h"
 
@@ -29,14 +30,17 @@ class EscapeKeyFilter;
 class ExchangeLogView;
 class MessagePresenter;
 class PanelStatusBar;
+class TFormWait;
 
 // The work view in force.
 enum class ViewMode : quint8 { None = 0, Command = 1, State = 2 };
 
 // The one long-lived window, a view of the session: it owns the widgets, forwards the
 // user's actions to the session and implements what the session, the device link and
-// the module operations need from a window (SessionHost, LinkUi, CommandHost).
-class TFormMain : public QMainWindow, public LinkUi, public CommandHost, private SessionHost {
+// the module operations need from a window (SessionHost, LinkUi, CommandHost,
+// ModuleOperationHost).
+class TFormMain : public QMainWindow, public LinkUi, public CommandHost, private SessionHost,
+                  private ModuleOperationHost {
     Q_OBJECT
 public:
     // executableDir: the folder that holds the INI folder. timing: the link's fixed
@@ -62,7 +66,7 @@ public:
     void setActivityText(const QString &text) override;
     void setResultText(const QString &text) override;
     TraceLog &log() override;
-    void setBusyCursor(bool busy) override;
+    void setBusyCursor(bool busy) override; // also ModuleOperationHost's
     bool askYesNo(const QString &text) override;
     void processEvents() override;
     void waitForEvents() override;
@@ -97,6 +101,19 @@ private:
     void reportError(const std::exception &error) override;
     void closeWindow() override;
 
+    // ModuleOperationHost (stateview.cpp)
+    bool askConfirmation(const QString &title, const QString &text) override;
+    std::optional<MacAddress> askPeerAddress() override;
+    void openWaitWindow(WaitWindowKind kind, int maximum) override;
+    void advanceWaitWindow() override;
+    void completeWaitWindow() override;
+    void closeWaitWindow() override;
+    void setOperationText(const QString &text) override;
+    void hideStateView() override;
+    void showState(const DeviceState &state) override;
+    void leaveView() override;
+    TFormWait *waitWindow() const;
+
     void setUpWindow();
     void placeOnFirstShow();
     void fitStatusPanels();
@@ -113,7 +130,7 @@ private:
     void setMenuEnabled(bool enabled);
     bool filterAddressKey(QLineEdit *field, QKeyEvent *event);
     bool filterAddressFieldEvent(QLineEdit *field, QEvent *event);
-    int runMessageBox(const QString &text, QMessageBox::StandardButtons buttons);
+    int runMessageBox(const QString &text, QMessageBox::StandardButtons buttons, const QString &title = QString());
 
     // User actions.
     void onStartTimerTimeout();
@@ -127,6 +144,12 @@ private:
     void onSaveLogRequested();
     QString chooseLogFile();
     void onToggleLogShortcut();
+    void onStateTriggered();
+    void onRefreshClicked();
+    void onCreatePairClicked();
+    void onBreakPairClicked();
+    // Runs one of the state view's operations as the session's module operation.
+    void runStateOperation(void (*operation)(ProtocolContext &, ModuleOperationHost &));
     void exitView(); // "Выход" of either view; also how a dropped link leaves one
 
     Session m_session;
@@ -141,6 +164,8 @@ private:
     QGroupBox *m_stateView = nullptr;
     std::array<QLabel *, 6> m_stateValues{};
     QPushButton *m_refreshButton = nullptr;
+    QPushButton *m_createPairButton = nullptr;
+    QPushButton *m_breakPairButton = nullptr;
     QGroupBox *m_logView = nullptr;
     ExchangeLogView *m_exchangeLog = nullptr;
     QPushButton *m_clearLogButton = nullptr;

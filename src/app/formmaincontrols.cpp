@@ -129,9 +129,12 @@ void TFormMain::createStateButtons()
         b->setGeometry(x, y, w, 34);
         return b;
     };
-    button("BitBtn1", QStringLiteral("Разрыв пары"), 16, 340, 180);
-    button("BitBtn4", QStringLiteral("Создание пары"), 214, 340, 180);
+    m_breakPairButton = button("BitBtn1", QStringLiteral("Разрыв пары"), 16, 340, 180);
+    m_createPairButton = button("BitBtn4", QStringLiteral("Создание пары"), 214, 340, 180);
     m_refreshButton = button("BitBtn2", QStringLiteral("Обновить"), 16, 450, 130);
+    connect(m_breakPairButton, &QPushButton::clicked, this, &TFormMain::onBreakPairClicked);
+    connect(m_createPairButton, &QPushButton::clicked, this, &TFormMain::onCreatePairClicked);
+    connect(m_refreshButton, &QPushButton::clicked, this, &TFormMain::onRefreshClicked);
     QPushButton *exitButton = button("BitBtn5", QStringLiteral("Выход"), 294, 450, 100);
     connect(exitButton, &QPushButton::clicked, this, &TFormMain::exitView);
 
@@ -210,6 +213,7 @@ void TFormMain::createMenu()
     mainMenu->addMenu(m_settingsMenu);
     QAction *stateAction = m_settingsMenu->addAction(QStringLiteral("Сoстояние")); // the second letter is a Latin o
     stateAction->setObjectName(QStringLiteral("Nstate"));
+    connect(stateAction, &QAction::triggered, this, &TFormMain::onStateTriggered);
     QAction *commandModeAction = m_settingsMenu->addAction(QStringLiteral("Командный режим"));
     commandModeAction->setObjectName(QStringLiteral("Ncommand"));
     connect(commandModeAction, &QAction::triggered, this, &TFormMain::onCommandModeTriggered);

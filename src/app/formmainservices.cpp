@@ -37,10 +37,12 @@ bool TFormMain::askYesNo(const QString &text)
     return runMessageBox(text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-int TFormMain::runMessageBox(const QString &text, QMessageBox::StandardButtons buttons)
+int TFormMain::runMessageBox(const QString &text, QMessageBox::StandardButtons buttons, const QString &title)
 {
     QWidget *modal = QApplication::activeModalWidget();
     PlainMessageBox box(text, buttons, modal ? modal : this);
+    if (!title.isEmpty())
+        box.setWindowTitle(title);
     // The box takes its own keys and shows the normal cursor, even inside a loop that
     // watches the keyboard under the hourglass.
     const int watch = m_keyboard->suspend();

@@ -1,12 +1,10 @@
 #include "link/exchangechannel.h"
 
-#include "link/deadline.h"
+#include "link/exchangecycle.h"
+#include "link/linktexts.h"
 #include "link/linkui.h"
 #include "link/linkwait.h"
-#include "link/modem.h"
 #include "link/serialport.h"
-
-#include "settings/settings.h"
 
 #include <cstring>
 
@@ -15,154 +13,96 @@ namespace tavrin {
 namespace {
 
 constexpr char kCR = 0x0D;
-constexpr char kLeftBrace = 0x7B;
-constexpr char kQuote = 0x22;
-constexpr char kRightBrace = 0x7D;
 
-bool onPhoneLink(const ExchangeChannel &channel)
-{
-    return channel.settings && channel.settings->Conn_Prz == Phone;
-}
+// What a failed cycle costs the transaction.
+enum class RetryCost { OneAttempt, Free, GiveUp };
 
 quint64 toTicks(int ms)
 {
     return ms <= 0 ? 0 : quint64(ms) * PerformanceFrequency() / 1000;
 }
 
-// Pumps the window's events once; an Esc pressed meanwhile, or the window closing,
-// becomes an abort request.
-void pumpAndWatch(ExchangeChannel &channel)
-{
-    linkwait::pump(channel.ui);
-    if (linkwait::escapePressed(channel.ui) || linkwait::closing(channel.ui))
-        channel.abortRequested = true;
-}
-
-// An abort request is consumed by the first cycle that sees it.
-bool takeAbort(ExchangeChannel &channel)
-{
-    if (!channel.abortRequested)
-        return false;
-    channel.abortRequested = false;
-    channel.result = Aborted;
-    return true;
-}
-
-void addTraceLine(ExchangeChannel &channel)
-{
-    if (!channel.ui)
-        return;
-    channel.ui->log().addLine(QStringLiteral(" "));
-    channel.ui->log().refresh();
-}
-
 void showResult(ExchangeChannel &channel)
 {
     if (channel.ui && channel.result >= 0 && channel.result < int(channel.resultTexts.size()))
-        channel.ui->setResultText(channel.resultTexts[channel.result]);
+        channel.ui->setResultText(channel.resultTexts[size_t(channel.result)]);
 }
 
-bool failWrite(ExchangeChannel &channel, SerialPort *port)
+void showActivity(ExchangeChannel &channel, const QString &text)
 {
-    if (port)
-        ClearPortError(*port);
-    channel.result = WriteFailed;
-    return false;
+    if (!channel.ui)
+        return;
+    channel.ui->setActivityText(text);
+    linkwait::pump(channel.ui);
 }
 
-// One write/read cycle over the first byteCount bytes of sendBuffer.
-bool ExchangeCycle(ExchangeChannel &channel, int byteCount)
+// The command text, then CR and a zero, into sendBuffer; false when it does not fit.
+bool loadCommand(ExchangeChannel &channel, const char *text, int length)
 {
-    pumpAndWatch(channel);
-    if (takeAbort(channel))
+    if (length < 0 || length > kMaxCommandLength || (!text && length > 0))
         return false;
-    if (!channel.carrierInRing()) {
+    if (length > 0)
+        std::memcpy(channel.sendBuffer.data(), text, size_t(length));
+    channel.sendBuffer[size_t(length)] = kCR;
+    channel.sendBuffer[size_t(length) + 1] = 0;
+    return true;
+}
+
+bool cycleShowingActivity(ExchangeChannel &channel, int byteCount)
+{
+    showActivity(channel, linktext::ExchangeActivity());
+    const bool done = ExchangeCycle(channel, byteCount);
+    showActivity(channel, QString());
+    return done;
+}
+
+// The question is the user's: Esc must reach it rather than the exchange.
+int askRestore(ExchangeChannel &channel, KeyboardWatch &watch, bool checkRingFirst)
+{
+    watch.suspend();
+    const int answer = AskRestoreModemLink(channel, checkRingFirst);
+    watch.resume();
+    return answer;
+}
+
+// Time-outs cost no attempt while the grace window that the first of them opened runs.
+RetryCost graceWindowCost(ExchangeChannel &channel)
+{
+    const quint64 now = PerformanceCounter();
+    if (channel.retryWindowEnd == 0) {
+        channel.retryWindowEnd = now + toTicks(channel.timing.phoneGraceWindowMs);
+        return RetryCost::Free;
+    }
+    return now > channel.retryWindowEnd ? RetryCost::OneAttempt : RetryCost::Free;
+}
+
+// On a phone link a lost carrier, or a time-out with the carrier gone, leads to the
+// restore question; a restored link repeats the command free of charge.
+RetryCost phoneLinkRetryCost(ExchangeChannel &channel, KeyboardWatch &watch)
+{
+    if (channel.result == CarrierLost)
+        return askRestore(channel, watch, false) == LinkNotRestored ? RetryCost::GiveUp : RetryCost::Free;
+    if (channel.result != NoAnswer && channel.result != IncompleteReply)
+        return RetryCost::OneAttempt;
+    switch (askRestore(channel, watch, true)) {
+    case CarrierStillPresent:
+        return graceWindowCost(channel);
+    case LinkRestored:
+        channel.retryWindowEnd = 0;
+        channel.clearCarrierRing();
+        return RetryCost::Free;
+    default:
         channel.result = CarrierLost;
-        return false;
+        return RetryCost::GiveUp;
     }
+}
 
-    if (channel.ui)
-        channel.ui->log().beginExchange();
-    addTraceLine(channel);
-    addTraceLine(channel);
-    SerialPort *port = channel.port;
-    if (channel.wakeUpByte) {
-        const char zero = 0;
-        if (!port || port->write(&zero, 1) < 0)
-            return failWrite(channel, port);
-        TraceBytes(channel, &zero, 1);
-        Pause(channel.timing.wakeUpPauseMs);
-    }
-    // Whatever answered the wake-up byte, or was left of an earlier reply, goes here.
-    if (port)
-        port->purge();
-    if (!port || port->write(channel.sendBuffer.data(), byteCount) < 0)
-        return failWrite(channel, port);
-    TraceBytes(channel, channel.sendBuffer.data(), byteCount);
-    addTraceLine(channel);
-
-    Deadline firstByte;
-    Deadline gap;
-    firstByte.start(channel.firstByteWaitMs);
-    channel.carrierRingPos = 0;
-    channel.result = ExchangeOk;
-    channel.receiveBuffer[0] = 0;
-    const bool phone = onPhoneLink(channel);
-    int i = 0;
-
-    for (;;) {
-        pumpAndWatch(channel);
-        if (takeAbort(channel))
-            return false;
-        // The window may have closed the link while its events ran.
-        port = channel.port;
-        char byte = 0;
-        int got = port ? port->readByte(&byte) : 0;
-        if (got < 0) {
-            ClearPortError(*port);
-            got = 0;
-        }
-        if (got == 1) {
-            channel.receiveBuffer[i] = byte;
-            TraceBytes(channel, &byte, 1);
-            channel.receiveBuffer[i + 1] = 0;
-            if (phone) {
-                channel.carrierRing[channel.carrierRingPos] = byte;
-                channel.carrierRingPos = (channel.carrierRingPos + 1) % int(channel.carrierRing.size());
-                if (!channel.carrierInRing()) {
-                    channel.result = CarrierLost;
-                    return false;
-                }
-            }
-            if (i == 0) {
-                if (byte == kLeftBrace)
-                    i = 1;
-            } else if (i == 1) {
-                // A second brace where the quote belongs drops both.
-                i = byte == kQuote ? 2 : 0;
-            } else {
-                // The quote of the start mark may also open the end mark: {"} is a frame.
-                if (byte == kRightBrace && channel.receiveBuffer[i - 1] == kQuote)
-                    return true;
-                if (++i >= kFrameCapacity) {
-                    channel.result = ReceiveOverflow;
-                    return false;
-                }
-            }
-            if (i >= 2)
-                gap.start(channel.interByteWaitMs);
-        }
-
-        // Bytes before the start mark do not extend the first-byte wait.
-        if (i < 2 ? firstByte.expired() : gap.expired()) {
-            channel.result = i < 2 ? NoAnswer : IncompleteReply;
-            if (port)
-                port->purge();
-            return false;
-        }
-        if (got == 0 && (!port || port->bytesAvailable() == 0))
-            linkwait::sleep(channel.ui);
-    }
+bool finish(ExchangeChannel &channel)
+{
+    if (channel.result == ExchangeOk)
+        return true;
+    showResult(channel);
+    return false;
 }
 
 // Marks the channel busy for the length of one transaction.
@@ -179,38 +119,6 @@ private:
 
 } // namespace
 
-void ExchangeChannel::arm(SerialPort *openPort, qint32 rate, qint32 waitTimeSeconds, qint32 timeOutMs,
-                          quint8 repeat, bool firstZeroNeed)
-{
-    port = openPort;
-    baudRate = rate;
-    firstByteWaitMs = SecondsToMs(waitTimeSeconds);
-    interByteWaitMs = timeOutMs;
-    attempts = repeat;
-    wakeUpByte = firstZeroNeed;
-    abortRequested = false;
-    // A no-carrier report left from an earlier link must not end the new link's first exchange.
-    clearCarrierRing();
-}
-
-bool ExchangeChannel::carrierInRing() const
-{
-    const QByteArray text(carrierRing.data(), qsizetype(qstrnlen(carrierRing.data(), carrierRing.size())));
-    return CarrierPresent(text.constData());
-}
-
-void ExchangeChannel::clearCarrierRing()
-{
-    carrierRing.fill(0);
-    carrierRingPos = 0;
-}
-
-void ExchangeChannel::disarm()
-{
-    abortRequested = true;
-    port = nullptr;
-}
-
 bool RunExchange(ExchangeChannel &channel, const char *text, int length)
 {
     // A second transaction started from an event handler while one runs would share
@@ -218,82 +126,37 @@ bool RunExchange(ExchangeChannel &channel, const char *text, int length)
     if (channel.busy)
         return false;
     Transaction transaction(channel);
-
     channel.result = ExchangeOk;
-    if (length < 0 || length > kMaxCommandLength || (!text && length > 0)) {
+    if (!loadCommand(channel, text, length)) {
         channel.result = WriteFailed;
-        showResult(channel);
-        return false;
+        return finish(channel);
     }
-    if (length > 0)
-        std::memcpy(channel.sendBuffer.data(), text, size_t(length));
-    channel.sendBuffer[length] = kCR;
-    channel.sendBuffer[length + 1] = 0;
     channel.retryWindowEnd = 0;
+    // The carrier watch starts empty, so an earlier exchange's bytes cannot complete a
+    // no-carrier report with this one's; a loss the user declined to restore stays in
+    // it and ends the first cycle at once.
+    if (channel.carrierInRing())
+        channel.clearCarrierRing();
 
     KeyboardWatch watch(channel.ui);
-    int counter = channel.attempts == 0 ? 1 : channel.attempts;
-    while (counter != 0) {
-        if (channel.ui) {
-            channel.ui->setActivityText(QStringLiteral(u"Обмен..."));
-            linkwait::pump(channel.ui);
-        }
-        const bool done = ExchangeCycle(channel, length + 1);
-        if (channel.ui) {
-            channel.ui->setActivityText(QString());
-            linkwait::pump(channel.ui);
-        }
-        if (done)
+    for (int attemptsLeft = qMax<int>(channel.attempts, 1); attemptsLeft > 0;) {
+        if (cycleShowingActivity(channel, length + 1))
             break;
         if (channel.result == Aborted || linkwait::closing(channel.ui)) {
             channel.result = Aborted;
             break;
         }
-        if (!onPhoneLink(channel)) {
-            --counter;
-            continue;
-        }
-
-        if (channel.result == CarrierLost) {
-            watch.suspend();
-            const int restored = AskRestoreModemLink(channel, false);
-            watch.resume();
-            if (restored == 2) {
-                showResult(channel);
-                return false;
-            }
-        } else if (channel.result == NoAnswer || channel.result == IncompleteReply) {
-            watch.suspend();
-            const int restored = AskRestoreModemLink(channel, true);
-            watch.resume();
-            if (restored == 0) {
-                // Time-outs cost no attempt while the grace window runs.
-                const quint64 now = PerformanceCounter();
-                if (channel.retryWindowEnd == 0)
-                    channel.retryWindowEnd = now + toTicks(channel.timing.phoneGraceWindowMs);
-                else if (now > channel.retryWindowEnd)
-                    --counter;
-            } else if (restored == 1) {
-                channel.retryWindowEnd = 0;
-                channel.clearCarrierRing();
-            } else {
-                channel.result = CarrierLost;
-                showResult(channel);
-                return false;
-            }
-        } else {
-            --counter;
-        }
+        const RetryCost cost = channel.onPhoneLink() ? phoneLinkRetryCost(channel, watch) : RetryCost::OneAttempt;
+        if (cost == RetryCost::GiveUp)
+            break;
+        if (cost == RetryCost::OneAttempt)
+            --attemptsLeft;
         if (linkwait::closing(channel.ui)) {
             channel.result = Aborted;
             break;
         }
     }
-
-    if (channel.result == ExchangeOk)
-        return true;
-    showResult(channel);
-    return false;
+    return finish(channel);
 }
 
 } // namespace tavrin

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "linktiming.h"
+#include "link/framescanner.h"
+#include "link/linktiming.h"
 
 #include <QString>
 
@@ -22,25 +23,25 @@ enum ExchangeResult : qint32 {
     Aborted = 5,
     CarrierLost = 6,
     ReceiveOverflow = 7,
+    ExchangeResultCount
 };
 
 // Texts of ExchangeResult 0..7.
-const std::array<QString, 8> &ExchangeResultTexts();
+const std::array<QString, ExchangeResultCount> &ExchangeResultTexts();
 
-// Link state owned by the main window; the engine sets both flags when it restores
-// a broken modem link.
+// Link state owned by the session controller; the engine sets both flags when it
+// restores a broken modem link.
 struct LinkState {
     bool LinkOpen = false;
     bool ModemConnected = false;
 };
 
-inline constexpr int kFrameCapacity = 500;
 inline constexpr int kMaxCommandLength = kFrameCapacity - 2; // room for CR and a zero
 
 // The one channel to the module.
 struct ExchangeChannel {
     std::array<char, kFrameCapacity> sendBuffer{};
-    std::array<char, kFrameCapacity + 1> receiveBuffer{}; // zero-terminated reply frame
+    FrameBuffer receiveBuffer{}; // zero-terminated reply frame
     SerialPort *port = nullptr;
     qint32 baudRate = 38400;
     qint32 firstByteWaitMs = 2000;
@@ -48,10 +49,14 @@ struct ExchangeChannel {
     quint8 attempts = 1;
     bool wakeUpByte = false;
     bool abortRequested = false;
-    std::array<QString, 8> resultTexts = ExchangeResultTexts();
+    std::array<QString, ExchangeResultCount> resultTexts = ExchangeResultTexts();
     qint32 result = ExchangeOk;
     LinkUi *ui = nullptr; // status panels 2 and 3, the log, the event loop
     quint64 retryWindowEnd = 0; // counter ticks; 0 = no grace window running
+    // The carrier watch of a phone link: the bytes of the running exchange, those
+    // waiting before each cycle's purge first, written round from index 0. It keeps a
+    // no-carrier report until a restore or the next arm, so that a loss the user
+    // declined to restore ends the next exchange's first cycle at once.
     std::array<char, kFrameCapacity> carrierRing{};
     int carrierRingPos = 0;
 
@@ -74,6 +79,11 @@ struct ExchangeChannel {
     bool carrierInRing() const;
     // Forgets the bytes the carrier check looks at.
     void clearCarrierRing();
+    // Adds a received byte to the carrier ring; false once the ring holds a
+    // no-carrier report.
+    bool recordForCarrierCheck(char byte);
+    // The current connection kind is the phone.
+    bool onPhoneLink() const;
 };
 
 // Sends text (length characters, at most kMaxCommandLength) with its CR and collects one
@@ -84,7 +94,13 @@ bool RunExchange(ExchangeChannel &channel, const char *text, int length);
 // its CP1251 character, control bytes as visible symbols, a zero byte as nothing.
 void TraceBytes(ExchangeChannel &channel, const char *bytes, int count);
 
-// 0: carrier still there (nothing asked); 1: broken and restored; 2: broken, not restored.
+// What AskRestoreModemLink returns.
+enum RestoreAnswer : int {
+    CarrierStillPresent = 0, // nothing was asked
+    LinkRestored = 1,        // the link was broken and a re-dial restored it
+    LinkNotRestored = 2,     // the link is broken and stays so
+};
+
 int AskRestoreModemLink(ExchangeChannel &channel, bool checkRingFirst);
 bool RestoreModemLink(ExchangeChannel &channel);
 

@@ -1,41 +1,127 @@
+#include "link/linktexts.h"
+
 #include "link/exchangechannel.h"
 #include "link/modem.h"
 
-// The fixed texts of the exchange and dialling results, indexed by their codes.
+#include <iterator>
+
 namespace tavrin {
 
-const std::array<QString, 8> &ExchangeResultTexts()
+namespace {
+
+template <typename Code>
+struct CodeText {
+    Code code;
+    const char16_t *text;
+};
+
+// True when row k holds the text of code k, so that a table indexed by code can
+// never hand out a neighbour's text.
+template <typename Code, size_t N>
+constexpr bool keyedInCodeOrder(const CodeText<Code> (&rows)[N])
 {
-    static const std::array<QString, 8> texts = {
-        QStringLiteral(u"Команда выполнена"),
-        QStringLiteral(u"Сбой при выполнении операции записи"),
-        QStringLiteral(u"Сбой при выполнении операции чтения"),
-        QStringLiteral(u"Устройство не отвечает"),
-        QStringLiteral(u"Ответ получен не полностью (превышено время между байтами)"),
-        QStringLiteral(u"Обмен прерван по Esc"),
-        QStringLiteral(u"Связь через модем прервана"),
-        QStringLiteral(u"Буфер приема переполнен. Не принят признак конца ответа."),
-    };
+    for (size_t row = 0; row < N; ++row) {
+        if (size_t(rows[row].code) != row)
+            return false;
+    }
+    return true;
+}
+
+template <typename Code, size_t N>
+std::array<QString, N> textsByCode(const CodeText<Code> (&rows)[N])
+{
+    std::array<QString, N> texts;
+    for (size_t row = 0; row < N; ++row)
+        texts[row] = QString::fromUtf16(rows[row].text);
     return texts;
 }
 
-const std::array<QString, 12> &DialResultTexts()
+constexpr CodeText<ExchangeResult> kExchangeResultTexts[] = {
+    {ExchangeOk, u"Команда выполнена"},
+    {WriteFailed, u"Сбой при выполнении операции записи"},
+    {ReadFailed, u"Сбой при выполнении операции чтения"},
+    {NoAnswer, u"Устройство не отвечает"},
+    {IncompleteReply, u"Ответ получен не полностью (превышено время между байтами)"},
+    {Aborted, u"Обмен прерван по Esc"},
+    {CarrierLost, u"Связь через модем прервана"},
+    {ReceiveOverflow, u"Буфер приема переполнен. Не принят признак конца ответа."},
+};
+static_assert(std::size(kExchangeResultTexts) == ExchangeResultCount, "one text for every ExchangeResult");
+static_assert(keyedInCodeOrder(kExchangeResultTexts), "ExchangeResult texts out of code order");
+
+constexpr CodeText<DialResult> kDialResultTexts[] = {
+    {DialOk, u"Соединение установлено"},
+    {DialNoDialTone, u"Отсутствует сигнал АТС"},
+    {DialBusy, u"Номер абонента занят"},
+    {DialNoCarrier, u"Потеря несущей"},
+    {DialError, u"Нет гудка в линии"},
+    {DialNoAnswer, u"Абонент не отвечает"},
+    {DialTimeLimit, u"Лимит времени, отведенного на соединение, исчерпан"},
+    {DialNoModem, u"Модем отсутствует или не подключен"},
+    {DialNotConnected, u"Соединение не установлено"},
+    {DialReplyTimeout, u"Истекло время ожидания ответа от модема"},
+    {DialAborted, u"Попытка соединения прервана по требованию пользователя"},
+    {DialGsmNotReady, u"Нет готовности GSM"},
+};
+static_assert(std::size(kDialResultTexts) == DialResultCount, "one text for every DialResult");
+static_assert(keyedInCodeOrder(kDialResultTexts), "DialResult texts out of code order");
+
+} // namespace
+
+const std::array<QString, ExchangeResultCount> &ExchangeResultTexts()
 {
-    static const std::array<QString, 12> texts = {
-        QStringLiteral(u"Соединение установлено"),
-        QStringLiteral(u"Отсутствует сигнал АТС"),
-        QStringLiteral(u"Номер абонента занят"),
-        QStringLiteral(u"Потеря несущей"),
-        QStringLiteral(u"Нет гудка в линии"),
-        QStringLiteral(u"Абонент не отвечает"),
-        QStringLiteral(u"Лимит времени, отведенного на соединение, исчерпан"),
-        QStringLiteral(u"Модем отсутствует или не подключен"),
-        QStringLiteral(u"Соединение не установлено"),
-        QStringLiteral(u"Истекло время ожидания ответа от модема"),
-        QStringLiteral(u"Попытка соединения прервана по требованию пользователя"),
-        QStringLiteral(u"Нет готовности GSM"),
-    };
+    static const std::array<QString, ExchangeResultCount> texts = textsByCode(kExchangeResultTexts);
     return texts;
 }
+
+const std::array<QString, DialResultCount> &DialResultTexts()
+{
+    static const std::array<QString, DialResultCount> texts = textsByCode(kDialResultTexts);
+    return texts;
+}
+
+namespace linktext {
+
+QString ExchangeActivity()
+{
+    return QStringLiteral("Обмен...");
+}
+
+QString RestoreQuestion()
+{
+    return QStringLiteral("Связь через модем прервана.\rВосстановить сейчас?");
+}
+
+QString ModemCommandSent(const QString &command)
+{
+    return QStringLiteral(" Установление связи по телефону. Команда %1.").arg(command);
+}
+
+QString ModemCommandAnswered(const QString &command, const QString &reply)
+{
+    return QStringLiteral(" Установление связи по телефону. Команда %1.  Ответ %2").arg(command, reply);
+}
+
+QString GsmCheckSent()
+{
+    return QStringLiteral(" Проверка готовности GSM. Команда AT+CPAS");
+}
+
+QString GsmCheckAnswered(const QString &reply)
+{
+    return QStringLiteral(" Проверка готовности GSM. Команда AT+CPAS. Ответ %1").arg(reply);
+}
+
+QString NoSuchPort()
+{
+    return QStringLiteral("Нет устройства с таким номером");
+}
+
+QString LineNotKept()
+{
+    return QStringLiteral("Драйвер не принял параметры линии");
+}
+
+} // namespace linktext
 
 } // namespace tavrin

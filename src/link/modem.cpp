@@ -1,6 +1,7 @@
 #include "link/modem.h"
 
 #include "link/deadline.h"
+#include "link/linktexts.h"
 #include "link/linkui.h"
 #include "link/linkwait.h"
 #include "link/modemreplies.h"
@@ -118,7 +119,7 @@ int ModemDialogue::ModemCommand(const QByteArray &command, QByteArray &reply, in
         return int(DialAborted);
     };
     if (showProgress) {
-        m_ui.setResultText(QStringLiteral(u" Установление связи по телефону. Команда %1.").arg(shown(command)));
+        m_ui.setResultText(linktext::ModemCommandSent(shown(command)));
         pump();
     }
     if (stopRequested())
@@ -144,67 +145,60 @@ int ModemDialogue::ModemCommand(const QByteArray &command, QByteArray &reply, in
     }
     reply = line;
     if (showProgress) {
-        m_ui.setResultText(QStringLiteral(u" Установление связи по телефону. Команда %1.  Ответ %2")
-                               .arg(shown(command), shown(reply)));
+        m_ui.setResultText(linktext::ModemCommandAnswered(shown(command), shown(reply)));
         pump();
     }
     return ClassifyModemReply(reply.constData());
 }
 
+ModemDialogue::PresenceReply ModemDialogue::presenceCommand(const QByteArray &command, bool showProgress)
+{
+    QByteArray reply;
+    const int result = ModemCommand(command, reply, m_timing.presenceReplyWaitMs, showProgress);
+    return {result, result == DialOk && ModemReplyRecognised(reply.constData())};
+}
+
+// A modem in data mode hears "+++" only after a silence. Silence in answer means
+// there is no modem.
+int ModemDialogue::escapeToCommandMode(bool &answered)
+{
+    Pause(m_timing.escapeGuardMs);
+    answered = false;
+    const PresenceReply escape = presenceCommand(kEscapeSequence, false);
+    if (escape.result == DialReplyTimeout)
+        return DialNoModem;
+    answered = escape.commandMode;
+    return escape.result;
+}
+
 int ModemDialogue::CheckModem(bool showProgress)
 {
-    enum class Step { EchoOff, Escape, EchoOffAgain, Verbose };
-    Step step = Step::EchoOff;
-    bool escaped = false;
-    bool secondRound = false;
-    QByteArray reply;
-    for (;;) {
-        switch (step) {
-        case Step::EchoOff: {
-            const int result = ModemCommand(kEchoOff, reply, m_timing.presenceReplyWaitMs, showProgress);
-            if (result != DialOk && result != DialReplyTimeout)
-                return result;
-            step = result == DialOk && ModemReplyRecognised(reply.constData()) ? Step::Verbose : Step::Escape;
-            break;
+    const PresenceReply echoOff = presenceCommand(kEchoOff, showProgress);
+    if (echoOff.result != DialOk && echoOff.result != DialReplyTimeout)
+        return echoOff.result;
+    bool escapeAnswered = false;
+    bool needEscape = !echoOff.commandMode;
+    bool needEchoOffAgain = !echoOff.commandMode;
+    for (int round = 1; round <= 2; ++round) {
+        if (needEscape) {
+            const int escaped = escapeToCommandMode(escapeAnswered);
+            if (escaped != DialOk)
+                return escaped;
         }
-        case Step::Escape: {
-            // A modem in data mode hears "+++" only after a silence.
+        if (needEchoOffAgain) {
             Pause(m_timing.escapeGuardMs);
-            escaped = false;
-            const int result = ModemCommand(kEscapeSequence, reply, m_timing.presenceReplyWaitMs, false);
-            if (result == DialReplyTimeout)
-                return DialNoModem;
-            if (result != DialOk)
-                return result;
-            escaped = ModemReplyRecognised(reply.constData());
-            step = Step::EchoOffAgain;
-            break;
+            const PresenceReply again = presenceCommand(kEchoOff, false);
+            if (again.result != DialOk || again.commandMode)
+                return again.result; // no ATV1 once the modem answers here
         }
-        case Step::EchoOffAgain: {
-            Pause(m_timing.escapeGuardMs);
-            const int result = ModemCommand(kEchoOff, reply, m_timing.presenceReplyWaitMs, false);
-            if (result != DialOk)
-                return result;
-            if (ModemReplyRecognised(reply.constData()))
-                return DialOk;
-            step = Step::Verbose;
-            break;
-        }
-        case Step::Verbose: {
-            const int result = ModemCommand(kVerbose, reply, m_timing.presenceReplyWaitMs, showProgress);
-            if (result != DialOk)
-                return result;
-            if (ModemReplyRecognised(reply.constData()))
-                return DialOk;
-            // After two rounds the check gives up and lets the dialling decide.
-            if (secondRound)
-                return DialOk;
-            secondRound = true;
-            step = escaped ? Step::EchoOffAgain : Step::Escape;
-            break;
-        }
-        }
+        const PresenceReply verbose = presenceCommand(kVerbose, showProgress);
+        if (verbose.result != DialOk || verbose.commandMode)
+            return verbose.result;
+        needEscape = !escapeAnswered;
+        needEchoOffAgain = true;
     }
+    // After two rounds the check gives up and lets the dialling decide.
+    return DialOk;
 }
 
 int ModemDialogue::DialSubscriber(const QString &phoneNumber, const QString &initCommands,
@@ -214,50 +208,51 @@ int ModemDialogue::DialSubscriber(const QString &phoneNumber, const QString &ini
     if (checked != DialOk)
         return checked;
     const QList<QByteArray> initLines = SplitInitCommands(cp1251::encode(initCommands));
-    const QByteArray dial = "ATD" + cp1251::encode(StripPhoneNumber(phoneNumber)) + kCR;
+    const QByteArray dialCommand = "ATD" + cp1251::encode(StripPhoneNumber(phoneNumber)) + kCR;
     const int waitMs = SecondsToMs(connectWaitSeconds);
     Pause(m_timing.dialPauseMs);
 
-    QByteArray reply;
-    int roundsLeft = qMax(rounds, 1);
-    for (;;) {
-        int result = DialOk;
-        for (const QByteArray &line : initLines) {
-            pump();
-            if (stopRequested())
-                return DialAborted;
-            result = ModemCommand(line, reply, waitMs, showProgress);
-            if (result == DialOk && !accepted(reply))
-                result = DialNotConnected;
-            if (result != DialOk)
-                break;
-            Pause(m_timing.acceptedCommandPauseMs);
-        }
-        if (stopRequested())
-            return DialAborted;
-        if (result != DialOk) {
-            if (--roundsLeft > 0)
-                continue;
+    // The presence check and the pause above are not repeated by later rounds. A
+    // round that the GSM check fails, or a stop, ends the dial.
+    for (int roundsLeft = qMax(rounds, 1);; --roundsLeft) {
+        const int result = dialRound(initLines, dialCommand, waitMs, showProgress);
+        if (result == DialOk || result == DialGsmNotReady || stopRequested() || roundsLeft <= 1)
             return result;
-        }
+    }
+}
 
-        if (!CheckGsmReady(showProgress))
-            return stopRequested() ? int(DialAborted) : int(DialGsmNotReady);
+// One dialling round: the init commands, each answered by OK, the GSM readiness
+// check and the dial command, answered by CONNECT.
+int ModemDialogue::dialRound(const QList<QByteArray> &initLines, const QByteArray &dialCommand, int waitMs,
+                             bool showProgress)
+{
+    QByteArray reply;
+    for (const QByteArray &line : initLines) {
         pump();
         if (stopRequested())
             return DialAborted;
-        result = ModemCommand(dial, reply, waitMs, showProgress);
-        if (result == DialOk && connected(reply)) {
-            Pause(m_timing.acceptedCommandPauseMs);
-            return DialOk;
-        }
-        if (result == DialOk)
+        int result = ModemCommand(line, reply, waitMs, showProgress);
+        if (result == DialOk && !accepted(reply))
             result = DialNotConnected;
-        if (stopRequested())
-            return DialAborted;
-        if (--roundsLeft <= 0)
-            return result;
+        if (result != DialOk)
+            return stopRequested() ? int(DialAborted) : result;
+        Pause(m_timing.acceptedCommandPauseMs);
     }
+    if (stopRequested())
+        return DialAborted;
+    if (!CheckGsmReady(showProgress))
+        return stopRequested() ? int(DialAborted) : int(DialGsmNotReady);
+    pump();
+    if (stopRequested())
+        return DialAborted;
+    int result = ModemCommand(dialCommand, reply, waitMs, showProgress);
+    if (result == DialOk && connected(reply)) {
+        Pause(m_timing.acceptedCommandPauseMs);
+        return DialOk;
+    }
+    if (result == DialOk)
+        result = DialNotConnected;
+    return stopRequested() ? int(DialAborted) : result;
 }
 
 bool ModemDialogue::CheckGsmReady(bool showProgress)
@@ -266,7 +261,7 @@ bool ModemDialogue::CheckGsmReady(bool showProgress)
         return false;
     m_port.purge();
     if (showProgress) {
-        m_ui.setResultText(QStringLiteral(u" Проверка готовности GSM. Команда AT+CPAS"));
+        m_ui.setResultText(linktext::GsmCheckSent());
         pump();
         if (stopRequested())
             return false;
@@ -275,12 +270,12 @@ bool ModemDialogue::CheckGsmReady(bool showProgress)
 
     // Two lines: the status, then OK; nothing is sent again in between.
     const char *expected = "+CPAS: 0";
-    for (int n = 0; n < 2; ++n) {
+    for (int lineNumber = 1; lineNumber <= 2; ++lineNumber) {
         QByteArray line;
         if (readLine(line, m_timing.gsmLineWaitMs, false) != LineRead::Complete)
             return false;
         if (showProgress) {
-            m_ui.setResultText(QStringLiteral(u" Проверка готовности GSM. Команда AT+CPAS. Ответ %1").arg(shown(line)));
+            m_ui.setResultText(linktext::GsmCheckAnswered(shown(line)));
             pump();
         }
         if (!ContainsText(line.constData(), expected))

@@ -26,10 +26,11 @@ enum DialResult : int {
     DialReplyTimeout = 9,
     DialAborted = 10,
     DialGsmNotReady = 11,
+    DialResultCount
 };
 
 // Texts of DialResult 0..11.
-const std::array<QString, 12> &DialResultTexts();
+const std::array<QString, DialResultCount> &DialResultTexts();
 
 // The Hayes AT dialogue with a modem on an open port. Progress texts go to the
 // window's status panel 2 when showProgress is set.
@@ -52,6 +53,12 @@ public:
 
 private:
     enum class LineRead { Complete, TimedOut, Escaped, Stopped };
+    // One command of the presence check: its result, and whether its reply shows
+    // the modem in command mode.
+    struct PresenceReply {
+        int result;
+        bool commandMode;
+    };
     // What a running operation counts as a stop: a close or abort that was not
     // already under way when the operation began.
     struct StopBaseline {
@@ -60,6 +67,10 @@ private:
     };
 
     LineRead readLine(QByteArray &line, int waitMs, bool watchEscape);
+    PresenceReply presenceCommand(const QByteArray &command, bool showProgress);
+    int escapeToCommandMode(bool &answered);
+    int dialRound(const QList<QByteArray> &initLines, const QByteArray &dialCommand, int waitMs,
+                  bool showProgress);
     bool stopRequested() const;
     StopBaseline currentStops() const;
     void pump();

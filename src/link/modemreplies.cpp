@@ -91,23 +91,23 @@ QString StripPhoneNumber(const QString &number)
 QList<QByteArray> SplitInitCommands(const QByteArray &commandText)
 {
     QList<QByteArray> lines;
-    const qsizetype n = commandText.size();
-    qsizetype i = 0;
-    while (i < n && lines.size() < kMaxInitCommands) {
-        const char c = commandText[i];
-        const bool startsCommand = (c == 'A' || c == 'a') && i + 1 < n
-            && (commandText[i + 1] == 'T' || commandText[i + 1] == 't');
+    const qsizetype length = commandText.size();
+    qsizetype position = 0;
+    while (position < length && lines.size() < kMaxInitCommands) {
+        const char first = commandText[position];
+        const bool startsCommand = (first == 'A' || first == 'a') && position + 1 < length
+            && (commandText[position + 1] == 'T' || commandText[position + 1] == 't');
         if (!startsCommand) {
-            ++i; // blanks after a caret, or an A that begins no command
+            ++position; // blanks after a caret, or an A that begins no command
             continue;
         }
-        qsizetype end = commandText.indexOf('^', i);
+        qsizetype end = commandText.indexOf('^', position);
         if (end < 0)
-            end = n;
-        QByteArray line = commandText.mid(i, qMin<qsizetype>(end - i, kMaxInitLine - 1));
+            end = length;
+        QByteArray line = commandText.mid(position, qMin<qsizetype>(end - position, kMaxInitLine - 1));
         line.append('\r');
         lines.append(line);
-        i = end;
+        position = end;
     }
     return lines;
 }

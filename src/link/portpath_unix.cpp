@@ -24,8 +24,8 @@ QStringList SystemPortPaths(const QString &devDir, const QString &sysClassTty)
     QStringList paths;
     for (const QString &family : {QStringLiteral("ttyS"), QStringLiteral("ttyUSB"),
                                  QStringLiteral("ttyACM")}) {
-        for (int k = 0;; ++k) {
-            const QString name = family + QString::number(k);
+        for (int number = 0;; ++number) {
+            const QString name = family + QString::number(number);
             const QString path = devDir + QLatin1Char('/') + name;
             if (!QFileInfo::exists(path))
                 break;

@@ -6,41 +6,45 @@
 
 namespace tavrin {
 
-// The line as OpenPort asks for it, after clamping and mapping its arguments.
-struct LineSettings {
-    qint32 rate = 38400;
-    int dataBits = 8;
-    int parity = NoParity;  // 0 none, 1 even, 2 odd
-    int stopBits = OneStop; // 0 one, 1 one and a half, 2 two
-};
+// The line as OpenPort sets it: rate clamped to 110..256000, data bits to 4..8;
+// parity 1 even, 2 odd, others none; stop bits 1 one and a half, 2 two, others one.
+PortSettings ClampedPortSettings(const PortSettings &asked);
 
-// Rate clamped to 110..256000, data bits to 4..8; parity 1 even, 2 odd, others
-// none; stop bits 0 one, 1 one and a half, 2 two, others one.
-LineSettings LineSettingsFor(qint32 rate, int dataBits, int parity, int stopBits);
-
-// A SerialPort on Qt Serial Port.
+// A SerialPort on Qt Serial Port: COM<portNumber>. When its device goes away (an
+// adapter unplugged) it closes; a later write opens it again, with the line it had,
+// once the number names the same device again.
 class QtSerialPort final : public SerialPort {
 public:
-    explicit QtSerialPort(const QString &openPath);
+    explicit QtSerialPort(int portNumber);
     ~QtSerialPort() override;
 
-    // Opens the device and sets its line; false leaves it closed.
-    bool open(const LineSettings &line, bool dtrOn, bool rtsOn);
-    QSerialPort::SerialPortError openError() const { return m_openError; }
+    // The path the device is opened by; empty when no device has the port's number.
+    QString openPath() const { return m_openPath; }
+    // Opens the device and sets its line (already clamped); false leaves it closed,
+    // with the reason in openFailure().
+    bool open(const PortSettings &line);
+    QString openFailure() const { return m_openFailure; }
 
     qint64 write(const char *data, qint64 size) override;
     int readByte(char *byte) override;
     qint64 bytesAvailable() const override;
     void purge() override;
     bool clearError() override;
-    bool setReadTimeouts(quint32 interval, quint32 multiplier, quint32 constant) override;
     QObject *notifier() override;
 
 private:
-    bool configure(const LineSettings &line);
+    // Empty when the line is set as asked; otherwise why not.
+    QString configure(const PortSettings &line);
+    bool lineKept(const PortSettings &line) const;
+    bool reopenIfBack();
+    qint64 failWrite(const char *why);
 
+    const int m_portNumber;
+    const QString m_devicePath; // as the number named it when the port was made
+    QString m_openPath;
+    PortSettings m_line;
     QSerialPort m_port;
-    QSerialPort::SerialPortError m_openError = QSerialPort::NoError;
+    QString m_openFailure;
 };
 
 } // namespace tavrin

@@ -1,5 +1,6 @@
 #include "link/exchangechannel.h"
 
+#include "link/linktexts.h"
 #include "link/linkui.h"
 #include "link/linkwait.h"
 #include "link/modem.h"
@@ -11,53 +12,28 @@ namespace tavrin {
 
 namespace {
 
-const QString kRestoreQuestion = QStringLiteral(u"Связь через модем прервана.\rВосстановить сейчас?");
-
 // The link is no longer ours to re-dial: the window closed it, or is closing.
 bool linkGone(const ExchangeChannel &channel, SerialPort *port)
 {
     return channel.port != port || linkwait::closing(channel.ui);
 }
 
-} // namespace
-
-int AskRestoreModemLink(ExchangeChannel &channel, bool checkRingFirst)
+// The restore stops as well when the link is being closed meanwhile.
+bool restoreStopped(const ExchangeChannel &channel, SerialPort *port)
 {
-    if (checkRingFirst && channel.carrierInRing())
-        return 0;
-    if (!channel.ui || linkwait::closing(channel.ui))
-        return 2;
-    if (!channel.ui->askYesNo(kRestoreQuestion))
-        return 2;
-    return RestoreModemLink(channel) ? 1 : 2;
+    return linkGone(channel, port) || channel.abortRequested;
 }
 
-bool RestoreModemLink(ExchangeChannel &channel)
+// Dials the current subscriber until the call stands or the user gives up.
+bool redialUntilGivenUp(ExchangeChannel &channel, ModemDialogue &modem, SerialPort *port)
 {
-    SerialPort *port = channel.port;
-    const Settings *settings = channel.settings;
-    if (!port || !channel.ui || !settings || linkGone(channel, port))
-        return false;
-    BusyCursor cursor(channel.ui);
-    ModemDialogue modem(*port, *channel.ui, channel.timing);
-    modem.setAbortFlag(&channel.abortRequested);
-
-    modem.HangUp(false);
-    if (linkGone(channel, port) || channel.abortRequested)
-        return false;
-    if (channel.linkState)
-        channel.linkState->ModemConnected = false;
-    Pause(channel.timing.restorePauseMs);
-    port->purge();
-    channel.retryWindowEnd = 0;
-    channel.clearCarrierRing();
-
+    const Settings &settings = *channel.settings;
     for (;;) {
-        const AbonentRecord *abonent = settings->selectedAbonent();
+        const AbonentRecord *abonent = settings.selectedAbonent();
         const QString phone = abonent ? abonent->phone_code : QString();
-        const int result = modem.DialSubscriber(phone, settings->Command, true, settings->Conn_Repeat,
-                                                settings->ConnectWaitTime);
-        if (linkGone(channel, port) || channel.abortRequested)
+        const int result = modem.DialSubscriber(phone, settings.Command, true, settings.Conn_Repeat,
+                                                settings.ConnectWaitTime);
+        if (restoreStopped(channel, port))
             return false;
         if (result == DialOk) {
             if (channel.linkState) {
@@ -66,9 +42,43 @@ bool RestoreModemLink(ExchangeChannel &channel)
             }
             return true;
         }
-        if (!channel.ui->askYesNo(kRestoreQuestion) || linkGone(channel, port) || channel.abortRequested)
+        if (!channel.ui->askYesNo(linktext::RestoreQuestion()) || restoreStopped(channel, port))
             return false;
     }
+}
+
+} // namespace
+
+int AskRestoreModemLink(ExchangeChannel &channel, bool checkRingFirst)
+{
+    if (checkRingFirst && channel.carrierInRing())
+        return CarrierStillPresent;
+    if (!channel.ui || linkwait::closing(channel.ui))
+        return LinkNotRestored;
+    if (!channel.ui->askYesNo(linktext::RestoreQuestion()))
+        return LinkNotRestored;
+    return RestoreModemLink(channel) ? LinkRestored : LinkNotRestored;
+}
+
+bool RestoreModemLink(ExchangeChannel &channel)
+{
+    SerialPort *port = channel.port;
+    if (!port || !channel.ui || !channel.settings || linkGone(channel, port))
+        return false;
+    BusyCursor cursor(channel.ui);
+    ModemDialogue modem(*port, *channel.ui, channel.timing);
+    modem.setAbortFlag(&channel.abortRequested);
+
+    modem.HangUp(false);
+    if (restoreStopped(channel, port))
+        return false;
+    if (channel.linkState)
+        channel.linkState->ModemConnected = false;
+    Pause(channel.timing.restorePauseMs);
+    port->purge();
+    channel.retryWindowEnd = 0;
+    channel.clearCarrierRing();
+    return redialUntilGivenUp(channel, modem, port);
 }
 
 } // namespace tavrin

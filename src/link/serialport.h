@@ -23,9 +23,6 @@ public:
     // Discards the transmit and receive queues.
     virtual void purge() = 0;
     virtual bool clearError() = 0;
-    // Interval, total multiplier, total constant (ms). 0xFFFFFFFF, 0, 0 makes a read
-    // return at once with what has arrived.
-    virtual bool setReadTimeouts(quint32 interval, quint32 multiplier, quint32 constant) = 0;
     // The object that emits readyRead, so a waiting loop can wake on a byte; may be null.
     virtual QObject *notifier() = 0;
 };
@@ -33,12 +30,25 @@ public:
 enum Parity { NoParity = 0, EvenParity = 1, OddParity = 2 };
 enum StopBits { OneStop = 0, OneAndHalfStop = 1, TwoStop = 2 };
 
-// Opens COM<portNumber> and sets its line. nullptr on any failure; a port that fails
-// after opening is closed again.
-std::unique_ptr<SerialPort> OpenPort(int portNumber, qint32 rate, int dataBits, int parity,
-                                     int stopBits, int receiveQueue, int transmitQueue,
-                                     bool dtrOn, bool rtsOn);
-bool SetReadTimeouts(SerialPort &port, quint32 interval, quint32 multiplier, quint32 constant);
+// The line a port is opened with. The defaults are the line the program always uses
+// (8 data bits, no parity, one stop bit, DTR on, RTS off); only the rate varies.
+struct PortSettings {
+    qint32 rate = 38400;    // clamped to 110..256000
+    int dataBits = 8;       // clamped to 4..8
+    int parity = NoParity;  // 0 none, 1 even, 2 odd; any other value none
+    int stopBits = OneStop; // 0 one, 1 one and a half, 2 two; any other value one
+    bool dtrOn = true;
+    bool rtsOn = false;
+};
+
+// A port just opened is left this long before anything is sent, so the line settles.
+inline constexpr int kSettleAfterOpenMs = 300;
+
+// Opens COM<portNumber> and sets its line. nullptr on any failure, with the reason in
+// *failure when one is given (the driver's own words, or that no device has that
+// number); a port that fails after opening is closed again.
+std::unique_ptr<SerialPort> OpenPort(int portNumber, const PortSettings &settings,
+                                     QString *failure = nullptr);
 bool ClearPortError(SerialPort &port);
 void ClosePort(std::unique_ptr<SerialPort> &port);
 

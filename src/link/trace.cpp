@@ -32,7 +32,7 @@ void TraceBytes(ExchangeChannel &channel, const char *bytes, int count)
     // The characters of one line are gathered and appended at once.
     int lineLength = log.lineCount() > 0 ? log.lastLineLength() : 0;
     QString pending;
-    for (int k = 0; k < count; ++k) {
+    for (int index = 0; index < count; ++index) {
         if (lineLength >= kTraceLineChars) {
             if (!pending.isEmpty())
                 log.appendToLastLine(pending);
@@ -40,7 +40,7 @@ void TraceBytes(ExchangeChannel &channel, const char *bytes, int count)
             log.addLine(QString());
             lineLength = 0;
         }
-        const QString shown = TraceCharacter(static_cast<unsigned char>(bytes[k]));
+        const QString shown = TraceCharacter(static_cast<unsigned char>(bytes[index]));
         pending += shown;
         lineLength += int(shown.size());
     }

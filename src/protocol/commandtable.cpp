@@ -23,14 +23,15 @@ const std::array<CommandTableEntry, kCommandRows> &CommandTable()
     return table;
 }
 
-QString AddressDisplayText(const MacAddress &a)
+QString AddressDisplayText(const MacAddress &address)
 {
-    return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", a[0], a[1], a[2], a[3], a[4], a[5]);
+    return QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", address[0], address[1], address[2], address[3],
+                             address[4], address[5]);
 }
 
-QByteArray PeerAddressCommand(const MacAddress &a)
+QByteArray PeerAddressCommand(const MacAddress &address)
 {
-    return "PEERADDR(" + AddressDisplayText(a).toLatin1() + ')';
+    return "PEERADDR(" + AddressDisplayText(address).toLatin1() + ')';
 }
 
 QByteArray CommandText(int row, const MacAddress &target)
@@ -56,10 +57,10 @@ int HexDigit(char c)
     return -1;
 }
 
-void SkipBlanks(const char *&p)
+void SkipBlanks(const char *&cursor)
 {
-    while (*p && std::isspace(static_cast<unsigned char>(*p)))
-        ++p;
+    while (*cursor && std::isspace(static_cast<unsigned char>(*cursor)))
+        ++cursor;
 }
 
 } // namespace
@@ -69,26 +70,26 @@ int ParseAddress(const char *text, MacAddress &address)
     address.fill(0);
     if (!text)
         return 0;
-    const char *p = text;
+    const char *cursor = text;
     int read = 0;
     while (read < 6) {
         if (read > 0) {
             // One separator of any kind, unchecked, after optional white space.
-            SkipBlanks(p);
-            if (!*p)
+            SkipBlanks(cursor);
+            if (!*cursor)
                 break;
-            ++p;
+            ++cursor;
         }
-        SkipBlanks(p);
-        const int high = HexDigit(*p);
+        SkipBlanks(cursor);
+        const int high = HexDigit(*cursor);
         if (high < 0)
             break;
-        ++p;
+        ++cursor;
         int value = high;
-        const int low = HexDigit(*p);
+        const int low = HexDigit(*cursor);
         if (low >= 0) {
             value = value * 16 + low;
-            ++p;
+            ++cursor;
         }
         address[read++] = static_cast<quint8>(value);
     }

@@ -22,7 +22,7 @@ public:
     virtual void scrollLogToEnd() = 0;
 };
 
-// The protocol fields the main window holds for the module operations.
+// The protocol fields the session controller holds for the module operations.
 struct ProtocolFields {
     int CurrentRow = 0;               // row of the command being sent
     MacAddress TargetPeerAddress{};   // the address a pair creation aims at; row 7 is built from it

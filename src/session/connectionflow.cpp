@@ -13,10 +13,6 @@ namespace tavrin {
 
 namespace {
 
-// Lets the line settle after opening; the window is frozen meanwhile, as for every
-// fixed pause.
-constexpr int kSettleAfterOpenMs = 300;
-
 QString DialResultText(int result)
 {
     const auto &texts = DialResultTexts();
@@ -64,14 +60,14 @@ bool Session::OpenConnection()
     const Settings &settings = m_store.CurrentSettings;
     const ConnectionParameters &line = settings.active();
 
-    m_port = OpenPort(line.COMPort, line.Rate, 8, NoParity, OneStop, 1000, 1000, true, false);
+    m_port = OpenPort(line.COMPort, PortSettings{.rate = line.Rate});
     if (!m_port) {
         qCInfo(lcSession, "COM%d could not be opened", int(line.COMPort));
         m_sessionUi.showMessage(sessiontext::PortUnavailable(line.COMPort));
         return false;
     }
     m_link.LinkOpen = true;
-    SetReadTimeouts(*m_port, 0xFFFFFFFF, 0, 0);
+    // The window is frozen meanwhile, as for every fixed pause.
     Pause(kSettleAfterOpenMs);
 
     if (settings.Conn_Prz == Phone) {

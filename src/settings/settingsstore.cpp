@@ -1,5 +1,6 @@
 #include "settings/settingsstore.h"
 
+#include "settings/inidirectory.h"
 #include "settings/inifile.h"
 #include "settings/settingslog.h"
 #include "settings/settingstexts.h"
@@ -191,10 +192,10 @@ QString loadRefusal(const QString &path, const IniLoadFailure &failure)
 
 void SettingsStore::LoadSettings(const QString &executableDir)
 {
-    IniDirectory = QDir::cleanPath(executableDir + QStringLiteral("/INI"));
+    IniDirectory = ChooseIniDirectory(executableDir, InstalledBinDirectory());
     // A folder that cannot be created shows later: reads give defaults, writes fail.
-    if (!QFileInfo(IniDirectory).isDir())
-        QDir().mkdir(IniDirectory);
+    if (!QFileInfo(IniDirectory).isDir() && !QDir().mkpath(IniDirectory))
+        qCWarning(settingsLog) << "cannot create the INI folder" << IniDirectory;
     BluetoothIniPath = IniDirectory + QLatin1Char('/') + kBluetoothIniName;
     AbonentsIniPath = IniDirectory + QLatin1Char('/') + kAbonentsIniName;
     removeWriteLeftovers(IniDirectory, {kBluetoothIniName, kAbonentsIniName});

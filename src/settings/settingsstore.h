@@ -32,13 +32,14 @@ public:
     Settings CurrentSettings;
     Settings SavedSettings;
 
-    QString IniDirectory;     // <executable folder>/INI
+    QString IniDirectory;     // see ChooseIniDirectory
     QString BluetoothIniPath; // IniDirectory/bluetooth.ini
     QString AbonentsIniPath;  // IniDirectory/abonents.ini
 
-    // Builds the paths from the executable's folder, creates the INI folder when it is
-    // missing (outcome not checked), removes what interrupted writes of the two files
-    // left beside them, reads both files, sorts the directory and takes SavedSettings.
+    // Chooses the INI folder from the executable's folder (ChooseIniDirectory), creates
+    // it when it is missing (a failure is only logged), removes what interrupted writes
+    // of the two files left beside them, reads both files, sorts the directory and
+    // takes SavedSettings.
     void LoadSettings(const QString &executableDir);
 
     void ReadBluetoothIni();

@@ -327,6 +327,8 @@ void TestFormMain::escape_pressesRefreshOnlyInStateView()
     AppFixture fixture;
     auto window = fixture.window();
     QVERIFY(Activate(window.get()));
+    MessageLog messages; // the reading started without a link tells its failure here
+    messages.attach(*window);
     int refreshes = 0;
     connect(Button(*window, "BitBtn2"), &QPushButton::clicked, window.get(), [&] { ++refreshes; });
     QTest::keyClick(window.get(), Qt::Key_Escape);

@@ -271,7 +271,7 @@ void FormConnParTest::ranges_bothEdgesOfEveryField()
 
 void FormConnParTest::checks_comeInTheirOrder_data()
 {
-    QTest::addColumn<QStringList>("typed"); // Edit1, Edit2, Edit6, Edit10
+    QTest::addColumn<QStringList>("typed"); // the fields named "Edit1", "Edit2", "Edit6", "Edit10"
     QTest::addColumn<bool>("noSubscriber");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("connectWait"); // ConnectWaitTime afterwards

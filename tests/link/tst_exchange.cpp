@@ -82,6 +82,8 @@ private slots:
     void noCarrierOnDirectLink_isJustBytes();
     void carrierRing_searchedInStorageOrder_data();
     void carrierRing_searchedInStorageOrder();
+    void bytesWaitingBeforeThePurge_data();
+    void bytesWaitingBeforeThePurge();
     void failedRedial_asksAgainUntilDeclined();
     void declinedRestore_leavesTokenUntilLinkIsArmedAgain();
 };
@@ -382,10 +384,13 @@ void ExchangeTest::carrierRing_searchedInStorageOrder_data()
         << QList<QByteArray>{QByteArray(495, 'x') + "NO CARRIER\r\n"} << 3 << 2 << 0;
     QTest::newRow("token after the wrap is seen")
         << QList<QByteArray>{QByteArray(500, 'x') + "NO CARRIER\r\n"} << 6 << 1 << 1;
-    // Every cycle writes from index 0 again over what the last one left: the I left
-    // at index 7 completes the token.
-    QTest::newRow("new bytes complete the token with old ones")
-        << QList<QByteArray>{"0000000I", "NO CARR"} << 6 << 2 << 1;
+    // The second cycle's bytes follow the first cycle's: the I the first one left at
+    // index 7 must not complete "NO CARR" into a carrier loss.
+    QTest::newRow("an earlier cycle's bytes do not complete the token")
+        << QList<QByteArray>{"0000000I", "NO CARR"} << 3 << 2 << 0;
+    // A report cut by a time-out between two cycles of one exchange is still one report.
+    QTest::newRow("a report split across two cycles is seen")
+        << QList<QByteArray>{"\r\nNO CA", "RRIER\r\n"} << 6 << 2 << 1;
 }
 
 void ExchangeTest::carrierRing_searchedInStorageOrder()
@@ -401,6 +406,67 @@ void ExchangeTest::carrierRing_searchedInStorageOrder()
     QTEST(int(rig.channel.result), "result");
     QTEST(rig.commandWrites(), "cycles");
     QTEST(int(rig.ui.questions.size()), "questions");
+}
+
+void ExchangeTest::bytesWaitingBeforeThePurge_data()
+{
+    QTest::addColumn<bool>("phone");
+    QTest::addColumn<bool>("duringWakeUpPause"); // else already there when the exchange starts
+    QTest::addColumn<QByteArray>("waiting");
+    QTest::addColumn<QByteArray>("reply"); // to the command, once written
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("commands"); // command writes
+    QTest::addColumn<QString>("received"); // the trace's last line
+
+    const QByteArray frame = "{\"PING\":\"Connected\"}";
+    const QString frameLine = QString::fromUtf8(" {\"PING\":\"Connected\"}");
+    // The modem reported the loss while no exchange ran: nothing is sent, and the
+    // report is traced as received up to the byte that completes it.
+    QTest::newRow("phone, NO CARRIER waiting")
+        << true << false << QByteArray("\r\nNO CARRIER\r\n") << frame << 6 << 0
+        << QString::fromUtf8(" \u240D\u240ANO CARRI");
+    QTest::newRow("phone, no carrier waiting")
+        << true << false << QByteArray("\r\nno carrier\r\n") << frame << 6 << 0
+        << QString::fromUtf8(" \u240D\u240Ano carri");
+    QTest::newRow("phone, NO CARRIER during the wake-up pause")
+        << true << true << QByteArray("\r\nNO CARRIER\r\n") << frame << 6 << 0
+        << QString::fromUtf8(" \u240D\u240ANO CARRI");
+    // The purge fell in the middle of the report: its two halves still make it.
+    QTest::newRow("phone, report split by the purge")
+        << true << false << QByteArray("\r\nNO CA") << QByteArray("RRIER\r\n") << 6 << 1 << QString(" RRI");
+    QTest::newRow("phone, other waiting bytes are purged unseen")
+        << true << false << QByteArray("{\"PING\":\"old\"}\r\n") << frame << 0 << 1 << frameLine;
+    QTest::newRow("direct, NO CARRIER waiting is purged unseen")
+        << false << false << QByteArray("\r\nNO CARRIER\r\n") << frame << 0 << 1 << frameLine;
+}
+
+void ExchangeTest::bytesWaitingBeforeThePurge()
+{
+    QFETCH(bool, phone);
+    QFETCH(bool, duringWakeUpPause);
+    QFETCH(QByteArray, waiting);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, result);
+    Rig rig;
+    rig.settings.Conn_Prz = phone ? Phone : Direct;
+    rig.channel.timing.phoneGraceWindowMs = 0;
+    rig.port.replies = {{{5, reply}}};
+    if (duringWakeUpPause) {
+        rig.channel.wakeUpByte = true;
+        rig.channel.timing.wakeUpPauseMs = 60;
+        QTimer::singleShot(10, Qt::PreciseTimer, [&] { rig.port.arrive(waiting); });
+    } else {
+        rig.port.arrive(waiting);
+    }
+
+    QCOMPARE(rig.run("PING"), result == 0);
+    QCOMPARE(int(rig.channel.result), result);
+    QTEST(rig.commandWrites(), "commands");
+    QTEST(rig.ui.trace.lines.last(), "received");
+    // A carrier loss asks whether to restore the link; declined, it is the result shown.
+    QCOMPARE(rig.ui.questions.size(), result == 6 ? 1 : 0);
+    QCOMPARE(rig.ui.resultTexts,
+             result == 6 ? QStringList{QString::fromUtf8("Связь через модем прервана")} : QStringList());
 }
 
 void ExchangeTest::failedRedial_asksAgainUntilDeclined()

@@ -38,8 +38,8 @@ private slots:
     void traceCharacter();
     void traceBytes_wrapsAtHundredShownCharacters();
     void traceBytes_zeroByteShowsNothing();
-    void lineSettings_data();
-    void lineSettings();
+    void clampedPortSettings_data();
+    void clampedPortSettings();
     void armedFirstByteWait_secondsInMilliseconds_data();
     void armedFirstByteWait_secondsInMilliseconds();
     void systemPorts_numberFamiliesInOrderUpToFirstGap();
@@ -236,7 +236,7 @@ void LinkTextTest::traceBytes_zeroByteShowsNothing()
     QCOMPARE(ui.trace.lines, QStringList{"P"});
 }
 
-void LinkTextTest::lineSettings_data()
+void LinkTextTest::clampedPortSettings_data()
 {
     QTest::addColumn<int>("rate");
     QTest::addColumn<int>("dataBits");
@@ -259,17 +259,21 @@ void LinkTextTest::lineSettings_data()
     QTest::newRow("stop 5 one") << 9600 << 8 << 0 << 5 << 9600 << 8 << 0 << 0;
 }
 
-void LinkTextTest::lineSettings()
+void LinkTextTest::clampedPortSettings()
 {
     QFETCH(int, rate);
     QFETCH(int, dataBits);
     QFETCH(int, parity);
     QFETCH(int, stopBits);
-    const LineSettings line = LineSettingsFor(rate, dataBits, parity, stopBits);
+    const PortSettings line = ClampedPortSettings(
+        {.rate = rate, .dataBits = dataBits, .parity = parity, .stopBits = stopBits, .dtrOn = false, .rtsOn = true});
     QTEST(int(line.rate), "wantRate");
     QTEST(line.dataBits, "wantDataBits");
     QTEST(line.parity, "wantParity");
     QTEST(line.stopBits, "wantStopBits");
+    // The modem lines pass as asked.
+    QVERIFY(!line.dtrOn);
+    QVERIFY(line.rtsOn);
 }
 
 // The WaitTime setting comes from a hand-editable file: a negative or huge value must
@@ -331,7 +335,7 @@ void LinkTextTest::comDir_isTheOnlyPlaceLookedAt()
     QCOMPARE(PortDevicePath(3), dir.filePath("COM3"));
     QCOMPARE(PortDevicePath(1), QString());
     QVERIFY(!PortExists(1));
-    QVERIFY(!OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false));
+    QVERIFY(!OpenPort(1, {}));
     qputenv("TAVRIN_COM_DIR", "");
     QCOMPARE(PortDevicePath(3), QString());
     qputenv("TAVRIN_COM_DIR", saved);

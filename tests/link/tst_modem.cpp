@@ -18,15 +18,15 @@ namespace {
 
 LinkTiming shortTiming()
 {
-    LinkTiming t;
-    t.presenceReplyWaitMs = 300;
-    t.escapeGuardMs = 20;
-    t.dialPauseMs = 20;
-    t.acceptedCommandPauseMs = 10;
-    t.gsmLineWaitMs = 300;
-    t.hangUpReplyWaitMs = 200;
-    t.hangUpGuardMs = 20;
-    return t;
+    LinkTiming timing;
+    timing.presenceReplyWaitMs = 300;
+    timing.escapeGuardMs = 20;
+    timing.dialPauseMs = 20;
+    timing.acceptedCommandPauseMs = 10;
+    timing.gsmLineWaitMs = 300;
+    timing.hangUpReplyWaitMs = 200;
+    timing.hangUpGuardMs = 20;
+    return timing;
 }
 
 ScriptedPort::Reply answer(const QByteArray &bytes)
@@ -35,11 +35,6 @@ ScriptedPort::Reply answer(const QByteArray &bytes)
 }
 
 const ScriptedPort::Reply kSilence{};
-
-QList<QByteArray> writesOf(const ScriptedPort &port)
-{
-    return port.writes;
-}
 
 int count(const QByteArray &haystack, const QByteArray &needle)
 {
@@ -86,8 +81,19 @@ private slots:
     void hangUp_endsTheCall();
 
 private:
+    // A dialogue with a modem that answers each command written with the next of
+    // replies, through the fixture's scripted port and window.
+    ModemDialogue scriptedModem(const QList<ScriptedPort::Reply> &replies);
+    // The simulator started with options and given controlLines, and COM1 opened on it
+    // as the fixture's port.
+    bool simulatorPort(const DevSimOptions &options, const QStringList &controlLines = {});
+
     QTemporaryDir m_comDir;
+    // Made afresh for every test.
     std::unique_ptr<DevSim> m_sim;
+    std::unique_ptr<FakeUi> m_ui;
+    std::unique_ptr<ScriptedPort> m_script;
+    std::unique_ptr<SerialPort> m_port;
 };
 
 void ModemTest::initTestCase()
@@ -99,11 +105,36 @@ void ModemTest::initTestCase()
 void ModemTest::init()
 {
     m_sim = std::make_unique<DevSim>(m_comDir.path());
+    m_ui = std::make_unique<FakeUi>();
+    m_script = std::make_unique<ScriptedPort>();
 }
 
 void ModemTest::cleanup()
 {
+    m_port.reset();
     m_sim.reset();
+    m_script.reset();
+    m_ui.reset();
+}
+
+ModemDialogue ModemTest::scriptedModem(const QList<ScriptedPort::Reply> &replies)
+{
+    m_script->replies = replies;
+    return ModemDialogue(*m_script, *m_ui, shortTiming());
+}
+
+bool ModemTest::simulatorPort(const DevSimOptions &options, const QStringList &controlLines)
+{
+    if (!m_sim->start(options)) {
+        qWarning("%s", qPrintable(m_sim->errorString()));
+        return false;
+    }
+    for (const QString &line : controlLines) {
+        if (!m_sim->command(line))
+            return false;
+    }
+    m_port = OpenPort(1, {});
+    return m_port != nullptr;
 }
 
 void ModemTest::replyLine_data()
@@ -124,22 +155,16 @@ void ModemTest::replyLine_data()
 void ModemTest::replyLine()
 {
     QFETCH(QByteArray, bytes);
-    ScriptedPort port;
-    FakeUi ui;
-    port.replies = {answer(bytes)};
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({answer(bytes)});
     QByteArray reply;
     QTEST(modem.ModemCommand("ATE0\r", reply, 300, false), "result");
     QTEST(reply, "line");
-    QCOMPARE(port.journal, (QList<QByteArray>{"purge", "write 415445300d"}));
+    QCOMPARE(m_script->journal, (QList<QByteArray>{"purge", "write 415445300d"}));
 }
 
 void ModemTest::replyLine_timeOutLeavesReplyEmpty()
 {
-    ScriptedPort port;
-    FakeUi ui;
-    port.replies = {answer("\r\nOK")}; // no line end after the start
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({answer("\r\nOK")}); // no line end after the start
     QByteArray reply = "old";
     QCOMPARE(modem.ModemCommand("AT\r", reply, 100, false), 9);
     QVERIFY(reply.isEmpty());
@@ -147,10 +172,7 @@ void ModemTest::replyLine_timeOutLeavesReplyEmpty()
 
 void ModemTest::replyLine_holdsAtMost255Bytes()
 {
-    ScriptedPort port;
-    FakeUi ui;
-    port.replies = {answer("\r" + QByteArray(300, 'x'))};
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({answer("\r" + QByteArray(300, 'x'))});
     QByteArray reply;
     QCOMPARE(modem.ModemCommand("AT\r", reply, 300, false), 0);
     QCOMPARE(reply, "\r" + QByteArray(254, 'x'));
@@ -158,29 +180,25 @@ void ModemTest::replyLine_holdsAtMost255Bytes()
 
 void ModemTest::escapeWhileWaiting_givesEscapeReply()
 {
-    ScriptedPort port;
-    FakeUi ui;
-    QTimer::singleShot(50, [&ui] { ui.pressEscape(); });
-    ModemDialogue modem(port, ui, shortTiming());
+    QTimer::singleShot(50, [this] { m_ui->pressEscape(); });
+    ModemDialogue modem = scriptedModem({});
     QByteArray reply;
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(modem.ModemCommand("ATD123\r", reply, 5000, false), 10);
     QVERIFY(clock.elapsed() < 4000);
     QCOMPARE(reply, QByteArray("Escape..."));
-    QCOMPARE(ui.watching, 0);
+    QCOMPARE(m_ui->watching, 0);
 }
 
 void ModemTest::progressTexts_showCommandThenReply()
 {
-    ScriptedPort port;
-    FakeUi ui;
-    port.replies = {answer("\r\nOK\r\n")};
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({answer("\r\nOK\r\n")});
     QByteArray reply;
     QCOMPARE(modem.ModemCommand("ATV1\r", reply, 300, true), 0);
-    QCOMPARE(ui.resultTexts, (QStringList{QString::fromUtf8(" Установление связи по телефону. Команда ATV1\r."),
-                                          QString::fromUtf8(" Установление связи по телефону. Команда ATV1\r.  Ответ \r\nOK\r")}));
+    QCOMPARE(m_ui->resultTexts,
+             (QStringList{QString::fromUtf8(" Установление связи по телефону. Команда ATV1\r."),
+                          QString::fromUtf8(" Установление связи по телефону. Команда ATV1\r.  Ответ \r\nOK\r")}));
 }
 
 void ModemTest::checkModem_data()
@@ -210,6 +228,8 @@ void ModemTest::checkModem_data()
     QTest::newRow("silent after the escape: time-out")
         << QList<QByteArray>{QByteArray(), ok} << 9 << QList<QByteArray>{"ATE0\r", "+++", "ATE0\r"};
     QTest::newRow("verbose refused") << QList<QByteArray>{ok, error} << 4 << QList<QByteArray>{"ATE0\r", "ATV1\r"};
+    QTest::newRow("echo off again refused")
+        << QList<QByteArray>{QByteArray(), ok, error} << 4 << QList<QByteArray>{"ATE0\r", "+++", "ATE0\r"};
     // Lines that never show command mode: two rounds, then the dial decides.
     QTest::newRow("no command mode: two rounds, then go on")
         << QList<QByteArray>(7, odd) << 0
@@ -217,20 +237,23 @@ void ModemTest::checkModem_data()
     QTest::newRow("escape answered: second round from echo off")
         << QList<QByteArray>{odd, ok, odd, odd, odd, odd} << 0
         << QList<QByteArray>{"ATE0\r", "+++", "ATE0\r", "ATV1\r", "ATE0\r", "ATV1\r"};
+    QTest::newRow("verbose unrecognised at once: second round escapes")
+        << QList<QByteArray>{ok, odd, ok, ok} << 0 << QList<QByteArray>{"ATE0\r", "ATV1\r", "+++", "ATE0\r"};
+    QTest::newRow("no modem found in the second round")
+        << QList<QByteArray>{ok, odd} << 7 << QList<QByteArray>{"ATE0\r", "ATV1\r", "+++"};
 }
 
 void ModemTest::checkModem()
 {
     QFETCH(QList<QByteArray>, answers);
-    ScriptedPort port;
-    FakeUi ui;
+    QList<ScriptedPort::Reply> replies;
     for (const QByteArray &bytes : answers)
-        port.replies.append(bytes.isEmpty() ? kSilence : answer(bytes));
-    ModemDialogue modem(port, ui, shortTiming());
+        replies.append(bytes.isEmpty() ? kSilence : answer(bytes));
+    ModemDialogue modem = scriptedModem(replies);
     QTEST(modem.CheckModem(true), "result");
-    QTEST(writesOf(port), "writes");
+    QTEST(m_script->writes, "writes");
     // Progress shows for the first echo-off and the verbose command only.
-    for (const QString &text : ui.resultTexts)
+    for (const QString &text : m_ui->resultTexts)
         QVERIFY2(!text.contains("+++"), qPrintable(text));
 }
 
@@ -248,23 +271,17 @@ void ModemTest::checkGsmReady_data()
 void ModemTest::checkGsmReady()
 {
     QFETCH(QByteArray, bytes);
-    ScriptedPort port;
-    FakeUi ui;
-    port.replies = {answer(bytes)};
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({answer(bytes)});
     QTEST(modem.CheckGsmReady(false), "ready");
-    QCOMPARE(writesOf(port), QList<QByteArray>{QByteArray("\x41\x54\x2B\x43\x50\x41\x53\x0D")});
+    QCOMPARE(m_script->writes, QList<QByteArray>{QByteArray("\x41\x54\x2B\x43\x50\x41\x53\x0D")});
 }
 
 void ModemTest::checkGsmReady_purgesShowsWritesThenShowsEachLine()
 {
-    ScriptedPort port;
-    FakeUi ui;
-    port.replies = {answer("\r\n+CPAS: 0\r\n\r\nOK\r\n")};
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({answer("\r\n+CPAS: 0\r\n\r\nOK\r\n")});
     QVERIFY(modem.CheckGsmReady(true));
-    QCOMPARE(port.journal, (QList<QByteArray>{"purge", "write 41542b435041530d"}));
-    QCOMPARE(ui.resultTexts,
+    QCOMPARE(m_script->journal, (QList<QByteArray>{"purge", "write 41542b435041530d"}));
+    QCOMPARE(m_ui->resultTexts,
              (QStringList{QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS"),
                           QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS. Ответ \r\n+CPAS: 0\r"),
                           QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS. Ответ \n\r\nOK\r")}));
@@ -272,24 +289,18 @@ void ModemTest::checkGsmReady_purgesShowsWritesThenShowsEachLine()
 
 void ModemTest::dialAnsweredWithoutConnect_isNotConnected()
 {
-    ScriptedPort port;
-    FakeUi ui;
     const ScriptedPort::Reply ok = answer("\r\nOK\r\n");
-    port.replies = {ok, ok, answer("\r\n+CPAS: 0\r\n\r\nOK\r\n"), ok};
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({ok, ok, answer("\r\n+CPAS: 0\r\n\r\nOK\r\n"), ok});
     QCOMPARE(modem.DialSubscriber("1-2", QString(), false, 1, 1), 8);
-    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "ATV1\r", "AT+CPAS\r", "ATD12\r"}));
+    QCOMPARE(m_script->writes, (QList<QByteArray>{"ATE0\r", "ATV1\r", "AT+CPAS\r", "ATD12\r"}));
 }
 
 void ModemTest::initCommandAnsweredNumerically_isNotAccepted()
 {
-    ScriptedPort port;
-    FakeUi ui;
     const ScriptedPort::Reply ok = answer("\r\nOK\r\n");
-    port.replies = {ok, ok, answer("\r\n0\r")};
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({ok, ok, answer("\r\n0\r")});
     QCOMPARE(modem.DialSubscriber("123", "AT&F", false, 1, 1), 8);
-    QCOMPARE(writesOf(port), (QList<QByteArray>{"ATE0\r", "ATV1\r", "AT&F\r"}));
+    QCOMPARE(m_script->writes, (QList<QByteArray>{"ATE0\r", "ATV1\r", "AT&F\r"}));
 }
 
 void ModemTest::hangUp_data()
@@ -309,52 +320,41 @@ void ModemTest::hangUp()
 {
     QFETCH(bool, escapeAtOnce);
     QFETCH(QByteArray, firstAnswer);
-    ScriptedPort port;
-    FakeUi ui;
-    port.replies = {answer(firstAnswer), answer("\r\nOK\r\n"), answer("\r\nOK\r\n")};
-    ModemDialogue modem(port, ui, shortTiming());
+    ModemDialogue modem = scriptedModem({answer(firstAnswer), answer("\r\nOK\r\n"), answer("\r\nOK\r\n")});
     modem.HangUp(escapeAtOnce);
-    QTEST(writesOf(port), "writes");
-    QVERIFY(ui.resultTexts.isEmpty()); // the hang-up shows no progress
+    QTEST(m_script->writes, "writes");
+    QVERIFY(m_ui->resultTexts.isEmpty()); // the hang-up shows no progress
 }
 
 void ModemTest::windowClosingDuringDial_endsAtOnce()
 {
-    ScriptedPort port;
-    FakeUi ui;
     const ScriptedPort::Reply ok = answer("\r\nOK\r\n");
-    port.replies = {ok, ok, ok, answer("\r\n+CPAS: 0\r\n\r\nOK\r\n")};
-    ui.onPass = [&] {
-        if (!port.writes.isEmpty() && port.writes.last().startsWith("ATD"))
-            ui.closing = true;
+    ModemDialogue modem = scriptedModem({ok, ok, ok, answer("\r\n+CPAS: 0\r\n\r\nOK\r\n")});
+    m_ui->onPass = [this] {
+        if (!m_script->writes.isEmpty() && m_script->writes.last().startsWith("ATD"))
+            m_ui->closing = true;
     };
-    ModemDialogue modem(port, ui, shortTiming());
     QCOMPARE(modem.DialSubscriber("123", "AT&F", false, 3, 5), 10);
-    QCOMPARE(count(port.writes.join('|'), "ATD123\r"), 1);
+    QCOMPARE(count(m_script->writes.join('|'), "ATD123\r"), 1);
 }
 
 void ModemTest::hangUpAskedByClosingWindow_runsToItsEnd()
 {
-    ScriptedPort port;
-    FakeUi ui;
-    ui.closing = true;
-    port.replies = {answer("\r\nOK\r\n"), answer("\r\nOK\r\n")};
-    ModemDialogue modem(port, ui, shortTiming());
+    m_ui->closing = true;
+    ModemDialogue modem = scriptedModem({answer("\r\nOK\r\n"), answer("\r\nOK\r\n")});
     modem.HangUp(true);
-    QCOMPARE(writesOf(port), (QList<QByteArray>{"+++", "ath\r"}));
+    QCOMPARE(m_script->writes, (QList<QByteArray>{"+++", "ath\r"}));
 }
 
 void ModemTest::dial_realTiming_wholeDialogueOnTheWire()
 {
-    QVERIFY2(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "100"}}), qPrintable(m_sim->errorString()));
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
-    QVERIFY(port);
-    FakeUi ui;
-    ModemDialogue modem(*port, ui);
+    QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "100"}}));
+    ModemDialogue modem(*m_port, *m_ui);
     QCOMPARE(modem.DialSubscriber("+7 (812) 555-01-02", "AT&C1^ ATS0=0", true, 1, 5), 0);
     QCOMPARE(m_sim->received(), QByteArray("ATE0\rATV1\rAT&C1\rATS0=0\rAT+CPAS\rATD+78125550102\r"));
-    QVERIFY(ui.resultTexts.last().startsWith(QString::fromUtf8(" Установление связи по телефону. Команда ATD+78125550102\r.  Ответ ")));
-    QVERIFY(ui.resultTexts.last().contains("CONNECT"));
+    const QString last = m_ui->resultTexts.last();
+    QVERIFY(last.startsWith(QString::fromUtf8(" Установление связи по телефону. Команда ATD+78125550102\r.  Ответ ")));
+    QVERIFY(last.contains("CONNECT"));
 }
 
 void ModemTest::dial_outcomes_data()
@@ -372,21 +372,15 @@ void ModemTest::dial_outcomes_data()
 void ModemTest::dial_outcomes()
 {
     QFETCH(QString, mode);
-    QVERIFY(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "20"}}));
-    QVERIFY(m_sim->command("dial " + mode));
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
-    FakeUi ui;
-    ModemDialogue modem(*port, ui, shortTiming());
+    QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "20"}}, {"dial " + mode}));
+    ModemDialogue modem(*m_port, *m_ui, shortTiming());
     QTEST(modem.DialSubscriber("555", QString(), false, 1, 1), "result");
 }
 
 void ModemTest::dial_busyWithThreeRounds_resendsInitNotPresenceCheck()
 {
-    QVERIFY(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "20"}}));
-    QVERIFY(m_sim->command("dial busy"));
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
-    FakeUi ui;
-    ModemDialogue modem(*port, ui, shortTiming());
+    QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "20"}}, {"dial busy"}));
+    ModemDialogue modem(*m_port, *m_ui, shortTiming());
     QCOMPARE(modem.DialSubscriber("555", "AT&C1", false, 3, 2), 2);
     const QByteArray wire = m_sim->received();
     QCOMPARE(count(wire, "ATE0\r"), 1);
@@ -398,64 +392,51 @@ void ModemTest::dial_busyWithThreeRounds_resendsInitNotPresenceCheck()
 
 void ModemTest::dial_zeroRoundsStillDialsOnce()
 {
-    QVERIFY(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "20"}}));
-    QVERIFY(m_sim->command("dial busy"));
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
-    FakeUi ui;
-    ModemDialogue modem(*port, ui, shortTiming());
+    QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "20"}}, {"dial busy"}));
+    ModemDialogue modem(*m_port, *m_ui, shortTiming());
     QCOMPARE(modem.DialSubscriber("555", QString(), false, 0, 2), 2);
     QCOMPARE(count(m_sim->received(), "ATD555\r"), 1);
 }
 
 void ModemTest::dial_gsmRefused_givesGsmNotReadyWithoutDialling()
 {
-    QVERIFY(m_sim->start({.modem = true, .extraArgs = {}}));
-    QVERIFY(m_sim->command("cpas error"));
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
-    FakeUi ui;
-    ModemDialogue modem(*port, ui, shortTiming());
+    QVERIFY(simulatorPort({.modem = true, .extraArgs = {}}, {"cpas error"}));
+    ModemDialogue modem(*m_port, *m_ui, shortTiming());
     QCOMPARE(modem.DialSubscriber("555", QString(), false, 3, 2), 11);
     QVERIFY(!m_sim->received().contains("ATD"));
 }
 
 void ModemTest::dial_escapeEndsOnlyThatRound()
 {
-    QVERIFY(m_sim->start({.modem = true, .extraArgs = {}}));
-    QVERIFY(m_sim->command("dial silent"));
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
-    TapPort tap(*port);
-    FakeUi ui;
+    QVERIFY(simulatorPort({.modem = true, .extraArgs = {}}, {"dial silent"}));
+    TapPort tap(*m_port);
     bool pressed = false;
-    ui.onPass = [&] {
+    m_ui->onPass = [&] {
         // Pressed a moment after the dial command left, as a person would.
         if (!pressed && !tap.writes.isEmpty() && tap.writes.last().startsWith("ATD")) {
             pressed = true;
-            QTimer::singleShot(100, [&ui] { ui.pressEscape(); });
+            QTimer::singleShot(100, [this] { m_ui->pressEscape(); });
         }
     };
-    ModemDialogue modem(tap, ui, shortTiming());
+    ModemDialogue modem(tap, *m_ui, shortTiming());
     QCOMPARE(modem.DialSubscriber("555", QString(), false, 2, 1), 9);
     QCOMPARE(count(m_sim->received(), "ATD555\r"), 2);
 }
 
 void ModemTest::dial_withoutModem_givesNoModem()
 {
-    QVERIFY(m_sim->start()); // the module alone answers no AT command with a line
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
-    FakeUi ui;
-    ModemDialogue modem(*port, ui, shortTiming());
+    QVERIFY(simulatorPort({})); // the module alone answers no AT command with a line
+    ModemDialogue modem(*m_port, *m_ui, shortTiming());
     QCOMPARE(modem.DialSubscriber("555", QString(), false, 1, 1), 7);
     QCOMPARE(m_sim->received(), QByteArray("ATE0\r+++"));
 }
 
 void ModemTest::hangUp_endsTheCall()
 {
-    QVERIFY(m_sim->start({.modem = true, .extraArgs = {"--dial-ms", "20", "--guard-ms", "100"}}));
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
-    FakeUi ui;
+    QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "20", "--guard-ms", "100"}}));
     LinkTiming timing = shortTiming();
     timing.hangUpGuardMs = 150;
-    ModemDialogue modem(*port, ui, timing);
+    ModemDialogue modem(*m_port, *m_ui, timing);
     QCOMPARE(modem.DialSubscriber("555", QString(), false, 1, 1), 0);
     modem.HangUp(true);
     QVERIFY2(m_sim->notes().join('\n').contains("modem: hung up"), qPrintable(m_sim->notes().join('\n')));

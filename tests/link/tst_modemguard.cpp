@@ -63,7 +63,7 @@ void ModemGuardTest::escape_realPauseSatisfiesAGuardJustBelowIt()
     DevSim sim(m_comDir.path());
     QVERIFY2(sim.start({.modem = true, .extraArgs = {"--dial-ms", "20", "--guard-ms", QString::number(guardMs)}}),
              qPrintable(sim.errorString()));
-    auto port = OpenPort(1, 38400, 8, 0, 0, 1000, 1000, true, false);
+    auto port = OpenPort(1, {});
     QVERIFY(port);
     FakeUi ui;
     // The call comes up quickly; the operation under test runs with the link's own timing.

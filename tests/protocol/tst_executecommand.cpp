@@ -7,6 +7,7 @@
 #include "support/linkfakes.h"
 
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QTest>
 
 using namespace tavrin;
@@ -56,7 +57,6 @@ public:
     qint64 bytesAvailable() const override { return m_pending.size(); }
     void purge() override { m_pending.clear(); }
     bool clearError() override { return true; }
-    bool setReadTimeouts(quint32, quint32, quint32) override { return true; }
     QObject *notifier() override { return nullptr; }
 
 private:
@@ -87,6 +87,8 @@ struct Rig {
 class ExecuteCommandTest : public QObject {
     Q_OBJECT
 private slots:
+    void cleanup() { QLoggingCategory::setFilterRules(QString()); }
+
     void echo_replyMustHoldTheRowsCommandText_data();
     void echo_replyMustHoldTheRowsCommandText();
     void rowSeven_sendsTheCommandBuiltFromTheTargetAddress();
@@ -97,6 +99,8 @@ private slots:
     void oneAttemptWithoutPause_oneExchangeAndNoPause();
     void closingWindow_stopsAtOnceAndTellsNoOne();
     void realPause_holdsTheGivenTimeBetweenAttempts();
+    void failureCause_reachesTheLogWhenItIsOn_data();
+    void failureCause_reachesTheLogWhenItIsOn();
 };
 
 void ExecuteCommandTest::echo_replyMustHoldTheRowsCommandText_data()
@@ -225,6 +229,30 @@ void ExecuteCommandTest::realPause_holdsTheGivenTimeBetweenAttempts()
     QCOMPARE(ExecuteCommand(rig.context, 2, 2, 500), CommandOutcome::NoEcho);
     QVERIFY2(clock.elapsed() >= 500, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.module.writes.size(), 2);
+}
+
+void ExecuteCommandTest::failureCause_reachesTheLogWhenItIsOn_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QByteArray>("reply"); // to every attempt; empty is silence
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("silent module")
+        << 8 << QByteArray() << QString::fromUtf8("KEEP failed after 2 attempts: exchange result 3 (Устройство не отвечает)");
+    QTest::newRow("another command's reply")
+        << 5 << QByteArray(R"({"VER":"OK"})")
+        << QStringLiteral(R"(DEVADDR failed after 2 attempts: no echo in the reply {"VER":"OK"})");
+}
+
+void ExecuteCommandTest::failureCause_reachesTheLogWhenItIsOn()
+{
+    QFETCH(int, row);
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, logged);
+    Rig rig;
+    rig.module.replies = {reply, reply};
+    QLoggingCategory::setFilterRules(QStringLiteral("tavrin.protocol.debug=true"));
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(logged));
+    ExecuteCommand(rig.context, row, 2, 0);
 }
 
 QTEST_GUILESS_MAIN(ExecuteCommandTest)

@@ -56,7 +56,7 @@ bool ExecuteCommandDevSimTest::up(const QStringList &args)
         qWarning("%s", qPrintable(m_sim->errorString()));
         return false;
     }
-    m_port = OpenPort(3, 38400, 8, NoParity, OneStop, 1000, 1000, true, false);
+    m_port = OpenPort(3, {});
     if (!m_port)
         return false;
     m_channel.arm(m_port.get(), 38400, 1, 200, 1, false);

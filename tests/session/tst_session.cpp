@@ -143,6 +143,7 @@ private slots:
     void closeDuringOperation_silencesItThenClosesOnceAfterIt();
     void closeDuringOperation_endsItsExchangeWithoutRetryOrMessage();
     void moduleOperation_runsOnTheArmedLink();
+    void adapterUnpluggedAndBack_commandsWorkAgainWithoutReconnecting();
     void operationThatThrows_leavesTheSessionIdle();
 };
 
@@ -279,6 +280,24 @@ void TestSession::moduleOperation_runsOnTheArmedLink()
     QVERIFY2(QByteArray(bench.session->channel().reply()).contains("WaitForKEEP"), bench.session->channel().reply());
     QCOMPARE(bench.session->fields().CurrentRow, int(RowPing));
     QVERIFY(bench.session->canStartOperation());
+}
+
+void TestSession::adapterUnpluggedAndBack_commandsWorkAgainWithoutReconnecting()
+{
+    Bench bench;
+    QVERIFY(bench.link(Direct, {QStringLiteral("state waiting")}));
+    QVERIFY(bench.sim.command(QStringLiteral("vanish")));
+    QVERIFY(bench.session->sendCommand(RowPing));
+    QCOMPARE(bench.host.resultTexts, QStringList{QString::fromUtf8("Сбой при выполнении операции записи")});
+
+    QVERIFY(bench.sim.command(QStringLiteral("restore")));
+    bench.sim.clearLog();
+    QVERIFY(bench.session->sendCommand(RowPing));
+    QCOMPARE(int(bench.session->channel().result), 0);
+    QCOMPARE(bench.sim.received(), QByteArray("PING\r"));
+    QCOMPARE(bench.host.resultTexts.size(), 1);
+    QCOMPARE(bench.host.connectDialogs, 1); // the one that made the link
+    QVERIFY(bench.session->link().LinkOpen);
 }
 
 void TestSession::operationThatThrows_leavesTheSessionIdle()

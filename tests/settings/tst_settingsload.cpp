@@ -11,6 +11,7 @@
 
 using namespace tavrin;
 using tavrin::testsupport::loaded;
+using tavrin::testsupport::SettingsLogOn;
 using tavrin::testsupport::readBytes;
 using tavrin::testsupport::writeBytes;
 
@@ -33,12 +34,6 @@ QStringList folderEntries(const QString &folder)
     names.sort();
     return names;
 }
-
-// Turns the settings log on for one test and off again after it.
-struct SettingsLogOn {
-    SettingsLogOn() { QLoggingCategory::setFilterRules(QStringLiteral("tavrin.settings=true")); }
-    ~SettingsLogOn() { QLoggingCategory::setFilterRules(QString()); }
-};
 
 } // namespace
 

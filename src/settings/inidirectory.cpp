@@ -1,0 +1,55 @@
+#include "settings/inidirectory.h"
+
+#include "settings/settingslog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace tavrin {
+
+namespace {
+
+bool isWritableFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && info.isWritable();
+}
+
+bool isSameFolder(const QString &one, const QString &other)
+{
+    const QString canonical = QFileInfo(one).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
+}
+
+} // namespace
+
+QString ChooseIniDirectory(const QString &executableDir, const QString &installedBinDir)
+{
+    const QString beside = QDir::cleanPath(executableDir + QStringLiteral("/INI"));
+    const bool installed = isSameFolder(executableDir, installedBinDir);
+    const bool writable = QFileInfo::exists(beside) ? isWritableFolder(beside)
+                                                    : isWritableFolder(executableDir);
+    if (!installed && writable) {
+        qCInfo(settingsLog) << "INI folder" << beside << "beside the executable";
+        return beside;
+    }
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (config.isEmpty()) {
+        // No home folder to keep it in: the place beside the executable is all there is.
+        qCWarning(settingsLog) << "no per-user configuration folder; INI folder" << beside;
+        return beside;
+    }
+    const QString perUser = QDir::cleanPath(config + QStringLiteral("/INI"));
+    qCInfo(settingsLog) << "INI folder" << perUser << "in the user's configuration folder:"
+                        << (installed ? "the program is installed in" : "cannot write in")
+                        << QDir::cleanPath(executableDir);
+    return perUser;
+}
+
+QString InstalledBinDirectory()
+{
+    return QStringLiteral(TAVRIN_INSTALLED_BINDIR);
+}
+
+} // namespace tavrin
