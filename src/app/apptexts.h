@@ -19,6 +19,14 @@ inline QString Caption()
 inline const QString CommandMode = QStringLiteral(" Командный режим");
 inline const QString CallStarted = QStringLiteral("00:00:00");
 
+// The exchange log's context menu and the saving of the trace. %1: the file's path.
+inline const QString LogCopy = QStringLiteral("Копировать");
+inline const QString LogSelectAll = QStringLiteral("Выделить всё");
+inline const QString LogSave = QStringLiteral("Сохранить в файл...");
+inline const QString SaveLogCaption = QStringLiteral("Сохранить протокол обмена");
+inline const QString LogFileFilter = QStringLiteral("Протокол обмена (*.log);;Все файлы (*)");
+inline const QString LogNotSaved = QStringLiteral("Не удалось сохранить протокол обмена в файл %1");
+
 // Status bar before a connection kind is first shown.
 inline const QString InitialPortPanel = QStringLiteral("СОМ1 230540 бит/с");
 inline const QString InitialKindPanel = QStringLiteral("Непосредственная связь");

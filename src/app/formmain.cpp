@@ -12,8 +12,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTimer>
 
 namespace tavrin {
@@ -38,14 +36,9 @@ void TFormMain::setUpWindow()
     m_stateView->hide();
     m_logView->hide();
     m_callPanel->hide();
-
-    m_lineHeightSample->setFont(m_exchangeLog->font());
-    m_lineHeightSample->adjustSize();
-    m_lineHeight = m_lineHeightSample->height();
-    m_lineHeightSample->hide();
-    m_exchangeLog->setLineHeight(m_lineHeight);
+    // The views need a link: the submenu that leads to them is shown once one is open.
+    setSettingsMenuVisible(false);
     ClearLog();
-    m_logScrollBox->verticalScrollBar()->setSingleStep(m_lineHeight);
 
     setWindowTitle(apptext::Caption());
     resize(kWindowWidth, kWindowHeight);
@@ -91,12 +84,8 @@ void TFormMain::fitStatusPanels()
 
 bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Resize) {
-        if (watched == m_background)
-            placeAnchoredControls();
-        else if (m_logScrollBox && watched == m_logScrollBox->viewport())
-            m_exchangeLog->fitWidth();
-    }
+    if (event->type() == QEvent::Resize && watched == m_background)
+        placeAnchoredControls();
     for (QLineEdit *field : m_addressFields) {
         if (watched == field)
             return filterAddressFieldEvent(field, event) || QMainWindow::eventFilter(watched, event);
@@ -161,9 +150,7 @@ void TFormMain::ClearLog()
 
 void TFormMain::scrollLogToEnd()
 {
-    QScrollBar *bar = m_logScrollBox->verticalScrollBar();
-    if (bar->isVisible())
-        bar->setValue(bar->maximum());
+    m_exchangeLog->scrollToEnd();
 }
 
 void TFormMain::onStartTimerTimeout()

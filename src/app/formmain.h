@@ -21,7 +21,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QScrollArea;
 class QShortcut;
 class QTimer;
 
@@ -53,8 +52,9 @@ public:
     // The settings, the link and the running operation behind this window.
     Session &session() { return m_session; }
 
-    // Message boxes and questions go to presenter instead of real boxes; null brings the
-    // boxes back. Empty title, no icon, plain text, "\r" shown as a line break.
+    // Message boxes, questions and file choices go to presenter instead of real dialogs;
+    // null brings the dialogs back. Empty title, no icon, plain text, "\r" shown as a
+    // line break.
     void setMessagePresenter(MessagePresenter *presenter) { m_presenter = presenter; }
 
     // Shows a work view at its place with the exchange log beside it (hidden beside the
@@ -92,7 +92,6 @@ private:
     // SessionHost
     bool runConnectDialog() override;
     void setSettingsMenuVisible(bool visible) override;
-    void hideViews() override;
     void leaveOpenView() override;
     void showCallPanel() override;
     void stopCallClock() override;
@@ -126,6 +125,7 @@ private:
     void createLogView();
     void createCallPanel();
     void createMenu();
+    void keepControlsReachable();
     void placeAnchoredControls();
     void setMenuEnabled(bool enabled);
     bool filterAddressKey(QLineEdit *field, QKeyEvent *event);
@@ -141,6 +141,8 @@ private:
     void onCommandButtonClicked(int row);
     void onAddressFieldLeft(int index);
     void onClearLogClicked();
+    void onSaveLogRequested();
+    QString chooseLogFile();
     void onToggleLogShortcut();
     void onStateTriggered();
     void onRefreshClicked();
@@ -153,7 +155,6 @@ private:
     Session m_session;
     MessagePresenter *m_presenter = nullptr;
     ViewMode m_viewMode = ViewMode::None;
-    int m_lineHeight = 0;
     bool m_shown = false;
 
     QFrame *m_background = nullptr;
@@ -166,9 +167,7 @@ private:
     QPushButton *m_createPairButton = nullptr;
     QPushButton *m_breakPairButton = nullptr;
     QGroupBox *m_logView = nullptr;
-    QScrollArea *m_logScrollBox = nullptr;
     ExchangeLogView *m_exchangeLog = nullptr;
-    QLabel *m_lineHeightSample = nullptr;
     QPushButton *m_clearLogButton = nullptr;
     QFrame *m_callPanel = nullptr;
     QLabel *m_callDuration = nullptr;

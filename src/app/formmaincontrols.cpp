@@ -15,7 +15,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
@@ -59,6 +58,7 @@ void TFormMain::createControls()
     createCallPanel();
     createMenu();
     createTimers();
+    keepControlsReachable();
     m_keyboard = new EscapeKeyFilter(this);
 }
 
@@ -152,28 +152,18 @@ void TFormMain::createLogView()
     m_logView = new QGroupBox(QStringLiteral("  Результат обмена "), m_background);
     m_logView->setObjectName(QStringLiteral("gb_obmen"));
 
-    m_logScrollBox = new QScrollArea(m_logView);
-    m_logScrollBox->setObjectName(QStringLiteral("ScrollBox1"));
-    m_logScrollBox->setWidgetResizable(false);
-    m_logScrollBox->setFrameShape(QFrame::StyledPanel);
-    m_logScrollBox->setFrameShadow(QFrame::Sunken);
-    QPalette logPalette = m_logScrollBox->palette();
+    // The log scrolls itself: its vertical scroll bar does what the scroll box around
+    // the text once did, one line per step.
+    m_exchangeLog = new ExchangeLogView(m_logView);
+    m_exchangeLog->setObjectName(QStringLiteral("Memo1"));
+    m_exchangeLog->verticalScrollBar()->setObjectName(QStringLiteral("ScrollBox1"));
+    m_exchangeLog->setFrameShape(QFrame::StyledPanel);
+    m_exchangeLog->setFrameShadow(QFrame::Sunken);
+    QPalette logPalette = m_exchangeLog->palette();
     logPalette.setColor(QPalette::Window, LogGrey());
     logPalette.setColor(QPalette::Base, LogGrey());
-    m_logScrollBox->setPalette(logPalette);
-    m_logScrollBox->viewport()->setAutoFillBackground(true);
-    m_logScrollBox->viewport()->installEventFilter(this); // the log follows its width
-
-    m_exchangeLog = new ExchangeLogView;
-    m_exchangeLog->setObjectName(QStringLiteral("Memo1"));
     m_exchangeLog->setPalette(logPalette);
-    m_exchangeLog->setScrollBox(m_logScrollBox);
-    m_logScrollBox->setWidget(m_exchangeLog);
-
-    m_lineHeightSample = new QLabel(QStringLiteral("AAAaaa"), m_logView);
-    m_lineHeightSample->setObjectName(QStringLiteral("Label2"));
-    m_lineHeightSample->setTextFormat(Qt::PlainText);
-    m_lineHeightSample->move(12, 24);
+    connect(m_exchangeLog, &ExchangeLogView::saveRequested, this, &TFormMain::onSaveLogRequested);
 
     m_clearLogButton = new QPushButton(QStringLiteral("Очистить список"), m_logView);
     m_clearLogButton->setObjectName(QStringLiteral("BitBtn6"));
@@ -248,6 +238,15 @@ void TFormMain::createMenu()
     connect(secretShortcut, &QShortcut::activated, this, &TFormMain::onToggleLogShortcut);
 }
 
+void TFormMain::keepControlsReachable()
+{
+    // The window shrinks no further than keeps every control of both views in it, with
+    // the call panel in the bottom right corner beside them, never over them.
+    const QRect views = m_commandView->geometry().united(m_stateView->geometry());
+    m_background->setMinimumSize(views.right() + 1 + kViewLeft + m_callPanel->width() + kViewLeft,
+                                 views.bottom() + 1 + kViewTop);
+}
+
 void TFormMain::placeAnchoredControls()
 {
     const int w = m_background->width();
@@ -257,7 +256,7 @@ void TFormMain::placeAnchoredControls()
     const int logWidth = std::max(w - kLogLeft - kViewLeft, 200);
     const int logHeight = std::max(h - kViewTop - kCallPanelRoom, 160);
     m_logView->setGeometry(m_logView->x(), m_logView->y(), logWidth, logHeight);
-    m_logScrollBox->setGeometry(10, 24, logWidth - 20, logHeight - 24 - 50);
+    m_exchangeLog->setGeometry(10, 24, logWidth - 20, logHeight - 24 - 50);
     m_clearLogButton->setGeometry(logWidth - 10 - 160, logHeight - 42, 160, 32);
     m_callPanel->move(w - kViewLeft - m_callPanel->width(), h - 8 - m_callPanel->height());
 }

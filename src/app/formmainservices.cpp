@@ -122,13 +122,6 @@ void TFormMain::setSettingsMenuVisible(bool visible)
     m_settingsMenu->menuAction()->setVisible(visible);
 }
 
-void TFormMain::hideViews()
-{
-    m_commandView->hide();
-    m_stateView->hide();
-    m_logView->hide();
-}
-
 void TFormMain::leaveOpenView()
 {
     if (m_viewMode != ViewMode::None)

@@ -1,12 +1,14 @@
 #include "app/tavrinapplication.h"
 
 #include "app/errorreport.h"
+#include "app/russiantexts.h"
 
 namespace tavrin {
 
 TavrinApplication::TavrinApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("tavrin"));
+    InstallRussianTexts(*this);
 }
 
 bool TavrinApplication::notify(QObject *receiver, QEvent *event)

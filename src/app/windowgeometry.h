@@ -15,5 +15,6 @@ inline constexpr int kCallPanelRoom = 60; // kept free under the log for the cal
 
 inline QColor PanelGrey() { return QColor(211, 211, 211); }
 inline QColor LogGrey() { return QColor(234, 234, 234); }
+inline QColor ControlMarkColour() { return QColor(36, 92, 160); } // control bytes in the log
 
 } // namespace tavrin::geometry

@@ -17,6 +17,10 @@ inline const QString NewAbonent = QStringLiteral("Новый абонент");
 inline const QString ListLabel = QStringLiteral("Список абонентов");
 inline const QString NameLabel = QStringLiteral("Наименование");
 inline const QString PhoneLabel = QStringLiteral("№ телефона");
+// The title of a window shown without one (the message boxes, the address dialog). Qt
+// puts the program's name in the title bar of a window whose title is empty; a single
+// blank shows nothing.
+inline const QString BlankTitle = QStringLiteral(" ");
 } // namespace CommonTexts
 
 namespace ConnectTexts {

@@ -29,7 +29,7 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
     : QDialog(owner, kSystemMenuOnly), m_storedPeerAddress(storedPeerAddress)
 {
     setObjectName(QStringLiteral("FormInput_Adr"));
-    setWindowTitle(QString());
+    setWindowTitle(CommonTexts::BlankTitle);
     resize(kWidth, kHeight);
 
     auto *captions = new QVBoxLayout;

@@ -1,10 +1,12 @@
 #include "dialogs/messagebox.h"
 
+#include "dialogs/dialogtexts.h"
+
 namespace tavrin {
 
 PlainMessageBox::PlainMessageBox(const QString &text, QMessageBox::StandardButtons buttons,
                                  QWidget *parent)
-    : QMessageBox(QMessageBox::NoIcon, QString(), QString(text).replace(u'\r', u'\n'), buttons,
+    : QMessageBox(QMessageBox::NoIcon, CommonTexts::BlankTitle, QString(text).replace(u'\r', u'\n'), buttons,
                   parent)
 {
     setTextFormat(Qt::PlainText);

@@ -92,6 +92,8 @@ bool watchWaitingBytes(ExchangeChannel &channel)
 // The wake-up byte with its pause, if wanted, then the command; both traced.
 bool sendCommand(ExchangeChannel &channel, int byteCount)
 {
+    if (channel.ui)
+        channel.ui->log().beginExchange();
     addTraceLine(channel);
     addTraceLine(channel);
     if (channel.wakeUpByte) {

@@ -13,8 +13,11 @@ public:
     virtual int lastLineLength() const = 0; // 0 when the log is empty
     virtual void addLine(const QString &text) = 0;
     virtual void appendToLastLine(const QString &text) = 0; // adds a line first when empty
-    // Schedule a redraw and set the control's height to (lineCount() + 1) x line height.
+    // Schedule a redraw of what was added.
     virtual void refresh() = 0;
+    // The lines added from now on belong to a new exchange (a saved trace heads each
+    // exchange with its date and time).
+    virtual void beginExchange() {}
 };
 
 // Everything the device link needs from the window: status texts, the log, the

@@ -32,15 +32,27 @@ void Session::chooseConnection()
 
     if (m_link.LinkOpen)
         CloseConnection();
+    // A view open now (the start-up tick can come at any moment) is left with its
+    // disabled menu, so a cancelled dialog leaves a window that can be used.
+    m_host.leaveOpenView();
     m_host.setSettingsMenuVisible(false);
-    m_host.hideViews();
-    if (!m_host.runConnectDialog() || m_closeRequested)
+    tellLoadProblems();
+    if (m_closeRequested || !m_host.runConnectDialog() || m_closeRequested)
         return;
 
     m_store.WriteBluetoothIni();
     m_store.WriteAbonentsIni();
     if (OpenConnection())
         m_host.setSettingsMenuVisible(true);
+}
+
+void Session::tellLoadProblems()
+{
+    if (m_loadProblemsTold)
+        return;
+    m_loadProblemsTold = true;
+    for (const QString &problem : m_store.loadProblems())
+        m_sessionUi.showMessage(problem);
 }
 
 bool Session::OpenConnection()

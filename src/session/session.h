@@ -42,8 +42,10 @@ public:
     // The running loop must end at once: a close waits, and no hang-up is under way.
     bool cancelRequested() const { return m_closeRequested && m_activity != Activity::HangingUp; }
 
-    // "Параметры связи", and the start-up tick: drops the link, asks for the connection
-    // in the connect dialog, saves the settings and opens the chosen connection.
+    // "Параметры связи", and the start-up tick: drops the link, leaves the open view,
+    // names the settings files that were not read (the first time only), asks for the
+    // connection in the connect dialog, saves the settings and opens the chosen
+    // connection.
     void chooseConnection();
     // "Отключить связь": drops the link (hanging up a call) and leaves the open view.
     void dropConnection();
@@ -74,6 +76,7 @@ public:
 private:
     class ActivityScope;
 
+    void tellLoadProblems();
     bool OpenConnection();
     bool EstablishCall();
     void CloseConnection();
@@ -97,6 +100,7 @@ private:
     Activity m_activity = Activity::Idle;
     bool m_closeRequested = false;
     bool m_saveFailedAtClose = false; // bluetooth.ini could not be written at an earlier close
+    bool m_loadProblemsTold = false;
     QTimer m_closeLater;              // brings a waiting close back from the event loop
 };
 

@@ -17,8 +17,6 @@ public:
     virtual bool runConnectDialog() = 0;
     // The "Настройки" submenu, from which the views are reached: shown only while linked.
     virtual void setSettingsMenuVisible(bool visible) = 0;
-    // Hides every view's group box and the exchange log without leaving the view.
-    virtual void hideViews() = 0;
     // Leaves the open view, if any, as its "Выход" button does.
     virtual void leaveOpenView() = 0;
     // The call panel: shown in front with a zero duration and its clock running; the

@@ -27,6 +27,12 @@ bool MessageLog::askQuestion(const QString &text)
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 
+QString MessageLog::chooseSaveFile(const QString &proposedPath)
+{
+    proposedFiles << proposedPath;
+    return saveTo;
+}
+
 ModalDriver::ModalDriver()
 {
     m_timer.setInterval(10);

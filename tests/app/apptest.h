@@ -24,17 +24,21 @@
 namespace tavrin::test {
 
 // Records the window's messages and answers its questions from a script (No once the
-// script is used up). Attached to one window until it is destroyed.
+// script is used up); a file choice offered is recorded and answered with saveTo (empty:
+// cancelled). Attached to one window until it is destroyed.
 class MessageLog : public MessagePresenter {
 public:
     QStringList messages;
     QStringList questions;
     QList<bool> answers;
+    QStringList proposedFiles;
+    QString saveTo;
 
     ~MessageLog() override;
     void attach(TFormMain &window);
     void showMessage(const QString &text) override { messages << text; }
     bool askQuestion(const QString &text) override;
+    QString chooseSaveFile(const QString &proposedPath) override;
 
 private:
     QPointer<TFormMain> m_window;

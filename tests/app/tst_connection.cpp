@@ -13,7 +13,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTest>
 
 using namespace tavrin;
@@ -122,6 +124,9 @@ private slots:
     void cleanup() { m_rig.reset(); }
 
     void start_connectDialogOpensByItself_cancelLeavesNoLink();
+    void startTick_fromAnyState_leavesWindowUsable_data();
+    void startTick_fromAnyState_leavesWindowUsable();
+    void start_settingsFilesNotRead_namedBeforeConnectDialog();
     void accept_directWithoutChanges_armsChannelWritesNoFile();
     void absentPort_namesItsNumberAndNothingElse();
     void phoneKindWithoutSubscriber_isRefused();
@@ -131,6 +136,7 @@ private slots:
     void disconnectButton_hangsUpAndLeavesView();
     void reopenedLink_firstExchangeIsNotAborted();
     void secondConnectDuringDial_doesNothing();
+    void escape_duringDial_endsAttemptAndAsks();
     void clickDuringHangUp_doesNothing_data();
     void clickDuringHangUp_doesNothing();
     void close_midExchange_abortsThenClosesFully();
@@ -164,6 +170,120 @@ void TestConnection::start_connectDialogOpensByItself_cancelLeavesNoLink()
     for (const char *item : {"Nconn", "Nexit"})
         QVERIFY2(Action(*rig.window, item)->isVisible() && Action(*rig.window, item)->isEnabled(), item);
     QCOMPARE(QDir(QDir(rig.app.programDir()).filePath("INI")).entryList(QDir::Files), QStringList());
+}
+
+void TestConnection::startTick_fromAnyState_leavesWindowUsable_data()
+{
+    QTest::addColumn<QString>("before"); // what the user does before the tick
+    QTest::newRow("nothing") << "";
+    QTest::newRow("command view opened") << "command";
+    QTest::newRow("state view opened") << "state";
+    QTest::newRow("state view with its log") << "state+log";
+    QTest::newRow("connect dialog opened") << "dialog";
+}
+
+// The first half second offers the whole menu; whatever was opened in it, the connect
+// dialog comes, and leaving it leaves a window whose menu works.
+void TestConnection::startTick_fromAnyState_leavesWindowUsable()
+{
+    QFETCH(QString, before);
+    Rig &rig = *m_rig;
+    rig.openWindow(Direct, kDirectPort, 1, false);
+    TFormMain &window = *rig.window;
+    ModalDriver driver;
+    QPointer<QWidget> first;
+    if (before == "dialog") {
+        // Opened by hand, and left only after the tick has come while it was open.
+        driver.on<TFormConnect>([&](TFormConnect *dialog) {
+            first = dialog;
+            QTimer::singleShot(700, dialog, [dialog] { CancelDialog(dialog); });
+        });
+    }
+    while (driver.pending() < 2) { // room for a wrong second dialog, so the test cannot hang
+        driver.add([&](QWidget *w) { return qobject_cast<TFormConnect *>(w) && w != first; },
+                   [](QWidget *w) { CancelDialog(qobject_cast<TFormConnect *>(w)); });
+    }
+    if (before == "command") {
+        Action(window, "Ncommand")->trigger();
+    } else if (before.startsWith("state")) {
+        window.openView(ViewMode::State);
+        if (before == "state+log")
+            Named<QShortcut>(&window, "N_secretShortcut")->activated();
+    } else if (before == "dialog") {
+        Action(window, "Nconn")->trigger();
+        QVERIFY(!Named<QTimer>(&window, "TimerStart")->isActive());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(driver.done(), 1, 3000);
+    QTest::qWait(100); // a second dialog would open now
+
+    QCOMPARE(driver.done(), 1);
+    for (const char *view : {"gb_command", "gb_state", "gb_obmen"})
+        QVERIFY2(!rig.shown(view), view);
+    for (const char *item : {"Nconn", "Nexit"})
+        QVERIFY2(Action(window, item)->isVisible() && Action(window, item)->isEnabled(), item);
+    QVERIFY(!SettingsMenuItem(window)->isVisible());
+    QCOMPARE(rig.panel(2), QString());
+    // The menu works: "Параметры связи" opens the dialog again.
+    driver.on<TFormConnect>(CancelDialog);
+    Action(window, "Nconn")->trigger();
+    QCOMPARE(driver.done(), 2);
+}
+
+void TestConnection::start_settingsFilesNotRead_namedBeforeConnectDialog()
+{
+    Rig &rig = *m_rig;
+    // One file over the size limit, the other not a file at all.
+    QVERIFY(QDir().mkpath(rig.app.iniPath("abonents.ini")));
+    QFile large(rig.app.iniPath("bluetooth.ini"));
+    QVERIFY(large.open(QIODevice::WriteOnly));
+    QVERIFY(large.write(QByteArray(1024 * 1024 + 1, ';')) > 0);
+    large.close();
+    rig.window = rig.app.window(false); // real boxes: no message presenter
+
+    struct Box {
+        QString text;
+        QString title;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon;
+    };
+    QList<Box> boxes;
+    QStringList order;
+    ModalDriver driver;
+    for (int i = 0; i < 3; ++i) {
+        driver.add([](QWidget *w) { return qobject_cast<QMessageBox *>(w) || qobject_cast<TFormConnect *>(w); },
+                   [&](QWidget *w) {
+                       if (auto *dialog = qobject_cast<TFormConnect *>(w)) {
+                           order << "connect dialog";
+                           CancelDialog(dialog);
+                           return;
+                       }
+                       auto *box = qobject_cast<QMessageBox *>(w);
+                       boxes.append({box->text(), box->windowTitle(), box->standardButtons(), box->icon()});
+                       order << "message";
+                       box->buttons().constFirst()->click();
+                   });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(order.size(), 3, 3000);
+    QCOMPARE(order, QStringList({"message", "message", "connect dialog"}));
+    const QString bluetooth = QDir::toNativeSeparators(rig.app.iniPath("bluetooth.ini"));
+    const QString abonents = QDir::toNativeSeparators(rig.app.iniPath("abonents.ini"));
+    QCOMPARE(boxes[0].text, "Файл " + bluetooth + " больше 1 МБ и не прочитан. Настройки из него взяты по "
+                                                  "умолчанию, файл программа не изменит.");
+    QCOMPARE(boxes[1].text, "Не удалось прочитать файл " + abonents
+                                + ". Настройки из него взяты по умолчанию, файл программа не изменит.");
+    for (const Box &box : boxes) {
+        QCOMPARE(box.title.trimmed(), QString());
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+    }
+
+    // Once per start: the next connect dialog comes alone.
+    rig.messages.attach(*rig.window);
+    driver.on<TFormConnect>(CancelDialog);
+    Action(*rig.window, "Nconn")->trigger();
+    QCOMPARE(driver.done(), 4);
+    QCOMPARE(rig.messages.messages, QStringList());
+    QCOMPARE(order.size(), 3);
 }
 
 void TestConnection::accept_directWithoutChanges_armsChannelWritesNoFile()
@@ -351,6 +471,36 @@ void TestConnection::secondConnectDuringDial_doesNothing()
     QVERIFY(rig.session().link().ModemConnected);
     QVERIFY(SettingsMenuItem(*rig.window)->isVisible());
     QCOMPARE(rig.messages.messages, QStringList());
+}
+
+void TestConnection::escape_duringDial_endsAttemptAndAsks()
+{
+    Rig &rig = *m_rig;
+    // The modem answers ATD only after a minute: only Esc can end the attempt in time.
+    QVERIFY(rig.start(Phone, {QStringLiteral("dial-ms 60000")}));
+    rig.session().store().CurrentSettings.ConnectWaitTime = 90;
+    rig.session().store().SavedSettings = rig.session().store().CurrentSettings;
+    QVERIFY(Activate(rig.window.get()));
+    bool pressed = false;
+    QTimer press;
+    connect(&press, &QTimer::timeout, rig.window.get(), [&] {
+        if (!pressed && rig.sim.received().contains("ATD")) {
+            pressed = true;
+            QTest::keyClick(rig.window->windowHandle(), Qt::Key_Escape); // as the keyboard delivers it
+        }
+    });
+    press.start(20);
+    QVERIFY(!Connect(*rig.window)); // the user answers No to the retry question
+    press.stop();
+    QVERIFY(pressed);
+    QCOMPARE(rig.messages.questions,
+             QStringList{QStringLiteral("Попытка соединения прервана по требованию пользователя\r"
+                                        "Повторить попытку соединения?")});
+    QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Связь по телефону не установлена")});
+    QVERIFY(!rig.session().link().LinkOpen);
+    QVERIFY(!rig.session().port());
+    QVERIFY(!rig.shown("pnmodem"));
+    QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
 }
 
 void TestConnection::clickDuringHangUp_doesNothing_data()

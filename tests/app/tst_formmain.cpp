@@ -17,10 +17,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
+#include <QShortcut>
 #include <QTest>
-#include <QTextBlock>
 
 using namespace tavrin;
 using namespace tavrin::test;
@@ -32,6 +30,8 @@ private slots:
     void caption_endsInVersionedFileName();
     void statusBar_initialTextsAndWidths();
     void resize_widensOnlyPanel2();
+    void smallestWindow_everyControlReachable_data();
+    void smallestWindow_everyControlReachable();
     void statusPanel_showsQuotedModemReplyOnOneLine();
     void showConnectionStatus_data();
     void showConnectionStatus();
@@ -41,12 +41,12 @@ private slots:
     void exitButtons_leaveViewAndEnableMenu_data();
     void exitButtons_leaveViewAndEnableMenu();
     void escape_pressesRefreshOnlyInStateView();
-    void log_linesAndHeight();
-    void log_linesFitTheirHeight();
     void cyrillicGlyphs_inDefaultAndLogFonts();
     void busyCursor_isAbsolute();
     void keyboardWatch_swallowsKeysAndRemembersEscOnce();
     void question_realBox_plainTextNoTitleNoIcon();
+    void qtTexts_areRussian_data();
+    void qtTexts_areRussian();
     void disconnect_destroysLeftoverWaitWindow();
     void close_withoutChanges_writesNothing();
     void close_writesOnlyChangedGroupsOfBluetoothIni();
@@ -112,6 +112,54 @@ void TestFormMain::resize_widensOnlyPanel2()
              Named<QFrame>(window.get(), "Panel1")->width() - 14 - 1);
 }
 
+void TestFormMain::smallestWindow_everyControlReachable_data()
+{
+    QTest::addColumn<int>("viewMode");
+    QTest::newRow("command view") << 1;
+    QTest::newRow("state view with its log") << 2;
+}
+
+// Shrunk as far as it goes, with the call panel shown: every button, field and label of
+// the open view and of the log lies inside the window, clear of the call panel.
+void TestFormMain::smallestWindow_everyControlReachable()
+{
+    QFETCH(int, viewMode);
+    AppFixture fixture;
+    auto window = fixture.window();
+    if (viewMode == 1) {
+        Action(*window, "Ncommand")->trigger();
+    } else {
+        window->openView(ViewMode::State);
+        Named<QShortcut>(window.get(), "N_secretShortcut")->activated();
+    }
+    auto *callPanel = Named<QFrame>(window.get(), "pnmodem");
+    callPanel->show();
+    callPanel->raise();
+    window->resize(300, 200);
+    QTest::qWait(50);
+    SaveScreen(window.get(), QStringLiteral("main-window-smallest-%1.png").arg(viewMode));
+
+    auto *background = Named<QFrame>(window.get(), "Panel1");
+    const QRect room = background->rect();
+    const QRect callArea(callPanel->pos(), callPanel->size());
+    QVERIFY(room.contains(callArea));
+    int checked = 0;
+    for (QWidget *control : background->findChildren<QWidget *>()) {
+        if (!control->isVisible() || control == callPanel || control->parentWidget() == callPanel
+            || !(qobject_cast<QAbstractButton *>(control) || qobject_cast<QLineEdit *>(control)
+                 || qobject_cast<QLabel *>(control) || qobject_cast<QGroupBox *>(control)
+                 || control->objectName() == QStringLiteral("Memo1")))
+            continue;
+        const QRect area(control->mapTo(background, QPoint(0, 0)), control->size());
+        QVERIFY2(room.contains(area), qPrintable(control->objectName()));
+        QVERIFY2(!area.intersects(callArea), qPrintable(control->objectName()));
+        ++checked;
+    }
+    QVERIFY(checked > (viewMode == 1 ? 30 : 20));
+    for (QWidget *control : callPanel->findChildren<QWidget *>())
+        QVERIFY2(callArea.contains(QRect(control->mapTo(background, QPoint(0, 0)), control->size())), qPrintable(control->objectName()));
+}
+
 void TestFormMain::showConnectionStatus_data()
 {
     QTest::addColumn<int>("kind");
@@ -160,7 +208,7 @@ void TestFormMain::menu_afterShow_pairItemsHiddenSecretNeverVisible()
 
     QVERIFY(action("Nconn")->isVisible());
     QVERIFY(action("Nexit")->isVisible());
-    QVERIFY(settingsMenu->menuAction()->isVisible());
+    QVERIFY(!settingsMenu->menuAction()->isVisible()); // until a link is open
     QVERIFY(action("Nstate")->isVisible());
     QCOMPARE(action("Nstate")->text(), QStringLiteral("С\u006Fстояние")); // Latin o
     QVERIFY(action("Ncommand")->isVisible());
@@ -249,6 +297,7 @@ void TestFormMain::exitButtons_leaveViewAndEnableMenu()
     QFETCH(QString, button);
     AppFixture fixture;
     auto window = fixture.window();
+    SettingsMenuItem(*window)->setVisible(true); // as with a link open
     auto *bar = Named<PanelStatusBar>(window.get(), "StatusBar1");
     if (stateView) {
         window->openView(ViewMode::State);
@@ -293,62 +342,6 @@ void TestFormMain::escape_pressesRefreshOnlyInStateView()
     QCOMPARE(refreshes, 1);
     QVERIFY(window->takeEscape());
     window->watchKeyboard(false);
-}
-
-void TestFormMain::log_linesAndHeight()
-{
-    AppFixture fixture;
-    auto window = fixture.window();
-    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
-    auto *sample = Named<QLabel>(window.get(), "Label2");
-    QVERIFY(memo && sample);
-    const int lineHeight = memo->lineHeight();
-    QVERIFY(lineHeight > 0);
-    QCOMPARE(lineHeight, sample->height());
-    QVERIFY(!sample->isVisible());
-    QCOMPARE(sample->text(), QStringLiteral("AAAaaa"));
-    QCOMPARE(Named<QScrollArea>(window.get(), "ScrollBox1")->verticalScrollBar()->singleStep(), lineHeight);
-    QCOMPARE(memo->height(), lineHeight);
-    QVERIFY(memo->isReadOnly());
-    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
-
-    TraceLog &log = window->log();
-    QCOMPARE(log.lineCount(), 0);
-    QCOMPARE(log.lastLineLength(), 0);
-    log.appendToLastLine(QStringLiteral("ab")); // an empty log gets its first line
-    log.addLine(QStringLiteral(" "));
-    log.appendToLastLine(QStringLiteral("PING\u240D"));
-    log.refresh();
-    QCOMPARE(log.lineCount(), 2);
-    QCOMPARE(log.lastLineLength(), 6);
-    QCOMPARE(memo->lines(), QStringList({"ab", " PING\u240D"}));
-    QCOMPARE(memo->height(), 3 * lineHeight);
-    // The text reaches the screen shortly, without anyone asking for it again.
-    QTRY_COMPARE_WITH_TIMEOUT(memo->toPlainText(), QStringLiteral("ab\n PING\u240D"), 500);
-
-    Button(*window, "BitBtn6")->click(); // "Очистить список"
-    QCOMPARE(log.lineCount(), 0);
-    QCOMPARE(memo->lines(), QStringList());
-    QCOMPARE(memo->height(), lineHeight);
-}
-
-void TestFormMain::log_linesFitTheirHeight()
-{
-    // The log is (lines + 1) line heights tall and the scroll box scrolls it: the text
-    // itself must never need more room than that, or the last line is cut off.
-    AppFixture fixture;
-    auto window = fixture.window();
-    Action(*window, "Ncommand")->trigger();
-    TraceLog &log = window->log();
-    for (int i = 0; i < 40; ++i)
-        log.addLine(QStringLiteral(" line %1 ЖЁ").arg(i));
-    log.refresh();
-    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
-    const qreal bottom = memo->textBottom();
-    QVERIFY2(bottom <= memo->height(), qPrintable(QStringLiteral("%1 > %2").arg(bottom).arg(memo->height())));
-    // ...and not much less either: one spare line, as the log's height rule gives.
-    QVERIFY(bottom > memo->height() - 2 * memo->lineHeight());
-    QVERIFY(Named<QScrollArea>(window.get(), "ScrollBox1")->verticalScrollBar()->maximum() > 0);
 }
 
 void TestFormMain::cyrillicGlyphs_inDefaultAndLogFonts()
@@ -430,7 +423,7 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
     const bool answer = window->askYesNo(QStringLiteral("<b>Занят</b>\rПовторить попытку соединения?"));
     QVERIFY(!answer);
     QCOMPARE(driver.done(), 1);
-    QCOMPARE(title, QString());
+    QCOMPARE(title.trimmed(), QString());
     QCOMPARE(text, QStringLiteral("<b>Занят</b>\nПовторить попытку соединения?"));
     QCOMPARE(format, Qt::PlainText);
     QCOMPARE(icon, QMessageBox::NoIcon);
@@ -438,6 +431,50 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
 
     driver.on<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
     QVERIFY(window->askYesNo(QStringLiteral("?")));
+}
+
+// A control's text as the user reads it: no mnemonic mark, no shortcut column.
+QString Shown(const QString &text)
+{
+    return text.section(u'\t', 0, 0).remove(u'&');
+}
+
+void TestFormMain::qtTexts_areRussian_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("question box") << "question" << QStringList{"Да", "Нет"};
+    QTest::newRow("message box") << "message" << QStringList{"\u041e\u041a"}; // ОК in Cyrillic letters
+    QTest::newRow("address field's menu") << "field" << QStringList{"Копировать", "Вставить", "Выделить всё"};
+}
+
+void TestFormMain::qtTexts_areRussian()
+{
+    QFETCH(QString, where);
+    QFETCH(QStringList, shown);
+    AppFixture fixture;
+    auto window = fixture.window();
+    QStringList texts;
+    ModalDriver driver;
+    driver.on<QMessageBox>([&](QMessageBox *box) {
+        for (QAbstractButton *button : box->buttons())
+            texts << Shown(button->text());
+        box->buttons().constFirst()->click();
+    });
+    if (where == "question") {
+        window->askYesNo(QStringLiteral("Повторить попытку соединения?"));
+    } else if (where == "message") {
+        window->showMessage(QStringLiteral("Связь по телефону не установлена"));
+    } else {
+        Action(*window, "Ncommand")->trigger();
+        std::unique_ptr<QMenu> menu(Named<QLineEdit>(window.get(), "a0")->createStandardContextMenu());
+        for (const QAction *action : menu->actions())
+            texts << Shown(action->text());
+    }
+    for (const QString &text : shown)
+        QVERIFY2(texts.contains(text), qPrintable(texts.join(u'|')));
+    if (where != "field")
+        QCOMPARE(texts.size(), shown.size());
 }
 
 void TestFormMain::disconnect_destroysLeftoverWaitWindow()

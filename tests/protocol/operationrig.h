@@ -42,7 +42,6 @@ public:
 
     bool runConnectDialog() override { return true; }
     void setSettingsMenuVisible(bool) override {}
-    void hideViews() override { state.reset(); }
     void leaveOpenView() override { leaveView(); }
     void showCallPanel() override {}
     void stopCallClock() override {}

@@ -43,7 +43,6 @@ public:
         return dialog();
     }
     void setSettingsMenuVisible(bool) override {}
-    void hideViews() override {}
     void leaveOpenView() override { ++viewsLeft; }
     void showCallPanel() override {}
     void stopCallClock() override {}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QFont>
+#include <QTextCharFormat>
+
+#include <array>
+
+class QPainter;
+class QRectF;
+
+namespace tavrin {
+
+// How the exchange log shows control bytes. The trace holds them as Unicode control
+// pictures (␍ for CR, ␊ for LF ...), which fonts draw as faint letters too small to
+// read. Each such character gets a cell wide enough for its short name (CR, LF, ESC),
+// drawn on a coloured mark over it. The character itself stays in the text, so
+// selecting, copying and saving the trace are unchanged.
+class ControlMarks {
+public:
+    explicit ControlMarks(const QFont &textFont);
+
+    // U+2400 to U+241F (the bytes 0x00 to 0x1F) and U+2421 (DEL).
+    static bool isMark(QChar c);
+    // The short name drawn for a mark: "CR" for ␍, "DEL" for ␡.
+    static QString name(QChar c);
+
+    // The format the character is inserted with: it widens its cell to fit the name.
+    const QTextCharFormat &format(QChar c) const { return m_formats[index(c)]; }
+    // Draws the mark of c over its cell; a selected mark takes the selection's colours.
+    void paint(QPainter &painter, const QRectF &cell, QChar c, bool selected, const QPalette &palette) const;
+
+private:
+    static int index(QChar c); // 0..31 for U+2400..U+241F, 32 for U+2421
+
+    QFont m_nameFont;
+    std::array<QTextCharFormat, 33> m_formats;
+};
+
+} // namespace tavrin

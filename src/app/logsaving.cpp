@@ -1,0 +1,57 @@
+// Keeping the trace: the exchange log's "Сохранить в файл..." asks where, proposing a
+// name of the current date and time in the user's documents folder (the home folder
+// without one), and writes the whole trace there. Nothing on screen changes; a failed write names the file.
+
+#include "app/applog.h"
+#include "app/apptexts.h"
+#include "app/exchangelogview.h"
+#include "app/formmain.h"
+#include "app/messagepresenter.h"
+#include "app/tracefile.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QStandardPaths>
+
+namespace tavrin {
+
+void TFormMain::onSaveLogRequested()
+{
+    const QString path = chooseLogFile();
+    if (path.isEmpty())
+        return;
+    const QString failure = WriteTraceFile(path, m_exchangeLog->traceFileText());
+    if (failure.isEmpty())
+        return;
+    qCInfo(lcApp) << "trace not saved to" << path << ":" << failure;
+    showMessage(apptext::LogNotSaved.arg(QDir::toNativeSeparators(path)));
+}
+
+namespace {
+
+// The user's documents folder, or the home folder where there is none.
+QDir LogFolder()
+{
+    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    return documents.exists() ? documents : QDir::home();
+}
+
+} // namespace
+
+QString TFormMain::chooseLogFile()
+{
+    const QString proposed = LogFolder().filePath(TraceFileName(QDateTime::currentDateTime()));
+    if (m_presenter)
+        return m_presenter->chooseSaveFile(proposed);
+    QFileDialog dialog(this, apptext::SaveLogCaption, proposed, apptext::LogFileFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("log"));
+    const QPointer<QWidget> previous = m_modal;
+    m_modal = &dialog;
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    m_modal = previous;
+    return chosen ? dialog.selectedFiles().constFirst() : QString();
+}
+
+} // namespace tavrin

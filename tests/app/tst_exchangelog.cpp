@@ -1,0 +1,408 @@
+// The exchange log: lines as the engine adds them, a text that scrolls itself one line
+// per step and keeps every line, control bytes drawn as named marks, and the context
+// menu that copies the trace or saves it to a file.
+#include "apptest.h"
+
+#include "app/exchangelogview.h"
+#include "app/tavrinapplication.h"
+#include "app/tracefile.h"
+
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+// A window with the command view open, so that the log is on screen.
+struct LogWindow {
+    AppFixture fixture;
+    std::unique_ptr<TFormMain> window = fixture.window();
+    ExchangeLogView *memo = Named<ExchangeLogView>(window.get(), "Memo1");
+    TraceLog &log = window->log();
+
+    LogWindow() { Action(*window, "Ncommand")->trigger(); }
+
+    // Lines as the engine writes one exchange: a blank line, the command, the reply.
+    void exchange(const QString &command, const QString &reply)
+    {
+        log.beginExchange();
+        log.addLine(QStringLiteral(" "));
+        log.addLine(QStringLiteral(" ") + command + QChar(0x240D));
+        log.addLine(QStringLiteral(" ") + reply);
+        log.refresh();
+    }
+};
+
+// Opens the log's context menu as a right click does; act gets the menu once it shows
+// and must close it or choose an item.
+void WithContextMenu(ExchangeLogView *memo, const std::function<void(QMenu *)> &act)
+{
+    QTimer poll;
+    bool acted = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()); menu && !acted) {
+            acted = true;
+            act(menu);
+        }
+    });
+    poll.start(10);
+    const QPoint at(20, 10);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, memo->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(memo->viewport(), &event);
+    QVERIFY(acted);
+}
+
+// Chooses the item of menu whose text is text, as Enter on it does.
+void Choose(QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text) {
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+            return;
+        }
+    }
+    menu->close();
+}
+
+QString ReadUtf8(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("(unreadable)");
+}
+
+} // namespace
+
+class TestExchangeLog : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QuietPlatformNotes(); }
+    void lines_readOnlyUnwrapped_clearedByButton();
+    void scrolling_oneLinePerStep_newestLinesInView();
+    void longTrace_keepsEveryLineAndByte();
+    void controlBytes_namedMarks_textUnchanged();
+    void traceFileText_data();
+    void traceFileText();
+    void contextMenu_copyAndSelectAll();
+    void save_proposesDatedNameInDocuments_writesWholeTrace_data();
+    void save_proposesDatedNameInDocuments_writesWholeTrace();
+    void save_failure_namesFile_screenUnchanged();
+    void save_realDialog_russianAndOffersProposedFile();
+};
+
+void TestExchangeLog::lines_readOnlyUnwrapped_clearedByButton()
+{
+    LogWindow w;
+    QVERIFY(w.memo->isReadOnly());
+    QCOMPARE(w.memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(w.log.lineCount(), 0);
+    QCOMPARE(w.log.lastLineLength(), 0);
+    w.log.appendToLastLine(QStringLiteral("ab")); // an empty log gets its first line
+    w.log.addLine(QStringLiteral(" "));
+    w.log.appendToLastLine(QStringLiteral("PING\u240D"));
+    w.log.refresh();
+    QCOMPARE(w.log.lineCount(), 2);
+    QCOMPARE(w.log.lastLineLength(), 6);
+    // The text reaches the screen shortly, without anyone asking for it again.
+    QTRY_COMPARE_WITH_TIMEOUT(w.memo->toPlainText(), QStringLiteral("ab\n PING\u240D"), 500);
+    QCOMPARE(w.memo->lines(), QStringList({"ab", " PING\u240D"}));
+
+    Button(*w.window, "BitBtn6")->click(); // "Очистить список"
+    QCOMPARE(w.log.lineCount(), 0);
+    QCOMPARE(w.memo->lines(), QStringList());
+    QCOMPARE(w.memo->toPlainText(), QString());
+}
+
+void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
+{
+    LogWindow w;
+    auto *bar = Named<QScrollBar>(w.window.get(), "ScrollBox1");
+    QVERIFY(bar);
+    QCOMPARE(bar->orientation(), Qt::Vertical);
+    const int heightBefore = w.memo->height();
+    for (int i = 0; i < 100; ++i)
+        w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"} %1").arg(i));
+    w.window->scrollLogToEnd();
+    QCOMPARE(w.memo->height(), heightBefore); // the view scrolls; it does not grow
+    QTRY_VERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), bar->maximum());
+    QCOMPARE(w.memo->document()->lastBlock().text(), QStringLiteral(" {\"PING\":\"OK\"} 99"));
+    QVERIFY(w.memo->document()->lastBlock().isVisible());
+
+    // One step of the scroll bar is one line.
+    const int top = w.memo->cursorForPosition(QPoint(4, 4)).blockNumber();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(w.memo->cursorForPosition(QPoint(4, 4)).blockNumber(), top - 1);
+
+    // Scrolled back, the reader keeps the place while lines come; the next command
+    // brings the newest lines into view again.
+    const int kept = bar->value();
+    w.exchange(QStringLiteral("VER"), QStringLiteral("{\"VER\":\"OK\"}"));
+    w.memo->flush();
+    QCOMPARE(bar->value(), kept);
+    w.window->scrollLogToEnd();
+    QCOMPARE(bar->value(), bar->maximum());
+    // At the end, the log follows new lines by itself.
+    w.exchange(QStringLiteral("HELP"), QStringLiteral("{\"HELP\":\"OK\"}"));
+    QTRY_COMPARE_WITH_TIMEOUT(w.memo->document()->blockCount(), 306, 500);
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+void TestExchangeLog::longTrace_keepsEveryLineAndByte()
+{
+    LogWindow w;
+    // Every byte the trace can show, on lines of 100 characters, 20,000 times over:
+    // CP1251's letters, the no-break space (0xA0) and the control bytes' pictures.
+    QString line;
+    for (int i = 0; i < 100; ++i)
+        line += i % 3 == 0 ? QChar(0x240D) : i % 3 == 1 ? QChar(0x00A0) : QChar(0x0410 + i % 64);
+    for (int i = 0; i < 20000; ++i)
+        w.log.addLine(QString::number(i) + line);
+    w.log.refresh();
+    const QStringList lines = w.memo->lines();
+    QCOMPARE(lines.size(), 20000);
+    QCOMPARE(lines.first(), "0" + line);
+    QCOMPARE(lines[12345], "12345" + line);
+    QCOMPARE(lines.last(), "19999" + line);
+    QCOMPARE(w.memo->document()->blockCount(), 20000);
+}
+
+void TestExchangeLog::controlBytes_namedMarks_textUnchanged()
+{
+    LogWindow w;
+    w.log.addLine(QStringLiteral(" PING\u240D"));
+    w.log.addLine(QStringLiteral(" PINGx"));
+    w.memo->flush();
+    QTest::qWait(50);
+    // Where the character at position of a line sits on screen, up to the next one.
+    const auto cell = [&](int line, int position) {
+        QTextCursor at(w.memo->document()->findBlockByNumber(line));
+        at.setPosition(at.position() + position);
+        const QRect left = w.memo->cursorRect(at);
+        at.movePosition(QTextCursor::NextCharacter);
+        return QRect(left.topLeft(), QPoint(w.memo->cursorRect(at).left() - 1, left.bottom()));
+    };
+    // The CR's cell is wider than a character: room for its name.
+    const QRect cr = cell(0, 5);
+    const QRect x = cell(1, 5);
+    QVERIFY2(cr.width() > 3 * x.width() / 2, qPrintable(QStringLiteral("%1 vs %2").arg(cr.width()).arg(x.width())));
+
+    // On screen the cell is a coloured mark, the plain character's is not.
+    SaveScreen(w.memo, QStringLiteral("log-control-bytes.png"));
+    const QImage screen = w.memo->viewport()->grab().toImage();
+    const auto markShare = [&screen](const QRect &area) {
+        int marked = 0;
+        for (int row = area.top(); row <= area.bottom(); ++row) {
+            for (int column = area.left(); column <= area.right(); ++column)
+                marked += screen.pixelColor(column, row) == QColor(36, 92, 160);
+        }
+        return double(marked) / double(area.width() * area.height());
+    };
+    QVERIFY2(markShare(cr) > 0.4, qPrintable(QString::number(markShare(cr))));
+    QCOMPARE(markShare(x), 0.0);
+
+    // The text keeps the picture character: selected and copied, it reads as before.
+    w.memo->selectAll();
+    w.memo->copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" PING\u240D\n PINGx"));
+}
+
+void TestExchangeLog::traceFileText_data()
+{
+    const QDateTime first(QDate(2024, 3, 5), QTime(9, 7, 2));
+    const QDateTime second(QDate(2024, 12, 31), QTime(23, 59, 59));
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QList<int>>("startLines");
+    QTest::addColumn<QList<QDateTime>>("startTimes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QStringList() << QList<int>() << QList<QDateTime>() << "";
+    QTest::newRow("two exchanges")
+        << QStringList{" ", " PING\u240D", " {\"PING\":\"OK\"}", " ", " VER\u240D", " {\"VER\":\"OK\"}"}
+        << QList<int>{0, 3} << QList<QDateTime>{first, second}
+        << "05.03.2024 09:07:02\n \n PING\u240D\n {\"PING\":\"OK\"}\n"
+           "31.12.2024 23:59:59\n \n VER\u240D\n {\"VER\":\"OK\"}\n";
+    QTest::newRow("lines before the first exchange, a silent one after")
+        << QStringList{"ab", " ", " PING\u240D", " "} << QList<int>{1} << QList<QDateTime>{first}
+        << "ab\n05.03.2024 09:07:02\n \n PING\u240D\n \n";
+    QTest::newRow("an exchange that began after the last line")
+        << QStringList{" "} << QList<int>{0, 1} << QList<QDateTime>{first, second} << "05.03.2024 09:07:02\n \n";
+}
+
+void TestExchangeLog::traceFileText()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QList<int>, startLines);
+    QFETCH(QList<QDateTime>, startTimes);
+    QFETCH(QString, text);
+    std::vector<ExchangeStart> starts;
+    for (int i = 0; i < int(startLines.size()); ++i)
+        starts.push_back({startLines[i], startTimes[i]});
+    QCOMPARE(TraceFileText(lines, starts), text);
+}
+
+void TestExchangeLog::contextMenu_copyAndSelectAll()
+{
+    LogWindow w;
+    w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"}"));
+    w.memo->flush();
+    QStringList texts;
+    bool copyEnabled = true;
+    WithContextMenu(w.memo, [&](QMenu *menu) {
+        for (const QAction *action : menu->actions()) {
+            texts << action->text();
+            if (action->text() == QStringLiteral("Копировать"))
+                copyEnabled = action->isEnabled();
+        }
+        Choose(menu, QStringLiteral("Выделить всё"));
+    });
+    QCOMPARE(texts, QStringList({"Копировать", "Выделить всё", "", "Сохранить в файл..."}));
+    QVERIFY(!copyEnabled); // nothing was selected
+    QCOMPARE(w.memo->textCursor().selectedText(), QStringLiteral(" \u2029 PING\u240D\u2029 {\"PING\":\"OK\"}"));
+
+    QApplication::clipboard()->clear();
+    WithContextMenu(w.memo, [&](QMenu *menu) {
+        copyEnabled = menu->actions().constFirst()->isEnabled();
+        Choose(menu, QStringLiteral("Копировать"));
+    });
+    QVERIFY(copyEnabled);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" \n PING\u240D\n {\"PING\":\"OK\"}"));
+}
+
+void TestExchangeLog::save_proposesDatedNameInDocuments_writesWholeTrace_data()
+{
+    QTest::addColumn<bool>("documentsFolder"); // the user has one
+    QTest::newRow("documents folder") << true;
+    QTest::newRow("home folder only") << false;
+}
+
+void TestExchangeLog::save_proposesDatedNameInDocuments_writesWholeTrace()
+{
+    QFETCH(bool, documentsFolder);
+    QTemporaryDir home;
+    const QDir homeDir(home.path());
+    if (documentsFolder)
+        QVERIFY(homeDir.mkdir(QStringLiteral("Documents")));
+    const QByteArray previousHome = qgetenv("HOME");
+    const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(homeDir.filePath(QStringLiteral(".config"))));
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", previousHome);
+        qputenv("XDG_CONFIG_HOME", previousConfig);
+    });
+    LogWindow w;
+    MessageLog choices;
+    choices.attach(*w.window);
+    QTemporaryDir folder;
+    choices.saveTo = folder.filePath(QStringLiteral("site.log"));
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"Connected\"}"));
+    w.exchange(QStringLiteral("VER"), QStringLiteral("{\"VER\":\"OK\",\"Val\":\"1.07\"}\u240D\u240A"));
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+
+    WithContextMenu(w.memo, [](QMenu *menu) { Choose(menu, QStringLiteral("Сохранить в файл...")); });
+    QCOMPARE(choices.proposedFiles.size(), 1);
+    const QFileInfo offered(choices.proposedFiles[0]);
+    QCOMPARE(offered.absolutePath(), documentsFolder ? homeDir.filePath(QStringLiteral("Documents")) : home.path());
+    const QRegularExpressionMatch name =
+        QRegularExpression(QStringLiteral(R"(^tavrin-(\d{8}-\d{6})\.log$)")).match(offered.fileName());
+    QVERIFY2(name.hasMatch(), qPrintable(offered.fileName()));
+    const QDateTime named = QDateTime::fromString(name.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+    QVERIFY2(named >= before && named <= after.addSecs(5), qPrintable(name.captured(1)));
+    QCOMPARE(choices.messages, QStringList());
+
+    // UTF-8, one line per trace line, each exchange headed by its date and time.
+    const QStringList saved = ReadUtf8(choices.saveTo).split(u'\n');
+    QCOMPARE(saved.size(), 9); // eight lines, each ended
+    const QRegularExpression stamp(QStringLiteral(R"(^\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d$)"));
+    QVERIFY2(stamp.match(saved[0]).hasMatch(), qPrintable(saved[0]));
+    QVERIFY2(stamp.match(saved[4]).hasMatch(), qPrintable(saved[4]));
+    const QDateTime first = QDateTime::fromString(saved[0], QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    QVERIFY(first >= before && first <= after);
+    QCOMPARE(saved.mid(1, 3), QStringList({" ", " PING\u240D", " {\"PING\":\"Connected\"}"}));
+    QCOMPARE(saved.mid(5), QStringList({" ", " VER\u240D", " {\"VER\":\"OK\",\"Val\":\"1.07\"}\u240D\u240A", ""}));
+    QFile raw(choices.saveTo);
+    QVERIFY(raw.open(QIODevice::ReadOnly));
+    QVERIFY(raw.readAll().contains("PING\xE2\x90\x8D\n")); // the CR's picture in UTF-8, then a line end
+}
+
+void TestExchangeLog::save_failure_namesFile_screenUnchanged()
+{
+    LogWindow w;
+    MessageLog messages;
+    messages.attach(*w.window);
+    for (int i = 0; i < 60; ++i)
+        w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"} %1").arg(i));
+    w.window->scrollLogToEnd();
+    QTextCursor selection(w.memo->document()->findBlockByNumber(40));
+    selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    w.memo->setTextCursor(selection);
+    QScrollBar *bar = Named<QScrollBar>(w.window.get(), "ScrollBox1");
+    bar->setValue(bar->maximum() / 2);
+    QTest::qWait(50);
+    const QImage before = w.memo->grab().toImage();
+    const QString textBefore = w.memo->toPlainText();
+
+    QTemporaryDir folder;
+    messages.saveTo = folder.filePath(QStringLiteral("gone/site.log")); // no such folder
+    WithContextMenu(w.memo, [](QMenu *menu) { Choose(menu, QStringLiteral("Сохранить в файл...")); });
+    QCOMPARE(messages.messages,
+             QStringList{"Не удалось сохранить протокол обмена в файл " + QDir::toNativeSeparators(messages.saveTo)});
+    QVERIFY(!QFile::exists(messages.saveTo));
+
+    QTest::qWait(50);
+    QCOMPARE(w.memo->toPlainText(), textBefore);
+    QCOMPARE(w.memo->textCursor().selectedText(), QStringLiteral(" PING\u240D"));
+    QCOMPARE(bar->value(), bar->maximum() / 2);
+    QCOMPARE(w.memo->grab().toImage(), before);
+
+    // Cancelled, nothing is written and nothing said.
+    messages.saveTo.clear();
+    WithContextMenu(w.memo, [](QMenu *menu) { Choose(menu, QStringLiteral("Сохранить в файл...")); });
+    QCOMPARE(messages.proposedFiles.size(), 2);
+    QCOMPARE(messages.messages.size(), 1);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+void TestExchangeLog::save_realDialog_russianAndOffersProposedFile()
+{
+    LogWindow w;
+    w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"}"));
+    QString caption;
+    QString offered;
+    QStringList buttons;
+    bool saving = false;
+    ModalDriver driver;
+    driver.on<QFileDialog>([&](QFileDialog *dialog) {
+        caption = dialog->windowTitle();
+        offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+        for (const QAbstractButton *button : dialog->findChildren<QAbstractButton *>(QString(), Qt::FindChildrenRecursively))
+            buttons << button->text().remove(u'&');
+        static_cast<QDialog *>(dialog)->reject(); // "Отмена"
+    });
+    WithContextMenu(w.memo, [](QMenu *menu) { Choose(menu, QStringLiteral("Сохранить в файл...")); });
+    QCOMPARE(driver.done(), 1);
+    QCOMPARE(caption, QStringLiteral("Сохранить протокол обмена"));
+    QVERIFY(saving);
+    QVERIFY2(QRegularExpression(QStringLiteral(R"(^tavrin-\d{8}-\d{6}\.log$)")).match(offered).hasMatch(), qPrintable(offered));
+    QVERIFY2(buttons.contains(QStringLiteral("Сохранить")) && buttons.contains(QStringLiteral("Отмена")),
+             qPrintable(buttons.join(u'|')));
+}
+
+int main(int argc, char *argv[])
+{
+    TavrinApplication app(argc, argv);
+    TestExchangeLog test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_exchangelog.moc"

@@ -1,0 +1,102 @@
+// What the title bars show, read back from a real X server (Xvfb) the way a window
+// manager reads it: the windows the program shows without a title must carry no name
+// at all, where Qt would put the program's.
+#include "apptest.h"
+
+#include "app/tavrinapplication.h"
+#include "dialogs/forminputadr.h"
+#include "dialogs/messagebox.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+// The X server's text properties of a window, as xprop prints them:
+// NAME(TYPE) = "value"; an unset property is missing from the map.
+QMap<QString, QString> TitleProperties(WId window)
+{
+    QProcess xprop;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    xprop.setProcessEnvironment(environment);
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                          QStringLiteral("_NET_WM_NAME"), QStringLiteral("WM_NAME")});
+    if (!xprop.waitForFinished(5000) || xprop.exitCode() != 0)
+        return {{QStringLiteral("error"), QString::fromLocal8Bit(xprop.readAllStandardError())}};
+    QMap<QString, QString> properties;
+    static const QRegularExpression line(QStringLiteral(R"re(^(\w+)\(\w+\) = "(.*)"$)re"));
+    for (const QString &text : QString::fromUtf8(xprop.readAllStandardOutput()).split(u'\n')) {
+        const QRegularExpressionMatch match = line.match(text);
+        if (match.hasMatch())
+            properties.insert(match.captured(1), match.captured(2));
+    }
+    return properties;
+}
+
+} // namespace
+
+class TestTitleBar : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void titleOnTheServer_data();
+    void titleOnTheServer();
+};
+
+void TestTitleBar::initTestCase()
+{
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+}
+
+void TestTitleBar::titleOnTheServer_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("message box") << "message" << " ";
+    QTest::newRow("question box") << "question" << " ";
+    QTest::newRow("address dialog") << "address" << " ";
+    // The reading itself: a window with a title shows it.
+    QTest::newRow("main window") << "main"
+                                 << "Программа обслуживания Bluetooth-устройства tavrin_V01_00.exe";
+}
+
+void TestTitleBar::titleOnTheServer()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, shown);
+    AppFixture fixture;
+    auto main = fixture.window();
+    MacAddress address{};
+    std::unique_ptr<QWidget> shownWindow;
+    if (window == "message")
+        shownWindow = std::make_unique<PlainMessageBox>(QStringLiteral("Сбой"), QMessageBox::Ok, main.get());
+    else if (window == "question")
+        shownWindow = std::make_unique<PlainMessageBox>(QStringLiteral("Повторить?"),
+                                                        QMessageBox::Yes | QMessageBox::No, main.get());
+    else if (window == "address")
+        shownWindow = std::make_unique<TFormInput_Adr>(address, main.get());
+    QWidget *checked = shownWindow ? shownWindow.get() : main.get();
+    checked->show();
+    QVERIFY(QTest::qWaitForWindowExposed(checked));
+
+    const QMap<QString, QString> properties = TitleProperties(checked->winId());
+    QVERIFY2(!properties.contains(QStringLiteral("error")), qPrintable(properties.value(QStringLiteral("error"))));
+    QCOMPARE(properties.value(QStringLiteral("_NET_WM_NAME"), QStringLiteral("(unset)")), shown);
+    if (shown.trimmed().isEmpty()) // the old property, for window managers that read only it
+        QCOMPARE(properties.value(QStringLiteral("WM_NAME"), QStringLiteral("(unset)")).trimmed(), QString());
+}
+
+int main(int argc, char *argv[])
+{
+    TavrinApplication app(argc, argv);
+    TestTitleBar test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_titlebar.moc"
