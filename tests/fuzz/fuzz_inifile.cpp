@@ -6,167 +6,19 @@
 // section appended); every key must read back as the bytes now say, and the edited key
 // as it was written.
 #include "fuzzing.h"
+#include "inimodel.h"
 
 #include "settings/cp1251.h"
 #include "settings/inifile.h"
-
-#include <QHash>
-#include <QList>
 
 #include <optional>
 
 using namespace tavrin;
 using tavrin::fuzz::check;
 using tavrin::fuzz::FuzzInput;
+using namespace tavrin::fuzz::inimodel;
 
 namespace {
-
-using Lines = QList<QByteArray>;
-
-// A line ends at LF, at CR LF, or at a CR alone.
-Lines splitLines(const QByteArray &content)
-{
-    Lines lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < content.size(); ++i) {
-        const bool crAlone = content[i] == '\r' && (i + 1 == content.size() || content[i + 1] != '\n');
-        if (content[i] == '\n' || crAlone) {
-            lines.append(content.mid(start, i + 1 - start));
-            start = i + 1;
-        }
-    }
-    if (start < content.size())
-        lines.append(content.mid(start));
-    return lines;
-}
-
-QByteArray trimBlanks(QByteArray text)
-{
-    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove(0, 1);
-    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
-        text.chop(1);
-    return text;
-}
-
-QByteArray fold(const QByteArray &name)
-{
-    QByteArray upper = name;
-    for (char &c : upper)
-        c = char(cp1251::toUpper(static_cast<unsigned char>(c)));
-    return upper;
-}
-
-// What one line is: a section header, a key with its value, or anything else.
-struct ModelLine {
-    enum { Other, Header, Key } kind = Other;
-    QByteArray name;
-    QByteArray value;
-};
-
-ModelLine modelLine(QByteArray text)
-{
-    if (text.endsWith('\n'))
-        text.chop(1);
-    if (text.endsWith('\r'))
-        text.chop(1);
-    text = trimBlanks(text);
-    ModelLine line;
-    if (text.startsWith('[')) {
-        line.kind = ModelLine::Header;
-        line.name = trimBlanks(text.mid(1, text.contains(']') ? text.indexOf(']') - 1 : -1));
-        return line;
-    }
-    const qsizetype equals = text.indexOf('=');
-    if (text.startsWith(';') || equals < 0 || trimBlanks(text.left(equals)).isEmpty())
-        return line;
-    line.kind = ModelLine::Key;
-    line.name = trimBlanks(text.left(equals));
-    line.value = trimBlanks(text.mid(equals + 1));
-    const bool quoted = line.value.size() >= 2 && (line.value.front() == '"' || line.value.front() == '\'')
-        && line.value.back() == line.value.front();
-    if (quoted)
-        line.value = line.value.mid(1, line.value.size() - 2);
-    return line;
-}
-
-struct Name {
-    QByteArray section;
-    QByteArray key;
-};
-
-// A file as the model reads it. A section is the lines after the first header of its
-// name up to the next header; keys after a later header of a name already seen belong
-// to no section. The first key of a name in its section counts.
-struct ModelFile {
-    Lines lines;
-    QList<ModelLine> parsed;
-    QHash<QByteArray, qsizetype> headers;            // folded name -> its first header
-    QHash<QByteArray, qsizetype> keys;               // folded section '\n' folded key -> line
-    QList<Name> names;                               // every section and key, as spelled
-
-    explicit ModelFile(const QByteArray &content)
-        : lines(splitLines(content))
-    {
-        std::optional<QByteArray> section; // none after a repeated header
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const ModelLine &line = parsed.emplace_back(modelLine(lines[i]));
-            if (line.kind == ModelLine::Header) {
-                const bool first = !headers.contains(fold(line.name));
-                section = first ? std::optional(line.name) : std::nullopt;
-                if (first)
-                    headers.insert(fold(line.name), i);
-                names.append({line.name, QByteArray()});
-            } else if (line.kind == ModelLine::Key && section) {
-                const QByteArray at = fold(*section) + '\n' + fold(line.name);
-                if (!keys.contains(at))
-                    keys.insert(at, i);
-                names.append({*section, line.name});
-            }
-        }
-    }
-    qsizetype keyLine(const QByteArray &section, const QByteArray &key) const
-    {
-        return keys.value(fold(section) + '\n' + fold(key), -1);
-    }
-    std::optional<QByteArray> value(const QByteArray &section, const QByteArray &key) const
-    {
-        const qsizetype at = keyLine(section, key);
-        return at < 0 ? std::nullopt : std::optional(parsed[at].value);
-    }
-    // The line a new key of the section goes after: its last key line, or its header.
-    qsizetype lastKeyLine(qsizetype header) const
-    {
-        qsizetype last = header;
-        for (qsizetype i = header + 1; i < lines.size() && parsed[i].kind != ModelLine::Header; ++i)
-            last = parsed[i].kind == ModelLine::Key ? i : last;
-        return last;
-    }
-};
-
-// Decimal with a sign, or hexadecimal after 0x; the whole value, at most 32 bits.
-std::optional<qint32> modelInteger(QByteArray text)
-{
-    bool negative = false;
-    if (text.startsWith('+') || text.startsWith('-')) {
-        negative = text.front() == '-';
-        text.remove(0, 1);
-    }
-    const bool hex = text.size() > 2 && (text.startsWith("0x") || text.startsWith("0X"))
-        && QByteArray("0123456789abcdefABCDEF").contains(text[2]);
-    if (hex)
-        text.remove(0, 2);
-    const QByteArray digits = hex ? "0123456789abcdefABCDEF" : "0123456789";
-    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), [&](char c) { return digits.contains(c); }))
-        return std::nullopt;
-    while (text.size() > 1 && text.front() == '0')
-        text.remove(0, 1);
-    bool fits = false;
-    const qulonglong magnitude = text.size() <= 16 ? text.toULongLong(&fits, hex ? 16 : 10) : 0;
-    if (!fits || magnitude > 0xFFFFFFFFull)
-        return std::nullopt;
-    return qint32(quint32(negative ? 0 - magnitude : magnitude));
-}
 
 // Reading every key (and a few the file lacks) gives what the model reads.
 void checkReads(const IniFile &ini, const ModelFile &file, const QList<Name> &names)
@@ -200,13 +52,6 @@ QByteArray pickName(uint8_t selector, const QList<QByteArray> &fromFile)
     if (selector < 0x80 && !fromFile.isEmpty())
         return fromFile[selector % fromFile.size()];
     return kNames[selector % std::size(kNames)];
-}
-
-QByteArray terminated(QByteArray line)
-{
-    if (!line.endsWith('\n'))
-        line += line.endsWith('\r') ? "\n" : "\r\n";
-    return line;
 }
 
 // The new line of the edited key: the name, '=', the value and CR LF.
