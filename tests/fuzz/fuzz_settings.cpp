@@ -60,7 +60,8 @@ Change change(Settings &s, uint8_t field, const QByteArray &value)
 {
     FuzzInput in(reinterpret_cast<const uint8_t *>(value.constData()), size_t(value.size()));
     const quint8 byte = in.byte();
-    const auto integer = qint32(byte | (in.byte() << 8) | (in.byte() << 16) | (in.byte() << 24));
+    const quint8 second = in.byte();
+    const auto integer = qint32(byte | (quint32(second) << 8) | (quint32(in.word()) << 16));
     ConnectionParameters &line = field % 32 < 14 ? s.direct : s.phone;
     AbonentDirectory &directory = s.directory;
     AbonentRecord &entry = directory.entries[byte % kMaxAbonents];

@@ -18,8 +18,17 @@ public:
 
     bool empty() const { return m_pos >= m_size; }
     uint8_t byte() { return empty() ? 0 : m_data[m_pos++]; }
-    uint16_t word() { return uint16_t(byte() | (byte() << 8)); }
-    uint32_t dword() { return uint32_t(word()) | (uint32_t(word()) << 16); }
+    // Little-endian; the low byte is taken first whatever the compiler.
+    uint16_t word()
+    {
+        const uint8_t low = byte();
+        return uint16_t(low | (byte() << 8));
+    }
+    uint32_t dword()
+    {
+        const uint16_t low = word();
+        return low | (uint32_t(word()) << 16);
+    }
     // At most count bytes.
     QByteArray bytes(size_t count);
     QByteArray rest() { return bytes(m_size - m_pos); }
