@@ -60,6 +60,12 @@ TransactionOutcome ExchangeModel::transaction(const QByteArray &command, int max
         m_expected.shownResults.append(outcome.result);
         return outcome;
     }
+    // Each transaction watches its own bytes for the no-carrier report, unless the
+    // watch still holds a loss the user declined to restore.
+    if (!carrierLost()) {
+        m_ring.fill(0);
+        m_ringPos = 0;
+    }
     quint64 graceEnd = 0;
     for (int left = std::max(m_setup.attempts, 1); left > 0 && m_expected.cycles <= maxCycles;) {
         ++m_expected.cycles;
@@ -95,34 +101,86 @@ int ExchangeModel::cycle(const QByteArray &command, QByteArray &frame)
     if (carrierLost())
         return CarrierLost;
     const test::VirtualPort::Script script = m_scripts.isEmpty() ? test::VirtualPort::Script{} : m_scripts.takeFirst();
-    if (!sendCommand(command, script)) {
+    const int sent = sendCommand(command, script);
+    if (sent == WriteFailed)
         ++m_expected.errorClears;
-        return WriteFailed;
+    return sent == Ok ? receive(script, frame) : sent;
+}
+
+bool ExchangeModel::watchByte(char byte)
+{
+    m_ring[size_t(m_ringPos)] = byte;
+    m_ringPos = (m_ringPos + 1) % int(m_ring.size());
+    return !carrierLost();
+}
+
+// On a phone link the bytes that have arrived before the purge are read into the
+// carrier watch first, up to a read that fails; a no-carrier report among them ends
+// the cycle before the command, with them traced on a line of their own.
+bool ExchangeModel::watchWaiting()
+{
+    QByteArray waiting;
+    while (!m_unread.isEmpty() && m_unread.first().at <= m_now) {
+        const Unread next = m_unread.takeFirst();
+        if (next.byte == test::VirtualPort::kReadError) {
+            ++m_expected.errorClears;
+            return true;
+        }
+        waiting += char(next.byte);
+        if (!watchByte(char(next.byte))) {
+            m_expected.trace << QStringLiteral(" ");
+            trace(waiting);
+            return false;
+        }
     }
-    return receive(script, frame);
+    return true;
+}
+
+void ExchangeModel::dropArrived()
+{
+    m_unread.erase(std::remove_if(m_unread.begin(), m_unread.end(), [this](const Unread &u) { return u.at <= m_now; }),
+                   m_unread.end());
+}
+
+// The events from index from on, timed from written, stay with the device.
+void ExchangeModel::keepUnread(const QList<test::VirtualPort::Event> &events, qsizetype from, quint64 written)
+{
+    quint64 at = written;
+    for (qsizetype i = 0; i < events.size(); ++i) {
+        at += ticks(events[i].afterMs);
+        if (i >= from)
+            m_unread.append({at, events[i].byte});
+    }
 }
 
 // Two blank lines, the wake-up byte and its pause, the purge, the command and its CR on
 // the second line, a blank line for the reply.
-bool ExchangeModel::sendCommand(const QByteArray &command, const test::VirtualPort::Script &script)
+int ExchangeModel::sendCommand(const QByteArray &command, const test::VirtualPort::Script &script)
 {
     m_expected.trace << QStringLiteral(" ") << QStringLiteral(" ");
     // The cycle's first write is the one a failing script fails.
     if (m_setup.wakeUpByte) {
         if (script.failWrite)
-            return false;
+            return WriteFailed;
         m_expected.writes.append({m_now, QByteArray(1, '\0')});
         trace(QByteArray(1, '\0'));
+        keepUnread(script.wakeAnswer, 0, m_now);
+        std::stable_sort(m_unread.begin(), m_unread.end(), [](const Unread &a, const Unread &b) { return a.at < b.at; });
         m_now += ticks(100) + 1;
     }
+    if (m_setup.phoneLink && !watchWaiting())
+        return CarrierLost;
     m_expected.purges.append(m_now);
+    dropArrived();
     if (script.failWrite && !m_setup.wakeUpByte)
-        return false;
+        return WriteFailed;
+    // The device gives up what it had still to send and answers the command.
+    m_unread.clear();
     const QByteArray line = command + '\r';
     m_expected.writes.append({m_now, line});
     trace(line);
     m_expected.trace << QStringLiteral(" ");
-    return true;
+    return Ok;
 }
 
 // The reply from the command on: the frame opens with {" and closes with "}; before it
@@ -136,17 +194,20 @@ int ExchangeModel::receive(const test::VirtualPort::Script &script, QByteArray &
     const quint64 escapeAt = written + ticks(script.escapeAfterMs);
     quint64 lastByte = 0;
     QByteArray candidate; // the frame from its '{' on
-    int ringPos = 0;
     const auto timeOutAt = [&] {
         return candidate.size() >= 2 ? lastByte + ticks(m_setup.interByteWaitMs) + 1
                                      : written + ticks(m_setup.firstByteWaitMs) + 1;
     };
     quint64 offset = 0;
-    for (const test::VirtualPort::Event &event : script.reply) {
+    const QList<test::VirtualPort::Event> &events = script.reply;
+    qsizetype next = 0;
+    for (; next < events.size(); ++next) {
+        const test::VirtualPort::Event &event = events[next];
         offset += ticks(event.afterMs);
         const quint64 at = written + offset;
         if (escape && escapeAt <= at && escapeAt < timeOutAt()) {
             m_now = escapeAt;
+            keepUnread(events, next, written);
             return Aborted;
         }
         if (at >= timeOutAt())
@@ -162,26 +223,29 @@ int ExchangeModel::receive(const test::VirtualPort::Script &script, QByteArray &
             candidate = (candidate.isEmpty() ? byte == '{' : byte == '"') ? candidate + byte : QByteArray();
         else
             candidate += byte;
-        if (m_setup.phoneLink) {
-            m_ring[size_t(ringPos)] = byte;
-            ringPos = (ringPos + 1) % int(m_ring.size());
-            if (carrierLost())
-                return CarrierLost;
+        int result = -1;
+        if (m_setup.phoneLink && !watchByte(byte))
+            result = CarrierLost;
+        else if (candidate.size() >= 3 && candidate.endsWith("\"}"))
+            result = Ok;
+        else if (candidate.size() >= kFrameLimit)
+            result = Overflow;
+        if (result >= 0) {
+            if (result == Ok)
+                frame = candidate;
+            keepUnread(events, next + 1, written);
+            return result;
         }
-        if (candidate.size() >= 3 && candidate.endsWith("\"}")) {
-            frame = candidate;
-            return Ok;
-        }
-        if (candidate.size() >= kFrameLimit)
-            return Overflow;
         lastByte = at;
     }
+    keepUnread(events, next, written);
     if (escape && escapeAt < timeOutAt()) {
         m_now = escapeAt;
         return Aborted;
     }
     m_now = timeOutAt();
     m_expected.purges.append(m_now);
+    dropArrived();
     return candidate.size() >= 2 ? Incomplete : NoAnswer;
 }
 

@@ -57,14 +57,26 @@ private:
     TransactionOutcome transaction(const QByteArray &command, int maxCycles);
     int cycle(const QByteArray &command, QByteArray &frame);
     int receive(const test::VirtualPort::Script &script, QByteArray &frame);
-    bool sendCommand(const QByteArray &command, const test::VirtualPort::Script &script);
+    int sendCommand(const QByteArray &command, const test::VirtualPort::Script &script);
+    bool watchWaiting();
+    void keepUnread(const QList<test::VirtualPort::Event> &events, qsizetype from, quint64 written);
+    void dropArrived();
     void trace(const QByteArray &bytes);
     bool carrierLost() const;
+    bool watchByte(char byte);
 
     LinkSetup m_setup;
     QList<test::VirtualPort::Script> m_scripts;
     quint64 m_now = test::VirtualClock::kStart;
     std::array<char, 500> m_ring{};
+    int m_ringPos = 0;
+    // What the device has sent or will send and nobody has read or purged yet, by time
+    // of arrival: the rest of a reply after its frame, and the answer to a wake-up byte.
+    struct Unread {
+        quint64 at;
+        int byte;
+    };
+    QList<Unread> m_unread;
     ExpectedLink m_expected;
 };
 
