@@ -1,6 +1,7 @@
 #include "link/exchangechannel.h"
 
 #include "link/exchangecycle.h"
+#include "link/linkclock.h"
 #include "link/linktexts.h"
 #include "link/linkui.h"
 #include "link/linkwait.h"
@@ -16,11 +17,6 @@ constexpr char kCR = 0x0D;
 
 // What a failed cycle costs the transaction.
 enum class RetryCost { OneAttempt, Free, GiveUp };
-
-quint64 toTicks(int ms)
-{
-    return ms <= 0 ? 0 : quint64(ms) * PerformanceFrequency() / 1000;
-}
 
 void showResult(ExchangeChannel &channel)
 {
@@ -70,7 +66,7 @@ RetryCost graceWindowCost(ExchangeChannel &channel)
 {
     const quint64 now = PerformanceCounter();
     if (channel.retryWindowEnd == 0) {
-        channel.retryWindowEnd = now + toTicks(channel.timing.phoneGraceWindowMs);
+        channel.retryWindowEnd = now + MsToTicks(channel.timing.phoneGraceWindowMs);
         return RetryCost::Free;
     }
     return now > channel.retryWindowEnd ? RetryCost::OneAttempt : RetryCost::Free;
