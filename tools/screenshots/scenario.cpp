@@ -109,7 +109,7 @@ void WalkPlan::commandView()
 void WalkPlan::stateReading()
 {
     walk.step("the wait window of the state reading", WaitWindowFor(window, WaitStateReading), "wait-reading.png",
-              Frame::WithMainWindow, [](QWidget *) {});
+              Frame::Window, [](QWidget *) {});
     walk.step("the state view, commissioning mode",
               mainWindowWhen([this] { return stateShownWith("BitBtn4"); }), "state-commissioning.png",
               Frame::Window, [this](QWidget *) { Click(&window, "BitBtn4"); }); // "Создание пары"
@@ -118,11 +118,11 @@ void WalkPlan::stateReading()
 void WalkPlan::pairWithWaitingPeripheral()
 {
     walk.step("the pairing confirmation", MessageBoxWith(QStringLiteral("Создать пару")), "pair-confirmation.png",
-              Frame::WithMainWindow, [](QWidget *box) { Answer(box, QMessageBox::Yes); });
+              Frame::Window, [](QWidget *box) { Answer(box, QMessageBox::Yes); });
     walk.step("the wait window of the pair creation", WaitWindowFor(window, WaitPairCreation),
-              "wait-pairing.png", Frame::WithMainWindow, [](QWidget *) {});
+              "wait-pairing.png", Frame::Window, [](QWidget *) {});
     walk.step("the pair created message", MessageBoxWith(QStringLiteral("Операция создания пары")),
-              "pair-created.png", Frame::WithMainWindow, [](QWidget *box) { Answer(box, QMessageBox::Ok); });
+              "pair-created.png", Frame::Window, [](QWidget *box) { Answer(box, QMessageBox::Ok); });
     walk.step("the state view, operational mode",
               mainWindowWhen([this] { return stateShownWith("BitBtn1"); }), "state-operational.png", Frame::Window,
               [this](QWidget *) { Click(&window, "BitBtn1"); }); // "Разрыв пары"
@@ -131,7 +131,7 @@ void WalkPlan::pairWithWaitingPeripheral()
 void WalkPlan::pairBreak()
 {
     walk.step("the pair broken message", MessageBoxWith(QStringLiteral("Операция разрыва пары")),
-              "pair-broken.png", Frame::WithMainWindow, [](QWidget *box) { Answer(box, QMessageBox::Ok); });
+              "pair-broken.png", Frame::Window, [](QWidget *box) { Answer(box, QMessageBox::Ok); });
     // KILL leaves the peripheral connected, waiting once more; it then goes away, so
     // pair creation asks for its address.
     walk.step("the state view after the pair break",

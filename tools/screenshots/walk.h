@@ -18,7 +18,7 @@ class QWidget;
 namespace tavrin::screenshots {
 
 // What a picture takes in: the window the step waited for, or the main window with it
-// (a message box or the wait window in front of the view it belongs to).
+// (a dialog in front of the window it belongs to).
 enum class Frame { Window, WithMainWindow };
 
 class Walk : public QObject {
