@@ -1,3 +1,4 @@
+#include "link/linkclock.h"
 #include "link/linktiming.h"
 #include "link/serialport.h"
 
@@ -8,8 +9,41 @@
 
 namespace tavrin {
 
+namespace {
+
 // The monotonic clock in nanoseconds: the same clock as Qt's timers and the
 // simulator's timestamps on Linux, so both can be compared.
+class SteadyClock : public LinkClock {
+public:
+    quint64 now() override
+    {
+        const auto sinceEpoch = std::chrono::steady_clock::now().time_since_epoch();
+        return quint64(std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count());
+    }
+    void sleepUntil(quint64 tick) override
+    {
+        // Sleep rather than spin; the loop covers a sleep that ends early.
+        for (quint64 current = now(); current < tick; current = now())
+            std::this_thread::sleep_for(std::chrono::nanoseconds(tick - current));
+    }
+    bool wakeAt(quint64) override { return false; } // the deadline's own timer wakes the loop
+};
+
+SteadyClock g_steadyClock;
+LinkClock *g_clock = &g_steadyClock;
+
+} // namespace
+
+LinkClock &CurrentLinkClock()
+{
+    return *g_clock;
+}
+
+void SetLinkClock(LinkClock *clock)
+{
+    g_clock = clock ? clock : &g_steadyClock;
+}
+
 quint64 PerformanceFrequency()
 {
     return 1'000'000'000ULL;
@@ -17,18 +51,20 @@ quint64 PerformanceFrequency()
 
 quint64 PerformanceCounter()
 {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return quint64(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+    return g_clock->now();
+}
+
+quint64 MsToTicks(int ms)
+{
+    return ms <= 0 ? 0 : quint64(ms) * PerformanceFrequency() / 1000;
 }
 
 void Pause(int ms)
 {
     if (ms <= 0)
         return;
-    const quint64 end = PerformanceCounter() + quint64(ms) * PerformanceFrequency() / 1000;
-    // Sleep rather than spin; the loop covers a sleep that ends early.
-    for (quint64 now = PerformanceCounter(); now <= end; now = PerformanceCounter())
-        std::this_thread::sleep_for(std::chrono::nanoseconds(end - now + 1));
+    // Until the counter is strictly past the start plus the pause.
+    g_clock->sleepUntil(PerformanceCounter() + MsToTicks(ms) + 1);
 }
 
 int SecondsToMs(int seconds)

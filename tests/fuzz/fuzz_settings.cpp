@@ -1,0 +1,184 @@
+// The settings files as the program reads and writes them. The input picks a file,
+// one setting to change and its new value, and then holds the file's text. The store
+// reads it; writing with nothing changed must leave both files as they were; after the
+// change is written, a second store must read exactly the changed settings, and every
+// line of the old text but those of the keys the changed group owns must still be
+// there, in its order.
+#include "fuzzing.h"
+#include "inimodel.h"
+
+#include "settings/cp1251.h"
+#include "settings/settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <functional>
+
+using namespace tavrin;
+using tavrin::fuzz::check;
+using tavrin::fuzz::FuzzInput;
+using namespace tavrin::fuzz::inimodel;
+
+namespace {
+
+struct Group {
+    QByteArray section;
+    QList<QByteArray> keys;
+};
+
+const QList<Group> kCurrentGroup = {{"CURR_PAR", {"Conn_Prz", "Last_Command"}},
+                                    {"Val_Adr", {"Adr_0", "Adr_1", "Adr_2", "Adr_3", "Adr_4", "Adr_5"}}};
+const QList<QByteArray> kLineKeys = {"COMPort", "First_Zero_Need", "Rate", "Repeat", "WaitTime", "TimeOut"};
+const QList<Group> kDirectGroup = {{"DIR_CONN_PAR", kLineKeys}};
+const QList<Group> kPhoneGroup = {{"FON_CONN_PAR", kLineKeys + QList<QByteArray>{"Default_Command", "Command",
+                                                                                "ConnectWaitTime", "AutoRepeat",
+                                                                                "Conn_Repeat"}}};
+
+QList<Group> directoryGroup()
+{
+    QList<Group> groups = {{"FON_CONN_PAR", {"users_num", "user_index", "sort_prz"}}};
+    for (int i = 1; i <= 100; ++i)
+        groups.append({"FON_ABONENT_" + QByteArray::number(i), {"user_name", "contr_adr", "adr_modbus", "phone_code"}});
+    return groups;
+}
+
+// A text as a dialog would give it: no line breaks, at most maxChars characters.
+QString textValue(const QByteArray &bytes, int maxChars)
+{
+    return cp1251::decode(QByteArray(bytes).replace('\r', ' ').replace('\n', ' ')).left(maxChars);
+}
+
+struct Change {
+    bool abonentsFile; // the file the changed setting lives in
+    QList<Group> owned; // the keys its group writes
+};
+
+// Changes one setting of s; says which keys may be written for it.
+Change change(Settings &s, uint8_t field, const QByteArray &value)
+{
+    FuzzInput in(reinterpret_cast<const uint8_t *>(value.constData()), size_t(value.size()));
+    const quint8 byte = in.byte();
+    const quint8 second = in.byte();
+    const auto integer = qint32(byte | (quint32(second) << 8) | (quint32(in.word()) << 16));
+    ConnectionParameters &line = field % 32 < 14 ? s.direct : s.phone;
+    AbonentDirectory &directory = s.directory;
+    AbonentRecord &entry = directory.entries[byte % kMaxAbonents];
+    switch (field % 32) {
+    case 0: s.Conn_Prz = byte; return {false, kCurrentGroup};
+    case 1: s.Last_Command = byte; return {false, kCurrentGroup};
+    case 2: case 3: case 4: case 5: case 6: case 7:
+        s.StoredPeerAddress[field % 32 - 2] = byte;
+        return {false, kCurrentGroup};
+    case 8: case 14: line.COMPort = byte; break;
+    case 9: case 15: line.First_Zero_Need = byte & 1; break;
+    case 10: case 16: line.Rate = integer; break;
+    case 11: case 17: line.Repeat = byte; break;
+    case 12: case 18: line.WaitTime = integer; break;
+    case 13: case 19: line.TimeOut = integer; break;
+    case 20: s.Default_Command = byte & 1; return {false, kPhoneGroup};
+    case 21: s.Command = textValue(value, kCommandChars); return {false, kPhoneGroup};
+    case 22: s.ConnectWaitTime = integer; return {false, kPhoneGroup};
+    case 23: s.AutoRepeat = byte & 1; return {false, kPhoneGroup};
+    case 24: s.Conn_Repeat = integer; return {false, kPhoneGroup};
+    case 25: directory.users_num = byte % (kMaxAbonents + 1); break;
+    case 26: directory.user_index = directory.users_num ? byte % directory.users_num : 0; break;
+    case 27: directory.sort_prz = byte; break;
+    case 28: entry.user_name = textValue(value.mid(1), kUserNameChars); break;
+    case 29: entry.phone_code = textValue(value.mid(1), kPhoneCodeChars); break;
+    case 30: entry.contr_adr = quint8(integer >> 8); break;
+    default: entry.adr_modbus = quint8(integer >> 8); break;
+    }
+    if (field % 32 >= 25)
+        return {true, directoryGroup()};
+    return {false, field % 32 < 14 ? kDirectGroup : kPhoneGroup};
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(absent)");
+}
+
+// Every line of the old text, but the first line of a key the group owns, is in the new
+// text in its order (a line that lacked its end may have got one).
+void checkKeptLines(const QByteArray &before, const QByteArray &after, const QList<Group> &owned)
+{
+    const ModelFile old(before);
+    QList<qsizetype> replaceable;
+    for (const Group &group : owned) {
+        for (const QByteArray &key : group.keys)
+            replaceable.append(old.keyLine(group.section, key));
+    }
+    const Lines now = splitLines(after);
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < old.lines.size(); ++i) {
+        if (replaceable.contains(i))
+            continue;
+        while (at < now.size() && now[at] != old.lines[i] && now[at] != terminated(old.lines[i]))
+            ++at;
+        check(at < now.size(), "a line no changed key owns stays, in its order", old.lines[i].toHex(' '));
+        ++at;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryDir folder(QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm/tavrin-fuzz-XXXXXX")
+                                                          : QDir::tempPath() + QStringLiteral("/tavrin-fuzz-XXXXXX"));
+    FuzzInput input(data, size);
+    const bool abonentsText = input.byte() & 1;
+    const uint8_t field = input.byte();
+    const QByteArray value = input.bytes(input.byte() % 64);
+    const QByteArray text = input.rest();
+
+    const QString ini = folder.path() + QStringLiteral("/INI");
+    QDir(ini).removeRecursively();
+    QDir().mkpath(ini);
+    const QString textPath = ini + (abonentsText ? QStringLiteral("/abonents.ini") : QStringLiteral("/bluetooth.ini"));
+    const QString otherPath = ini + (abonentsText ? QStringLiteral("/bluetooth.ini") : QStringLiteral("/abonents.ini"));
+    QFile file(textPath);
+    check(file.open(QIODevice::WriteOnly) && file.write(text) == text.size(), "the test file is written");
+    file.close();
+
+    SettingsStore store;
+    store.LoadSettings(folder.path());
+    check(store.loadProblems().isEmpty(), "a small file is read");
+    const AbonentDirectory &directory = store.CurrentSettings.directory;
+    check(directory.users_num <= kMaxAbonents && (directory.users_num == 0 || directory.user_index < directory.users_num)
+              && directory.user_index <= kMaxAbonents,
+          "the count and the selection address the directory");
+    check(store.CurrentSettings.Command.size() <= kCommandChars, "the modem command fits its store");
+    for (const AbonentRecord &entry : directory.entries)
+        check(entry.user_name.size() <= kUserNameChars && entry.phone_code.size() <= kPhoneCodeChars,
+              "a subscriber's texts fit their stores");
+
+    store.WriteBluetoothIni();
+    store.WriteAbonentsIni();
+    check(contentOf(textPath) == text && contentOf(otherPath) == "(absent)", "nothing changed: nothing is written");
+
+    const Change changed = change(store.CurrentSettings, field, value);
+    Settings expected = store.CurrentSettings;
+    store.WriteBluetoothIni();
+    store.WriteAbonentsIni();
+    check(store.SavedSettings == store.CurrentSettings, "what was written is what was saved");
+    const QString changedPath = changed.abonentsFile == abonentsText ? textPath : otherPath;
+    const QByteArray before = changedPath == textPath ? text : QByteArray();
+    checkKeptLines(before, contentOf(changedPath) == "(absent)" ? QByteArray() : contentOf(changedPath),
+                   changed.owned);
+    if (changedPath != textPath)
+        check(contentOf(textPath) == text, "the other file is not touched");
+
+    SettingsStore reread;
+    reread.LoadSettings(folder.path());
+    // Reading bounds the selection and sorts, as at every start.
+    if (expected.directory.user_index >= expected.directory.users_num)
+        expected.directory.user_index = 0;
+    SortAbonents(expected.directory, expected.directory.sort_prz);
+    check(reread.CurrentSettings == expected, "the changed settings read back as they were written",
+          QByteArray::number(field % 32) + " " + value.toHex(' '));
+    return 0;
+}
