@@ -1,0 +1,214 @@
+#include "scenario.h"
+
+#include "drive.h"
+
+#include "app/formmain.h"
+#include "dialogs/formabonent.h"
+#include "dialogs/formabonentslist.h"
+#include "dialogs/formconnect.h"
+#include "dialogs/formconnpar.h"
+#include "dialogs/forminputadr.h"
+#include "dialogs/formwait.h"
+#include "support/devsim.h"
+
+#include <QMessageBox>
+
+#include <array>
+
+namespace tavrin::screenshots {
+
+namespace {
+
+// The address typed in the command view, which the address dialog then offers.
+constexpr std::array<const char *, 6> kTypedAddress{"5C", "F3", "70", "2E", "91", "A4"};
+const MacAddress kTypedAddressBytes{0x5C, 0xF3, 0x70, 0x2E, 0x91, 0xA4};
+
+struct Subscriber {
+    const char *name;
+    const char *phone;
+};
+const Subscriber kSubscribers[] = {
+    {"Насосная станция №3", "+7 912 345-67-80"},
+    {"Котельная, ул. Лесная", "+7 922 101-20-30"},
+    {"Склад ГСМ", "8 343 210-55-17"},
+};
+
+// The module replies this long after a command, so that the window, which processes
+// events while it waits for a reply, is on screen long enough to be pictured.
+const QString kSlowReplies = QStringLiteral("delay 400");
+
+} // namespace
+
+WalkPlan::WalkPlan(Walk &walk, TFormMain &window, test::DevSim &cable)
+    : walk(walk), window(window), cable(cable)
+{
+    cableConnection();
+    commandView();
+    stateReading();
+    pairWithWaitingPeripheral();
+    pairBreak();
+    pairByAddress();
+    phoneParameters();
+    subscribers();
+    phoneSession();
+}
+
+Walk::Find WalkPlan::mainWindowWhen(std::function<bool()> condition) const
+{
+    return MainWindowWhen(window, std::move(condition));
+}
+
+bool WalkPlan::stateShownWith(const char *enabledButton) const
+{
+    return IsShown(window, "gb_state") && IsEnabled(window, enabledButton);
+}
+
+void WalkPlan::cableConnection()
+{
+    walk.step("the connect dialog at start", ModalOf<TFormConnect>(), "start.png", Frame::WithMainWindow,
+              [](QWidget *) {});
+    walk.step("the connect dialog, cable", ModalOf<TFormConnect>(), "connect-direct.png", Frame::Window,
+              [](QWidget *dialog) { Click(dialog, "BitBtn3"); }); // "Изменить параметры связи"
+    walk.step("the connection parameters, cable", ModalOf<TFormConn_Par>(), "parameters-direct.png", Frame::Window,
+              [](QWidget *dialog) { Click(dialog, "BitBtn2"); }); // "Выход"
+    walk.step("the connect dialog before the cable link", ModalOf<TFormConnect>(),
+              [](QWidget *dialog) { Click(dialog, "BitBtn1"); }); // "Принять"
+    walk.step("the main window with the cable link",
+              mainWindowWhen([this] { return window.session().link().LinkOpen; }),
+              [this](QWidget *) { OpenMenu(window, "Nnastr"); });
+    walk.step("the settings menu", mainWindowWhen([this] { return IsShown(window, "Nnastr"); }), "main-menu.png",
+              Frame::Window, [this](QWidget *) {
+                  CloseMenu(window, "Nnastr");
+                  Trigger(window, "Ncommand");
+              });
+}
+
+void WalkPlan::commandView()
+{
+    walk.step("the command view", mainWindowWhen([this] { return IsShown(window, "gb_command"); }),
+              [this](QWidget *) {
+                  window.activateWindow();
+                  for (size_t i = 0; i < kTypedAddress.size(); ++i)
+                      TypeInto(&window, qPrintable(QStringLiteral("a%1").arg(i)),
+                               QLatin1String(kTypedAddress[i]));
+                  for (const char *button : {"bt1", "bt2", "bt3", "bt6", "bt7"}) // HELP VER PING DEVADDR PEERADDR
+                      Click(&window, button);
+                  if (window.session().store().CurrentSettings.StoredPeerAddress != kTypedAddressBytes)
+                      Walk::Fail(QStringLiteral("the command view's address fields did not keep the typed address"));
+                  walk.mark("commands sent");
+              });
+    walk.step("the command view with its log", mainWindowWhen([this] { return walk.marked("commands sent"); }),
+              "command-view.png", Frame::Window, [this](QWidget *) {
+                  Click(&window, "BitBtn7"); // "Выход"
+                  Control(cable, "state waiting");
+                  Control(cable, kSlowReplies);
+                  Trigger(window, "Nstate");
+              });
+}
+
+void WalkPlan::stateReading()
+{
+    walk.step("the wait window of the state reading", WaitWindowFor(window, WaitStateReading), "wait-reading.png",
+              Frame::Window, [](QWidget *) {});
+    walk.step("the state view, commissioning mode",
+              mainWindowWhen([this] { return stateShownWith("BitBtn4"); }), "state-commissioning.png",
+              Frame::Window, [this](QWidget *) { Click(&window, "BitBtn4"); }); // "Создание пары"
+}
+
+void WalkPlan::pairWithWaitingPeripheral()
+{
+    walk.step("the pairing confirmation", MessageBoxWith(QStringLiteral("Создать пару")), "pair-confirmation.png",
+              Frame::Window, [](QWidget *box) { Answer(box, QMessageBox::Yes); });
+    walk.step("the wait window of the pair creation", WaitWindowFor(window, WaitPairCreation),
+              "wait-pairing.png", Frame::Window, [](QWidget *) {});
+    walk.step("the pair created message", MessageBoxWith(QStringLiteral("Операция создания пары")),
+              "pair-created.png", Frame::Window, [](QWidget *box) { Answer(box, QMessageBox::Ok); });
+    walk.step("the state view, operational mode",
+              mainWindowWhen([this] { return stateShownWith("BitBtn1"); }), "state-operational.png", Frame::Window,
+              [this](QWidget *) { Click(&window, "BitBtn1"); }); // "Разрыв пары"
+}
+
+void WalkPlan::pairBreak()
+{
+    walk.step("the pair broken message", MessageBoxWith(QStringLiteral("Операция разрыва пары")),
+              "pair-broken.png", Frame::Window, [](QWidget *box) { Answer(box, QMessageBox::Ok); });
+    // KILL leaves the peripheral connected, waiting once more; it then goes away, so
+    // pair creation asks for its address.
+    walk.step("the state view after the pair break",
+              mainWindowWhen([this] { return stateShownWith("BitBtn4") && !IsEnabled(window, "BitBtn1"); }),
+              [this](QWidget *) {
+                  Control(cable, "peripheral off");
+                  Click(&window, "BitBtn4"); // "Создание пары"
+              });
+}
+
+void WalkPlan::pairByAddress()
+{
+    walk.step("the address dialog", ModalOf<TFormInput_Adr>(), "address-dialog.png", Frame::Window,
+              [](QWidget *dialog) { Click(dialog, "BitBtn1"); }); // "Принять"
+    walk.step("the pair created message, typed address", MessageBoxWith(QStringLiteral("Операция создания пары")),
+              [](QWidget *box) { Answer(box, QMessageBox::Ok); });
+    walk.step("the state view, paired with the typed address",
+              mainWindowWhen([this] { return stateShownWith("BitBtn1"); }), [this](QWidget *) {
+                  Click(&window, "BitBtn5"); // "Выход"
+                  Trigger(window, "Nconn");  // "Параметры связи": the cable link is dropped
+              });
+}
+
+void WalkPlan::phoneParameters()
+{
+    walk.step("the connect dialog after the cable link", ModalOf<TFormConnect>(), [](QWidget *dialog) {
+        Choose(dialog, "ComboBox3", QStringLiteral("Связь по телефону"));
+        Click(dialog, "BitBtn3"); // "Изменить параметры связи"
+    });
+    walk.step("the connection parameters, phone", ModalOf<TFormConn_Par>(), [](QWidget *dialog) {
+        Choose(dialog, "ComboBox1", QStringLiteral("COM2")); // the modem's port
+        Click(dialog, "BitBtn6");                            // the subscriber list
+    });
+}
+
+void WalkPlan::subscribers()
+{
+    for (const Subscriber &subscriber : kSubscribers) {
+        walk.step("the subscriber list", ModalOf<TFormAbonents_List>(),
+                  [](QWidget *list) { Click(list, "BitBtn2"); }); // "Добавить"
+        walk.step("the subscriber editor", ModalOf<TFormAbonent>(), [this, subscriber](QWidget *editor) {
+            TypeInto(editor, "Edit1", QString::fromUtf8(subscriber.name));
+            TypeInto(editor, "Edit2", QString::fromUtf8(subscriber.phone));
+            walk.mark(QString::fromUtf8(subscriber.name));
+        });
+        const bool last = &subscriber == &std::end(kSubscribers)[-1];
+            const Walk::Find filled = [this, subscriber]() -> QWidget * {
+            return walk.marked(QString::fromUtf8(subscriber.name)) ? ModalOf<TFormAbonent>()() : nullptr;
+        };
+        walk.step("the subscriber editor, filled", filled, last ? "subscriber-editor.png" : "", Frame::Window,
+                  [](QWidget *editor) { Click(editor, "BitBtn4"); }); // "Принять"
+    }
+    walk.step("the subscriber list, filled", ModalOf<TFormAbonents_List>(), "subscribers.png", Frame::Window,
+              [](QWidget *list) { Click(list, "BitBtn4"); }); // "Принять"
+    walk.step("the connection parameters, phone, filled", ModalOf<TFormConn_Par>(), "parameters-phone.png",
+              Frame::Window, [](QWidget *dialog) { Click(dialog, "BitBtn1"); });
+    walk.step("the connect dialog, phone", ModalOf<TFormConnect>(), "connect-phone.png", Frame::Window,
+              [](QWidget *dialog) { Click(dialog, "BitBtn1"); });
+}
+
+void WalkPlan::phoneSession()
+{
+    walk.step("the main window with the phone link", mainWindowWhen([this] { return IsShown(window, "pnmodem"); }),
+              [this](QWidget *) {
+                  Trigger(window, "Ncommand");
+                  for (const char *button : {"bt3", "bt2"}) // PING VER
+                      Click(&window, button);
+                  walk.mark("phone commands sent");
+              });
+    // The call panel's clock has run for a few seconds.
+    const Walk::Find called = mainWindowWhen([this] {
+        return walk.marked("phone commands sent") && Text(window, "pntime") >= QLatin1String("00:00:03");
+    });
+    walk.step("the command view on the phone link", called, "phone-link.png", Frame::Window, [this](QWidget *) {
+        Click(&window, "BitBtn7"); // "Выход"
+        Trigger(window, "Nexit");  // hangs up and closes
+    });
+}
+
+} // namespace tavrin::screenshots
