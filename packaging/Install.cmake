@@ -11,6 +11,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tavrin.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The README's pictures, at the place its links name.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/screenshots
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavrin)
