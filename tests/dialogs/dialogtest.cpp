@@ -32,9 +32,10 @@ QStringList Texts(const QObject *root, const QList<const char *> &objectNames)
 {
     QStringList texts;
     for (const char *name : objectNames) {
-        QWidget *widget = NamedWidget(root, name, "QWidget");
-        const auto *label = qobject_cast<QLabel *>(widget);
-        texts << (label ? label->text() : Named<QAbstractButton>(root, name)->text());
+        const QVariant text = NamedWidget(root, name, "QWidget")->property("text");
+        if (!text.isValid())
+            qFatal("%s shows no text", name);
+        texts << text.toString();
     }
     return texts;
 }

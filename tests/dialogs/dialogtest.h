@@ -30,7 +30,7 @@ T *Named(const QObject *root, const char *objectName)
     return static_cast<T *>(NamedWidget(root, objectName, T::staticMetaObject.className()));
 }
 
-// The texts of the labels and buttons below root with the given object names, in order.
+// The texts of the labels, buttons and fields below root with the given object names, in order.
 QStringList Texts(const QObject *root, const QList<const char *> &objectNames);
 // The texts of all the labels below root, sorted.
 QStringList LabelTexts(const QObject *root);
