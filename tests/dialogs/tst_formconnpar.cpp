@@ -82,11 +82,9 @@ class FormConnParTest : public QObject {
 private slots:
     void show_directKind();
     void show_phoneKindWithItsPanel();
-    void ports_presentOnesListedStoredOneSelected_data();
-    void ports_presentOnesListedStoredOneSelected();
+    void line_presentPortsListedStoredPortAndRateSelected_data();
+    void line_presentPortsListedStoredPortAndRateSelected();
     void ports_tooltipNamesTheDevice();
-    void rates_storedRateSelectedOrNone_data();
-    void rates_storedRateSelectedOrNone();
     void ranges_bothEdgesOfEveryField_data();
     void ranges_bothEdgesOfEveryField();
     void checks_comeInTheirOrder_data();
@@ -152,33 +150,51 @@ void FormConnParTest::show_phoneKindWithItsPanel()
     QCOMPARE(o.bar.panelText(1), QStringLiteral(" Тел. 8 (900) 111-11-11"));
 }
 
-void FormConnParTest::ports_presentOnesListedStoredOneSelected_data()
+void FormConnParTest::line_presentPortsListedStoredPortAndRateSelected_data()
 {
     QTest::addColumn<QList<int>>("present");
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<QStringList>("items");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("stored port absent") << QList<int>{3, 7} << 5 << QStringList{"COM3", "COM7"} << 0;
-    QTest::newRow("stored port present") << QList<int>{3, 7} << 7 << QStringList{"COM3", "COM7"} << 1;
-    QTest::newRow("the highest number") << QList<int>{1, 255} << 255 << QStringList{"COM1", "COM255"} << 1;
-    QTest::newRow("no port at all") << QList<int>{} << 1 << QStringList{} << -1;
+    QTest::addColumn<int>("port"); // stored
+    QTest::addColumn<int>("rate"); // stored
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<int>("portLine"); // selected
+    QTest::addColumn<int>("rateLine");
+    const QStringList com37{"COM3", "COM7"};
+    QTest::newRow("stored port absent") << QList<int>{3, 7} << 5 << 38400 << com37 << 0 << 18;
+    QTest::newRow("stored port present") << QList<int>{3, 7} << 7 << 38400 << com37 << 1 << 18;
+    QTest::newRow("the highest port number") << QList<int>{1, 255} << 255 << 38400 << QStringList{"COM1", "COM255"} << 1 << 18;
+    QTest::newRow("no port at all") << QList<int>{} << 1 << 38400 << QStringList{} << -1 << 18;
+    QTest::newRow("first rate") << QList<int>{3, 7} << 7 << 300 << com37 << 1 << 0;
+    QTest::newRow("last rate") << QList<int>{3, 7} << 7 << 230400 << com37 << 1 << 21;
+    QTest::newRow("rate not in the table") << QList<int>{3, 7} << 7 << 1000 << com37 << 1 << -1;
 }
 
-void FormConnParTest::ports_presentOnesListedStoredOneSelected()
+void FormConnParTest::line_presentPortsListedStoredPortAndRateSelected()
 {
     QFETCH(QList<int>, present);
-    QFETCH(int, stored);
-    QFETCH(QStringList, items);
-    QFETCH(int, selected);
+    QFETCH(int, port);
+    QFETCH(int, rate);
+    QFETCH(QStringList, ports);
+    QFETCH(int, portLine);
+    QFETCH(int, rateLine);
     Settings working = Stored();
-    working.phone.COMPort = quint8(stored);
+    working.phone.COMPort = quint8(port);
+    working.phone.Rate = rate;
     Opened o(working, present);
-    QCOMPARE(Items(List(*o.dialog, "ComboBox1")), items);
-    QCOMPARE(List(*o.dialog, "ComboBox1")->currentIndex(), selected);
+    QCOMPARE(Items(List(*o.dialog, "ComboBox1")), ports);
+    QCOMPARE(List(*o.dialog, "ComboBox1")->currentIndex(), portLine);
+    QComboBox *rates = List(*o.dialog, "ComboBox2");
+    QCOMPARE(rates->count(), 22);
+    QCOMPARE(rates->itemText(0), QStringLiteral("300"));
+    QCOMPARE(rates->itemText(18), QStringLiteral("38400"));
+    QCOMPARE(rates->itemText(21), QStringLiteral("230400"));
+    QCOMPARE(rates->currentIndex(), rateLine);
 
     o.accept();
-    QCOMPARE(o.messages, items.isEmpty() ? QStringList{kNotAll} : QStringList());
-    QCOMPARE(int(o.edited.phone.COMPort), items.isEmpty() ? stored : items[selected].mid(3).toInt());
+    const bool complete = portLine >= 0 && rateLine >= 0;
+    QCOMPARE(o.messages, complete ? QStringList() : QStringList{kNotAll});
+    QCOMPARE(o.dialog->Accepted, complete);
+    QCOMPARE(int(o.edited.phone.COMPort), complete ? ports[portLine].mid(3).toInt() : port);
+    QCOMPARE(o.edited.phone.Rate, rate);
 }
 
 void FormConnParTest::ports_tooltipNamesTheDevice()
@@ -186,35 +202,6 @@ void FormConnParTest::ports_tooltipNamesTheDevice()
     Opened o(Stored());
     const QString tip = List(*o.dialog, "ComboBox1")->itemData(1, Qt::ToolTipRole).toString();
     QVERIFY2(tip.contains(o.ports.path(7).toHtmlEscaped()), qPrintable(tip));
-}
-
-void FormConnParTest::rates_storedRateSelectedOrNone_data()
-{
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("38400 is the nineteenth line") << 38400 << 18;
-    QTest::newRow("first") << 300 << 0;
-    QTest::newRow("last") << 230400 << 21;
-    QTest::newRow("not in the table") << 1000 << -1;
-}
-
-void FormConnParTest::rates_storedRateSelectedOrNone()
-{
-    QFETCH(int, stored);
-    QFETCH(int, selected);
-    Settings working = Stored();
-    working.phone.Rate = stored;
-    Opened o(working);
-    QComboBox *rates = List(*o.dialog, "ComboBox2");
-    QCOMPARE(rates->count(), 22);
-    QCOMPARE(rates->itemText(0), QStringLiteral("300"));
-    QCOMPARE(rates->itemText(18), QStringLiteral("38400"));
-    QCOMPARE(rates->itemText(21), QStringLiteral("230400"));
-    QCOMPARE(rates->currentIndex(), selected);
-    o.accept();
-    QCOMPARE(o.messages, selected < 0 ? QStringList{kNotAll} : QStringList());
-    QCOMPARE(o.dialog->Accepted, selected >= 0);
-    QCOMPARE(o.edited.phone.Rate, stored);
 }
 
 void FormConnParTest::ranges_bothEdgesOfEveryField_data()
