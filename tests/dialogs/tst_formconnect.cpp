@@ -157,7 +157,6 @@ private slots:
     void subscriberList_newSubscriberLineOnlyWhileThereIsRoom();
     void subscriberList_dropsFifteenLines();
     void switchingKinds_refillsAndReselectsTheSubscriber();
-    void newSubscriber_addedSortedSelectedAndCommitted();
     void newSubscriber_hundredthRemovesTheNewSubscriberLine();
     void newSubscriber_cancelledInAnEmptyDirectoryLeavesNoChoice();
     void directoryActions_writeAbonentsIniOnlyWhenCommitted_data();
@@ -280,35 +279,6 @@ void FormConnectTest::switchingKinds_refillsAndReselectsTheSubscriber()
     QCOMPARE(Status(o.bar), (QStringList{QStringLiteral(" COM5,   57600 бит/с"), QStringLiteral(" Тел. 8-900-000-03")}));
 }
 
-void FormConnectTest::newSubscriber_addedSortedSelectedAndCommitted()
-{
-    Settings current = WithAbonents(0, 0, Phone);
-    current.directory = MakeDirectory({{QStringLiteral("Анна"), QStringLiteral("111")},
-                                       {QStringLiteral("Вера"), QStringLiteral("333")}},
-                                      1);
-    current.directory.entries[2].contr_adr = 7; // what the free slot held
-    Opened o(current);
-    TFormConnect &d = *o.dialog;
-    ModalScript script;
-    script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Борис"), QStringLiteral("222")));
-    Choose(AbonentList(d), 2); // "Новый абонент"
-
-    QCOMPARE(script.pending(), 0);
-    QCOMPARE(Items(AbonentList(d)), (QStringList{QStringLiteral("Анна"), QStringLiteral("Борис"), QStringLiteral("Вера"),
-                                                 QStringLiteral("Новый абонент")}));
-    QCOMPARE(AbonentList(d)->currentIndex(), 1);
-    QCOMPARE(Status(o.bar)[1], QStringLiteral(" Тел. 222"));
-    const AbonentDirectory &working = d.WorkingSettings.directory;
-    QCOMPARE(working.users_num, quint8(3));
-    QCOMPARE(working.user_index, quint8(1));
-    QCOMPARE(working.entries[1].contr_adr, quint8(7)); // the slot's addresses are kept
-    // Committed at once: live settings and file, though the dialog is still open.
-    QCOMPARE(o.store.CurrentSettings.directory, working);
-    QCOMPARE(o.directoryOnDisk(), working);
-    QCOMPARE(o.store.CurrentSettings.Conn_Prz, quint8(Phone));
-    QVERIFY(!o.bluetoothWritten());
-}
-
 void FormConnectTest::newSubscriber_hundredthRemovesTheNewSubscriberLine()
 {
     Opened o(WithAbonents(99, 0, Phone));
@@ -338,20 +308,28 @@ void FormConnectTest::directoryActions_writeAbonentsIniOnlyWhenCommitted_data()
     QTest::addColumn<Action>("action");
     QTest::addColumn<bool>("written");
     QTest::addColumn<QString>("chosen"); // in the box afterwards
+    QTest::addColumn<QString>("status"); // the subscriber or kind in the status bar afterwards
     QTest::addColumn<QStringList>("names"); // of the live directory afterwards
     const QStringList before{QStringLiteral("Анна"), QStringLiteral("Вера")};
     const QStringList added{QStringLiteral("Анна"), QStringLiteral("Борис"), QStringLiteral("Вера")};
     const QStringList byPhone{QStringLiteral("Вера"), QStringLiteral("Анна")};
-    QTest::newRow("subscriber added through the box") << Action::AddThroughBox << true << "Борис" << added;
-    QTest::newRow("editor cancelled") << Action::CancelEditor << false << "Вера" << before;
-    QTest::newRow("list accepted") << Action::AcceptList << true << "Вера" << byPhone;
-    QTest::newRow("list cancelled after an edit") << Action::CancelListAfterEdit << false << "Яна" << before;
-    QTest::newRow("parameters accepted, direct kind") << Action::AcceptDirectParameters << false << "" << before;
-    QTest::newRow("parameters accepted, phone kind") << Action::AcceptPhoneParameters << true << "Анна" << before;
+    QTest::newRow("subscriber added through the box")
+        << Action::AddThroughBox << true << "Борис" << " Тел. 222" << added;
+    QTest::newRow("editor cancelled") << Action::CancelEditor << false << "Вера" << " Тел. 333" << before;
+    QTest::newRow("list accepted") << Action::AcceptList << true << "Вера" << " Тел. 333" << byPhone;
+    QTest::newRow("list cancelled after an edit")
+        << Action::CancelListAfterEdit << false << "Яна" << " Тел. 999" << before;
+    QTest::newRow("parameters accepted, direct kind")
+        << Action::AcceptDirectParameters << false << "" << " Непосредственная связь" << before;
+    QTest::newRow("parameters accepted, phone kind")
+        << Action::AcceptPhoneParameters << true << "Анна" << " Тел. 555" << before;
     // Committed inside the parameters dialog, which is then left by "Выход".
-    QTest::newRow("added in the parameters dialog") << Action::AddInParametersThenExit << true << "Борис" << added;
-    QTest::newRow("list accepted in the parameters dialog") << Action::AcceptListInParametersThenExit << true << "Вера" << byPhone;
-    QTest::newRow("list cancelled in the parameters dialog") << Action::CancelListInParametersThenExit << false << "Вера" << before;
+    QTest::newRow("added in the parameters dialog")
+        << Action::AddInParametersThenExit << true << "Борис" << " Тел. 222" << added;
+    QTest::newRow("list accepted in the parameters dialog")
+        << Action::AcceptListInParametersThenExit << true << "Вера" << " Тел. 333" << byPhone;
+    QTest::newRow("list cancelled in the parameters dialog")
+        << Action::CancelListInParametersThenExit << false << "Вера" << " Тел. 333" << before;
 }
 
 void FormConnectTest::directoryActions_writeAbonentsIniOnlyWhenCommitted()
@@ -359,6 +337,7 @@ void FormConnectTest::directoryActions_writeAbonentsIniOnlyWhenCommitted()
     QFETCH(Action, action);
     QFETCH(bool, written);
     QFETCH(QString, chosen);
+    QFETCH(QString, status);
     QFETCH(QStringList, names);
     Settings current = WithAbonents(0, 0, Phone);
     current.directory = MakeDirectory({{QStringLiteral("Анна"), QStringLiteral("555")},
@@ -375,6 +354,8 @@ void FormConnectTest::directoryActions_writeAbonentsIniOnlyWhenCommitted()
     QCOMPARE(offered.takeLast(), QStringLiteral("Новый абонент"));
     QCOMPARE(offered, Names(o.dialog->WorkingSettings.directory));
     QCOMPARE(AbonentList(*o.dialog)->currentText(), chosen);
+    QCOMPARE(Status(o.bar)[1], status);
+    QCOMPARE(o.abonentsWritten(), written); // a commit is written at once, with the dialog open
     ExitButton(*o.dialog)->click();
 
     QCOMPARE(o.abonentsWritten(), written);
