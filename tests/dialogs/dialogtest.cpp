@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -25,6 +26,43 @@ QWidget *NamedWidget(const QObject *root, const char *objectName, const char *cl
             return widget;
     }
     qFatal("no %s named %s", className, objectName);
+}
+
+QStringList Texts(const QObject *root, const QList<const char *> &objectNames)
+{
+    QStringList texts;
+    for (const char *name : objectNames) {
+        const QVariant text = NamedWidget(root, name, "QWidget")->property("text");
+        if (!text.isValid())
+            qFatal("%s shows no text", name);
+        texts << text.toString();
+    }
+    return texts;
+}
+
+QStringList LabelTexts(const QObject *root)
+{
+    QStringList texts;
+    for (const QLabel *label : root->findChildren<QLabel *>())
+        texts << label->text();
+    texts.sort();
+    return texts;
+}
+
+bool Activate(QWidget *window)
+{
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+QList<QWidget *> TabWalk(qsizetype count)
+{
+    QList<QWidget *> visited;
+    for (qsizetype i = 0; i < count; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget();
+    }
+    return visited;
 }
 
 void Choose(QComboBox *list, int position)

@@ -30,6 +30,16 @@ T *Named(const QObject *root, const char *objectName)
     return static_cast<T *>(NamedWidget(root, objectName, T::staticMetaObject.className()));
 }
 
+// The texts of the labels, buttons and fields below root with the given object names, in order.
+QStringList Texts(const QObject *root, const QList<const char *> &objectNames);
+// The texts of all the labels below root, sorted.
+QStringList LabelTexts(const QObject *root);
+
+// Makes window the active one, as its opener would, and waits until it has the keyboard.
+bool Activate(QWidget *window);
+// Where the focus goes on each of count presses of Tab, starting from the focused widget.
+QList<QWidget *> TabWalk(qsizetype count);
+
 // The user picks a line of a list.
 void Choose(QComboBox *list, int position);
 QStringList Items(const QComboBox *list);

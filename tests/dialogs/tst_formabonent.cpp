@@ -4,7 +4,6 @@
 
 #include "dialogtest.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -45,17 +44,12 @@ void FormAbonentTest::show_addModeEmptyEditModeShowsTheSlot()
         TFormAbonent editor(slot, AddMode, nullptr);
         editor.open();
         QCOMPARE(editor.windowTitle(), QStringLiteral(" Параметры абонента"));
-        QCOMPARE(editor.size(), QSize(568, 156));
         QCOMPARE(NameEdit(editor)->text(), QString());
         QCOMPARE(PhoneEdit(editor)->text(), QString());
         QCOMPARE(NameEdit(editor)->maxLength(), 49);
         QCOMPARE(PhoneEdit(editor)->maxLength(), 29);
-        QCOMPARE(AcceptButton(editor)->text(), QStringLiteral("Принять"));
-        QCOMPARE(CancelButton(editor)->text(), QStringLiteral("Отменить"));
-        QStringList labels;
-        for (const QLabel *label : editor.findChildren<QLabel *>())
-            labels << label->text();
-        QCOMPARE(labels, (QStringList{QStringLiteral("Наименование"), QStringLiteral("№ телефона")}));
+        QCOMPARE(Texts(&editor, {"BitBtn4", "BitBtn5"}), (QStringList{QStringLiteral("Принять"), QStringLiteral("Отменить")}));
+        QCOMPARE(LabelTexts(&editor), (QStringList{QStringLiteral("Наименование"), QStringLiteral("№ телефона")}));
     }
     TFormAbonent editor(slot, EditMode, nullptr);
     editor.open();
@@ -146,8 +140,7 @@ void FormAbonentTest::keyboard_tabOrderAndEnterAccepts()
     AbonentRecord slot = Slot();
     TFormAbonent editor(slot, AddMode, nullptr);
     editor.open();
-    QApplication::setActiveWindow(&editor);
-    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    QVERIFY(Activate(&editor));
     QCOMPARE(QApplication::focusWidget(), NameEdit(editor));
     TypeText(NameEdit(editor), QStringLiteral("Вера"));
     QTest::keyClick(NameEdit(editor), Qt::Key_Tab);

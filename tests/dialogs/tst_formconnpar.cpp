@@ -30,6 +30,11 @@ QString OutOfRange(const QString &field)
     return QStringLiteral("Параметр вне допустимого диапазона\r(") + field + QLatin1Char(')');
 }
 
+const QString kFirstByte = OutOfRange(QStringLiteral("Время ожидания первого байта ответа"));
+const QString kNextBytes = OutOfRange(QStringLiteral("Время ожидания следующих байтов ответа"));
+const QString kConnectWait = OutOfRange(QStringLiteral("Ожидание соединения"));
+const QString kAttempts = OutOfRange(QStringLiteral("Количество попыток соединения"));
+
 // Phone kind on COM7 at 115200 bit/s, 2 s, 250 ms, three exchange attempts, wake-up
 // byte; the modem fields set; Анна and Вера, Вера selected.
 Settings Stored()
@@ -77,11 +82,9 @@ class FormConnParTest : public QObject {
 private slots:
     void show_directKind();
     void show_phoneKindWithItsPanel();
-    void ports_presentOnesListedStoredOneSelected_data();
-    void ports_presentOnesListedStoredOneSelected();
+    void line_presentPortsListedStoredPortAndRateSelected_data();
+    void line_presentPortsListedStoredPortAndRateSelected();
     void ports_tooltipNamesTheDevice();
-    void rates_storedRateSelectedOrNone_data();
-    void rates_storedRateSelectedOrNone();
     void ranges_bothEdgesOfEveryField_data();
     void ranges_bothEdgesOfEveryField();
     void checks_comeInTheirOrder_data();
@@ -91,7 +94,6 @@ private slots:
     void accept_storedValueTooLongForItsFieldIsRefused();
     void accept_unknownKindStoresNothing();
     void keyFilter_timeOutFieldsTakeDigitsOnly();
-    void subscribers_hundredHaveNoNewSubscriberLine();
     void subscriberAdded_isCommittedAndWrittenAtOnce();
     void keyboard_tabOrderEnterAcceptsEscLeaves();
 };
@@ -104,7 +106,6 @@ void FormConnParTest::show_directKind()
     TFormConn_Par &p = *o.dialog;
     SaveScreen(&p, QStringLiteral("formconnpar-direct.png"));
     QCOMPARE(p.windowTitle(), QStringLiteral("Параметры связи с устройством (непосредственная связь)"));
-    QCOMPARE(p.size(), QSize(710, 220));
     QVERIFY(!Named<QFrame>(&p, "pn_fon")->isVisible());
     QCOMPARE(List(p, "ComboBox1")->currentText(), QStringLiteral("COM3"));
     QCOMPARE(List(p, "ComboBox2")->currentText(), QStringLiteral("9600"));
@@ -113,13 +114,13 @@ void FormConnParTest::show_directKind()
     QCOMPARE(Field(p, "Edit1")->maxLength(), 3);
     QCOMPARE(Field(p, "Edit2")->maxLength(), 4);
     QVERIFY(!Named<QCheckBox>(&p, "CheckBox1")->isChecked());
-    QCOMPARE(Named<QCheckBox>(&p, "CheckBox1")->text(), QStringLiteral("Требуется посылка байта\nпобудки перед командой"));
     QComboBox *attempts = List(p, "ComboBox3");
     QCOMPARE(Items(attempts), (QStringList{" 1", " 2", " 3", " 4", " 5"}));
     QCOMPARE(attempts->currentText(), QStringLiteral(" 1")); // Repeat is 2
     QVERIFY(!attempts->isEnabled());
-    QCOMPARE(AcceptButton(p)->text(), QStringLiteral("Принять"));
-    QCOMPARE(Named<QPushButton>(&p, "BitBtn2")->text(), QStringLiteral("Выход"));
+    QCOMPARE(Texts(&p, {"CheckBox1", "BitBtn1", "BitBtn2"}),
+             (QStringList{QStringLiteral("Требуется посылка байта\nпобудки перед командой"), QStringLiteral("Принять"),
+                          QStringLiteral("Выход")}));
 }
 
 void FormConnParTest::show_phoneKindWithItsPanel()
@@ -128,7 +129,6 @@ void FormConnParTest::show_phoneKindWithItsPanel()
     TFormConn_Par &p = *o.dialog;
     SaveScreen(&p, QStringLiteral("formconnpar-phone.png"));
     QCOMPARE(p.windowTitle(), QStringLiteral("Параметры связи с устройством (связь по телефону)"));
-    QCOMPARE(p.size(), QSize(710, 382));
     QVERIFY(Named<QFrame>(&p, "pn_fon")->isVisible());
     QCOMPARE(List(p, "ComboBox1")->currentText(), QStringLiteral("COM7"));
     QCOMPARE(List(p, "ComboBox2")->currentText(), QStringLiteral("115200"));
@@ -150,33 +150,51 @@ void FormConnParTest::show_phoneKindWithItsPanel()
     QCOMPARE(o.bar.panelText(1), QStringLiteral(" Тел. 8 (900) 111-11-11"));
 }
 
-void FormConnParTest::ports_presentOnesListedStoredOneSelected_data()
+void FormConnParTest::line_presentPortsListedStoredPortAndRateSelected_data()
 {
     QTest::addColumn<QList<int>>("present");
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<QStringList>("items");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("stored port absent") << QList<int>{3, 7} << 5 << QStringList{"COM3", "COM7"} << 0;
-    QTest::newRow("stored port present") << QList<int>{3, 7} << 7 << QStringList{"COM3", "COM7"} << 1;
-    QTest::newRow("the highest number") << QList<int>{1, 255} << 255 << QStringList{"COM1", "COM255"} << 1;
-    QTest::newRow("no port at all") << QList<int>{} << 1 << QStringList{} << -1;
+    QTest::addColumn<int>("port"); // stored
+    QTest::addColumn<int>("rate"); // stored
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<int>("portLine"); // selected
+    QTest::addColumn<int>("rateLine");
+    const QStringList com37{"COM3", "COM7"};
+    QTest::newRow("stored port absent") << QList<int>{3, 7} << 5 << 38400 << com37 << 0 << 18;
+    QTest::newRow("stored port present") << QList<int>{3, 7} << 7 << 38400 << com37 << 1 << 18;
+    QTest::newRow("the highest port number") << QList<int>{1, 255} << 255 << 38400 << QStringList{"COM1", "COM255"} << 1 << 18;
+    QTest::newRow("no port at all") << QList<int>{} << 1 << 38400 << QStringList{} << -1 << 18;
+    QTest::newRow("first rate") << QList<int>{3, 7} << 7 << 300 << com37 << 1 << 0;
+    QTest::newRow("last rate") << QList<int>{3, 7} << 7 << 230400 << com37 << 1 << 21;
+    QTest::newRow("rate not in the table") << QList<int>{3, 7} << 7 << 1000 << com37 << 1 << -1;
 }
 
-void FormConnParTest::ports_presentOnesListedStoredOneSelected()
+void FormConnParTest::line_presentPortsListedStoredPortAndRateSelected()
 {
     QFETCH(QList<int>, present);
-    QFETCH(int, stored);
-    QFETCH(QStringList, items);
-    QFETCH(int, selected);
+    QFETCH(int, port);
+    QFETCH(int, rate);
+    QFETCH(QStringList, ports);
+    QFETCH(int, portLine);
+    QFETCH(int, rateLine);
     Settings working = Stored();
-    working.phone.COMPort = quint8(stored);
+    working.phone.COMPort = quint8(port);
+    working.phone.Rate = rate;
     Opened o(working, present);
-    QCOMPARE(Items(List(*o.dialog, "ComboBox1")), items);
-    QCOMPARE(List(*o.dialog, "ComboBox1")->currentIndex(), selected);
+    QCOMPARE(Items(List(*o.dialog, "ComboBox1")), ports);
+    QCOMPARE(List(*o.dialog, "ComboBox1")->currentIndex(), portLine);
+    QComboBox *rates = List(*o.dialog, "ComboBox2");
+    QCOMPARE(rates->count(), 22);
+    QCOMPARE(rates->itemText(0), QStringLiteral("300"));
+    QCOMPARE(rates->itemText(18), QStringLiteral("38400"));
+    QCOMPARE(rates->itemText(21), QStringLiteral("230400"));
+    QCOMPARE(rates->currentIndex(), rateLine);
 
     o.accept();
-    QCOMPARE(o.messages, items.isEmpty() ? QStringList{kNotAll} : QStringList());
-    QCOMPARE(int(o.edited.phone.COMPort), items.isEmpty() ? stored : items[selected].mid(3).toInt());
+    const bool complete = portLine >= 0 && rateLine >= 0;
+    QCOMPARE(o.messages, complete ? QStringList() : QStringList{kNotAll});
+    QCOMPARE(o.dialog->Accepted, complete);
+    QCOMPARE(int(o.edited.phone.COMPort), complete ? ports[portLine].mid(3).toInt() : port);
+    QCOMPARE(o.edited.phone.Rate, rate);
 }
 
 void FormConnParTest::ports_tooltipNamesTheDevice()
@@ -186,64 +204,25 @@ void FormConnParTest::ports_tooltipNamesTheDevice()
     QVERIFY2(tip.contains(o.ports.path(7).toHtmlEscaped()), qPrintable(tip));
 }
 
-void FormConnParTest::rates_storedRateSelectedOrNone_data()
-{
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("38400 is the nineteenth line") << 38400 << 18;
-    QTest::newRow("first") << 300 << 0;
-    QTest::newRow("last") << 230400 << 21;
-    QTest::newRow("not in the table") << 1000 << -1;
-}
-
-void FormConnParTest::rates_storedRateSelectedOrNone()
-{
-    QFETCH(int, stored);
-    QFETCH(int, selected);
-    Settings working = Stored();
-    working.phone.Rate = stored;
-    Opened o(working);
-    QComboBox *rates = List(*o.dialog, "ComboBox2");
-    QCOMPARE(rates->count(), 22);
-    QCOMPARE(rates->itemText(0), QStringLiteral("300"));
-    QCOMPARE(rates->itemText(18), QStringLiteral("38400"));
-    QCOMPARE(rates->itemText(21), QStringLiteral("230400"));
-    QCOMPARE(rates->currentIndex(), selected);
-    o.accept();
-    QCOMPARE(o.messages, selected < 0 ? QStringList{kNotAll} : QStringList());
-    QCOMPARE(o.dialog->Accepted, selected >= 0);
-    QCOMPARE(o.edited.phone.Rate, stored);
-}
-
 void FormConnParTest::ranges_bothEdgesOfEveryField_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message"); // empty: accepted
-    const QString first = OutOfRange(QStringLiteral("Время ожидания первого байта ответа"));
-    const QString next = OutOfRange(QStringLiteral("Время ожидания следующих байтов ответа"));
-    const QString wait = OutOfRange(QStringLiteral("Ожидание соединения"));
-    const QString attempts = OutOfRange(QStringLiteral("Количество попыток соединения"));
-    QTest::newRow("first byte 0") << "Edit1" << "0" << first;
-    QTest::newRow("first byte 1") << "Edit1" << "1" << QString();
-    QTest::newRow("first byte 120") << "Edit1" << "120" << QString();
-    QTest::newRow("first byte 121") << "Edit1" << "121" << first;
+    // Each field at both edges of its range and just outside them.
+    const auto edges = [](const char *row, const char *field, const QStringList &texts, const QString &message) {
+        for (int i = 0; i < 4; ++i)
+            QTest::addRow("%s %s", row, qPrintable(texts[i]))
+                << QString::fromLatin1(field) << texts[i] << (i == 0 || i == 3 ? message : QString());
+    };
+    edges("first byte", "Edit1", {"0", "1", "120", "121"}, kFirstByte);
+    edges("next bytes", "Edit2", {"54", "55", "5000", "5001"}, kNextBytes);
+    edges("connection wait", "Edit6", {"0", "1", "360", "361"}, kConnectWait);
+    edges("attempts", "Edit10", {"0", "1", "10", "11"}, kAttempts);
     QTest::newRow("first byte 007") << "Edit1" << "007" << QString();
-    QTest::newRow("next bytes 54") << "Edit2" << "54" << next;
-    QTest::newRow("next bytes 55") << "Edit2" << "55" << QString();
-    QTest::newRow("next bytes 5000") << "Edit2" << "5000" << QString();
-    QTest::newRow("next bytes 5001") << "Edit2" << "5001" << next;
-    QTest::newRow("connection wait 0") << "Edit6" << "0" << wait;
-    QTest::newRow("connection wait 1") << "Edit6" << "1" << QString();
-    QTest::newRow("connection wait 360") << "Edit6" << "360" << QString();
-    QTest::newRow("connection wait 361") << "Edit6" << "361" << wait;
-    QTest::newRow("connection wait -5") << "Edit6" << "-5" << wait;
-    QTest::newRow("connection wait not a number") << "Edit6" << "5s" << wait;
-    QTest::newRow("attempts 0") << "Edit10" << "0" << attempts;
-    QTest::newRow("attempts 1") << "Edit10" << "1" << QString();
-    QTest::newRow("attempts 10") << "Edit10" << "10" << QString();
-    QTest::newRow("attempts 11") << "Edit10" << "11" << attempts;
-    QTest::newRow("attempts not a number") << "Edit10" << "два" << attempts;
+    QTest::newRow("connection wait -5") << "Edit6" << "-5" << kConnectWait;
+    QTest::newRow("connection wait not a number") << "Edit6" << "5s" << kConnectWait;
+    QTest::newRow("attempts not a number") << "Edit10" << "два" << kAttempts;
 }
 
 void FormConnParTest::ranges_bothEdgesOfEveryField()
@@ -275,20 +254,16 @@ void FormConnParTest::checks_comeInTheirOrder_data()
     QTest::addColumn<bool>("noSubscriber");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("connectWait"); // ConnectWaitTime afterwards
-    const QString first = OutOfRange(QStringLiteral("Время ожидания первого байта ответа"));
-    const QString next = OutOfRange(QStringLiteral("Время ожидания следующих байтов ответа"));
     QTest::newRow("empty first-byte wait before ranges") << QStringList{"", "1", "0", "0"} << false << kNotAll << 60;
     QTest::newRow("empty next-byte wait") << QStringList{"0", "", "0", "0"} << false << kNotAll << 60;
-    QTest::newRow("first byte before next bytes") << QStringList{"0", "1", "0", "0"} << false << first << 60;
-    QTest::newRow("next bytes before the modem fields") << QStringList{"5", "1", "0", "0"} << false << next << 60;
+    QTest::newRow("first byte before next bytes") << QStringList{"0", "1", "0", "0"} << false << kFirstByte << 60;
+    QTest::newRow("next bytes before the modem fields") << QStringList{"5", "1", "0", "0"} << false << kNextBytes << 60;
     QTest::newRow("no subscriber before the modem ranges") << QStringList{"5", "100", "0", "0"} << true << kNotAll << 60;
     QTest::newRow("empty connection wait") << QStringList{"5", "100", "", "0"} << false << kNotAll << 60;
     QTest::newRow("empty attempts") << QStringList{"5", "100", "0", ""} << false << kNotAll << 60;
-    QTest::newRow("connection wait before attempts")
-        << QStringList{"5", "100", "0", "0"} << false << OutOfRange(QStringLiteral("Ожидание соединения")) << 60;
+    QTest::newRow("connection wait before attempts") << QStringList{"5", "100", "0", "0"} << false << kConnectWait << 60;
     // The connection wait is stored as soon as it passes, before the attempts fail.
-    QTest::newRow("attempts last") << QStringList{"5", "100", "200", "0"} << false
-                                   << OutOfRange(QStringLiteral("Количество попыток соединения")) << 200;
+    QTest::newRow("attempts last") << QStringList{"5", "100", "200", "0"} << false << kAttempts << 200;
 }
 
 void FormConnParTest::checks_comeInTheirOrder()
@@ -354,7 +329,7 @@ void FormConnParTest::accept_storedValueTooLongForItsFieldIsRefused()
     QCOMPARE(Field(*o.dialog, "Edit1")->text(), QStringLiteral("1000"));
     QCOMPARE(Field(*o.dialog, "Edit10")->text(), QStringLiteral("-3"));
     o.accept();
-    QCOMPARE(o.messages, QStringList{OutOfRange(QStringLiteral("Время ожидания первого байта ответа"))});
+    QCOMPARE(o.messages, QStringList{kFirstByte});
 }
 
 void FormConnParTest::accept_unknownKindStoresNothing()
@@ -387,21 +362,6 @@ void FormConnParTest::keyFilter_timeOutFieldsTakeDigitsOnly()
     QCOMPARE(attempts->text(), QStringLiteral("x1"));
 }
 
-void FormConnParTest::subscribers_hundredHaveNoNewSubscriberLine()
-{
-    Settings working = Stored();
-    for (int i = 0; i < kMaxAbonents; ++i)
-        working.directory.entries[i] = {QStringLiteral("Абонент %1").arg(i, 3, 10, QChar(u'0')), 1, 1, QString::number(i)};
-    working.directory.users_num = 100;
-    working.directory.user_index = 99;
-    Opened o(working);
-    QComboBox *list = List(*o.dialog, "ComboBox4");
-    QCOMPARE(list->count(), 100);
-    QCOMPARE(list->itemText(99), QStringLiteral("Абонент 099"));
-    QCOMPARE(list->currentIndex(), 99);
-    QCOMPARE(Named<QLabel>(o.dialog.get(), "pn_phone_code")->text(), QStringLiteral("99"));
-}
-
 void FormConnParTest::subscriberAdded_isCommittedAndWrittenAtOnce()
 {
     Opened o(Stored());
@@ -424,17 +384,13 @@ void FormConnParTest::keyboard_tabOrderEnterAcceptsEscLeaves()
     {
         Opened o(Stored());
         TFormConn_Par &p = *o.dialog;
-        QApplication::setActiveWindow(&p);
-        QVERIFY(QTest::qWaitForWindowActive(&p));
+        QVERIFY(Activate(&p));
         QCOMPARE(QApplication::focusWidget(), List(p, "ComboBox1"));
         const QList<QWidget *> order = {List(p, "ComboBox2"), Field(p, "Edit1"), Field(p, "Edit2"),
                                         Named<QCheckBox>(&p, "CheckBox1"), Field(p, "Edit5"), Field(p, "Edit6"),
                                         Field(p, "Edit10"), List(p, "ComboBox4"), Named<QPushButton>(&p, "BitBtn6"),
                                         AcceptButton(p), Named<QPushButton>(&p, "BitBtn2")};
-        for (QWidget *next : order) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), next);
-        }
+        QCOMPARE(TabWalk(order.size()), order);
         Field(p, "Edit6")->setFocus();
         Field(p, "Edit6")->setText(QStringLiteral("45"));
         QTest::keyClick(Field(p, "Edit6"), Qt::Key_Return);

@@ -13,7 +13,7 @@
 #include <QTest>
 
 using namespace tavrin;
-using tavrin::test::Named;
+using namespace tavrin::test;
 
 namespace {
 
@@ -37,8 +37,7 @@ QPushButton *CancelButton(const TFormInput_Adr &dialog)
 bool ShowActive(TFormInput_Adr &dialog)
 {
     dialog.open();
-    QApplication::setActiveWindow(&dialog);
-    return QTest::qWaitForWindowActive(&dialog);
+    return Activate(&dialog);
 }
 
 void Retype(QLineEdit *field, const QString &keys)
@@ -46,9 +45,7 @@ void Retype(QLineEdit *field, const QString &keys)
     field->setFocus();
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Backspace);
-    // One key event per character, carrying the character as typed (Cyrillic too).
-    for (const QChar c : keys)
-        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    TypeText(field, keys);
 }
 
 } // namespace
@@ -76,28 +73,13 @@ void FormInputAdrTest::show_showsTheStoredAddressInUpperCaseHex()
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(!dialog.Accepted);
     QVERIFY(ShowActive(dialog));
-    const QStringList expected = {"0A", "1B", "2C", "3D", "4E", "5F"};
-    for (int i = 0; i < 6; ++i) {
-        QCOMPARE(Field(dialog, i)->text(), expected[i]);
-    }
-    QCOMPARE(dialog.size(), QSize(416, 156));
-    QCOMPARE(Named<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Введите адрес"));
-    QCOMPARE(Named<QLabel>(&dialog, "Label2")->text(), QStringLiteral("для создания пары"));
-    QCOMPARE(AcceptButton(dialog)->text(), QStringLiteral("Принять"));
-    QCOMPARE(CancelButton(dialog)->text(), QStringLiteral("Отменить"));
+    QCOMPARE(Texts(&dialog, {"a0", "a1", "a2", "a3", "a4", "a5"}), (QStringList{"0A", "1B", "2C", "3D", "4E", "5F"}));
+    for (int i = 1; i < 6; ++i) // the bytes in order, left to right
+        QVERIFY(Field(dialog, i)->x() > Field(dialog, i - 1)->x());
+    QCOMPARE(Texts(&dialog, {"Label1", "Label2", "BitBtn1", "BitBtn2"}),
+             (QStringList{QStringLiteral("Введите адрес"), QStringLiteral("для создания пары"),
+                          QStringLiteral("Принять"), QStringLiteral("Отменить")}));
     QCOMPARE(dialog.windowTitle().trimmed(), QString()); // what the title bar shows: tst_titlebar
-    QVERIFY(Named<QLabel>(&dialog, "Label1")->alignment() & Qt::AlignRight);
-    QVERIFY(Named<QLabel>(&dialog, "Label2")->alignment() & Qt::AlignRight);
-    // The fields are found by name, left to right, each with its byte's index as tag.
-    for (int i = 0; i < 6; ++i) {
-        const auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("a%1").arg(i));
-        QVERIFY(field);
-        QCOMPARE(field->property("tag").toInt(), i);
-        QCOMPARE(field->maxLength(), 2);
-        QVERIFY(field->font().bold());
-        if (i > 0)
-            QVERIFY(field->x() > dialog.findChild<QLineEdit *>(QStringLiteral("a%1").arg(i - 1))->x());
-    }
 }
 
 void FormInputAdrTest::keyFilter_passesHexDigitsOnlyAndRaisesLowerCase_data()
@@ -202,8 +184,7 @@ void FormInputAdrTest::focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField()
     QApplication::setActiveWindow(&dialog);
     QTRY_VERIFY(dialog.isActiveWindow());
     Field(dialog, 1)->setFocus();
-    for (const QChar c : QStringLiteral("9c"))
-        QTest::sendKeyEvent(QTest::Click, Field(dialog, 1), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    TypeText(Field(dialog, 1), QStringLiteral("9c"));
     QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
     QCOMPARE(stored, (MacAddress{0x11, 0x9C, 0x33, 0x44, 0x55, 0x66}));
 }
@@ -227,6 +208,7 @@ void FormInputAdrTest::cancel_leavesTheStoredAddressAlone_data()
     QTest::newRow("Отменить") << "button";
     QTest::newRow("Esc") << "escape";
     QTest::newRow("close box") << "close";
+    QTest::newRow("Enter on Отменить, where the dialog opens") << "enter";
 }
 
 void FormInputAdrTest::cancel_leavesTheStoredAddressAlone()
@@ -242,6 +224,10 @@ void FormInputAdrTest::cancel_leavesTheStoredAddressAlone()
         QTest::mouseClick(CancelButton(dialog), Qt::LeftButton);
     else if (how == "escape")
         QTest::keyClick(&dialog, Qt::Key_Escape);
+    else if (how == "enter") {
+        CancelButton(dialog)->setFocus();
+        QTest::keyClick(CancelButton(dialog), Qt::Key_Return);
+    }
     else
         dialog.close();
     QVERIFY(!dialog.isVisible());
@@ -257,41 +243,26 @@ void FormInputAdrTest::tabOrder_startsOnCancelThenAcceptThenTheFields()
     QCOMPARE(QApplication::focusWidget(), CancelButton(dialog));
     const QList<QWidget *> order = {AcceptButton(dialog), Field(dialog, 0), Field(dialog, 1), Field(dialog, 2),
                                     Field(dialog, 3),    Field(dialog, 4), Field(dialog, 5), CancelButton(dialog)};
-    for (QWidget *next : order) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), next);
-    }
+    QCOMPARE(TabWalk(order.size()), order);
 }
 
 void FormInputAdrTest::enter_pressesOnlyTheFocusedButton()
 {
+    // Enter in a field presses no button; on "Принять" it accepts (on "Отменить": the
+    // cancel rows).
     MacAddress stored{1, 2, 3, 4, 5, 6};
-    {
-        // The dialog opens on "Отменить": Enter there cancels.
-        TFormInput_Adr dialog(stored, nullptr);
-        QVERIFY(ShowActive(dialog));
-        Retype(Field(dialog, 0), QStringLiteral("ab"));
-        CancelButton(dialog)->setFocus();
-        QTest::keyClick(CancelButton(dialog), Qt::Key_Return);
-        QVERIFY(!dialog.isVisible());
-        QVERIFY(!dialog.Accepted);
-        QCOMPARE(stored, (MacAddress{1, 2, 3, 4, 5, 6}));
-    }
-    {
-        // Enter in a field presses no button; on "Принять" it accepts.
-        TFormInput_Adr dialog(stored, nullptr);
-        QVERIFY(ShowActive(dialog));
-        Retype(Field(dialog, 0), QStringLiteral("ab"));
-        QTest::keyClick(Field(dialog, 0), Qt::Key_Return);
-        QVERIFY(dialog.isVisible());
-        QTest::keyClick(Field(dialog, 0), Qt::Key_Enter, Qt::KeypadModifier);
-        QVERIFY(dialog.isVisible());
-        AcceptButton(dialog)->setFocus();
-        QTest::keyClick(AcceptButton(dialog), Qt::Key_Enter, Qt::KeypadModifier);
-        QVERIFY(!dialog.isVisible());
-        QVERIFY(dialog.Accepted);
-        QCOMPARE(stored, (MacAddress{0xAB, 2, 3, 4, 5, 6}));
-    }
+    TFormInput_Adr dialog(stored, nullptr);
+    QVERIFY(ShowActive(dialog));
+    Retype(Field(dialog, 0), QStringLiteral("ab"));
+    QTest::keyClick(Field(dialog, 0), Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QTest::keyClick(Field(dialog, 0), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(dialog.isVisible());
+    AcceptButton(dialog)->setFocus();
+    QTest::keyClick(AcceptButton(dialog), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(dialog.Accepted);
+    QCOMPARE(stored, (MacAddress{0xAB, 2, 3, 4, 5, 6}));
 }
 
 QTEST_MAIN(FormInputAdrTest)
