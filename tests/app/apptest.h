@@ -72,6 +72,18 @@ private:
     int m_done = 0;
 };
 
+// Runs act once, at the first tick (every intervalMs) at which when() holds: what the
+// user does while the window waits inside an operation and processes events.
+class OnceWhen {
+public:
+    OnceWhen(std::function<bool()> when, std::function<void()> act, int intervalMs = 20);
+    bool done() const { return m_done; }
+
+private:
+    QTimer m_timer;
+    bool m_done = false;
+};
+
 // A program folder and a port folder of the test's own; TAVRIN_COM_DIR points at the
 // port folder while the fixture lives.
 class AppFixture {
@@ -101,6 +113,9 @@ void QuietPlatformNotes();
 // Makes widget's window the active one, also where no window manager hands out the
 // focus (a bare X server); keyboard shortcuts and focus changes need it.
 bool Activate(QWidget *widget);
+
+// Ctrl+Z as a keyboard sends it: the key with its control character.
+void PressCtrlZ(QWidget *target);
 
 // With TAVRIN_SCREENS_DIR set, saves a picture of widget there under name.
 void SaveScreen(QWidget *widget, const QString &name);

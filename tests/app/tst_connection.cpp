@@ -112,6 +112,23 @@ struct Rig {
     Session &session() { return window->session(); }
     bool shown(const char *objectName) const { return IsShown(*window, objectName); }
     QString panel(int index) const { return Named<PanelStatusBar>(window.get(), "StatusBar1")->panelText(index); }
+    // What is left of a link that should be gone; empty when nothing is.
+    QStringList linkLeftovers() const
+    {
+        QStringList left;
+        const Session &session = window->session();
+        if (session.link().LinkOpen || session.link().ModemConnected)
+            left << "link open";
+        if (session.port())
+            left << "port";
+        if (shown("pnmodem"))
+            left << "call panel";
+        if (Named<QTimer>(window.get(), "TimerMoney")->isActive())
+            left << "call clock";
+        if (window->isVisible() && SettingsMenuItem(*window)->isVisible()) // a closed window's menu is gone anyway
+            left << "settings menu";
+        return left;
+    }
 };
 
 } // namespace
@@ -165,8 +182,7 @@ void TestConnection::start_connectDialogOpensByItself_cancelLeavesNoLink()
     QVERIFY2(openedAfter >= 450 && openedAfter < 2500, qPrintable(QString::number(openedAfter)));
     QVERIFY(!Named<QTimer>(rig.window.get(), "TimerStart")->isActive());
 
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     for (const char *item : {"Nconn", "Nexit"})
         QVERIFY2(Action(*rig.window, item)->isVisible() && Action(*rig.window, item)->isEnabled(), item);
     QCOMPARE(QDir(QDir(rig.app.programDir()).filePath("INI")).entryList(QDir::Files), QStringList());
@@ -221,7 +237,7 @@ void TestConnection::startTick_fromAnyState_leavesWindowUsable()
         QVERIFY2(!rig.shown(view), view);
     for (const char *item : {"Nconn", "Nexit"})
         QVERIFY2(Action(window, item)->isVisible() && Action(window, item)->isEnabled(), item);
-    QVERIFY(!SettingsMenuItem(window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     QCOMPARE(rig.panel(2), QString());
     // The menu works: "Параметры связи" opens the dialog again.
     driver.on<TFormConnect>(CancelDialog);
@@ -319,8 +335,7 @@ void TestConnection::absentPort_namesItsNumberAndNothingElse()
     QVERIFY(!Connect(*rig.window));
     QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Коммуникационный порт \u0421\u041e\u041c9 недоступен")});
     QCOMPARE(rig.messages.questions, QStringList());
-    QVERIFY(!rig.session().port());
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
 }
 
 void TestConnection::phoneKindWithoutSubscriber_isRefused()
@@ -337,8 +352,7 @@ void TestConnection::phoneKindWithoutSubscriber_isRefused()
     Action(*rig.window, "Nconn")->trigger();
     QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Введены не все параметры")});
     QVERIFY(stillOpen);
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
 }
 
 void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration()
@@ -373,11 +387,7 @@ void TestConnection::phoneDial_failure_asksAgainThenGivesUpWithoutHangUp()
     const QString question = QStringLiteral("Номер абонента занят\rПовторить попытку соединения?");
     QCOMPARE(rig.messages.questions, QStringList({question, question}));
     QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Связь по телефону не установлена")});
-    QVERIFY(!rig.session().link().ModemConnected);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.shown("pnmodem"));
-    QVERIFY(!Named<QTimer>(rig.window.get(), "TimerMoney")->isActive());
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
 
     const QByteArray wire = rig.sim.received();
     QCOMPARE(wire.count("ATD89005551234\r"), 2);
@@ -410,9 +420,7 @@ void TestConnection::connectionParameters_whileLinked_hangsUpBeforeDialog()
     QVERIFY(!wireWhenDialogOpened.contains("\rath\r+++")); // escape at once: no plain hang-up first
     QVERIFY(!linkOpenWhenDialogOpened);
     QVERIFY(!callPanelWhenDialogOpened);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!Named<QTimer>(rig.window.get(), "TimerMoney")->isActive());
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
 }
 
 void TestConnection::disconnectButton_hangsUpAndLeavesView()
@@ -425,13 +433,10 @@ void TestConnection::disconnectButton_hangsUpAndLeavesView()
 
     QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton); // "Отключить связь"
     QVERIFY(rig.sim.received().contains("+++"));
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.shown("pnmodem"));
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     QVERIFY(!rig.shown("gb_command"));
     QVERIFY(!rig.shown("gb_obmen"));
     QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
 }
 
 void TestConnection::reopenedLink_firstExchangeIsNotAborted()
@@ -455,18 +460,10 @@ void TestConnection::secondConnectDuringDial_doesNothing()
     ModalDriver driver;
     driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Button(*dialog, "BitBtn1")); });
     driver.on<TFormConnect>(CancelDialog); // a second dialog, if the menu were not refused
-    bool triggered = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
-        if (!triggered && rig.sim.received().contains("ATD")) {
-            triggered = true;
-            Action(*rig.window, "Nconn")->trigger();
-        }
-    });
-    watch.start(20);
+    OnceWhen again([&] { return rig.sim.received().contains("ATD"); },
+                   [&] { Action(*rig.window, "Nconn")->trigger(); });
     Action(*rig.window, "Nconn")->trigger();
-    watch.stop();
-    QVERIFY(triggered);
+    QVERIFY(again.done());
     QCOMPARE(driver.done(), 1);
     QVERIFY(rig.session().link().ModemConnected);
     QVERIFY(SettingsMenuItem(*rig.window)->isVisible());
@@ -481,25 +478,15 @@ void TestConnection::escape_duringDial_endsAttemptAndAsks()
     rig.session().store().CurrentSettings.ConnectWaitTime = 90;
     rig.session().store().SavedSettings = rig.session().store().CurrentSettings;
     QVERIFY(Activate(rig.window.get()));
-    bool pressed = false;
-    QTimer press;
-    connect(&press, &QTimer::timeout, rig.window.get(), [&] {
-        if (!pressed && rig.sim.received().contains("ATD")) {
-            pressed = true;
-            QTest::keyClick(rig.window->windowHandle(), Qt::Key_Escape); // as the keyboard delivers it
-        }
-    });
-    press.start(20);
+    OnceWhen escape([&] { return rig.sim.received().contains("ATD"); },
+                    [&] { QTest::keyClick(rig.window->windowHandle(), Qt::Key_Escape); }); // as the keyboard delivers it
     QVERIFY(!Connect(*rig.window)); // the user answers No to the retry question
-    press.stop();
-    QVERIFY(pressed);
+    QVERIFY(escape.done());
     QCOMPARE(rig.messages.questions,
              QStringList{QStringLiteral("Попытка соединения прервана по требованию пользователя\r"
                                         "Повторить попытку соединения?")});
     QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Связь по телефону не установлена")});
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.shown("pnmodem"));
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
 }
 
@@ -535,28 +522,16 @@ void TestConnection::clickDuringHangUp_doesNothing()
         {"disconnect", [&] { Button(*rig.window, "BitBtn3")->click(); }},
         {"command", [&] { Button(*rig.window, "bt1")->click(); }}, // HELP
     };
-    bool clicked = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
-        if (!clicked && rig.sim.received().contains("+++")) {
-            clicked = true;
-            clicks[click]();
-        }
-    });
-    watch.start(5);
+    OnceWhen second([&] { return rig.sim.received().contains("+++"); }, clicks[click], 5);
     clicks[startWithConnect ? "connect" : "disconnect"]();
-    watch.stop();
 
-    QVERIFY(clicked);
+    QVERIFY(second.done());
     QCOMPARE(driver.done(), startWithConnect ? 1 : 0);
     const QByteArray wire = rig.sim.received();
     QCOMPARE(wire.count("+++"), 1);
     QCOMPARE(wire.count("ath\r"), 1);
     QVERIFY2(!wire.contains("HELP"), wire.constData());
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.shown("pnmodem"));
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     QCOMPARE(rig.messages.messages, QStringList());
 }
 
@@ -582,8 +557,7 @@ void TestConnection::close_midExchange_abortsThenClosesFully()
 
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 2000);
     QVERIFY(!rig.window->isVisible());
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.session().link().LinkOpen);
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     QVERIFY(!rig.window->cancelRequested());
     QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_5=90"));
     QCOMPARE(rig.messages.messages, QStringList());
@@ -596,26 +570,17 @@ void TestConnection::close_midDial_endsDialThenClosesFully()
 
     // The close comes from the event processing of the dial, as a click would.
     QElapsedTimer clock;
-    bool closeAsked = false;
     bool closeReturned = true;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
-        if (!closeAsked && rig.sim.received().contains("ATD")) {
-            closeAsked = true;
-            clock.start();
-            closeReturned = rig.window->close();
-        }
+    OnceWhen close([&] { return rig.sim.received().contains("ATD"); }, [&] {
+        clock.start();
+        closeReturned = rig.window->close();
     });
-    watch.start(20);
     QVERIFY(!Connect(*rig.window));
-    watch.stop();
-    QVERIFY(closeAsked);
+    QVERIFY(close.done());
     QVERIFY(!closeReturned);
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 2500);
     QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.session().link().ModemConnected);
-    QVERIFY(!rig.shown("pnmodem"));
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     // Giving up because the window closes asks nothing and reports nothing.
     QCOMPARE(rig.messages.questions, QStringList());
     QCOMPARE(rig.messages.messages, QStringList());
@@ -632,7 +597,7 @@ void TestConnection::close_duringCall_hangsUpBeforeWritingSettings()
     QVERIFY(rig.sim.received().contains("+++"));
     QVERIFY(rig.sim.received().endsWith("ath\r"));
     QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_0=16"));
-    QVERIFY(!rig.session().port());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
 }
 
 void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
@@ -645,7 +610,7 @@ void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
     Action(*rig.window, "Nconn")->trigger();
     QCOMPARE(driver.done(), 1);
     QVERIFY(!closeReturned);
-    QVERIFY(!rig.session().link().LinkOpen); // the dialog ended as cancelled
+    QCOMPARE(rig.linkLeftovers(), QStringList()); // the dialog ended as cancelled
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
     QVERIFY(!rig.window->isVisible());
 }
@@ -656,18 +621,9 @@ void TestConnection::close_duringHangUp_letsHangUpFinish()
     QVERIFY(rig.start(Phone));
     QVERIFY(Connect(*rig.window));
     rig.sim.clearLog();
-    bool closeAsked = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
-        if (!closeAsked && rig.sim.received().contains("+++")) {
-            closeAsked = true;
-            rig.window->close();
-        }
-    });
-    watch.start(5);
+    OnceWhen close([&] { return rig.sim.received().contains("+++"); }, [&] { rig.window->close(); }, 5);
     QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton); // "Отключить связь"
-    watch.stop();
-    QVERIFY(closeAsked);
+    QVERIFY(close.done());
     QVERIFY2(rig.sim.received().endsWith("+++ath\r"), rig.sim.received().constData());
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
 }
