@@ -27,29 +27,14 @@ constexpr int kDirectPort = 2;
 constexpr int kPhonePort = 4;
 const QString kNumber = QStringLiteral("8 (900) 555-12-34");
 
-// Settings as if read from the files: the live record equals the saved one.
-void UseDirect(Session &session, int port)
+// Settings as if read from the files (the live record equals the saved one), naming
+// COM<port> for the link of the given kind.
+void UseSettings(Session &session, ConnectionKind kind, int port, int abonents)
 {
     Settings &s = session.store().CurrentSettings;
-    s.Conn_Prz = Direct;
-    s.direct.COMPort = quint8(port);
-    s.direct.Rate = 19200;
-    s.direct.WaitTime = 4;
-    s.direct.TimeOut = 150;
-    s.direct.Repeat = 3;
-    s.direct.First_Zero_Need = true;
-    session.store().SavedSettings = s;
-}
-
-void UsePhone(Session &session, int port, int abonents)
-{
-    Settings &s = session.store().CurrentSettings;
-    s.Conn_Prz = Phone;
-    s.phone.COMPort = quint8(port);
-    s.phone.Rate = 9600;
-    s.phone.WaitTime = 3;
-    s.phone.TimeOut = 200;
-    s.phone.Repeat = 1;
+    s.Conn_Prz = kind;
+    s.direct = {.COMPort = quint8(port), .First_Zero_Need = true, .Rate = 19200, .Repeat = 3, .WaitTime = 4, .TimeOut = 150};
+    s.phone = {.COMPort = quint8(port), .Rate = 9600, .Repeat = 1, .WaitTime = 3, .TimeOut = 200};
     s.Command = QStringLiteral("AT&F");
     s.ConnectWaitTime = 5;
     s.Conn_Repeat = 1;
@@ -83,10 +68,7 @@ struct Rig {
     void openWindow(ConnectionKind kind, int port, int abonents = 1, bool stopStartTimer = true)
     {
         window = app.window(stopStartTimer);
-        if (kind == Phone)
-            UsePhone(window->session(), port, abonents);
-        else
-            UseDirect(window->session(), port);
+        UseSettings(window->session(), kind, port, abonents);
         messages.attach(*window);
     }
     // The simulated module (direct) or the simulated modem in front of it (phone),
