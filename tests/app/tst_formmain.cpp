@@ -38,6 +38,17 @@ class TestFormMain : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QuietPlatformNotes(); } // after QTest's own handler
+    // Every case starts with a shown window of its own program folder, no link.
+    void init()
+    {
+        m_app = std::make_unique<AppFixture>();
+        m_window = m_app->window();
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_app.reset();
+    }
     void freshWindow_captionStatusPanelsAndResize();
     void smallestWindow_everyControlReachable_data();
     void smallestWindow_everyControlReachable();
@@ -62,37 +73,37 @@ private slots:
     void close_whenFileCannotBeWritten_staysOpenAndNamesFile_data();
     void close_whenFileCannotBeWritten_staysOpenAndNamesFile();
     void exceptionInHandler_isReportedAndLoopGoesOn();
+
+private:
+    std::unique_ptr<AppFixture> m_app;
+    std::unique_ptr<TFormMain> m_window;
 };
 
 // A window as it opens, then widened: only the progress panel (2) grows with it.
 void TestFormMain::freshWindow_captionStatusPanelsAndResize()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    QCOMPARE(window->windowTitle(),
+    QCOMPARE(m_window->windowTitle(),
              QStringLiteral("Программа обслуживания Bluetooth-устройства tavrin_V01_00.exe"));
-    QCOMPARE(window->size(), QSize(1000, 616));
-    auto *bar = Named<PanelStatusBar>(window.get(), "StatusBar1");
+    QCOMPARE(m_window->size(), QSize(1000, 616));
+    auto *bar = Named<PanelStatusBar>(m_window.get(), "StatusBar1");
     // The port panel's "СОМ" is Cyrillic before a kind is first shown.
     QCOMPARE(bar->panelText(0), QStringLiteral("\u0421\u041e\u041c1 230540 бит/с"));
     QCOMPARE(bar->panelText(1), QStringLiteral("Непосредственная связь"));
-    SaveScreen(window.get(), QStringLiteral("main-window.png"));
+    SaveScreen(m_window.get(), QStringLiteral("main-window.png"));
     for (int width : {1000, 1200}) {
-        window->resize(width, 616);
+        m_window->resize(width, 616);
         QTRY_COMPARE(bar->width(), width);
         const QList<int> widths = {bar->panelWidth(0), bar->panelWidth(1), bar->panelWidth(2), bar->panelWidth(3)};
         QCOMPARE(widths, (QList<int>{175, 220, width - 175 - 220 - 60, 50}));
     }
     // The call panel stays in the bottom right corner.
-    QCOMPARE(Named<QFrame>(window.get(), "pnmodem")->geometry().right(),
-             Named<QFrame>(window.get(), "Panel1")->width() - 14 - 1);
+    QCOMPARE(Named<QFrame>(m_window.get(), "pnmodem")->geometry().right(),
+             Named<QFrame>(m_window.get(), "Panel1")->width() - 14 - 1);
 }
 
 void TestFormMain::statusPanel_showsQuotedModemReplyOnOneLine()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    auto *bar = Named<PanelStatusBar>(window.get(), "StatusBar1");
+    auto *bar = Named<PanelStatusBar>(m_window.get(), "StatusBar1");
     // A dialling progress text quotes the modem's command and reply with their CR LF.
     const QString progress = QStringLiteral(" Установление связи по телефону. Команда ATV1\r.  Ответ \r\nOK\r\n");
     bar->setPanelText(2, progress);
@@ -115,22 +126,20 @@ void TestFormMain::smallestWindow_everyControlReachable_data()
 void TestFormMain::smallestWindow_everyControlReachable()
 {
     QFETCH(int, viewMode);
-    AppFixture fixture;
-    auto window = fixture.window();
     if (viewMode == 1) {
-        Action(*window, "Ncommand")->trigger();
+        Action(*m_window, "Ncommand")->trigger();
     } else {
-        window->openView(ViewMode::State);
-        Named<QShortcut>(window.get(), "N_secretShortcut")->activated();
+        m_window->openView(ViewMode::State);
+        Named<QShortcut>(m_window.get(), "N_secretShortcut")->activated();
     }
-    auto *callPanel = Named<QFrame>(window.get(), "pnmodem");
+    auto *callPanel = Named<QFrame>(m_window.get(), "pnmodem");
     callPanel->show();
     callPanel->raise();
-    window->resize(300, 200);
+    m_window->resize(300, 200);
     QTest::qWait(50);
-    SaveScreen(window.get(), QStringLiteral("main-window-smallest-%1.png").arg(viewMode));
+    SaveScreen(m_window.get(), QStringLiteral("main-window-smallest-%1.png").arg(viewMode));
 
-    auto *background = Named<QFrame>(window.get(), "Panel1");
+    auto *background = Named<QFrame>(m_window.get(), "Panel1");
     const QRect room = background->rect();
     const QRect callArea(callPanel->pos(), callPanel->size());
     QVERIFY(room.contains(callArea));
@@ -189,22 +198,20 @@ void TestFormMain::showConnectionStatus()
 
 void TestFormMain::menu_afterShow_pairItemsHiddenSecretNeverVisible()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    const auto action = [&](const char *name) { return Action(*window, name); };
+    const auto action = [&](const char *name) { return Action(*m_window, name); };
     for (const char *name : {"Nconn", "Nexit", "Nstate", "Ncommand"})
         QVERIFY2(action(name)->isVisible(), name);
-    QVERIFY(!SettingsMenuItem(*window)->isVisible()); // until a link is open
+    QVERIFY(!SettingsMenuItem(*m_window)->isVisible()); // until a link is open
     QCOMPARE(action("Nstate")->text(), QStringLiteral("С\u006Fстояние")); // Latin o
     for (const char *name : {"Npair_create", "Npair_break", "N_secret"})
         QVERIFY2(!action(name)->isVisible(), name);
 
-    Action(*window, "Ncommand")->trigger();
+    Action(*m_window, "Ncommand")->trigger();
     QVERIFY(!action("Nconn")->isEnabled());
     QVERIFY(!action("Nexit")->isEnabled());
-    QVERIFY(!SettingsMenuItem(*window)->isEnabled());
+    QVERIFY(!SettingsMenuItem(*m_window)->isEnabled());
     QVERIFY(!action("N_secret")->isVisible());
-    Button(*window, "BitBtn7")->click(); // "Выход"
+    Button(*m_window, "BitBtn7")->click(); // "Выход"
     QVERIFY(!action("N_secret")->isVisible());
     QVERIFY(!action("Npair_create")->isVisible());
 }
@@ -227,13 +234,11 @@ void TestFormMain::ctrlZ()
     QFETCH(bool, logAfterFirst);
     QFETCH(bool, logAfterSecond);
     QFETCH(bool, inAddressField);
-    AppFixture fixture;
-    auto window = fixture.window();
-    QVERIFY(Activate(window.get()));
-    QWidget *target = window.get();
-    auto *field = Named<QLineEdit>(window.get(), "a3");
+    QVERIFY(Activate(m_window.get()));
+    QWidget *target = m_window.get();
+    auto *field = Named<QLineEdit>(m_window.get(), "a3");
     if (viewMode == 1) {
-        Action(*window, "Ncommand")->trigger();
+        Action(*m_window, "Ncommand")->trigger();
         if (inAddressField) {
             // Ctrl+Z belongs to the window, not to the field's own undo.
             target = field;
@@ -243,21 +248,21 @@ void TestFormMain::ctrlZ()
             QCOMPARE(field->text(), QStringLiteral("05"));
         }
     } else if (viewMode == 2) {
-        window->openView(ViewMode::State);
+        m_window->openView(ViewMode::State);
     }
     const auto ctrlZ = [target] { PressCtrlZ(target); };
-    auto *log = Named<QGroupBox>(window.get(), "gb_obmen");
+    auto *log = Named<QGroupBox>(m_window.get(), "gb_obmen");
     ctrlZ();
     QCOMPARE(log->isVisible(), logAfterFirst);
     if (logAfterFirst)
         QCOMPARE(log->pos(), QPoint(435, 18));
     if (viewMode == 2)
-        SaveScreen(window.get(), QStringLiteral("state-view.png"));
+        SaveScreen(m_window.get(), QStringLiteral("state-view.png"));
     ctrlZ();
     QCOMPARE(log->isVisible(), logAfterSecond);
     // The view stays open.
-    QCOMPARE(IsShown(*window, "gb_command"), viewMode == 1);
-    QCOMPARE(IsShown(*window, "gb_state"), viewMode == 2);
+    QCOMPARE(IsShown(*m_window, "gb_command"), viewMode == 1);
+    QCOMPARE(IsShown(*m_window, "gb_state"), viewMode == 2);
     if (inAddressField)
         QCOMPARE(field->text(), QStringLiteral("05"));
 }
@@ -274,60 +279,54 @@ void TestFormMain::exitButtons_leaveViewAndEnableMenu()
 {
     QFETCH(bool, stateView);
     QFETCH(QString, button);
-    AppFixture fixture;
-    auto window = fixture.window();
-    SettingsMenuItem(*window)->setVisible(true); // as with a link open
-    auto *bar = Named<PanelStatusBar>(window.get(), "StatusBar1");
+    SettingsMenuItem(*m_window)->setVisible(true); // as with a link open
+    auto *bar = Named<PanelStatusBar>(m_window.get(), "StatusBar1");
     if (stateView) {
-        window->openView(ViewMode::State);
+        m_window->openView(ViewMode::State);
         bar->setPanelText(2, QStringLiteral(" Выполняеся чтение состояния устройства"));
     } else {
-        Action(*window, "Ncommand")->trigger();
+        Action(*m_window, "Ncommand")->trigger();
         QCOMPARE(bar->panelText(2), QStringLiteral(" Командный режим"));
     }
-    QPushButton *exit = Button(*window, qPrintable(button));
+    QPushButton *exit = Button(*m_window, qPrintable(button));
     QVERIFY(exit);
     QCOMPARE(exit->text(), QStringLiteral("Выход"));
     QTest::mouseClick(exit, Qt::LeftButton);
     for (const char *group : {"gb_command", "gb_state", "gb_obmen"})
-        QVERIFY2(!IsShown(*window, group), group);
+        QVERIFY2(!IsShown(*m_window, group), group);
     QCOMPARE(bar->panelText(2), QString());
-    QVERIFY(Action(*window, "Nconn")->isEnabled());
-    QVERIFY(Action(*window, "Nexit")->isEnabled());
-    QVERIFY(SettingsMenuItem(*window)->isEnabled());
+    QVERIFY(Action(*m_window, "Nconn")->isEnabled());
+    QVERIFY(Action(*m_window, "Nexit")->isEnabled());
+    QVERIFY(SettingsMenuItem(*m_window)->isEnabled());
     // No view is in force any more: Ctrl+Z leaves the log hidden.
-    QVERIFY(Activate(window.get()));
-    PressCtrlZ(window.get());
-    QVERIFY(!IsShown(*window, "gb_obmen"));
+    QVERIFY(Activate(m_window.get()));
+    PressCtrlZ(m_window.get());
+    QVERIFY(!IsShown(*m_window, "gb_obmen"));
 }
 
 void TestFormMain::escape_pressesRefreshOnlyInStateView()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    QVERIFY(Activate(window.get()));
+    QVERIFY(Activate(m_window.get()));
     MessageLog messages; // the reading started without a link tells its failure here
-    messages.attach(*window);
+    messages.attach(*m_window);
     int refreshes = 0;
-    connect(Button(*window, "BitBtn2"), &QPushButton::clicked, window.get(), [&] { ++refreshes; });
-    QTest::keyClick(window.get(), Qt::Key_Escape);
+    connect(Button(*m_window, "BitBtn2"), &QPushButton::clicked, m_window.get(), [&] { ++refreshes; });
+    QTest::keyClick(m_window.get(), Qt::Key_Escape);
     QCOMPARE(refreshes, 0);
-    window->openView(ViewMode::State);
-    QTest::keyClick(window.get(), Qt::Key_Escape);
+    m_window->openView(ViewMode::State);
+    QTest::keyClick(m_window.get(), Qt::Key_Escape);
     QCOMPARE(refreshes, 1);
     // During an exchange Esc is the abort, not a press of the button.
-    window->watchKeyboard(true);
-    QTest::keyClick(window.get(), Qt::Key_Escape);
+    m_window->watchKeyboard(true);
+    QTest::keyClick(m_window.get(), Qt::Key_Escape);
     QCOMPARE(refreshes, 1);
-    QVERIFY(window->takeEscape());
-    window->watchKeyboard(false);
+    QVERIFY(m_window->takeEscape());
+    m_window->watchKeyboard(false);
 }
 
 void TestFormMain::cyrillicGlyphs_inDefaultAndLogFonts()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    for (const QFont &font : {QApplication::font(), Named<ExchangeLogView>(window.get(), "Memo1")->font()}) {
+    for (const QFont &font : {QApplication::font(), Named<ExchangeLogView>(m_window.get(), "Memo1")->font()}) {
         const QFontMetrics metrics(font);
         for (char32_t c : {U'Ж', U'б', U'С', U'ё'})
             QVERIFY2(metrics.inFontUcs4(c), qPrintable(font.family()));
@@ -336,55 +335,49 @@ void TestFormMain::cyrillicGlyphs_inDefaultAndLogFonts()
 
 void TestFormMain::busyCursor_isAbsolute()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    window->setBusyCursor(true);
-    window->setBusyCursor(true);
+    m_window->setBusyCursor(true);
+    m_window->setBusyCursor(true);
     QVERIFY(QApplication::overrideCursor());
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QApplication::restoreOverrideCursor();
     QVERIFY(!QApplication::overrideCursor()); // on twice is still one override
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    window->setBusyCursor(false);
+    m_window->setBusyCursor(false);
     QVERIFY(!QApplication::overrideCursor());
 }
 
 void TestFormMain::keyboardWatch_swallowsKeysAndRemembersEscOnce()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    QVERIFY(Activate(window.get()));
-    Action(*window, "Ncommand")->trigger();
-    auto *field = Named<QLineEdit>(window.get(), "a0");
+    QVERIFY(Activate(m_window.get()));
+    Action(*m_window, "Ncommand")->trigger();
+    auto *field = Named<QLineEdit>(m_window.get(), "a0");
     field->setFocus();
     field->clear();
 
-    window->watchKeyboard(true);
-    window->watchKeyboard(true); // nested: counted
+    m_window->watchKeyboard(true);
+    m_window->watchKeyboard(true); // nested: counted
     QTest::keyClick(field, Qt::Key_5, Qt::NoModifier);
     QCOMPARE(field->text(), QString());
-    QVERIFY(!window->takeEscape());
+    QVERIFY(!m_window->takeEscape());
     QTest::keyClick(field, Qt::Key_Escape);
-    QVERIFY(window->takeEscape());
-    QVERIFY(!window->takeEscape()); // consumed
-    window->watchKeyboard(false);
+    QVERIFY(m_window->takeEscape());
+    QVERIFY(!m_window->takeEscape()); // consumed
+    m_window->watchKeyboard(false);
     QTest::keyClick(field, Qt::Key_6);
     QCOMPARE(field->text(), QString()); // still watching: one start is left
-    window->watchKeyboard(false);
+    m_window->watchKeyboard(false);
 
     QTest::keyClick(field, Qt::Key_7);
     QCOMPARE(field->text(), QStringLiteral("7"));
     QTest::keyClick(field, Qt::Key_Escape);
-    window->watchKeyboard(true);
-    QVERIFY(!window->takeEscape()); // a press before the watch is not an abort
-    window->watchKeyboard(false);
+    m_window->watchKeyboard(true);
+    QVERIFY(!m_window->takeEscape()); // a press before the watch is not an abort
+    m_window->watchKeyboard(false);
 }
 
 void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
     ModalDriver driver;
     QString title = QStringLiteral("unset");
     QString text;
@@ -399,7 +392,7 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
         buttons = box->standardButtons();
         box->button(QMessageBox::No)->click();
     });
-    const bool answer = window->askYesNo(QStringLiteral("<b>Занят</b>\rПовторить попытку соединения?"));
+    const bool answer = m_window->askYesNo(QStringLiteral("<b>Занят</b>\rПовторить попытку соединения?"));
     QVERIFY(!answer);
     QCOMPARE(driver.done(), 1);
     QCOMPARE(title.trimmed(), QString());
@@ -409,7 +402,7 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
     QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
 
     driver.on<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
-    QVERIFY(window->askYesNo(QStringLiteral("?")));
+    QVERIFY(m_window->askYesNo(QStringLiteral("?")));
 }
 
 // A control's text as the user reads it: no mnemonic mark, no shortcut column.
@@ -431,8 +424,6 @@ void TestFormMain::qtTexts_areRussian()
 {
     QFETCH(QString, where);
     QFETCH(QStringList, shown);
-    AppFixture fixture;
-    auto window = fixture.window();
     QStringList texts;
     ModalDriver driver;
     driver.on<QMessageBox>([&](QMessageBox *box) {
@@ -441,12 +432,12 @@ void TestFormMain::qtTexts_areRussian()
         box->buttons().constFirst()->click();
     });
     if (where == "question") {
-        window->askYesNo(QStringLiteral("Повторить попытку соединения?"));
+        m_window->askYesNo(QStringLiteral("Повторить попытку соединения?"));
     } else if (where == "message") {
-        window->showMessage(QStringLiteral("Связь по телефону не установлена"));
+        m_window->showMessage(QStringLiteral("Связь по телефону не установлена"));
     } else {
-        Action(*window, "Ncommand")->trigger();
-        std::unique_ptr<QMenu> menu(Named<QLineEdit>(window.get(), "a0")->createStandardContextMenu());
+        Action(*m_window, "Ncommand")->trigger();
+        std::unique_ptr<QMenu> menu(Named<QLineEdit>(m_window.get(), "a0")->createStandardContextMenu());
         for (const QAction *action : menu->actions())
             texts << Shown(action->text());
     }
@@ -458,42 +449,36 @@ void TestFormMain::qtTexts_areRussian()
 
 void TestFormMain::disconnect_destroysLeftoverWaitWindow()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    QPointer<TFormWait> wait = new TFormWait(window.get());
+    QPointer<TFormWait> wait = new TFormWait(m_window.get());
     wait->show();
-    Button(*window, "BitBtn3")->click(); // "Отключить связь": harmless with no link
+    Button(*m_window, "BitBtn3")->click(); // "Отключить связь": harmless with no link
     QVERIFY(wait.isNull());
     QVERIFY(!QApplication::overrideCursor());
 }
 
 void TestFormMain::close_withoutChanges_writesNothing()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    const QDir ini(QDir(fixture.programDir()).filePath(QStringLiteral("INI")));
+    const QDir ini(QDir(m_app->programDir()).filePath(QStringLiteral("INI")));
     QVERIFY(ini.exists());
-    QVERIFY(window->close());
-    QCOMPARE(window->session().activity(), Activity::Closed);
+    QVERIFY(m_window->close());
+    QCOMPARE(m_window->session().activity(), Activity::Closed);
     QCOMPARE(ini.entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
 void TestFormMain::close_writesOnlyChangedGroupsOfBluetoothIni()
 {
-    AppFixture fixture;
-    auto window = fixture.window();
-    Settings &settings = window->session().store().CurrentSettings;
+    Settings &settings = m_window->session().store().CurrentSettings;
     settings.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
     // The directory is written by the connect dialog's flow only, never at close.
     settings.directory.users_num = 1;
     settings.directory.entries[0].phone_code = QStringLiteral("123");
-    QVERIFY(window->close());
-    const QString text = fixture.readIni(QStringLiteral("bluetooth.ini"));
+    QVERIFY(m_window->close());
+    const QString text = m_app->readIni(QStringLiteral("bluetooth.ini"));
     QVERIFY2(text.contains(QStringLiteral("[Val_Adr]")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Adr_3=170")));
     QVERIFY(!text.contains(QStringLiteral("[DIR_CONN_PAR]")));
     QVERIFY(!text.contains(QStringLiteral("[FON_CONN_PAR]")));
-    QVERIFY(!QFile::exists(fixture.iniPath(QStringLiteral("abonents.ini"))));
+    QVERIFY(!QFile::exists(m_app->iniPath(QStringLiteral("abonents.ini"))));
 }
 
 void TestFormMain::close_whenFileCannotBeWritten_staysOpenAndNamesFile_data()
@@ -506,29 +491,27 @@ void TestFormMain::close_whenFileCannotBeWritten_staysOpenAndNamesFile_data()
 void TestFormMain::close_whenFileCannotBeWritten_staysOpenAndNamesFile()
 {
     QFETCH(bool, mended);
-    AppFixture fixture;
     Reported reported;
-    auto window = fixture.window();
     // A folder where the file should be: no write can replace it, whoever runs the test.
-    QVERIFY(QDir().mkpath(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
-    window->session().store().CurrentSettings.StoredPeerAddress[0] = 0x42;
-    Action(*window, "Ncommand")->trigger();
-    QVERIFY(!window->close());
-    QVERIFY(window->isVisible());
+    QVERIFY(QDir().mkpath(m_app->iniPath(QStringLiteral("bluetooth.ini"))));
+    m_window->session().store().CurrentSettings.StoredPeerAddress[0] = 0x42;
+    Action(*m_window, "Ncommand")->trigger();
+    QVERIFY(!m_window->close());
+    QVERIFY(m_window->isVisible());
     // The link went with the close sequence; the window no longer offers its views.
-    QVERIFY(!IsShown(*window, "gb_command"));
-    QVERIFY(!SettingsMenuItem(*window)->isVisible());
-    QVERIFY(Action(*window, "Nconn")->isEnabled());
+    QVERIFY(!IsShown(*m_window, "gb_command"));
+    QVERIFY(!SettingsMenuItem(*m_window)->isVisible());
+    QVERIFY(Action(*m_window, "Nconn")->isEnabled());
     QCOMPARE(reported.texts.size(), 1);
     QVERIFY2(reported.texts[0].contains(QStringLiteral("bluetooth.ini")), qPrintable(reported.texts[0]));
 
     if (mended)
-        QVERIFY(QDir().rmdir(fixture.iniPath(QStringLiteral("bluetooth.ini"))));
-    QVERIFY(window->close()); // the second close ends even if the file is still not written
-    QCOMPARE(window->session().activity(), Activity::Closed);
+        QVERIFY(QDir().rmdir(m_app->iniPath(QStringLiteral("bluetooth.ini"))));
+    QVERIFY(m_window->close()); // the second close ends even if the file is still not written
+    QCOMPARE(m_window->session().activity(), Activity::Closed);
     if (mended) {
         QCOMPARE(reported.texts.size(), 1);
-        QVERIFY(fixture.readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("Adr_0=66")));
+        QVERIFY(m_app->readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("Adr_0=66")));
     } else {
         QCOMPARE(reported.texts.size(), 2);
         QVERIFY2(reported.texts[1].contains(QStringLiteral("bluetooth.ini")), qPrintable(reported.texts[1]));
