@@ -131,8 +131,8 @@ private slots:
     void phoneKindWithoutSubscriber_isRefused();
     void phoneDial_success_showsCallPanelAndCountsDuration();
     void phoneDial_failure_asksAgainThenGivesUpWithoutHangUp();
-    void connectionParameters_whileLinked_hangsUpBeforeDialog();
-    void disconnectButton_hangsUpAndLeavesView();
+    void hangUp_escapesAtOnceAndLeavesNoLink_data();
+    void hangUp_escapesAtOnceAndLeavesNoLink();
     void reopenedLink_firstExchangeIsNotAborted();
     void secondConnectDuringDial_doesNothing();
     void escape_duringDial_endsAttemptAndAsks();
@@ -140,9 +140,7 @@ private slots:
     void clickDuringHangUp_doesNothing();
     void close_midExchange_abortsThenClosesFully();
     void close_midDial_endsDialThenClosesFully();
-    void close_duringCall_hangsUpBeforeWritingSettings();
     void close_whileConnectDialogOpen_closesDialogThenWindow();
-    void close_duringHangUp_letsHangUpFinish();
 
 private:
     std::unique_ptr<Rig> m_rig;
@@ -238,42 +236,30 @@ void TestConnection::start_settingsFilesNotRead_namedBeforeConnectDialog()
     large.close();
     rig.window = rig.app.window(false); // real boxes: no message presenter
 
-    struct Box {
-        QString text;
-        QString title;
-        QMessageBox::StandardButtons buttons;
-        QMessageBox::Icon icon;
-    };
-    QList<Box> boxes;
-    QStringList order;
+    QStringList order; // each box's text, and whether it was plain: no title, no icon, OK alone
     ModalDriver driver;
     for (int i = 0; i < 3; ++i) {
         driver.add([](QWidget *w) { return qobject_cast<QMessageBox *>(w) || qobject_cast<TFormConnect *>(w); },
                    [&](QWidget *w) {
                        if (auto *dialog = qobject_cast<TFormConnect *>(w)) {
                            order << "connect dialog";
-                           CancelDialog(dialog);
-                           return;
+                           return CancelDialog(dialog);
                        }
                        auto *box = qobject_cast<QMessageBox *>(w);
-                       boxes.append({box->text(), box->windowTitle(), box->standardButtons(), box->icon()});
-                       order << "message";
+                       const bool plain = box->windowTitle().trimmed().isEmpty() && box->icon() == QMessageBox::NoIcon
+                           && box->standardButtons() == QMessageBox::Ok;
+                       order << (plain ? "" : "not plain: ") + box->text();
                        box->buttons().constFirst()->click();
                    });
     }
     QTRY_COMPARE_WITH_TIMEOUT(order.size(), 3, 3000);
-    QCOMPARE(order, QStringList({"message", "message", "connect dialog"}));
     const QString bluetooth = QDir::toNativeSeparators(rig.app.iniPath("bluetooth.ini"));
     const QString abonents = QDir::toNativeSeparators(rig.app.iniPath("abonents.ini"));
-    QCOMPARE(boxes[0].text, "Файл " + bluetooth + " больше 1 МБ и не прочитан. Настройки из него взяты по "
-                                                  "умолчанию, файл программа не изменит.");
-    QCOMPARE(boxes[1].text, "Не удалось прочитать файл " + abonents
-                                + ". Настройки из него взяты по умолчанию, файл программа не изменит.");
-    for (const Box &box : boxes) {
-        QCOMPARE(box.title.trimmed(), QString());
-        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(box.icon, QMessageBox::NoIcon);
-    }
+    QCOMPARE(order, QStringList({"Файл " + bluetooth + " больше 1 МБ и не прочитан. Настройки из него взяты по "
+                                                       "умолчанию, файл программа не изменит.",
+                                 "Не удалось прочитать файл " + abonents
+                                     + ". Настройки из него взяты по умолчанию, файл программа не изменит.",
+                                 "connect dialog"}));
 
     // Once per start: the next connect dialog comes alone.
     rig.messages.attach(*rig.window);
@@ -378,47 +364,53 @@ void TestConnection::phoneDial_failure_asksAgainThenGivesUpWithoutHangUp()
     QVERIFY2(!afterLastDial.contains("+++") && !afterLastDial.contains("ath"), afterLastDial.constData());
 }
 
-void TestConnection::connectionParameters_whileLinked_hangsUpBeforeDialog()
+void TestConnection::hangUp_escapesAtOnceAndLeavesNoLink_data()
 {
-    Rig &rig = *m_rig;
-    QVERIFY(rig.start(Phone));
-    QVERIFY(Connect(*rig.window));
-    rig.sim.clearLog();
-
-    QByteArray wireWhenDialogOpened;
-    bool linkOpenWhenDialogOpened = true;
-    bool callPanelWhenDialogOpened = true;
-    ModalDriver driver;
-    driver.on<TFormConnect>([&](TFormConnect *dialog) {
-        wireWhenDialogOpened = rig.sim.received();
-        linkOpenWhenDialogOpened = rig.session().link().LinkOpen;
-        callPanelWhenDialogOpened = rig.shown("pnmodem");
-        CancelDialog(dialog);
-    });
-    Action(*rig.window, "Nconn")->trigger();
-    QCOMPARE(driver.done(), 1);
-    QVERIFY2(wireWhenDialogOpened.contains("+++") && wireWhenDialogOpened.endsWith("ath\r"),
-             wireWhenDialogOpened.constData());
-    QVERIFY(!wireWhenDialogOpened.contains("\rath\r+++")); // escape at once: no plain hang-up first
-    QVERIFY(!linkOpenWhenDialogOpened);
-    QVERIFY(!callPanelWhenDialogOpened);
-    QCOMPARE(rig.linkLeftovers(), QStringList());
+    QTest::addColumn<QString>("by");
+    QTest::newRow("\"Параметры связи\" while linked: before the dialog") << "connect";
+    QTest::newRow("\"Отключить связь\"") << "disconnect";
+    QTest::newRow("window closed during the call: before the settings are written") << "close";
 }
 
-void TestConnection::disconnectButton_hangsUpAndLeavesView()
+// The modem is put back into command mode at once (no plain hang-up first) and hangs up.
+void TestConnection::hangUp_escapesAtOnceAndLeavesNoLink()
 {
+    QFETCH(QString, by);
     Rig &rig = *m_rig;
     QVERIFY(rig.start(Phone));
     QVERIFY(Connect(*rig.window));
     Action(*rig.window, "Ncommand")->trigger();
+    rig.session().store().CurrentSettings.StoredPeerAddress[0] = 0x10; // a change to write at close
     rig.sim.clearLog();
 
-    QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton); // "Отключить связь"
-    QVERIFY(rig.sim.received().contains("+++"));
-    QCOMPARE(rig.linkLeftovers(), QStringList());
+    QByteArray wire;
+    QStringList leftovers = {"not looked at"};
+    ModalDriver driver;
+    driver.on<TFormConnect>([&](TFormConnect *dialog) {
+        wire = rig.sim.received();
+        leftovers = rig.linkLeftovers();
+        CancelDialog(dialog);
+    });
+    if (by == "connect") {
+        Button(*rig.window, "BitBtn7")->click(); // "Выход": the menu is offered outside the views
+        Action(*rig.window, "Nconn")->trigger();
+        QCOMPARE(driver.done(), 1);
+    } else {
+        if (by == "disconnect")
+            QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton);
+        else
+            QVERIFY(rig.window->close());
+        wire = rig.sim.received();
+        leftovers = rig.linkLeftovers();
+    }
+    QCOMPARE(wire, QByteArray("+++ath\r"));
+    QCOMPARE(leftovers, QStringList());
     QVERIFY(!rig.shown("gb_command"));
     QVERIFY(!rig.shown("gb_obmen"));
-    QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
+    if (by == "close")
+        QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_0=16"));
+    else
+        QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
 }
 
 void TestConnection::reopenedLink_firstExchangeIsNotAborted()
@@ -481,10 +473,12 @@ void TestConnection::clickDuringHangUp_doesNothing_data()
     QTest::newRow("disconnect button twice") << false << "disconnect";
     QTest::newRow("disconnect button, connect") << false << "connect";
     QTest::newRow("disconnect button, command button") << false << "command";
+    QTest::newRow("disconnect button, window closed") << false << "close";
 }
 
 // The hang-up waits for the modem's replies in the event loop, so the menu and the call
-// panel's button can be clicked meanwhile; a second teardown must not start inside it.
+// panel's button can be clicked, or the window closed, meanwhile; a second teardown must
+// not start inside it, and a close waits for the hang-up to finish.
 void TestConnection::clickDuringHangUp_doesNothing()
 {
     QFETCH(bool, startWithConnect);
@@ -503,17 +497,17 @@ void TestConnection::clickDuringHangUp_doesNothing()
         {"connect", [&] { Action(*rig.window, "Nconn")->trigger(); }},
         {"disconnect", [&] { Button(*rig.window, "BitBtn3")->click(); }},
         {"command", [&] { Button(*rig.window, "bt1")->click(); }}, // HELP
+        {"close", [&] { rig.window->close(); }},
     };
     OnceWhen second([&] { return rig.sim.received().contains("+++"); }, clicks[click], 5);
     clicks[startWithConnect ? "connect" : "disconnect"]();
 
     QVERIFY(second.done());
     QCOMPARE(driver.done(), startWithConnect ? 1 : 0);
-    const QByteArray wire = rig.sim.received();
-    QCOMPARE(wire.count("+++"), 1);
-    QCOMPARE(wire.count("ath\r"), 1);
-    QVERIFY2(!wire.contains("HELP"), wire.constData());
+    QCOMPARE(rig.sim.received(), QByteArray("+++ath\r")); // one hang-up, no HELP
     QCOMPARE(rig.linkLeftovers(), QStringList());
+    if (click == "close")
+        QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
     QCOMPARE(rig.messages.messages, QStringList());
 }
 
@@ -568,20 +562,6 @@ void TestConnection::close_midDial_endsDialThenClosesFully()
     QCOMPARE(rig.messages.messages, QStringList());
 }
 
-void TestConnection::close_duringCall_hangsUpBeforeWritingSettings()
-{
-    Rig &rig = *m_rig;
-    QVERIFY(rig.start(Phone));
-    QVERIFY(Connect(*rig.window));
-    rig.session().store().CurrentSettings.StoredPeerAddress[0] = 0x10;
-    rig.sim.clearLog();
-    QVERIFY(rig.window->close());
-    QVERIFY(rig.sim.received().contains("+++"));
-    QVERIFY(rig.sim.received().endsWith("ath\r"));
-    QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_0=16"));
-    QCOMPARE(rig.linkLeftovers(), QStringList());
-}
-
 void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
 {
     Rig &rig = *m_rig;
@@ -595,19 +575,6 @@ void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
     QCOMPARE(rig.linkLeftovers(), QStringList()); // the dialog ended as cancelled
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
     QVERIFY(!rig.window->isVisible());
-}
-
-void TestConnection::close_duringHangUp_letsHangUpFinish()
-{
-    Rig &rig = *m_rig;
-    QVERIFY(rig.start(Phone));
-    QVERIFY(Connect(*rig.window));
-    rig.sim.clearLog();
-    OnceWhen close([&] { return rig.sim.received().contains("+++"); }, [&] { rig.window->close(); }, 5);
-    QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton); // "Отключить связь"
-    QVERIFY(close.done());
-    QVERIFY2(rig.sim.received().endsWith("+++ath\r"), rig.sim.received().constData());
-    QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
 }
 
 int main(int argc, char *argv[])
