@@ -103,6 +103,22 @@ std::unique_ptr<TFormMain> AppFixture::window(bool stopStartTimer) const
     return window;
 }
 
+bool SimLinkedWindow::open(DevSimOptions options, ConnectionParameters direct, const MacAddress &peer)
+{
+    if (!sim.start(options)) {
+        qWarning("%s", qPrintable(sim.errorString()));
+        return false;
+    }
+    window = fixture.window();
+    Settings &s = window->session().store().CurrentSettings;
+    s.Conn_Prz = Direct;
+    direct.COMPort = quint8(options.port);
+    s.direct = direct;
+    s.StoredPeerAddress = peer;
+    window->session().store().SavedSettings = s;
+    return Connect(*window);
+}
+
 QAction *Action(const TFormMain &window, const char *objectName)
 {
     return Named<QAction>(&window, objectName);

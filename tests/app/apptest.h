@@ -6,6 +6,7 @@
 
 #include "app/formmain.h"
 #include "app/messagepresenter.h"
+#include "support/devsim.h"
 #include "support/fasttiming.h"
 
 #include <QAction>
@@ -104,6 +105,17 @@ private:
     QTemporaryDir m_program;
     QTemporaryDir m_com;
     QByteArray m_previousComDir;
+};
+
+// A window linked directly to the simulated module: the simulator started with options,
+// the window's settings (as if read from the files) naming its port with the direct-link
+// parameters and stored peer address given, and the connect dialog accepted.
+struct SimLinkedWindow {
+    AppFixture fixture;
+    DevSim sim{fixture.comDir()};
+    std::unique_ptr<TFormMain> window;
+
+    bool open(DevSimOptions options, ConnectionParameters direct, const MacAddress &peer);
 };
 
 // Drops the offscreen platform's note that it cannot pass size hints on, which every

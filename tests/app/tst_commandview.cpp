@@ -5,7 +5,6 @@
 #include "app/exchangelogview.h"
 #include "app/tavrinapplication.h"
 #include "dialogs/panelstatusbar.h"
-#include "support/devsim.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -24,35 +23,13 @@ using namespace tavrin::test;
 
 namespace {
 
-constexpr int kPort = 3;
-
-// A window linked directly to a simulated module, with the command view open.
-struct LinkedWindow {
-    AppFixture fixture;
-    DevSim sim{fixture.comDir()};
-    std::unique_ptr<TFormMain> window;
-
+// A window linked directly to a simulated module on COM3, with the command view open.
+struct LinkedWindow : SimLinkedWindow {
     bool open(bool wakeUpByte, const QStringList &simArgs = {})
     {
-        DevSimOptions options;
-        options.port = kPort;
-        options.extraArgs = simArgs;
-        if (!sim.start(options)) {
-            qWarning("%s", qPrintable(sim.errorString()));
-            return false;
-        }
-        window = fixture.window();
-        Settings &s = window->session().store().CurrentSettings;
-        s.Conn_Prz = Direct;
-        s.direct.COMPort = kPort;
-        s.direct.Rate = 115200;
-        s.direct.WaitTime = 1;
-        s.direct.TimeOut = 100;
-        s.direct.Repeat = 1;
-        s.direct.First_Zero_Need = wakeUpByte;
-        s.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
-        window->session().store().SavedSettings = s;
-        if (!Connect(*window))
+        const ConnectionParameters direct{
+            .First_Zero_Need = wakeUpByte, .Rate = 115200, .Repeat = 1, .WaitTime = 1, .TimeOut = 100};
+        if (!SimLinkedWindow::open({.port = 3, .extraArgs = simArgs}, direct, {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC}))
             return false;
         Action(*window, "Ncommand")->trigger();
         return true;
