@@ -57,6 +57,18 @@ void ModalDriver::poll()
     step.act(modal);
 }
 
+OnceWhen::OnceWhen(std::function<bool()> when, std::function<void()> act, int intervalMs)
+{
+    QObject::connect(&m_timer, &QTimer::timeout, [this, when = std::move(when), act = std::move(act)] {
+        if (m_done || !when())
+            return;
+        m_done = true;
+        m_timer.stop();
+        act();
+    });
+    m_timer.start(intervalMs);
+}
+
 AppFixture::AppFixture()
 {
     m_previousComDir = qgetenv("TAVRIN_COM_DIR");
@@ -89,6 +101,22 @@ std::unique_ptr<TFormMain> AppFixture::window(bool stopStartTimer) const
         Named<QTimer>(window.get(), "TimerStart")->stop();
     QApplication::setActiveWindow(window.get());
     return window;
+}
+
+bool SimLinkedWindow::open(DevSimOptions options, ConnectionParameters direct, const MacAddress &peer)
+{
+    if (!sim.start(options)) {
+        qWarning("%s", qPrintable(sim.errorString()));
+        return false;
+    }
+    window = fixture.window();
+    Settings &s = window->session().store().CurrentSettings;
+    s.Conn_Prz = Direct;
+    direct.COMPort = quint8(options.port);
+    s.direct = direct;
+    s.StoredPeerAddress = peer;
+    window->session().store().SavedSettings = s;
+    return Connect(*window);
 }
 
 QAction *Action(const TFormMain &window, const char *objectName)
@@ -144,6 +172,11 @@ bool Activate(QWidget *widget)
     window->activateWindow();
     QApplication::setActiveWindow(window);
     return QTest::qWaitFor([window] { return window->isActiveWindow(); }, 2000);
+}
+
+void PressCtrlZ(QWidget *target)
+{
+    QTest::sendKeyEvent(QTest::Click, target, Qt::Key_Z, QString(QChar(0x1A)), Qt::ControlModifier);
 }
 
 void SaveScreen(QWidget *widget, const QString &name)

@@ -6,6 +6,7 @@
 
 #include "app/formmain.h"
 #include "app/messagepresenter.h"
+#include "support/devsim.h"
 #include "support/fasttiming.h"
 
 #include <QAction>
@@ -72,6 +73,18 @@ private:
     int m_done = 0;
 };
 
+// Runs act once, at the first tick (every intervalMs) at which when() holds: what the
+// user does while the window waits inside an operation and processes events.
+class OnceWhen {
+public:
+    OnceWhen(std::function<bool()> when, std::function<void()> act, int intervalMs = 20);
+    bool done() const { return m_done; }
+
+private:
+    QTimer m_timer;
+    bool m_done = false;
+};
+
 // A program folder and a port folder of the test's own; TAVRIN_COM_DIR points at the
 // port folder while the fixture lives.
 class AppFixture {
@@ -94,6 +107,17 @@ private:
     QByteArray m_previousComDir;
 };
 
+// A window linked directly to the simulated module: the simulator started with options,
+// the window's settings (as if read from the files) naming its port with the direct-link
+// parameters and stored peer address given, and the connect dialog accepted.
+struct SimLinkedWindow {
+    AppFixture fixture;
+    DevSim sim{fixture.comDir()};
+    std::unique_ptr<TFormMain> window;
+
+    bool open(DevSimOptions options, ConnectionParameters direct, const MacAddress &peer);
+};
+
 // Drops the offscreen platform's note that it cannot pass size hints on, which every
 // shown window would otherwise print.
 void QuietPlatformNotes();
@@ -101,6 +125,9 @@ void QuietPlatformNotes();
 // Makes widget's window the active one, also where no window manager hands out the
 // focus (a bare X server); keyboard shortcuts and focus changes need it.
 bool Activate(QWidget *widget);
+
+// Ctrl+Z as a keyboard sends it: the key with its control character.
+void PressCtrlZ(QWidget *target);
 
 // With TAVRIN_SCREENS_DIR set, saves a picture of widget there under name.
 void SaveScreen(QWidget *widget, const QString &name);

@@ -27,29 +27,14 @@ constexpr int kDirectPort = 2;
 constexpr int kPhonePort = 4;
 const QString kNumber = QStringLiteral("8 (900) 555-12-34");
 
-// Settings as if read from the files: the live record equals the saved one.
-void UseDirect(Session &session, int port)
+// Settings as if read from the files (the live record equals the saved one), naming
+// COM<port> for the link of the given kind.
+void UseSettings(Session &session, ConnectionKind kind, int port, int abonents)
 {
     Settings &s = session.store().CurrentSettings;
-    s.Conn_Prz = Direct;
-    s.direct.COMPort = quint8(port);
-    s.direct.Rate = 19200;
-    s.direct.WaitTime = 4;
-    s.direct.TimeOut = 150;
-    s.direct.Repeat = 3;
-    s.direct.First_Zero_Need = true;
-    session.store().SavedSettings = s;
-}
-
-void UsePhone(Session &session, int port, int abonents)
-{
-    Settings &s = session.store().CurrentSettings;
-    s.Conn_Prz = Phone;
-    s.phone.COMPort = quint8(port);
-    s.phone.Rate = 9600;
-    s.phone.WaitTime = 3;
-    s.phone.TimeOut = 200;
-    s.phone.Repeat = 1;
+    s.Conn_Prz = kind;
+    s.direct = {.COMPort = quint8(port), .First_Zero_Need = true, .Rate = 19200, .Repeat = 3, .WaitTime = 4, .TimeOut = 150};
+    s.phone = {.COMPort = quint8(port), .Rate = 9600, .Repeat = 1, .WaitTime = 3, .TimeOut = 200};
     s.Command = QStringLiteral("AT&F");
     s.ConnectWaitTime = 5;
     s.Conn_Repeat = 1;
@@ -83,10 +68,7 @@ struct Rig {
     void openWindow(ConnectionKind kind, int port, int abonents = 1, bool stopStartTimer = true)
     {
         window = app.window(stopStartTimer);
-        if (kind == Phone)
-            UsePhone(window->session(), port, abonents);
-        else
-            UseDirect(window->session(), port);
+        UseSettings(window->session(), kind, port, abonents);
         messages.attach(*window);
     }
     // The simulated module (direct) or the simulated modem in front of it (phone),
@@ -112,6 +94,23 @@ struct Rig {
     Session &session() { return window->session(); }
     bool shown(const char *objectName) const { return IsShown(*window, objectName); }
     QString panel(int index) const { return Named<PanelStatusBar>(window.get(), "StatusBar1")->panelText(index); }
+    // What is left of a link that should be gone; empty when nothing is.
+    QStringList linkLeftovers() const
+    {
+        QStringList left;
+        const Session &session = window->session();
+        if (session.link().LinkOpen || session.link().ModemConnected)
+            left << "link open";
+        if (session.port())
+            left << "port";
+        if (shown("pnmodem"))
+            left << "call panel";
+        if (Named<QTimer>(window.get(), "TimerMoney")->isActive())
+            left << "call clock";
+        if (window->isVisible() && SettingsMenuItem(*window)->isVisible()) // a closed window's menu is gone anyway
+            left << "settings menu";
+        return left;
+    }
 };
 
 } // namespace
@@ -123,7 +122,6 @@ private slots:
     void init() { m_rig = std::make_unique<Rig>(); }
     void cleanup() { m_rig.reset(); }
 
-    void start_connectDialogOpensByItself_cancelLeavesNoLink();
     void startTick_fromAnyState_leavesWindowUsable_data();
     void startTick_fromAnyState_leavesWindowUsable();
     void start_settingsFilesNotRead_namedBeforeConnectDialog();
@@ -132,8 +130,8 @@ private slots:
     void phoneKindWithoutSubscriber_isRefused();
     void phoneDial_success_showsCallPanelAndCountsDuration();
     void phoneDial_failure_asksAgainThenGivesUpWithoutHangUp();
-    void connectionParameters_whileLinked_hangsUpBeforeDialog();
-    void disconnectButton_hangsUpAndLeavesView();
+    void hangUp_escapesAtOnceAndLeavesNoLink_data();
+    void hangUp_escapesAtOnceAndLeavesNoLink();
     void reopenedLink_firstExchangeIsNotAborted();
     void secondConnectDuringDial_doesNothing();
     void escape_duringDial_endsAttemptAndAsks();
@@ -141,41 +139,16 @@ private slots:
     void clickDuringHangUp_doesNothing();
     void close_midExchange_abortsThenClosesFully();
     void close_midDial_endsDialThenClosesFully();
-    void close_duringCall_hangsUpBeforeWritingSettings();
     void close_whileConnectDialogOpen_closesDialogThenWindow();
-    void close_duringHangUp_letsHangUpFinish();
 
 private:
     std::unique_ptr<Rig> m_rig;
 };
 
-void TestConnection::start_connectDialogOpensByItself_cancelLeavesNoLink()
-{
-    Rig &rig = *m_rig;
-    QElapsedTimer shown;
-    shown.start();
-    rig.openWindow(Direct, kDirectPort, 1, false);
-    qint64 openedAfter = -1;
-    ModalDriver driver;
-    driver.on<TFormConnect>([&](TFormConnect *dialog) {
-        openedAfter = shown.elapsed();
-        CancelDialog(dialog);
-    });
-    QTRY_COMPARE_WITH_TIMEOUT(driver.done(), 1, 3000);
-    QVERIFY2(openedAfter >= 450 && openedAfter < 2500, qPrintable(QString::number(openedAfter)));
-    QVERIFY(!Named<QTimer>(rig.window.get(), "TimerStart")->isActive());
-
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
-    for (const char *item : {"Nconn", "Nexit"})
-        QVERIFY2(Action(*rig.window, item)->isVisible() && Action(*rig.window, item)->isEnabled(), item);
-    QCOMPARE(QDir(QDir(rig.app.programDir()).filePath("INI")).entryList(QDir::Files), QStringList());
-}
-
 void TestConnection::startTick_fromAnyState_leavesWindowUsable_data()
 {
     QTest::addColumn<QString>("before"); // what the user does before the tick
-    QTest::newRow("nothing") << "";
+    QTest::newRow("nothing: the dialog opens by itself") << "";
     QTest::newRow("command view opened") << "command";
     QTest::newRow("state view opened") << "state";
     QTest::newRow("state view with its log") << "state+log";
@@ -183,11 +156,14 @@ void TestConnection::startTick_fromAnyState_leavesWindowUsable_data()
 }
 
 // The first half second offers the whole menu; whatever was opened in it, the connect
-// dialog comes, and leaving it leaves a window whose menu works.
+// dialog comes, and leaving it leaves a window with no link, no file written and a
+// menu that works.
 void TestConnection::startTick_fromAnyState_leavesWindowUsable()
 {
     QFETCH(QString, before);
     Rig &rig = *m_rig;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
     rig.openWindow(Direct, kDirectPort, 1, false);
     TFormMain &window = *rig.window;
     ModalDriver driver;
@@ -199,9 +175,14 @@ void TestConnection::startTick_fromAnyState_leavesWindowUsable()
             QTimer::singleShot(700, dialog, [dialog] { CancelDialog(dialog); });
         });
     }
+    qint64 openedAfter = -1; // by the tick
     while (driver.pending() < 2) { // room for a wrong second dialog, so the test cannot hang
         driver.add([&](QWidget *w) { return qobject_cast<TFormConnect *>(w) && w != first; },
-                   [](QWidget *w) { CancelDialog(qobject_cast<TFormConnect *>(w)); });
+                   [&](QWidget *w) {
+                       if (openedAfter < 0)
+                           openedAfter = sinceShown.elapsed();
+                       CancelDialog(qobject_cast<TFormConnect *>(w));
+                   });
     }
     if (before == "command") {
         Action(window, "Ncommand")->trigger();
@@ -217,11 +198,15 @@ void TestConnection::startTick_fromAnyState_leavesWindowUsable()
     QTest::qWait(100); // a second dialog would open now
 
     QCOMPARE(driver.done(), 1);
+    if (before != "dialog")
+        QVERIFY2(openedAfter >= 450 && openedAfter < 2500, qPrintable(QString::number(openedAfter)));
+    QVERIFY(!Named<QTimer>(&window, "TimerStart")->isActive());
+    QCOMPARE(QDir(QDir(rig.app.programDir()).filePath("INI")).entryList(QDir::Files), QStringList());
     for (const char *view : {"gb_command", "gb_state", "gb_obmen"})
         QVERIFY2(!rig.shown(view), view);
     for (const char *item : {"Nconn", "Nexit"})
         QVERIFY2(Action(window, item)->isVisible() && Action(window, item)->isEnabled(), item);
-    QVERIFY(!SettingsMenuItem(window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     QCOMPARE(rig.panel(2), QString());
     // The menu works: "Параметры связи" opens the dialog again.
     driver.on<TFormConnect>(CancelDialog);
@@ -240,42 +225,30 @@ void TestConnection::start_settingsFilesNotRead_namedBeforeConnectDialog()
     large.close();
     rig.window = rig.app.window(false); // real boxes: no message presenter
 
-    struct Box {
-        QString text;
-        QString title;
-        QMessageBox::StandardButtons buttons;
-        QMessageBox::Icon icon;
-    };
-    QList<Box> boxes;
-    QStringList order;
+    QStringList order; // each box's text, and whether it was plain: no title, no icon, OK alone
     ModalDriver driver;
     for (int i = 0; i < 3; ++i) {
         driver.add([](QWidget *w) { return qobject_cast<QMessageBox *>(w) || qobject_cast<TFormConnect *>(w); },
                    [&](QWidget *w) {
                        if (auto *dialog = qobject_cast<TFormConnect *>(w)) {
                            order << "connect dialog";
-                           CancelDialog(dialog);
-                           return;
+                           return CancelDialog(dialog);
                        }
                        auto *box = qobject_cast<QMessageBox *>(w);
-                       boxes.append({box->text(), box->windowTitle(), box->standardButtons(), box->icon()});
-                       order << "message";
+                       const bool plain = box->windowTitle().trimmed().isEmpty() && box->icon() == QMessageBox::NoIcon
+                           && box->standardButtons() == QMessageBox::Ok;
+                       order << (plain ? "" : "not plain: ") + box->text();
                        box->buttons().constFirst()->click();
                    });
     }
     QTRY_COMPARE_WITH_TIMEOUT(order.size(), 3, 3000);
-    QCOMPARE(order, QStringList({"message", "message", "connect dialog"}));
     const QString bluetooth = QDir::toNativeSeparators(rig.app.iniPath("bluetooth.ini"));
     const QString abonents = QDir::toNativeSeparators(rig.app.iniPath("abonents.ini"));
-    QCOMPARE(boxes[0].text, "Файл " + bluetooth + " больше 1 МБ и не прочитан. Настройки из него взяты по "
-                                                  "умолчанию, файл программа не изменит.");
-    QCOMPARE(boxes[1].text, "Не удалось прочитать файл " + abonents
-                                + ". Настройки из него взяты по умолчанию, файл программа не изменит.");
-    for (const Box &box : boxes) {
-        QCOMPARE(box.title.trimmed(), QString());
-        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(box.icon, QMessageBox::NoIcon);
-    }
+    QCOMPARE(order, QStringList({"Файл " + bluetooth + " больше 1 МБ и не прочитан. Настройки из него взяты по "
+                                                       "умолчанию, файл программа не изменит.",
+                                 "Не удалось прочитать файл " + abonents
+                                     + ". Настройки из него взяты по умолчанию, файл программа не изменит.",
+                                 "connect dialog"}));
 
     // Once per start: the next connect dialog comes alone.
     rig.messages.attach(*rig.window);
@@ -319,8 +292,7 @@ void TestConnection::absentPort_namesItsNumberAndNothingElse()
     QVERIFY(!Connect(*rig.window));
     QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Коммуникационный порт \u0421\u041e\u041c9 недоступен")});
     QCOMPARE(rig.messages.questions, QStringList());
-    QVERIFY(!rig.session().port());
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
 }
 
 void TestConnection::phoneKindWithoutSubscriber_isRefused()
@@ -337,8 +309,7 @@ void TestConnection::phoneKindWithoutSubscriber_isRefused()
     Action(*rig.window, "Nconn")->trigger();
     QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Введены не все параметры")});
     QVERIFY(stillOpen);
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
 }
 
 void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration()
@@ -373,11 +344,7 @@ void TestConnection::phoneDial_failure_asksAgainThenGivesUpWithoutHangUp()
     const QString question = QStringLiteral("Номер абонента занят\rПовторить попытку соединения?");
     QCOMPARE(rig.messages.questions, QStringList({question, question}));
     QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Связь по телефону не установлена")});
-    QVERIFY(!rig.session().link().ModemConnected);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.shown("pnmodem"));
-    QVERIFY(!Named<QTimer>(rig.window.get(), "TimerMoney")->isActive());
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
 
     const QByteArray wire = rig.sim.received();
     QCOMPARE(wire.count("ATD89005551234\r"), 2);
@@ -386,52 +353,53 @@ void TestConnection::phoneDial_failure_asksAgainThenGivesUpWithoutHangUp()
     QVERIFY2(!afterLastDial.contains("+++") && !afterLastDial.contains("ath"), afterLastDial.constData());
 }
 
-void TestConnection::connectionParameters_whileLinked_hangsUpBeforeDialog()
+void TestConnection::hangUp_escapesAtOnceAndLeavesNoLink_data()
 {
-    Rig &rig = *m_rig;
-    QVERIFY(rig.start(Phone));
-    QVERIFY(Connect(*rig.window));
-    rig.sim.clearLog();
-
-    QByteArray wireWhenDialogOpened;
-    bool linkOpenWhenDialogOpened = true;
-    bool callPanelWhenDialogOpened = true;
-    ModalDriver driver;
-    driver.on<TFormConnect>([&](TFormConnect *dialog) {
-        wireWhenDialogOpened = rig.sim.received();
-        linkOpenWhenDialogOpened = rig.session().link().LinkOpen;
-        callPanelWhenDialogOpened = rig.shown("pnmodem");
-        CancelDialog(dialog);
-    });
-    Action(*rig.window, "Nconn")->trigger();
-    QCOMPARE(driver.done(), 1);
-    QVERIFY2(wireWhenDialogOpened.contains("+++") && wireWhenDialogOpened.endsWith("ath\r"),
-             wireWhenDialogOpened.constData());
-    QVERIFY(!wireWhenDialogOpened.contains("\rath\r+++")); // escape at once: no plain hang-up first
-    QVERIFY(!linkOpenWhenDialogOpened);
-    QVERIFY(!callPanelWhenDialogOpened);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!Named<QTimer>(rig.window.get(), "TimerMoney")->isActive());
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QTest::addColumn<QString>("by");
+    QTest::newRow("\"Параметры связи\" while linked: before the dialog") << "connect";
+    QTest::newRow("\"Отключить связь\"") << "disconnect";
+    QTest::newRow("window closed during the call: before the settings are written") << "close";
 }
 
-void TestConnection::disconnectButton_hangsUpAndLeavesView()
+// The modem is put back into command mode at once (no plain hang-up first) and hangs up.
+void TestConnection::hangUp_escapesAtOnceAndLeavesNoLink()
 {
+    QFETCH(QString, by);
     Rig &rig = *m_rig;
     QVERIFY(rig.start(Phone));
     QVERIFY(Connect(*rig.window));
     Action(*rig.window, "Ncommand")->trigger();
+    rig.session().store().CurrentSettings.StoredPeerAddress[0] = 0x10; // a change to write at close
     rig.sim.clearLog();
 
-    QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton); // "Отключить связь"
-    QVERIFY(rig.sim.received().contains("+++"));
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.shown("pnmodem"));
+    QByteArray wire;
+    QStringList leftovers = {"not looked at"};
+    ModalDriver driver;
+    driver.on<TFormConnect>([&](TFormConnect *dialog) {
+        wire = rig.sim.received();
+        leftovers = rig.linkLeftovers();
+        CancelDialog(dialog);
+    });
+    if (by == "connect") {
+        Button(*rig.window, "BitBtn7")->click(); // "Выход": the menu is offered outside the views
+        Action(*rig.window, "Nconn")->trigger();
+        QCOMPARE(driver.done(), 1);
+    } else {
+        if (by == "disconnect")
+            QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton);
+        else
+            QVERIFY(rig.window->close());
+        wire = rig.sim.received();
+        leftovers = rig.linkLeftovers();
+    }
+    QCOMPARE(wire, QByteArray("+++ath\r"));
+    QCOMPARE(leftovers, QStringList());
     QVERIFY(!rig.shown("gb_command"));
     QVERIFY(!rig.shown("gb_obmen"));
-    QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    if (by == "close")
+        QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_0=16"));
+    else
+        QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
 }
 
 void TestConnection::reopenedLink_firstExchangeIsNotAborted()
@@ -455,18 +423,10 @@ void TestConnection::secondConnectDuringDial_doesNothing()
     ModalDriver driver;
     driver.on<TFormConnect>([](TFormConnect *dialog) { Click(Button(*dialog, "BitBtn1")); });
     driver.on<TFormConnect>(CancelDialog); // a second dialog, if the menu were not refused
-    bool triggered = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
-        if (!triggered && rig.sim.received().contains("ATD")) {
-            triggered = true;
-            Action(*rig.window, "Nconn")->trigger();
-        }
-    });
-    watch.start(20);
+    OnceWhen again([&] { return rig.sim.received().contains("ATD"); },
+                   [&] { Action(*rig.window, "Nconn")->trigger(); });
     Action(*rig.window, "Nconn")->trigger();
-    watch.stop();
-    QVERIFY(triggered);
+    QVERIFY(again.done());
     QCOMPARE(driver.done(), 1);
     QVERIFY(rig.session().link().ModemConnected);
     QVERIFY(SettingsMenuItem(*rig.window)->isVisible());
@@ -481,25 +441,15 @@ void TestConnection::escape_duringDial_endsAttemptAndAsks()
     rig.session().store().CurrentSettings.ConnectWaitTime = 90;
     rig.session().store().SavedSettings = rig.session().store().CurrentSettings;
     QVERIFY(Activate(rig.window.get()));
-    bool pressed = false;
-    QTimer press;
-    connect(&press, &QTimer::timeout, rig.window.get(), [&] {
-        if (!pressed && rig.sim.received().contains("ATD")) {
-            pressed = true;
-            QTest::keyClick(rig.window->windowHandle(), Qt::Key_Escape); // as the keyboard delivers it
-        }
-    });
-    press.start(20);
+    OnceWhen escape([&] { return rig.sim.received().contains("ATD"); },
+                    [&] { QTest::keyClick(rig.window->windowHandle(), Qt::Key_Escape); }); // as the keyboard delivers it
     QVERIFY(!Connect(*rig.window)); // the user answers No to the retry question
-    press.stop();
-    QVERIFY(pressed);
+    QVERIFY(escape.done());
     QCOMPARE(rig.messages.questions,
              QStringList{QStringLiteral("Попытка соединения прервана по требованию пользователя\r"
                                         "Повторить попытку соединения?")});
     QCOMPARE(rig.messages.messages, QStringList{QStringLiteral("Связь по телефону не установлена")});
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.shown("pnmodem"));
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     QVERIFY(Action(*rig.window, "Nconn")->isEnabled());
 }
 
@@ -512,10 +462,12 @@ void TestConnection::clickDuringHangUp_doesNothing_data()
     QTest::newRow("disconnect button twice") << false << "disconnect";
     QTest::newRow("disconnect button, connect") << false << "connect";
     QTest::newRow("disconnect button, command button") << false << "command";
+    QTest::newRow("disconnect button, window closed") << false << "close";
 }
 
 // The hang-up waits for the modem's replies in the event loop, so the menu and the call
-// panel's button can be clicked meanwhile; a second teardown must not start inside it.
+// panel's button can be clicked, or the window closed, meanwhile; a second teardown must
+// not start inside it, and a close waits for the hang-up to finish.
 void TestConnection::clickDuringHangUp_doesNothing()
 {
     QFETCH(bool, startWithConnect);
@@ -534,29 +486,17 @@ void TestConnection::clickDuringHangUp_doesNothing()
         {"connect", [&] { Action(*rig.window, "Nconn")->trigger(); }},
         {"disconnect", [&] { Button(*rig.window, "BitBtn3")->click(); }},
         {"command", [&] { Button(*rig.window, "bt1")->click(); }}, // HELP
+        {"close", [&] { rig.window->close(); }},
     };
-    bool clicked = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
-        if (!clicked && rig.sim.received().contains("+++")) {
-            clicked = true;
-            clicks[click]();
-        }
-    });
-    watch.start(5);
+    OnceWhen second([&] { return rig.sim.received().contains("+++"); }, clicks[click], 5);
     clicks[startWithConnect ? "connect" : "disconnect"]();
-    watch.stop();
 
-    QVERIFY(clicked);
+    QVERIFY(second.done());
     QCOMPARE(driver.done(), startWithConnect ? 1 : 0);
-    const QByteArray wire = rig.sim.received();
-    QCOMPARE(wire.count("+++"), 1);
-    QCOMPARE(wire.count("ath\r"), 1);
-    QVERIFY2(!wire.contains("HELP"), wire.constData());
-    QVERIFY(!rig.session().link().LinkOpen);
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.shown("pnmodem"));
-    QVERIFY(!SettingsMenuItem(*rig.window)->isVisible());
+    QCOMPARE(rig.sim.received(), QByteArray("+++ath\r")); // one hang-up, no HELP
+    QCOMPARE(rig.linkLeftovers(), QStringList());
+    if (click == "close")
+        QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
     QCOMPARE(rig.messages.messages, QStringList());
 }
 
@@ -582,8 +522,7 @@ void TestConnection::close_midExchange_abortsThenClosesFully()
 
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 2000);
     QVERIFY(!rig.window->isVisible());
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.session().link().LinkOpen);
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     QVERIFY(!rig.window->cancelRequested());
     QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_5=90"));
     QCOMPARE(rig.messages.messages, QStringList());
@@ -596,43 +535,20 @@ void TestConnection::close_midDial_endsDialThenClosesFully()
 
     // The close comes from the event processing of the dial, as a click would.
     QElapsedTimer clock;
-    bool closeAsked = false;
     bool closeReturned = true;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
-        if (!closeAsked && rig.sim.received().contains("ATD")) {
-            closeAsked = true;
-            clock.start();
-            closeReturned = rig.window->close();
-        }
+    OnceWhen close([&] { return rig.sim.received().contains("ATD"); }, [&] {
+        clock.start();
+        closeReturned = rig.window->close();
     });
-    watch.start(20);
     QVERIFY(!Connect(*rig.window));
-    watch.stop();
-    QVERIFY(closeAsked);
+    QVERIFY(close.done());
     QVERIFY(!closeReturned);
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 2500);
     QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(!rig.session().port());
-    QVERIFY(!rig.session().link().ModemConnected);
-    QVERIFY(!rig.shown("pnmodem"));
+    QCOMPARE(rig.linkLeftovers(), QStringList());
     // Giving up because the window closes asks nothing and reports nothing.
     QCOMPARE(rig.messages.questions, QStringList());
     QCOMPARE(rig.messages.messages, QStringList());
-}
-
-void TestConnection::close_duringCall_hangsUpBeforeWritingSettings()
-{
-    Rig &rig = *m_rig;
-    QVERIFY(rig.start(Phone));
-    QVERIFY(Connect(*rig.window));
-    rig.session().store().CurrentSettings.StoredPeerAddress[0] = 0x10;
-    rig.sim.clearLog();
-    QVERIFY(rig.window->close());
-    QVERIFY(rig.sim.received().contains("+++"));
-    QVERIFY(rig.sim.received().endsWith("ath\r"));
-    QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_0=16"));
-    QVERIFY(!rig.session().port());
 }
 
 void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
@@ -645,31 +561,9 @@ void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
     Action(*rig.window, "Nconn")->trigger();
     QCOMPARE(driver.done(), 1);
     QVERIFY(!closeReturned);
-    QVERIFY(!rig.session().link().LinkOpen); // the dialog ended as cancelled
+    QCOMPARE(rig.linkLeftovers(), QStringList()); // the dialog ended as cancelled
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
     QVERIFY(!rig.window->isVisible());
-}
-
-void TestConnection::close_duringHangUp_letsHangUpFinish()
-{
-    Rig &rig = *m_rig;
-    QVERIFY(rig.start(Phone));
-    QVERIFY(Connect(*rig.window));
-    rig.sim.clearLog();
-    bool closeAsked = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, rig.window.get(), [&] {
-        if (!closeAsked && rig.sim.received().contains("+++")) {
-            closeAsked = true;
-            rig.window->close();
-        }
-    });
-    watch.start(5);
-    QTest::mouseClick(Button(*rig.window, "BitBtn3"), Qt::LeftButton); // "Отключить связь"
-    watch.stop();
-    QVERIFY(closeAsked);
-    QVERIFY2(rig.sim.received().endsWith("+++ath\r"), rig.sim.received().constData());
-    QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
 }
 
 int main(int argc, char *argv[])

@@ -85,7 +85,7 @@ class TestExchangeLog : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QuietPlatformNotes(); }
-    void lines_readOnlyUnwrapped_clearedByButton();
+    void lines_unwrapped_clearedByButton();
     void scrolling_oneLinePerStep_newestLinesInView();
     void longTrace_keepsEveryLineAndByte();
     void controlBytes_namedMarks_textUnchanged();
@@ -98,10 +98,9 @@ private slots:
     void save_realDialog_russianAndOffersProposedFile();
 };
 
-void TestExchangeLog::lines_readOnlyUnwrapped_clearedByButton()
+void TestExchangeLog::lines_unwrapped_clearedByButton()
 {
     LogWindow w;
-    QVERIFY(w.memo->isReadOnly());
     QCOMPARE(w.memo->lineWrapMode(), QPlainTextEdit::NoWrap);
     QCOMPARE(w.log.lineCount(), 0);
     QCOMPARE(w.log.lastLineLength(), 0);
@@ -125,8 +124,6 @@ void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
 {
     LogWindow w;
     auto *bar = Named<QScrollBar>(w.window.get(), "ScrollBox1");
-    QVERIFY(bar);
-    QCOMPARE(bar->orientation(), Qt::Vertical);
     const int heightBefore = w.memo->height();
     for (int i = 0; i < 100; ++i)
         w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"} %1").arg(i));
@@ -321,14 +318,14 @@ void TestExchangeLog::save_proposesDatedNameInDocuments_writesWholeTrace()
 
     // UTF-8, one line per trace line, each exchange headed by its date and time.
     const QStringList saved = ReadUtf8(choices.saveTo).split(u'\n');
-    QCOMPARE(saved.size(), 9); // eight lines, each ended
     const QRegularExpression stamp(QStringLiteral(R"(^\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d$)"));
-    QVERIFY2(stamp.match(saved[0]).hasMatch(), qPrintable(saved[0]));
-    QVERIFY2(stamp.match(saved[4]).hasMatch(), qPrintable(saved[4]));
+    QStringList shape; // the date-and-time headings marked
+    for (const QString &line : saved)
+        shape << (stamp.match(line).hasMatch() ? QStringLiteral("<time>") : line);
+    QCOMPARE(shape, QStringList({"<time>", " ", " PING\u240D", " {\"PING\":\"Connected\"}", "<time>", " ", " VER\u240D",
+                                 " {\"VER\":\"OK\",\"Val\":\"1.07\"}\u240D\u240A", ""})); // each line ended
     const QDateTime first = QDateTime::fromString(saved[0], QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     QVERIFY(first >= before && first <= after);
-    QCOMPARE(saved.mid(1, 3), QStringList({" ", " PING\u240D", " {\"PING\":\"Connected\"}"}));
-    QCOMPARE(saved.mid(5), QStringList({" ", " VER\u240D", " {\"VER\":\"OK\",\"Val\":\"1.07\"}\u240D\u240A", ""}));
     QFile raw(choices.saveTo);
     QVERIFY(raw.open(QIODevice::ReadOnly));
     QVERIFY(raw.readAll().contains("PING\xE2\x90\x8D\n")); // the CR's picture in UTF-8, then a line end

@@ -7,7 +7,6 @@
 #include "dialogs/forminputadr.h"
 #include "dialogs/formwait.h"
 #include "dialogs/panelstatusbar.h"
-#include "support/devsim.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -24,29 +23,16 @@ using namespace tavrin::test;
 
 namespace {
 
-constexpr int kPort = 4;
-
 // A window linked directly to a simulated module.
-struct StateWindow {
-    AppFixture fixture;
-    DevSim sim{fixture.comDir()};
-    std::unique_ptr<TFormMain> window;
-
+struct StateWindow : SimLinkedWindow {
+    // The module on COM4 in the state named first, after the further control lines.
     bool open(const QStringList &controls)
     {
-        if (!sim.start({.port = kPort, .extraArgs = {"--control", "state " + controls.first()}})) {
-            qWarning("%s", qPrintable(sim.errorString()));
-            return false;
-        }
+        DevSimOptions options{.port = 4, .extraArgs = {"--control", "state " + controls.first()}};
         for (const QString &line : controls.mid(1))
-            sim.command(line);
-        window = fixture.window();
-        Settings &s = window->session().store().CurrentSettings;
-        s.Conn_Prz = Direct;
-        s.direct = ConnectionParameters{.COMPort = kPort, .Rate = 115200, .Repeat = 1, .WaitTime = 1, .TimeOut = 500};
-        s.StoredPeerAddress = {0x12, 0x34, 0x56, 0x78, 0x9A, 0x00};
-        window->session().store().SavedSettings = s;
-        return Connect(*window) && Activate(window.get());
+            options.extraArgs << QStringLiteral("--control") << line;
+        const ConnectionParameters direct{.Rate = 115200, .Repeat = 1, .WaitTime = 1, .TimeOut = 500};
+        return SimLinkedWindow::open(options, direct, {0x12, 0x34, 0x56, 0x78, 0x9A, 0x00}) && Activate(window.get());
     }
 
     // "Настройки" → "Сoстояние": the state view after a whole reading.
@@ -102,7 +88,7 @@ private slots:
     void reading_showsValuesModeAndButtons_data();
     void reading_showsValuesModeAndButtons();
     void failedReading_leavesTheView();
-    void escape_readsAgain_ctrlZ_togglesTheLog();
+    void escape_readsAgain_ctrlZ_showsTheReadingsLog();
     void createPair_confirmationTitledQuestionMark();
     void createPair_typedAddressUnderTheWaitWindow();
     void breakPair_fromItsButton();
@@ -169,7 +155,7 @@ void TestStateView::failedReading_leavesTheView()
     QVERIFY(!WaitWindow(*linked.window));
 }
 
-void TestStateView::escape_readsAgain_ctrlZ_togglesTheLog()
+void TestStateView::escape_readsAgain_ctrlZ_showsTheReadingsLog()
 {
     StateWindow linked;
     QVERIFY(linked.open({"paired"}));
@@ -187,23 +173,13 @@ void TestStateView::escape_readsAgain_ctrlZ_togglesTheLog()
     QVERIFY(linked.enabled("BitBtn4"));
     QTRY_VERIFY(window.isActiveWindow()); // the keyboard is back from the wait window
 
-    // Ctrl+Z shows the exchange log beside the view and hides it again.
-    const auto ctrlZ = [&window] {
-        QTest::sendKeyEvent(QTest::Click, &window, Qt::Key_Z, QString(QChar(0x1A)), Qt::ControlModifier);
-    };
-    ctrlZ();
+    // Ctrl+Z shows the exchange log of the readings beside the view and hides it again.
+    PressCtrlZ(&window);
     QVERIFY(IsShown(window, "gb_obmen"));
-    QCOMPARE(Named<QGroupBox>(&window, "gb_obmen")->pos(), QPoint(435, 18));
     QVERIFY(window.log().lineCount() > 0);
     SaveScreen(&window, QStringLiteral("state-with-log.png"));
-    ctrlZ();
+    PressCtrlZ(&window);
     QVERIFY(!IsShown(window, "gb_obmen"));
-
-    // "Выход": no view; Ctrl+Z does nothing any more.
-    Button(window, "BitBtn5")->click();
-    ctrlZ();
-    QVERIFY(!IsShown(window, "gb_obmen"));
-    QVERIFY(!IsShown(window, "gb_state"));
 }
 
 void TestStateView::createPair_confirmationTitledQuestionMark()
