@@ -51,7 +51,6 @@ private slots:
     void openPort_setsTheLineTheDeviceSees();
     void openPort_lineTheDeviceCannotKeep_isRefusedAndClosed_data();
     void openPort_lineTheDeviceCannotKeep_isRefusedAndClosed();
-    void idleRead_returnsAtOnceWithNothing();
     void portExists_absentPresentOwnAndHeldByAnother();
     void ping_commandBytesAndFramedReply();
     void wakeUpByte_isFollowedByHundredMsSilence();
@@ -237,14 +236,6 @@ void LinkPtyTest::openPort_lineTheDeviceCannotKeep_isRefusedAndClosed()
     QVERIFY(OpenPort(1, {.rate = 9600}));
 }
 
-void LinkPtyTest::idleRead_returnsAtOnceWithNothing()
-{
-    QVERIFY(cableLink());
-    char byte = 0;
-    QCOMPARE(m_port->readByte(&byte), 0);
-    QCOMPARE(m_port->bytesAvailable(), qint64(0));
-}
-
 void LinkPtyTest::portExists_absentPresentOwnAndHeldByAnother()
 {
     QVERIFY(startSim({.port = 2, .extraArgs = {}}));
@@ -281,6 +272,9 @@ void LinkPtyTest::portExists_absentPresentOwnAndHeldByAnother()
 void LinkPtyTest::ping_commandBytesAndFramedReply()
 {
     QVERIFY(cableLink({.extraArgs = {"--state", "waiting"}}));
+    char byte = 0; // an idle read returns at once with nothing
+    QCOMPARE(m_port->readByte(&byte), 0);
+    QCOMPARE(m_port->bytesAvailable(), qint64(0));
     QVERIFY(RunExchange(m_channel, "PING", 4));
     QCOMPARE(QByteArray(m_channel.reply()), QByteArray("{\"PING\":\"WaitForKEEP\",\"Val\":\"0A:1B:2C:3D:4E:5F\"}"));
     QCOMPARE(m_sim->received(), QByteArray("\x50\x49\x4E\x47\x0D"));
