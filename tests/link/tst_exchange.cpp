@@ -54,6 +54,15 @@ QByteArray frameOfLength(int length)
     return frame;
 }
 
+// The bytes one by one, each a chunk of its own.
+QList<QByteArray> bytewise(const QByteArray &bytes)
+{
+    QList<QByteArray> chunks;
+    for (const char byte : bytes)
+        chunks.append(QByteArray(1, byte));
+    return chunks;
+}
+
 } // namespace
 
 class ExchangeTest : public QObject {
@@ -61,25 +70,19 @@ class ExchangeTest : public QObject {
 private slots:
     void framing_data();
     void framing();
-    void commandOnTheWire_isTextThenCR();
-    void trickleSlowerThanFirstByteWait_isAccepted();
     void continuousGarbage_endsAtFirstByteDeadline();
-    void wakeUpByte_isWrittenThenPurgedBeforeCommand();
-    void traceLines_blankThenSentThenReceived();
-    void silentDeviceOnDirectLink_spendsEveryAttempt();
+    void wakeUpByte_isWrittenThenPurgedAndLeavesNoTrace();
+    void failedCycles_data();
+    void failedCycles();
     void zeroAttempts_makeOneCycle();
-    void writeFailure_clearsErrorAndCostsAttempt();
-    void readError_countsAsNoByteAndEndsByTimeOut();
-    void noPort_failsWithWriteCode();
     void overlongCommand_isRefusedWithNothingWritten();
-    void escapeDuringReceive_abortsWithoutFurtherAttempts();
-    void windowClosing_abortsAtOnce();
+    void abortDuringReceive_endsWithoutFurtherAttempts_data();
+    void abortDuringReceive_endsWithoutFurtherAttempts();
     void abortRaisedBetweenExchanges_endsNextCycle();
     void secondExchangeFromEventHandler_isRefused();
-    void phoneLinkWithoutGraceWindow_spendsOneExtraCycle();
-    void phoneLinkGraceWindow_retriesTimeOutsFree();
+    void graceWindow_retriesTimeOutsFreeOnPhoneLinkOnly_data();
+    void graceWindow_retriesTimeOutsFreeOnPhoneLinkOnly();
     void noCarrierMidFrame_endsWithCarrierLost();
-    void noCarrierOnDirectLink_isJustBytes();
     void carrierRing_searchedInStorageOrder_data();
     void carrierRing_searchedInStorageOrder();
     void bytesWaitingBeforeThePurge_data();
@@ -111,6 +114,11 @@ void ExchangeTest::framing_data()
     QTest::newRow("brace alone then silence") << QList<QByteArray>{"{"} << 3 << QByteArray();
     QTest::newRow("whole start mark then silence") << QList<QByteArray>{"{\""} << 4 << QByteArray();
     QTest::newRow("nothing") << QList<QByteArray>{} << 3 << QByteArray();
+    // 36 bytes 5 ms apart take longer than the 150 ms first-byte wait.
+    const QByteArray slow = "{\"PING\":\"WaitForKEEP\",\"Val\":\"0A:1B\"}";
+    QTest::newRow("trickle slower than the first-byte wait") << bytewise(slow) << 0 << slow;
+    const QByteArray carrierText = "{\"PING\":\"Wa\r\nNO CARRIER\r\n\"}";
+    QTest::newRow("NO CARRIER on a direct link is just bytes") << QList<QByteArray>{carrierText} << 0 << carrierText;
 }
 
 void ExchangeTest::framing()
@@ -126,31 +134,13 @@ void ExchangeTest::framing()
 
     QCOMPARE(rig.run("PING"), result == 0);
     QCOMPARE(rig.channel.result, result);
-    if (result == 0)
+    QCOMPARE(rig.port.writes, QList<QByteArray>{QByteArray("\x50\x49\x4E\x47\x0D")});
+    if (result == 0) {
         QCOMPARE(QByteArray(rig.channel.reply()), frame);
-    else
-        QCOMPARE(rig.ui.resultTexts.size(), 1);
-}
-
-void ExchangeTest::commandOnTheWire_isTextThenCR()
-{
-    Rig rig;
-    rig.port.replies = {{{5, "{\"VER\":\"OK\"}"}}};
-    QVERIFY(rig.run("VER"));
-    QCOMPARE(rig.port.writes, QList<QByteArray>{QByteArray("\x56\x45\x52\x0D")});
-    QCOMPARE(rig.port.purges, 1); // before the write; none after a frame
-    QVERIFY(rig.ui.resultTexts.isEmpty()); // success shows nothing
-}
-
-void ExchangeTest::trickleSlowerThanFirstByteWait_isAccepted()
-{
-    Rig rig;
-    rig.channel.firstByteWaitMs = 60;
-    rig.channel.interByteWaitMs = 60;
-    const QByteArray reply = "{\"PING\":\"WaitForKEEP\",\"Val\":\"0A:1B\"}";
-    rig.port.replies = {ScriptedPort::trickle(reply, 10, 8)}; // ~300 ms in all
-    QVERIFY(rig.run("PING"));
-    QCOMPARE(QByteArray(rig.channel.reply()), reply);
+        QCOMPARE(rig.port.purges, 1); // before the write; none after a frame
+    }
+    QCOMPARE(rig.ui.resultTexts.size(), result == 0 ? 0 : 1); // success shows nothing
+    QVERIFY(rig.ui.questions.isEmpty());
 }
 
 void ExchangeTest::continuousGarbage_endsAtFirstByteDeadline()
@@ -165,37 +155,52 @@ void ExchangeTest::continuousGarbage_endsAtFirstByteDeadline()
     QVERIFY2(clock.elapsed() < 800, "garbage held the cycle past its first-byte deadline");
 }
 
-void ExchangeTest::wakeUpByte_isWrittenThenPurgedBeforeCommand()
+void ExchangeTest::wakeUpByte_isWrittenThenPurgedAndLeavesNoTrace()
 {
     Rig rig;
     rig.channel.wakeUpByte = true;
     rig.channel.timing.wakeUpPauseMs = 30;
-    rig.port.replies = {{{5, "{\"PING\":\"Connected\"}"}}};
-    QVERIFY(rig.run("PING"));
-    QCOMPARE(rig.port.journal, (QList<QByteArray>{"write 00", "purge", "write 50494e470d"}));
-}
-
-void ExchangeTest::traceLines_blankThenSentThenReceived()
-{
-    Rig rig;
-    rig.channel.wakeUpByte = true;
-    rig.channel.timing.wakeUpPauseMs = 1;
     rig.port.replies = {{{5, "x\r\n{\"PING\":\"Connected\"}"}}};
     QVERIFY(rig.run("PING"));
-    // The wake-up byte leaves no mark; CR and LF show as their symbols.
+    QCOMPARE(rig.port.journal, (QList<QByteArray>{"write 00", "purge", "write 50494e470d"}));
+    // The wake-up byte leaves no mark in the trace; CR and LF show as their symbols.
     QCOMPARE(rig.ui.trace.lines, (QStringList{" ", QString::fromUtf8(" PING\u240D"),
                                               QString::fromUtf8(" x\u240D\u240A{\"PING\":\"Connected\"}")}));
 }
 
-void ExchangeTest::silentDeviceOnDirectLink_spendsEveryAttempt()
+void ExchangeTest::failedCycles_data()
 {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("commands"); // command writes that reached the port
+    QTest::addColumn<int>("errorClears");
+    QTest::addColumn<QStringList>("shown");
+    const QStringList noReply{QString::fromUtf8("Устройство не отвечает")};
+    const QStringList writeFailed{QString::fromUtf8("Сбой при выполнении операции записи")};
+    QTest::newRow("silent device on a direct link spends every attempt") << "silent" << 3 << 3 << 3 << 0 << noReply;
+    QTest::newRow("write failure clears the error and costs the attempt") << "write" << 2 << 1 << 0 << 2 << writeFailed;
+    // A read error is a port that went away: no byte, so the cycle ends by time-out.
+    QTest::newRow("read error counts as no byte") << "read" << 1 << 3 << 1 << 1 << noReply;
+    QTest::newRow("no port fails with the write code") << "no port" << 1 << 1 << 0 << 0 << writeFailed;
+}
+
+void ExchangeTest::failedCycles()
+{
+    QFETCH(QString, fault);
     Rig rig;
     rig.channel.firstByteWaitMs = 30;
-    rig.channel.attempts = 3;
+    QFETCH(int, attempts);
+    rig.channel.attempts = attempts;
+    rig.port.failWrites = fault == "write";
+    rig.port.failNextRead = fault == "read";
+    if (fault == "no port")
+        rig.channel.port = nullptr;
     QVERIFY(!rig.run("PING"));
-    QCOMPARE(rig.commandWrites(), 3);
-    QCOMPARE(rig.channel.result, 3);
-    QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Устройство не отвечает")});
+    QTEST(int(rig.channel.result), "result");
+    QTEST(rig.commandWrites(), "commands");
+    QTEST(rig.port.errorClears, "errorClears");
+    QTEST(rig.ui.resultTexts, "shown");
     QCOMPARE(rig.ui.watching, 0);
     QVERIFY(!rig.channel.busy);
 }
@@ -207,35 +212,6 @@ void ExchangeTest::zeroAttempts_makeOneCycle()
     rig.port.replies = {{{5, "{\"PING\":\"Connected\"}"}}};
     QVERIFY(rig.run("PING"));
     QCOMPARE(rig.commandWrites(), 1);
-}
-
-void ExchangeTest::writeFailure_clearsErrorAndCostsAttempt()
-{
-    Rig rig;
-    rig.channel.attempts = 2;
-    rig.port.failWrites = true;
-    QVERIFY(!rig.run("PING"));
-    QCOMPARE(rig.channel.result, 1);
-    QCOMPARE(rig.port.errorClears, 2);
-    QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Сбой при выполнении операции записи")});
-}
-
-void ExchangeTest::readError_countsAsNoByteAndEndsByTimeOut()
-{
-    Rig rig;
-    rig.channel.firstByteWaitMs = 40;
-    rig.port.failNextRead = true;
-    QVERIFY(!rig.run("PING"));
-    QCOMPARE(rig.channel.result, 3);
-    QCOMPARE(rig.port.errorClears, 1);
-}
-
-void ExchangeTest::noPort_failsWithWriteCode()
-{
-    Rig rig;
-    rig.channel.port = nullptr;
-    QVERIFY(!rig.run("PING"));
-    QCOMPARE(rig.channel.result, 1);
 }
 
 void ExchangeTest::overlongCommand_isRefusedWithNothingWritten()
@@ -250,33 +226,34 @@ void ExchangeTest::overlongCommand_isRefusedWithNothingWritten()
     QCOMPARE(rig.port.writes.last(), QByteArray(498, 'A') + '\x0D');
 }
 
-void ExchangeTest::escapeDuringReceive_abortsWithoutFurtherAttempts()
+void ExchangeTest::abortDuringReceive_endsWithoutFurtherAttempts_data()
 {
+    QTest::addColumn<bool>("escape"); // else the window starts closing
+    // Pass 1 shows the activity text, pass 2 starts the cycle, pass 3 is the first
+    // pass of the receive loop: Esc comes then, the close one pass later.
+    QTest::newRow("Esc during the receive") << true;
+    QTest::newRow("window closing") << false;
+}
+
+void ExchangeTest::abortDuringReceive_endsWithoutFurtherAttempts()
+{
+    QFETCH(bool, escape);
     Rig rig;
     rig.channel.attempts = 3;
     rig.channel.firstByteWaitMs = 2000;
-    // Pass 1 shows the activity text, pass 2 starts the cycle, pass 3 is the first
-    // pass of the receive loop.
-    rig.ui.escapeAtPass = 3;
+    if (escape)
+        rig.ui.escapeAtPass = 3;
+    else
+        rig.ui.closeAtPass = 4;
     QElapsedTimer clock;
     clock.start();
     QVERIFY(!rig.run("PING"));
     QCOMPARE(rig.channel.result, 5);
     QCOMPARE(rig.commandWrites(), 1);
     QVERIFY(!rig.channel.abortRequested); // consumed by the cycle that saw it
-    QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Обмен прерван по Esc")});
+    if (escape)
+        QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Обмен прерван по Esc")});
     QVERIFY(clock.elapsed() < 1500);
-}
-
-void ExchangeTest::windowClosing_abortsAtOnce()
-{
-    Rig rig;
-    rig.channel.attempts = 3;
-    rig.channel.firstByteWaitMs = 2000;
-    rig.ui.closeAtPass = 4;
-    QVERIFY(!rig.run("PING"));
-    QCOMPARE(rig.channel.result, 5);
-    QCOMPARE(rig.commandWrites(), 1);
 }
 
 void ExchangeTest::abortRaisedBetweenExchanges_endsNextCycle()
@@ -311,40 +288,35 @@ void ExchangeTest::secondExchangeFromEventHandler_isRefused()
     QCOMPARE(QByteArray(rig.channel.reply()), QByteArray("{\"PING\":\"Connected\"}"));
 }
 
-void ExchangeTest::phoneLinkWithoutGraceWindow_spendsOneExtraCycle()
+void ExchangeTest::graceWindow_retriesTimeOutsFreeOnPhoneLinkOnly_data()
 {
+    QTest::addColumn<bool>("phone");
+    QTest::addColumn<int>("graceMs");
+    QTest::addColumn<int>("fewestCycles");
+    QTest::addColumn<int>("mostCycles");
     // The first time-out opens the window; with a window of no length every later
     // time-out costs an attempt.
-    Rig rig;
-    rig.settings.Conn_Prz = Phone;
-    rig.channel.firstByteWaitMs = 20;
-    rig.channel.attempts = 2;
-    rig.channel.timing.phoneGraceWindowMs = 0;
-    QVERIFY(!rig.run("PING"));
-    QCOMPARE(rig.commandWrites(), 3);
-    QCOMPARE(rig.channel.result, 3);
-    QVERIFY(rig.ui.questions.isEmpty()); // the carrier is there: nothing to ask
+    QTest::newRow("phone link, no window: one extra cycle") << true << 0 << 3 << 3;
+    QTest::newRow("phone link, 300 ms: about 15 free cycles, then two that cost") << true << 300 << 8 << 100;
+    QTest::newRow("direct link, same settings: just its attempts") << false << 300 << 2 << 2;
 }
 
-void ExchangeTest::phoneLinkGraceWindow_retriesTimeOutsFree()
+void ExchangeTest::graceWindow_retriesTimeOutsFreeOnPhoneLinkOnly()
 {
+    QFETCH(bool, phone);
     Rig rig;
-    rig.settings.Conn_Prz = Phone;
+    rig.settings.Conn_Prz = phone ? Phone : Direct;
     rig.channel.firstByteWaitMs = 20;
     rig.channel.attempts = 2;
-    rig.channel.timing.phoneGraceWindowMs = 300;
+    QFETCH(int, graceMs);
+    rig.channel.timing.phoneGraceWindowMs = graceMs;
     QVERIFY(!rig.run("PING"));
-    // About 15 free cycles in the window, then two that cost.
-    QVERIFY2(rig.commandWrites() >= 8, qPrintable(QString::number(rig.commandWrites())));
+    QFETCH(int, fewestCycles);
+    QFETCH(int, mostCycles);
+    QVERIFY2(rig.commandWrites() >= fewestCycles && rig.commandWrites() <= mostCycles,
+             qPrintable(QString::number(rig.commandWrites())));
     QCOMPARE(rig.channel.result, 3);
-
-    // A direct link with the same settings makes just its attempts.
-    Rig direct;
-    direct.channel.firstByteWaitMs = 20;
-    direct.channel.attempts = 2;
-    direct.channel.timing.phoneGraceWindowMs = 300;
-    QVERIFY(!direct.run("PING"));
-    QCOMPARE(direct.commandWrites(), 2);
+    QVERIFY(rig.ui.questions.isEmpty()); // the carrier is there: nothing to ask
 }
 
 void ExchangeTest::noCarrierMidFrame_endsWithCarrierLost()
@@ -361,14 +333,6 @@ void ExchangeTest::noCarrierMidFrame_endsWithCarrierLost()
     QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Связь через модем прервана")});
     // The cycle stopped at the I of CARRIER: the rest is still unread.
     QCOMPARE(rig.port.bytesAvailable(), qint64(4)); // "ER\r\n"
-}
-
-void ExchangeTest::noCarrierOnDirectLink_isJustBytes()
-{
-    Rig rig;
-    rig.port.replies = {{{5, "{\"PING\":\"Wa\r\nNO CARRIER\r\n\"}"}}};
-    QVERIFY(rig.run("PING"));
-    QVERIFY(rig.ui.questions.isEmpty());
 }
 
 void ExchangeTest::carrierRing_searchedInStorageOrder_data()

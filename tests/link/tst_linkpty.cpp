@@ -51,13 +51,11 @@ private slots:
     void openPort_setsTheLineTheDeviceSees();
     void openPort_lineTheDeviceCannotKeep_isRefusedAndClosed_data();
     void openPort_lineTheDeviceCannotKeep_isRefusedAndClosed();
-    void idleRead_returnsAtOnceWithNothing();
     void portExists_absentPresentOwnAndHeldByAnother();
     void ping_commandBytesAndFramedReply();
     void wakeUpByte_isFollowedByHundredMsSilence();
-    void silentModule_threeAttemptsOnTheWire();
+    void silentModule_threeAttemptsOnTheWireSleepingMeanwhile();
     void trickle_acceptedWithinGapAndCutBeyondIt();
-    void waiting_sleepsInsteadOfSpinning();
     void vanishedPort_endsByTimeOutThenWritesFail();
     void vanishedPortBack_nextCommandOpensItWithItsLine_data();
     void vanishedPortBack_nextCommandOpensItWithItsLine();
@@ -67,10 +65,8 @@ private slots:
 
     void phone_pingThroughModem();
     void phone_graceWindowRetriesSilentModule();
-    void phone_carrierLostMidFrame_declined();
-    void phone_carrierLostMidFrame_restoredAndRepeated();
-    void phone_noCarrierBetweenExchanges_asksToRestore_data();
-    void phone_noCarrierBetweenExchanges_asksToRestore();
+    void phone_carrierLost_asksToRestore_data();
+    void phone_carrierLost_asksToRestore();
     void phone_earlierReplyDoesNotCompleteNoCarrier();
 
 private:
@@ -82,6 +78,8 @@ private:
     bool phoneLink(const QStringList &simArgs);
     void armChannel();
     void closeLinkAsTheWindowDoes();
+    // The directory holds one subscriber, chosen, with this number; a re-dial waits 2 s.
+    void oneSubscriber(const QString &phone);
 
     QTemporaryDir m_comDir;
     LinkTiming m_timing;
@@ -181,6 +179,13 @@ void LinkPtyTest::closeLinkAsTheWindowDoes()
     ClosePort(m_port);
 }
 
+void LinkPtyTest::oneSubscriber(const QString &phone)
+{
+    m_settings.directory.users_num = 1;
+    m_settings.directory.entries[0].phone_code = phone;
+    m_settings.ConnectWaitTime = 2;
+}
+
 void LinkPtyTest::openPort_setsTheLineTheDeviceSees_data()
 {
     QTest::addColumn<int>("rate");
@@ -231,14 +236,6 @@ void LinkPtyTest::openPort_lineTheDeviceCannotKeep_isRefusedAndClosed()
     QVERIFY(OpenPort(1, {.rate = 9600}));
 }
 
-void LinkPtyTest::idleRead_returnsAtOnceWithNothing()
-{
-    QVERIFY(cableLink());
-    char byte = 0;
-    QCOMPARE(m_port->readByte(&byte), 0);
-    QCOMPARE(m_port->bytesAvailable(), qint64(0));
-}
-
 void LinkPtyTest::portExists_absentPresentOwnAndHeldByAnother()
 {
     QVERIFY(startSim({.port = 2, .extraArgs = {}}));
@@ -275,6 +272,9 @@ void LinkPtyTest::portExists_absentPresentOwnAndHeldByAnother()
 void LinkPtyTest::ping_commandBytesAndFramedReply()
 {
     QVERIFY(cableLink({.extraArgs = {"--state", "waiting"}}));
+    char byte = 0; // an idle read returns at once with nothing
+    QCOMPARE(m_port->readByte(&byte), 0);
+    QCOMPARE(m_port->bytesAvailable(), qint64(0));
     QVERIFY(RunExchange(m_channel, "PING", 4));
     QCOMPARE(QByteArray(m_channel.reply()), QByteArray("{\"PING\":\"WaitForKEEP\",\"Val\":\"0A:1B:2C:3D:4E:5F\"}"));
     QCOMPARE(m_sim->received(), QByteArray("\x50\x49\x4E\x47\x0D"));
@@ -308,7 +308,7 @@ void LinkPtyTest::wakeUpByte_isFollowedByHundredMsSilence()
     QCOMPARE(rest, QByteArray("\x56\x45\x52\x0D"));
 }
 
-void LinkPtyTest::silentModule_threeAttemptsOnTheWire()
+void LinkPtyTest::silentModule_threeAttemptsOnTheWireSleepingMeanwhile()
 {
     QVERIFY(cableLink());
     QVERIFY(m_sim->command("silent on"));
@@ -318,6 +318,8 @@ void LinkPtyTest::silentModule_threeAttemptsOnTheWire()
     QCOMPARE(m_channel.result, 3);
     QCOMPARE(m_sim->received(), QByteArray("PING\rPING\rPING\r"));
     QCOMPARE(m_ui->resultTexts, QStringList{QString::fromUtf8("Устройство не отвечает")});
+    // A spinning loop makes hundreds of thousands of passes in 300 ms.
+    QVERIFY2(m_ui->passes < 50, qPrintable(QString::number(m_ui->passes)));
 }
 
 void LinkPtyTest::trickle_acceptedWithinGapAndCutBeyondIt()
@@ -333,17 +335,6 @@ void LinkPtyTest::trickle_acceptedWithinGapAndCutBeyondIt()
     QVERIFY(m_sim->command("trickle 150"));
     QVERIFY(!RunExchange(m_channel, "VER", 3));
     QCOMPARE(m_channel.result, 4);
-}
-
-void LinkPtyTest::waiting_sleepsInsteadOfSpinning()
-{
-    QVERIFY(cableLink());
-    QVERIFY(m_sim->command("silent on"));
-    m_channel.firstByteWaitMs = 500;
-    QVERIFY(!RunExchange(m_channel, "PING", 4));
-    QCOMPARE(m_channel.result, 3);
-    // A spinning loop makes hundreds of thousands of passes in half a second.
-    QVERIFY2(m_ui->passes < 50, qPrintable(QString::number(m_ui->passes)));
 }
 
 void LinkPtyTest::vanishedPort_endsByTimeOutThenWritesFail()
@@ -421,9 +412,7 @@ void LinkPtyTest::linkClosedByWindowDuringRedial_endsRestore()
 {
     QVERIFY(phoneLink({"--dial-ms", "50", "--guard-ms", "50"}));
     QVERIFY(m_sim->command("drop-midframe 5"));
-    m_settings.directory.users_num = 1;
-    m_settings.directory.entries[0].phone_code = "555";
-    m_settings.ConnectWaitTime = 2;
+    oneSubscriber("555");
     m_ui->answers = {true, true};
     int passesAtQuestion = -1;
     m_ui->onQuestion = [&] { passesAtQuestion = m_ui->passes; };
@@ -463,75 +452,57 @@ void LinkPtyTest::phone_graceWindowRetriesSilentModule()
     QVERIFY(m_ui->questions.isEmpty());
 }
 
-void LinkPtyTest::phone_carrierLostMidFrame_declined()
+void LinkPtyTest::phone_carrierLost_asksToRestore_data()
 {
-    QVERIFY(phoneLink({"--dial-ms", "50"}));
-    QVERIFY(m_sim->command("drop-midframe 5"));
-    m_channel.attempts = 3;
-    m_ui->answers = {false};
-    QVERIFY(!RunExchange(m_channel, "PING", 4));
-    QCOMPARE(m_channel.result, 6);
-    QCOMPARE(m_ui->questions.size(), 1);
-    QCOMPARE(m_ui->resultTexts.last(), QString::fromUtf8("Связь через модем прервана"));
-    QCOMPARE(count(m_sim->received(), "PING\r"), 1);
-}
-
-void LinkPtyTest::phone_carrierLostMidFrame_restoredAndRepeated()
-{
-    QVERIFY(phoneLink({"--dial-ms", "50", "--guard-ms", "50"}));
-    QVERIFY(m_sim->command("drop-midframe 5"));
-    m_settings.directory.users_num = 1;
-    m_settings.directory.entries[0].phone_code = "8 (812) 555-01";
-    m_settings.Command = "AT&C1";
-    m_settings.Conn_Repeat = 1;
-    m_settings.ConnectWaitTime = 2;
-    m_sim->clearLog();
-    m_ui->answers = {true};
-    QVERIFY(RunExchange(m_channel, "PING", 4));
-    QCOMPARE(m_ui->questions.size(), 1);
-    QVERIFY(m_linkState.LinkOpen && m_linkState.ModemConnected);
-    QCOMPARE(m_ui->busyCursor, 0);
-    const QByteArray wire = m_sim->received();
-    QVERIFY2(wire.contains("ath\r") && wire.contains("AT&C1\r") && wire.contains("ATD881255501\r"),
-             wire.constData());
+    QTest::addColumn<bool>("midFrame"); // else between exchanges
+    QTest::addColumn<bool>("restore");  // the user's answer
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("pings");     // PING commands that reached the module
+    // Declined, a loss ends the exchange however many attempts are left.
+    QTest::newRow("mid-frame, declined") << true << false << 3 << 1;
     // The same command again after the re-dial, without costing the one attempt.
-    QCOMPARE(count(wire, "PING\r"), 2);
+    QTest::newRow("mid-frame, restored and repeated") << true << true << 1 << 2;
+    // The next exchange finds the modem's report waiting and asks at once, instead of
+    // sending into a dead line and waiting out the grace window.
+    QTest::newRow("between exchanges, declined") << false << false << 1 << 0;
+    QTest::newRow("between exchanges, restored: the command once, after the call") << false << true << 1 << 1;
 }
 
-void LinkPtyTest::phone_noCarrierBetweenExchanges_asksToRestore_data()
+void LinkPtyTest::phone_carrierLost_asksToRestore()
 {
-    QTest::addColumn<bool>("restore"); // the user's answer
-    QTest::newRow("declined") << false;
-    QTest::newRow("restored") << true;
-}
-
-// The carrier goes while no exchange runs; the next exchange finds the modem's report
-// waiting and asks at once, instead of sending into a dead line and waiting out the
-// grace window.
-void LinkPtyTest::phone_noCarrierBetweenExchanges_asksToRestore()
-{
+    QFETCH(bool, midFrame);
     QFETCH(bool, restore);
     QVERIFY(phoneLink({"--dial-ms", "50", "--guard-ms", "50"}));
-    m_settings.directory.users_num = 1;
-    m_settings.directory.entries[0].phone_code = "555";
-    m_settings.ConnectWaitTime = 2;
-    QVERIFY(m_sim->command("drop"));
-    QVERIFY(m_sim->waitForSent("\r\nNO CARRIER\r\n", 2000));
+    oneSubscriber("8 (812) 555-01");
+    m_settings.Command = "AT&C1";
+    m_settings.Conn_Repeat = 1;
+    QFETCH(int, attempts);
+    m_channel.attempts = attempts;
+    if (midFrame) {
+        QVERIFY(m_sim->command("drop-midframe 5"));
+    } else {
+        QVERIFY(m_sim->command("drop"));
+        QVERIFY(m_sim->waitForSent("\r\nNO CARRIER\r\n", 2000));
+    }
     m_sim->clearLog();
     m_ui->answers = {restore};
 
     QCOMPARE(RunExchange(m_channel, "PING", 4), restore);
     QCOMPARE(m_ui->questions, QStringList{QString::fromUtf8("Связь через модем прервана.\rВосстановить сейчас?")});
     const QByteArray wire = m_sim->received();
+    QFETCH(int, pings);
+    QCOMPARE(count(wire, "PING\r"), pings);
+    QCOMPARE(m_ui->busyCursor, 0);
     if (restore) {
-        // Hung up, called again, and only then the command, once.
-        QVERIFY2(wire.contains("ath\r") && wire.contains("ATD555\r") && wire.endsWith("ATD555\rPING\r"),
+        // Hung up, called again, and only then the command.
+        QVERIFY2(wire.contains("ath\r") && wire.contains("AT&C1\r") && wire.endsWith("ATD881255501\rPING\r"),
                  wire.constData());
         QCOMPARE(QByteArray(m_channel.reply()), QByteArray("{\"PING\":\"NoConnection\"}"));
+        QVERIFY(m_linkState.LinkOpen && m_linkState.ModemConnected);
     } else {
-        QCOMPARE(wire, QByteArray());
+        QCOMPARE(wire, QByteArray("PING\r").repeated(pings)); // nothing else: no hang-up, no call
         QCOMPARE(m_channel.result, 6);
-        QCOMPARE(m_ui->resultTexts, QStringList{QString::fromUtf8("Связь через модем прервана")});
+        QCOMPARE(m_ui->resultTexts.last(), QString::fromUtf8("Связь через модем прервана"));
     }
 }
 

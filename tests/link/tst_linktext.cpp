@@ -238,39 +238,28 @@ void LinkTextTest::traceBytes_zeroByteShowsNothing()
 
 void LinkTextTest::clampedPortSettings_data()
 {
-    QTest::addColumn<int>("rate");
-    QTest::addColumn<int>("dataBits");
-    QTest::addColumn<int>("parity");
-    QTest::addColumn<int>("stopBits");
-    QTest::addColumn<int>("wantRate");
-    QTest::addColumn<int>("wantDataBits");
-    QTest::addColumn<int>("wantParity");
-    QTest::addColumn<int>("wantStopBits");
-    QTest::newRow("rate 50") << 50 << 8 << 0 << 0 << 110 << 8 << 0 << 0;
-    QTest::newRow("rate 300000") << 300000 << 8 << 0 << 0 << 256000 << 8 << 0 << 0;
-    QTest::newRow("rate 230400") << 230400 << 8 << 0 << 0 << 230400 << 8 << 0 << 0;
-    QTest::newRow("data bits 3") << 9600 << 3 << 0 << 0 << 9600 << 4 << 0 << 0;
-    QTest::newRow("data bits 9") << 9600 << 9 << 0 << 0 << 9600 << 8 << 0 << 0;
-    QTest::newRow("parity 1 even") << 9600 << 8 << 1 << 0 << 9600 << 8 << 1 << 0;
-    QTest::newRow("parity 2 odd") << 9600 << 8 << 2 << 0 << 9600 << 8 << 2 << 0;
-    QTest::newRow("parity 3 none") << 9600 << 8 << 3 << 0 << 9600 << 8 << 0 << 0;
-    QTest::newRow("stop 1 one and a half") << 9600 << 8 << 0 << 1 << 9600 << 8 << 0 << 1;
-    QTest::newRow("stop 2 two") << 9600 << 8 << 0 << 2 << 9600 << 8 << 0 << 2;
-    QTest::newRow("stop 5 one") << 9600 << 8 << 0 << 5 << 9600 << 8 << 0 << 0;
+    // Rate, data bits, parity, stop bits: as asked, and as the port is set.
+    QTest::addColumn<QList<int>>("asked");
+    QTest::addColumn<QList<int>>("set");
+    QTest::newRow("rate 50") << QList<int>{50, 8, 0, 0} << QList<int>{110, 8, 0, 0};
+    QTest::newRow("rate 300000") << QList<int>{300000, 8, 0, 0} << QList<int>{256000, 8, 0, 0};
+    QTest::newRow("rate 230400") << QList<int>{230400, 8, 0, 0} << QList<int>{230400, 8, 0, 0};
+    QTest::newRow("data bits 3") << QList<int>{9600, 3, 0, 0} << QList<int>{9600, 4, 0, 0};
+    QTest::newRow("data bits 9") << QList<int>{9600, 9, 0, 0} << QList<int>{9600, 8, 0, 0};
+    QTest::newRow("parity 1 even") << QList<int>{9600, 8, 1, 0} << QList<int>{9600, 8, 1, 0};
+    QTest::newRow("parity 2 odd") << QList<int>{9600, 8, 2, 0} << QList<int>{9600, 8, 2, 0};
+    QTest::newRow("parity 3 none") << QList<int>{9600, 8, 3, 0} << QList<int>{9600, 8, 0, 0};
+    QTest::newRow("stop 1 one and a half") << QList<int>{9600, 8, 0, 1} << QList<int>{9600, 8, 0, 1};
+    QTest::newRow("stop 2 two") << QList<int>{9600, 8, 0, 2} << QList<int>{9600, 8, 0, 2};
+    QTest::newRow("stop 5 one") << QList<int>{9600, 8, 0, 5} << QList<int>{9600, 8, 0, 0};
 }
 
 void LinkTextTest::clampedPortSettings()
 {
-    QFETCH(int, rate);
-    QFETCH(int, dataBits);
-    QFETCH(int, parity);
-    QFETCH(int, stopBits);
-    const PortSettings line = ClampedPortSettings(
-        {.rate = rate, .dataBits = dataBits, .parity = parity, .stopBits = stopBits, .dtrOn = false, .rtsOn = true});
-    QTEST(int(line.rate), "wantRate");
-    QTEST(line.dataBits, "wantDataBits");
-    QTEST(line.parity, "wantParity");
-    QTEST(line.stopBits, "wantStopBits");
+    QFETCH(QList<int>, asked);
+    const PortSettings line = ClampedPortSettings({.rate = asked[0], .dataBits = asked[1], .parity = asked[2],
+                                                   .stopBits = asked[3], .dtrOn = false, .rtsOn = true});
+    QTEST((QList<int>{int(line.rate), line.dataBits, line.parity, line.stopBits}), "set");
     // The modem lines pass as asked.
     QVERIFY(!line.dtrOn);
     QVERIFY(line.rtsOn);

@@ -53,31 +53,24 @@ private slots:
     // Over a scripted port.
     void replyLine_data();
     void replyLine();
-    void replyLine_timeOutLeavesReplyEmpty();
-    void replyLine_holdsAtMost255Bytes();
     void escapeWhileWaiting_givesEscapeReply();
     void progressTexts_showCommandThenReply();
     void checkModem_data();
     void checkModem();
     void checkGsmReady_data();
     void checkGsmReady();
-    void checkGsmReady_purgesShowsWritesThenShowsEachLine();
-    void dialAnsweredWithoutConnect_isNotConnected();
-    void initCommandAnsweredNumerically_isNotAccepted();
+    void checkGsmReady_showsCommandThenEachLine();
+    void dial_scriptedNotConnected_data();
+    void dial_scriptedNotConnected();
     void hangUp_data();
     void hangUp();
     void windowClosingDuringDial_endsAtOnce();
-    void hangUpAskedByClosingWindow_runsToItsEnd();
 
     // Against the simulated modem.
     void dial_realTiming_wholeDialogueOnTheWire();
     void dial_outcomes_data();
     void dial_outcomes();
-    void dial_busyWithThreeRounds_resendsInitNotPresenceCheck();
-    void dial_zeroRoundsStillDialsOnce();
-    void dial_gsmRefused_givesGsmNotReadyWithoutDialling();
     void dial_escapeEndsOnlyThatRound();
-    void dial_withoutModem_givesNoModem();
     void hangUp_endsTheCall();
 
 private:
@@ -150,32 +143,18 @@ void ModemTest::replyLine_data()
     QTest::newRow("CONNECT with rate") << QByteArray("\r\nCONNECT 9600\r\n") << QByteArray("\r\nCONNECT 9600\r") << 0;
     QTest::newRow("ERROR and NO CARRIER") << QByteArray("\r\nERROR NO CARRIER\r\n")
                                           << QByteArray("\r\nERROR NO CARRIER\r") << 4;
+    QTest::newRow("no line end after the start: time-out, reply emptied") << QByteArray("\r\nOK") << QByteArray() << 9;
+    QTest::newRow("at most 255 bytes kept") << "\r" + QByteArray(300, 'x') << "\r" + QByteArray(254, 'x') << 0;
 }
 
 void ModemTest::replyLine()
 {
     QFETCH(QByteArray, bytes);
     ModemDialogue modem = scriptedModem({answer(bytes)});
-    QByteArray reply;
+    QByteArray reply = "old";
     QTEST(modem.ModemCommand("ATE0\r", reply, 300, false), "result");
     QTEST(reply, "line");
     QCOMPARE(m_script->journal, (QList<QByteArray>{"purge", "write 415445300d"}));
-}
-
-void ModemTest::replyLine_timeOutLeavesReplyEmpty()
-{
-    ModemDialogue modem = scriptedModem({answer("\r\nOK")}); // no line end after the start
-    QByteArray reply = "old";
-    QCOMPARE(modem.ModemCommand("AT\r", reply, 100, false), 9);
-    QVERIFY(reply.isEmpty());
-}
-
-void ModemTest::replyLine_holdsAtMost255Bytes()
-{
-    ModemDialogue modem = scriptedModem({answer("\r" + QByteArray(300, 'x'))});
-    QByteArray reply;
-    QCOMPARE(modem.ModemCommand("AT\r", reply, 300, false), 0);
-    QCOMPARE(reply, "\r" + QByteArray(254, 'x'));
 }
 
 void ModemTest::escapeWhileWaiting_givesEscapeReply()
@@ -273,53 +252,69 @@ void ModemTest::checkGsmReady()
     QFETCH(QByteArray, bytes);
     ModemDialogue modem = scriptedModem({answer(bytes)});
     QTEST(modem.CheckGsmReady(false), "ready");
-    QCOMPARE(m_script->writes, QList<QByteArray>{QByteArray("\x41\x54\x2B\x43\x50\x41\x53\x0D")});
+    QCOMPARE(m_script->journal, (QList<QByteArray>{"purge", "write 41542b435041530d"}));
 }
 
-void ModemTest::checkGsmReady_purgesShowsWritesThenShowsEachLine()
+void ModemTest::checkGsmReady_showsCommandThenEachLine()
 {
     ModemDialogue modem = scriptedModem({answer("\r\n+CPAS: 0\r\n\r\nOK\r\n")});
     QVERIFY(modem.CheckGsmReady(true));
-    QCOMPARE(m_script->journal, (QList<QByteArray>{"purge", "write 41542b435041530d"}));
     QCOMPARE(m_ui->resultTexts,
              (QStringList{QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS"),
                           QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS. Ответ \r\n+CPAS: 0\r"),
                           QString::fromUtf8(" Проверка готовности GSM. Команда AT+CPAS. Ответ \n\r\nOK\r")}));
 }
 
-void ModemTest::dialAnsweredWithoutConnect_isNotConnected()
+void ModemTest::dial_scriptedNotConnected_data()
 {
-    const ScriptedPort::Reply ok = answer("\r\nOK\r\n");
-    ModemDialogue modem = scriptedModem({ok, ok, answer("\r\n+CPAS: 0\r\n\r\nOK\r\n"), ok});
-    QCOMPARE(modem.DialSubscriber("1-2", QString(), false, 1, 1), 8);
-    QCOMPARE(m_script->writes, (QList<QByteArray>{"ATE0\r", "ATV1\r", "AT+CPAS\r", "ATD12\r"}));
+    QTest::addColumn<QList<QByteArray>>("answers");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("init");
+    QTest::addColumn<QList<QByteArray>>("writes");
+    const QByteArray ok = "\r\nOK\r\n";
+    QTest::newRow("dial answered OK, no CONNECT")
+        << QList<QByteArray>{ok, ok, "\r\n+CPAS: 0\r\n\r\nOK\r\n", ok} << "1-2" << QString()
+        << QList<QByteArray>{"ATE0\r", "ATV1\r", "AT+CPAS\r", "ATD12\r"};
+    QTest::newRow("init command answered numerically is not accepted")
+        << QList<QByteArray>{ok, ok, "\r\n0\r"} << "123" << "AT&F" << QList<QByteArray>{"ATE0\r", "ATV1\r", "AT&F\r"};
 }
 
-void ModemTest::initCommandAnsweredNumerically_isNotAccepted()
+void ModemTest::dial_scriptedNotConnected()
 {
-    const ScriptedPort::Reply ok = answer("\r\nOK\r\n");
-    ModemDialogue modem = scriptedModem({ok, ok, answer("\r\n0\r")});
-    QCOMPARE(modem.DialSubscriber("123", "AT&F", false, 1, 1), 8);
-    QCOMPARE(m_script->writes, (QList<QByteArray>{"ATE0\r", "ATV1\r", "AT&F\r"}));
+    QFETCH(QList<QByteArray>, answers);
+    QFETCH(QString, number);
+    QFETCH(QString, init);
+    QList<ScriptedPort::Reply> replies;
+    for (const QByteArray &bytes : answers)
+        replies.append(answer(bytes));
+    ModemDialogue modem = scriptedModem(replies);
+    QCOMPARE(modem.DialSubscriber(number, init, false, 1, 1), 8);
+    QTEST(m_script->writes, "writes");
 }
 
 void ModemTest::hangUp_data()
 {
+    QTest::addColumn<bool>("closing"); // the closing window asks for it: it runs to its end
     QTest::addColumn<bool>("escapeAtOnce");
     QTest::addColumn<QByteArray>("firstAnswer");
     QTest::addColumn<QList<QByteArray>>("writes");
     QTest::newRow("command mode answers OK: escape and hang up anyway")
-        << false << QByteArray("\r\nOK\r\n") << QList<QByteArray>{"ath\r", "+++", "ath\r"};
+        << false << false << QByteArray("\r\nOK\r\n") << QList<QByteArray>{"ath\r", "+++", "ath\r"};
     QTest::newRow("NO CARRIER: line already down")
-        << false << QByteArray("\r\nNO CARRIER\r\n") << QList<QByteArray>{"ath\r"};
-    QTest::newRow("data mode: no answer") << false << QByteArray() << QList<QByteArray>{"ath\r", "+++", "ath\r"};
-    QTest::newRow("escape at once") << true << QByteArray("\r\nOK\r\n") << QList<QByteArray>{"+++", "ath\r"};
+        << false << false << QByteArray("\r\nNO CARRIER\r\n") << QList<QByteArray>{"ath\r"};
+    QTest::newRow("data mode: no answer")
+        << false << false << QByteArray() << QList<QByteArray>{"ath\r", "+++", "ath\r"};
+    QTest::newRow("escape at once") << false << true << QByteArray("\r\nOK\r\n") << QList<QByteArray>{"+++", "ath\r"};
+    QTest::newRow("escape at once, window closing")
+        << true << true << QByteArray("\r\nOK\r\n") << QList<QByteArray>{"+++", "ath\r"};
 }
 
 void ModemTest::hangUp()
 {
     QFETCH(bool, escapeAtOnce);
     QFETCH(QByteArray, firstAnswer);
+    QFETCH(bool, closing);
+    m_ui->closing = closing;
     ModemDialogue modem = scriptedModem({answer(firstAnswer), answer("\r\nOK\r\n"), answer("\r\nOK\r\n")});
     modem.HangUp(escapeAtOnce);
     QTEST(m_script->writes, "writes");
@@ -338,14 +333,6 @@ void ModemTest::windowClosingDuringDial_endsAtOnce()
     QCOMPARE(count(m_script->writes.join('|'), "ATD123\r"), 1);
 }
 
-void ModemTest::hangUpAskedByClosingWindow_runsToItsEnd()
-{
-    m_ui->closing = true;
-    ModemDialogue modem = scriptedModem({answer("\r\nOK\r\n"), answer("\r\nOK\r\n")});
-    modem.HangUp(true);
-    QCOMPARE(m_script->writes, (QList<QByteArray>{"+++", "ath\r"}));
-}
-
 void ModemTest::dial_realTiming_wholeDialogueOnTheWire()
 {
     QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "100"}}));
@@ -359,51 +346,39 @@ void ModemTest::dial_realTiming_wholeDialogueOnTheWire()
 
 void ModemTest::dial_outcomes_data()
 {
-    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("modem"); // else the module alone, which answers no AT command with a line
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("init");
+    QTest::addColumn<int>("rounds");
     QTest::addColumn<int>("result");
-    QTest::newRow("busy") << "busy" << 2;
-    QTest::newRow("no answer") << "no-answer" << 5;
-    QTest::newRow("no dial tone") << "no-dialtone" << 1;
-    QTest::newRow("no carrier") << "no-carrier" << 3;
-    QTest::newRow("error") << "error" << 4;
-    QTest::newRow("silent") << "silent" << 9;
+    QTest::addColumn<QByteArray>("wire");
+    const QByteArray once = "ATE0\rATV1\rAT+CPAS\rATD555\r";
+    QTest::newRow("busy") << true << "dial busy" << QString() << 1 << 2 << once;
+    QTest::newRow("no answer") << true << "dial no-answer" << QString() << 1 << 5 << once;
+    QTest::newRow("no dial tone") << true << "dial no-dialtone" << QString() << 1 << 1 << once;
+    QTest::newRow("no carrier") << true << "dial no-carrier" << QString() << 1 << 3 << once;
+    QTest::newRow("error") << true << "dial error" << QString() << 1 << 4 << once;
+    QTest::newRow("silent") << true << "dial silent" << QString() << 1 << 9 << once;
+    QTest::newRow("busy, three rounds: init and GSM check again, not the presence check")
+        << true << "dial busy" << "AT&C1" << 3 << 2
+        << QByteArray("ATE0\rATV1\rAT&C1\rAT+CPAS\rATD555\rAT&C1\rAT+CPAS\rATD555\rAT&C1\rAT+CPAS\rATD555\r");
+    QTest::newRow("zero rounds still dial once") << true << "dial busy" << QString() << 0 << 2 << once;
+    QTest::newRow("GSM refused: not ready, nothing dialled")
+        << true << "cpas error" << QString() << 3 << 11 << QByteArray("ATE0\rATV1\rAT+CPAS\r");
+    QTest::newRow("no modem") << false << QString() << QString() << 1 << 7 << QByteArray("ATE0\r+++");
 }
 
 void ModemTest::dial_outcomes()
 {
-    QFETCH(QString, mode);
-    QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "20"}}, {"dial " + mode}));
-    ModemDialogue modem(*m_port, *m_ui, shortTiming());
-    QTEST(modem.DialSubscriber("555", QString(), false, 1, 1), "result");
-}
-
-void ModemTest::dial_busyWithThreeRounds_resendsInitNotPresenceCheck()
-{
-    QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "20"}}, {"dial busy"}));
-    ModemDialogue modem(*m_port, *m_ui, shortTiming());
-    QCOMPARE(modem.DialSubscriber("555", "AT&C1", false, 3, 2), 2);
-    const QByteArray wire = m_sim->received();
-    QCOMPARE(count(wire, "ATE0\r"), 1);
-    QCOMPARE(count(wire, "ATV1\r"), 1);
-    QCOMPARE(count(wire, "AT&C1\r"), 3);
-    QCOMPARE(count(wire, "AT+CPAS\r"), 3);
-    QCOMPARE(count(wire, "ATD555\r"), 3);
-}
-
-void ModemTest::dial_zeroRoundsStillDialsOnce()
-{
-    QVERIFY(simulatorPort({.modem = true, .extraArgs = {"--dial-ms", "20"}}, {"dial busy"}));
-    ModemDialogue modem(*m_port, *m_ui, shortTiming());
-    QCOMPARE(modem.DialSubscriber("555", QString(), false, 0, 2), 2);
-    QCOMPARE(count(m_sim->received(), "ATD555\r"), 1);
-}
-
-void ModemTest::dial_gsmRefused_givesGsmNotReadyWithoutDialling()
-{
-    QVERIFY(simulatorPort({.modem = true, .extraArgs = {}}, {"cpas error"}));
-    ModemDialogue modem(*m_port, *m_ui, shortTiming());
-    QCOMPARE(modem.DialSubscriber("555", QString(), false, 3, 2), 11);
-    QVERIFY(!m_sim->received().contains("ATD"));
+    QFETCH(bool, modem);
+    QFETCH(QString, control);
+    QFETCH(QString, init);
+    QFETCH(int, rounds);
+    QVERIFY(simulatorPort({.modem = modem, .extraArgs = modem ? QStringList{"--dial-ms", "20"} : QStringList()},
+                          control.isEmpty() ? QStringList() : QStringList{control}));
+    ModemDialogue dialogue(*m_port, *m_ui, shortTiming());
+    QTEST(dialogue.DialSubscriber("555", init, false, rounds, 1), "result");
+    QTEST(m_sim->received(), "wire");
 }
 
 void ModemTest::dial_escapeEndsOnlyThatRound()
@@ -421,14 +396,6 @@ void ModemTest::dial_escapeEndsOnlyThatRound()
     ModemDialogue modem(tap, *m_ui, shortTiming());
     QCOMPARE(modem.DialSubscriber("555", QString(), false, 2, 1), 9);
     QCOMPARE(count(m_sim->received(), "ATD555\r"), 2);
-}
-
-void ModemTest::dial_withoutModem_givesNoModem()
-{
-    QVERIFY(simulatorPort({})); // the module alone answers no AT command with a line
-    ModemDialogue modem(*m_port, *m_ui, shortTiming());
-    QCOMPARE(modem.DialSubscriber("555", QString(), false, 1, 1), 7);
-    QCOMPARE(m_sim->received(), QByteArray("ATE0\r+++"));
 }
 
 void ModemTest::hangUp_endsTheCall()

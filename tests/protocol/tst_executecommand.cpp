@@ -92,11 +92,8 @@ private slots:
     void echo_replyMustHoldTheRowsCommandText_data();
     void echo_replyMustHoldTheRowsCommandText();
     void rowSeven_sendsTheCommandBuiltFromTheTargetAddress();
-    void noEchoEveryTime_threeExchangesTwoPausesOneMessage();
-    void twoFailuresThenAnEcho_isOkWithoutAMessage();
-    void escape_endsOnlyTheAttemptItFallsIn();
-    void escapeInEveryAttempt_endsInTheExchangeFailureMessage();
-    void oneAttemptWithoutPause_oneExchangeAndNoPause();
+    void attempts_exchangesPausesAndWhatTheUserIsTold_data();
+    void attempts_exchangesPausesAndWhatTheUserIsTold();
     void closingWindow_stopsAtOnceAndTellsNoOne();
     void realPause_holdsTheGivenTimeBetweenAttempts();
     void failureCause_reachesTheLogWhenItIsOn_data();
@@ -149,62 +146,65 @@ void ExecuteCommandTest::rowSeven_sendsTheCommandBuiltFromTheTargetAddress()
     QCOMPARE(zero.module.writes, QList<QByteArray>{QByteArray("PEERADDR(00:00:00:00:00:00)\r")});
 }
 
-void ExecuteCommandTest::noEchoEveryTime_threeExchangesTwoPausesOneMessage()
+void ExecuteCommandTest::attempts_exchangesPausesAndWhatTheUserIsTold_data()
 {
-    Rig rig;
-    const QByteArray other(R"({"VER":"OK","Val":"1.0"})");
-    rig.module.replies = {other, other, other, other};
-    QCOMPARE(ExecuteCommand(rig.context, 5, 3, 500), CommandOutcome::NoEcho);
-    QCOMPARE(rig.module.writes,
-             (QList<QByteArray>{QByteArray("DEVADDR\r"), QByteArray("DEVADDR\r"), QByteArray("DEVADDR\r")}));
-    QCOMPARE(rig.pauses, (QList<int>{500, 500}));
-    QCOMPARE(rig.window.messages, QStringList{QStringLiteral("Сбой модуля. Команда \"DEVADDR\".")});
-    QCOMPARE(rig.window.scrolls, 3); // the newest trace is brought into view after every attempt
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<QList<QByteArray>>("replies"); // one per exchange; empty is silence
+    QTest::addColumn<QList<int>>("escapeDuringWrite");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QList<QByteArray>>("writes");
+    QTest::addColumn<QList<int>>("pauses");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("statusTexts"); // the engine's, of the failed exchanges
+    const QByteArray ver(R"({"VER":"OK","Val":"1.0"})");
+    const QString noReply = QStringLiteral("Устройство не отвечает");
+    const QString escaped = QStringLiteral("Обмен прерван по Esc");
+
+    QTest::newRow("no echo every time: three exchanges, two pauses, one message")
+        << 5 << 3 << 500 << QList<QByteArray>{ver, ver, ver, ver} << QList<int>() << int(CommandOutcome::NoEcho)
+        << QList<QByteArray>(3, "DEVADDR\r") << QList<int>{500, 500}
+        << QStringList{QStringLiteral("Сбой модуля. Команда \"DEVADDR\".")} << QStringList();
+    QTest::newRow("two failures then an echo: ok without a message")
+        << 2 << 3 << 500 << QList<QByteArray>{QByteArray(), R"({"PING":)", R"({"PING":"Connected"})"} << QList<int>()
+        << int(CommandOutcome::Ok) << QList<QByteArray>(3, "PING\r") << QList<int>{500, 500} << QStringList()
+        << QStringList{noReply, QStringLiteral("Ответ получен не полностью (превышено время между байтами)")};
+    QTest::newRow("Esc ends only the attempt it falls in")
+        << 3 << 3 << 500 << QList<QByteArray>{QByteArray(), R"({"RESET":"OK"})"} << QList<int>{1}
+        << int(CommandOutcome::Ok) << QList<QByteArray>(2, "RESET\r") << QList<int>{500} << QStringList()
+        << QStringList{escaped};
+    QTest::newRow("Esc in every attempt: the exchange failure message")
+        << 9 << 3 << 1000 << QList<QByteArray>() << QList<int>{1, 2, 3} << int(CommandOutcome::ExchangeFailed)
+        << QList<QByteArray>(3, "KILL\r") << QList<int>{1000, 1000}
+        << QStringList{QStringLiteral("Сбой операции.\rНе выполнена команда \"KILL\".")}
+        << QStringList{escaped, escaped, escaped};
+    QTest::newRow("one attempt without pause: one exchange, no pause")
+        << 8 << 1 << 0 << QList<QByteArray>() << QList<int>() << int(CommandOutcome::ExchangeFailed)
+        << QList<QByteArray>{"KEEP\r"} << QList<int>()
+        << QStringList{QStringLiteral("Сбой операции.\rНе выполнена команда \"KEEP\".")} << QStringList{noReply};
 }
 
-void ExecuteCommandTest::twoFailuresThenAnEcho_isOkWithoutAMessage()
+void ExecuteCommandTest::attempts_exchangesPausesAndWhatTheUserIsTold()
 {
+    QFETCH(int, row);
+    QFETCH(int, attempts);
+    QFETCH(int, pauseMs);
+    QFETCH(QList<QByteArray>, writes);
     Rig rig;
-    rig.module.replies = {QByteArray(), QByteArray(R"({"PING":)"), QByteArray(R"({"PING":"Connected"})")};
-    QCOMPARE(ExecuteCommand(rig.context, 2, 3, 500), CommandOutcome::Ok);
-    QCOMPARE(rig.module.writes.size(), 3);
-    QCOMPARE(rig.pauses, (QList<int>{500, 500}));
-    QVERIFY(rig.window.messages.isEmpty());
-    // The engine's own status text of the last failed exchange may stay.
-    QCOMPARE(rig.window.resultTexts.size(), 2);
-    QCOMPARE(QByteArray(rig.channel.reply()), QByteArray(R"({"PING":"Connected"})"));
-}
-
-void ExecuteCommandTest::escape_endsOnlyTheAttemptItFallsIn()
-{
-    Rig rig;
-    rig.window.escapeDuringWrite = {1};
-    rig.module.replies = {QByteArray(), QByteArray(R"({"RESET":"OK"})")};
-    QCOMPARE(ExecuteCommand(rig.context, 3, 3, 500), CommandOutcome::Ok);
-    QCOMPARE(rig.module.writes, (QList<QByteArray>{QByteArray("RESET\r"), QByteArray("RESET\r")}));
-    QCOMPARE(rig.pauses, QList<int>{500});
-    QVERIFY(rig.window.messages.isEmpty());
-    QCOMPARE(rig.window.resultTexts, QStringList{QStringLiteral("Обмен прерван по Esc")});
-}
-
-void ExecuteCommandTest::escapeInEveryAttempt_endsInTheExchangeFailureMessage()
-{
-    Rig rig;
-    rig.window.escapeDuringWrite = {1, 2, 3};
-    QCOMPARE(ExecuteCommand(rig.context, 9, 3, 1000), CommandOutcome::ExchangeFailed);
-    QCOMPARE(rig.module.writes.size(), 3);
-    QCOMPARE(rig.pauses, (QList<int>{1000, 1000}));
-    QCOMPARE(rig.window.messages, QStringList{QStringLiteral("Сбой операции.\rНе выполнена команда \"KILL\".")});
-}
-
-void ExecuteCommandTest::oneAttemptWithoutPause_oneExchangeAndNoPause()
-{
-    Rig rig;
-    QCOMPARE(ExecuteCommand(rig.context, 8, 1, 0), CommandOutcome::ExchangeFailed);
-    QCOMPARE(rig.module.writes, QList<QByteArray>{QByteArray("KEEP\r")});
-    QVERIFY(rig.pauses.isEmpty());
-    QCOMPARE(rig.window.resultTexts, QStringList{QStringLiteral("Устройство не отвечает")});
-    QCOMPARE(rig.window.messages, QStringList{QStringLiteral("Сбой операции.\rНе выполнена команда \"KEEP\".")});
+    QFETCH(QList<QByteArray>, replies);
+    rig.module.replies = replies;
+    QFETCH(QList<int>, escapeDuringWrite);
+    rig.window.escapeDuringWrite = escapeDuringWrite;
+    QFETCH(int, outcome);
+    QCOMPARE(int(ExecuteCommand(rig.context, row, attempts, pauseMs)), outcome);
+    QCOMPARE(rig.module.writes, writes);
+    if (outcome == int(CommandOutcome::Ok))
+        QCOMPARE(QByteArray(rig.channel.reply()), replies.last());
+    QTEST(rig.pauses, "pauses");
+    QTEST(rig.window.messages, "messages");
+    QTEST(rig.window.resultTexts, "statusTexts");
+    QCOMPARE(rig.window.scrolls, writes.size()); // the newest trace is brought into view after every attempt
 }
 
 void ExecuteCommandTest::closingWindow_stopsAtOnceAndTellsNoOne()

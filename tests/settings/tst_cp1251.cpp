@@ -96,31 +96,6 @@ private slots:
         QCOMPARE(cp1251::encode(text), bytes);
     }
 
-    void toUpper_examples_data()
-    {
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<int>("upper");
-        QTest::newRow("a") << 0x61 << 0x41;
-        QTest::newRow("z") << 0x7A << 0x5A;
-        QTest::newRow("digit") << 0x31 << 0x31;
-        QTest::newRow("а") << 0xE0 << 0xC0;
-        QTest::newRow("я") << 0xFF << 0xDF;
-        QTest::newRow("А stays") << 0xC0 << 0xC0;
-        QTest::newRow("ё") << 0xB8 << 0xA8;
-        QTest::newRow("ў") << 0xA2 << 0xA1;
-        QTest::newRow("ђ") << 0x90 << 0x80;
-        QTest::newRow("і") << 0xB3 << 0xB2;
-        QTest::newRow("micro sign stays") << 0xB5 << 0xB5;
-        QTest::newRow("no character") << 0x98 << 0x98;
-    }
-
-    void toUpper_examples()
-    {
-        QFETCH(int, byte);
-        QFETCH(int, upper);
-        QCOMPARE(int(cp1251::toUpper(static_cast<unsigned char>(byte))), upper);
-    }
-
     // The capital of a byte is the byte of its character's capital, when the code
     // page has one; otherwise the byte stays.
     void toUpper_agreesWithSystemTableAndUnicodeCase()

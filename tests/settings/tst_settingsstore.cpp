@@ -344,24 +344,6 @@ private slots:
         QCOMPARE(readBytes(store.AbonentsIniPath), abonents);
     }
 
-    // An editor left the file ending in a CR alone; a later write adds a section after
-    // that line, and the rate must still read as it was.
-    void fileEndingInCarriageReturn_rateSurvivesTheNextWrite()
-    {
-        QTemporaryDir exe;
-        SettingsStore store = loaded(exe.path(), "[DIR_CONN_PAR]\r\nRate=9600\r", {});
-        QCOMPARE(store.CurrentSettings.direct.Rate, 9600);
-        store.CurrentSettings.Conn_Prz = Phone;
-        store.WriteBluetoothIni();
-        QVERIFY(readBytes(store.BluetoothIniPath)
-                    .startsWith("[DIR_CONN_PAR]\r\nRate=9600\r\n\r\n[CURR_PAR]\r\nConn_Prz=1\r\n"));
-
-        SettingsStore again;
-        again.LoadSettings(exe.path());
-        QCOMPARE(again.CurrentSettings.direct.Rate, 9600);
-        QCOMPARE(again.CurrentSettings.Conn_Prz, quint8(Phone));
-    }
-
     // Two subscribers of one name: the one chosen stays chosen at every start and
     // after every sort, so the right number is dialled.
     void twoSubscribersOfOneName_chosenOneStaysSelectedAcrossStarts()

@@ -193,12 +193,6 @@ QByteArray DevSim::received()
     return joined(true);
 }
 
-QByteArray DevSim::sent()
-{
-    sync();
-    return joined(false);
-}
-
 QList<DevSimLogEntry> DevSim::log()
 {
     sync();

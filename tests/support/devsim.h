@@ -45,7 +45,6 @@ public:
     // The log so far. Each call first syncs with the simulator, so every byte it has
     // handled before the call is included.
     QByteArray received();
-    QByteArray sent();
     QList<DevSimLogEntry> log();
     QStringList notes(); // the simulator's "note" lines: state changes
     void clearLog();

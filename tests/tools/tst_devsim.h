@@ -31,7 +31,6 @@ private slots:
 
     void reply_data();
     void reply();
-    void keep_pairsTheWaitingPeripheral();
     void quirks_keepTheModuleConsistent_data();
     void quirks_keepTheModuleConsistent();
     void controlOption_setsTheModuleUpBeforeThePortAppears();
