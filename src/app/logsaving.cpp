@@ -4,10 +4,12 @@
 
 #include "app/applog.h"
 #include "app/apptexts.h"
+#include "app/exchangelogpanel.h"
 #include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/messagepresenter.h"
 #include "app/tracefile.h"
+#include "app/windowdialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -20,11 +22,11 @@ void TFormMain::onSaveLogRequested()
     const QString path = chooseLogFile();
     if (path.isEmpty())
         return;
-    const QString failure = WriteTraceFile(path, m_exchangeLog->traceFileText());
+    const QString failure = WriteTraceFile(path, m_logPanel->log().traceFileText());
     if (failure.isEmpty())
         return;
     qCInfo(lcApp) << "trace not saved to" << path << ":" << failure;
-    showMessage(apptext::LogNotSaved.arg(QDir::toNativeSeparators(path)));
+    m_dialogs->showMessage(apptext::LogNotSaved.arg(QDir::toNativeSeparators(path)));
 }
 
 namespace {
@@ -41,16 +43,13 @@ QDir LogFolder()
 QString TFormMain::chooseLogFile()
 {
     const QString proposed = LogFolder().filePath(TraceFileName(QDateTime::currentDateTime()));
-    if (m_presenter)
-        return m_presenter->chooseSaveFile(proposed);
+    if (MessagePresenter *presenter = m_dialogs->presenter())
+        return presenter->chooseSaveFile(proposed);
     QFileDialog dialog(this, apptext::SaveLogCaption, proposed, apptext::LogFileFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("log"));
-    const QPointer<QWidget> previous = m_modal;
-    m_modal = &dialog;
-    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    m_modal = previous;
+    const bool chosen = m_dialogs->run(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     return chosen ? dialog.selectedFiles().constFirst() : QString();
 }
 

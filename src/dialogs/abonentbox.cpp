@@ -77,11 +77,11 @@ void AbonentBox::onListClicked()
 {
     TFormAbonents_List list(m_directory, m_dialog);
     list.showMessage = m_hooks.showMessage;
-    list.exec();
+    const bool accepted = list.exec() == QDialog::Accepted;
     // The list changes the directory in place even when cancelled: the box shows it as
     // it now is, so a line chosen afterwards is the subscriber it names.
     fill();
-    if (list.Accepted)
+    if (accepted)
         commit();
 }
 

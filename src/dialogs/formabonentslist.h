@@ -22,7 +22,6 @@ class TFormAbonents_List : public QDialog {
 public:
     TFormAbonents_List(AbonentDirectory &directory, QWidget *owner);
 
-    bool Accepted = false;
     ShowMessageFn showMessage; // handed on to the subscriber editor
     AskQuestionFn askQuestion; // the question before a deletion
 

@@ -139,7 +139,6 @@ void TFormAbonents_List::deleteSelected()
 void TFormAbonents_List::onAcceptClicked()
 {
     onRowChosen(m_grid->currentRow());
-    Accepted = true;
     accept();
 }
 

@@ -157,9 +157,9 @@ void TFormConnect::onChangeParametersClicked()
     TFormConn_Par parameters(m_store, WorkingSettings, this);
     parameters.StatusBar = StatusBar;
     parameters.showMessage = [this](const QString &text) { showMessage(text); };
-    parameters.exec();
+    const bool accepted = parameters.exec() == QDialog::Accepted;
     const bool phone = WorkingSettings.Conn_Prz == Phone;
-    if (!parameters.Accepted) {
+    if (!accepted) {
         // Subscribers added or a list used in there changed the working directory: the
         // box shows it as it now is, so a line chosen afterwards is the one it names.
         if (phone)
@@ -181,7 +181,6 @@ void TFormConnect::onAcceptClicked()
     }
     ShowStatus();
     m_store.CurrentSettings = WorkingSettings;
-    Accepted = true;
     accept();
 }
 

@@ -26,7 +26,6 @@ public:
 
     Settings WorkingSettings;
     PanelStatusBar *StatusBar = nullptr; // set by the opener before showing
-    bool Accepted = false;
 
     // Tells the user something in a modal box with an empty title and one OK button; the
     // dialogs opened from here use it too. The opener or a test may replace it.

@@ -133,7 +133,6 @@ void TFormConn_Par::onAcceptClicked()
             return;
         m_editedSettings.phone = m_localParameters;
     }
-    Accepted = true;
     accept();
 }
 

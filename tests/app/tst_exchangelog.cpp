@@ -26,7 +26,7 @@ struct LogWindow {
     AppFixture fixture;
     std::unique_ptr<TFormMain> window = fixture.window();
     ExchangeLogView *memo = Named<ExchangeLogView>(window.get(), "Memo1");
-    TraceLog &log = window->log();
+    TraceLog &log = (*Named<ExchangeLogView>(window.get(), "Memo1"));
 
     LogWindow() { Action(*window, "Ncommand")->trigger(); }
 
@@ -127,7 +127,7 @@ void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
     const int heightBefore = w.memo->height();
     for (int i = 0; i < 100; ++i)
         w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"} %1").arg(i));
-    w.window->scrollLogToEnd();
+    Named<CommandView>(w.window.get(), "gb_command")->scrollLogToEnd();
     QCOMPARE(w.memo->height(), heightBefore); // the view scrolls; it does not grow
     QTRY_VERIFY(bar->isVisible());
     QCOMPARE(bar->value(), bar->maximum());
@@ -145,7 +145,7 @@ void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
     w.exchange(QStringLiteral("VER"), QStringLiteral("{\"VER\":\"OK\"}"));
     w.memo->flush();
     QCOMPARE(bar->value(), kept);
-    w.window->scrollLogToEnd();
+    Named<CommandView>(w.window.get(), "gb_command")->scrollLogToEnd();
     QCOMPARE(bar->value(), bar->maximum());
     // At the end, the log follows new lines by itself.
     w.exchange(QStringLiteral("HELP"), QStringLiteral("{\"HELP\":\"OK\"}"));
@@ -338,7 +338,7 @@ void TestExchangeLog::save_failure_namesFile_screenUnchanged()
     messages.attach(*w.window);
     for (int i = 0; i < 60; ++i)
         w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"} %1").arg(i));
-    w.window->scrollLogToEnd();
+    Named<CommandView>(w.window.get(), "gb_command")->scrollLogToEnd();
     QTextCursor selection(w.memo->document()->findBlockByNumber(40));
     selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     w.memo->setTextCursor(selection);
