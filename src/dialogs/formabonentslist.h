@@ -26,7 +26,7 @@ public:
     AskQuestionFn askQuestion; // the question before a deletion
 
 protected:
-    void showEvent(QShowEvent *event) override; // FormShow: size, place, FillGrid
+    void showEvent(QShowEvent *event) override; // FormShow: size, place, fillGrid
 
 private:
     void createGrid();
@@ -34,7 +34,7 @@ private:
     QHBoxLayout *createButtons();
     void connectHandlers();
 
-    void FillGrid();
+    void fillGrid();
     void showRow(int row);
     void showSortOrder();
     void onRowChosen(int row);        // a row selected by mouse or keys

@@ -37,13 +37,13 @@ protected:
 private:
     QLayout *createControls();
     void FormShow();
-    void FillAbonentCombo();
+    void fillAbonentCombo();
     void onKindChosen();
     void onChangeParametersClicked();
     void onAcceptClicked();
-    void ShowStatus();
+    void showStatus();
     // "Абонент", the subscriber box, "Список абонентов" and the list button.
-    void EnableSubscriberControls(bool enabled);
+    void enableSubscriberControls(bool enabled);
 
     SettingsStore &m_store;
     QComboBox *m_kindList = nullptr; // the position is the ConnectionKind

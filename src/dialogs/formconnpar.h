@@ -54,8 +54,8 @@ private:
     void fillPortList();
     void fillRateList();
     void showPhoneParameters();
-    void FillAbonentCombo();
-    void ShowStatus();
+    void fillAbonentCombo();
+    void showStatus();
     void showPhoneCode(); // the selected subscriber's phone number beside the box
     void onAcceptClicked();
     bool allLineParametersGiven() const;
