@@ -10,6 +10,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
 
 namespace tavrin {
@@ -134,10 +135,22 @@ void SurveyEngine::stop()
         dispatcher->wakeUp();
 }
 
+int SurveyQueue::take()
+{
+    const int index = m_next.fetch_add(1);
+    return index < m_count ? index : -1;
+}
+
 void SurveyEngine::run(const QList<SurveySubscriber> &subscribers)
 {
+    SurveyQueue queue(int(subscribers.size()));
+    run(subscribers, queue);
+}
+
+void SurveyEngine::run(const QList<SurveySubscriber> &subscribers, SurveyQueue &queue)
+{
     m_dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread());
-    for (int index = 0; index < subscribers.size(); ++index) {
+    for (int index = queue.take(); index >= 0; index = queue.take()) {
         if (m_stop) {
             m_observer.siteFinished(index, UnreachedRow(subscribers[index]));
             continue;
@@ -222,6 +235,47 @@ SurveyRow SurveyEngine::surveySite(const SurveySubscriber &subscriber, int direc
     modem.HangUp(true);
     ClosePort(port);
     return finished(result);
+}
+
+} // namespace tavrin
+
+namespace tavrin {
+
+SurveyPool::SurveyPool(const Settings &settings, const QList<int> &ports, SurveyObserver &observer,
+                       SurveyTiming timing)
+{
+    for (int port : ports)
+        m_engines.push_back(std::make_unique<SurveyEngine>(settings, observer, port, timing));
+}
+
+SurveyPool::~SurveyPool() = default;
+
+void SurveyPool::run(const QList<SurveySubscriber> &subscribers)
+{
+    SurveyQueue queue(int(subscribers.size()));
+    std::vector<std::unique_ptr<QThread>> threads;
+    QEventLoop loop;
+    int running = int(m_engines.size());
+    for (const auto &engine : m_engines) {
+        SurveyEngine *portEngine = engine.get();
+        threads.emplace_back(QThread::create([portEngine, &subscribers, &queue] { portEngine->run(subscribers, queue); }));
+        QObject::connect(threads.back().get(), &QThread::finished, &loop, [&running, &loop] {
+            if (--running == 0)
+                loop.quit();
+        });
+    }
+    for (const auto &thread : threads)
+        thread->start();
+    if (running > 0)
+        loop.exec();
+    for (const auto &thread : threads)
+        thread->wait();
+}
+
+void SurveyPool::stop()
+{
+    for (const auto &engine : m_engines)
+        engine->stop();
 }
 
 } // namespace tavrin

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAbstractEventDispatcher;
 
@@ -35,6 +36,19 @@ struct SurveyTiming {
     int settleAfterOpenMs = kSettleAfterOpenMs;
 };
 
+// The sites of a round still to be called, shared by the engines of several ports.
+// Thread-safe.
+class SurveyQueue {
+public:
+    explicit SurveyQueue(int count) : m_count(count) {}
+    // The index of the next site to call; -1 when none is left.
+    int take();
+
+private:
+    std::atomic<int> m_next{0};
+    const int m_count;
+};
+
 // One port's survey. For every subscriber in turn it does what a phone connection and
 // the state view do: opens the port, dials (presence check, initialisation, GSM
 // readiness, ATD) with the phone kind's attempts and wait, runs ReadDeviceState
@@ -54,6 +68,8 @@ public:
 
     // Surveys the subscribers in order until all are done or a stop ends the round.
     void run(const QList<SurveySubscriber> &subscribers);
+    // The same, taking the sites from a queue that engines of other ports share.
+    void run(const QList<SurveySubscriber> &subscribers, SurveyQueue &queue);
     // Ends the round: the call in progress is hung up cleanly, the sites not reached get
     // rows "stopped". Thread-safe; harmless when nothing runs.
     void stop();
@@ -73,6 +89,29 @@ private:
     SurveyTiming m_timing;
     std::atomic<bool> m_stop{false};
     std::atomic<QAbstractEventDispatcher *> m_dispatcher{nullptr};
+};
+
+} // namespace tavrin
+
+namespace tavrin {
+
+// A round over several ports: one engine per port, each on a thread of its own, each
+// taking the next site when its call is done, so N modems read N sites at once.
+class SurveyPool {
+public:
+    // ports: the port numbers (at least one); observer is called on the engines'
+    // threads and must be thread-safe.
+    SurveyPool(const Settings &settings, const QList<int> &ports, SurveyObserver &observer,
+               SurveyTiming timing = {});
+    ~SurveyPool();
+
+    // Runs the round; waits in the calling thread's event loop until every engine is done.
+    void run(const QList<SurveySubscriber> &subscribers);
+    // Ends the round on every port, each after hanging up its call. Thread-safe.
+    void stop();
+
+private:
+    std::vector<std::unique_ptr<SurveyEngine>> m_engines;
 };
 
 } // namespace tavrin

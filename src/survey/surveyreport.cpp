@@ -296,20 +296,46 @@ QList<SurveySubscriber> NotYetRead(const QList<SurveySubscriber> &chosen, const 
     return left;
 }
 
-QList<SurveyRow> ResumedRows(const QList<SurveySubscriber> &chosen, const QList<SurveyRow> &earlier,
-                             const QList<SurveyRow> &rounds)
+} // namespace tavrin
+
+namespace tavrin {
+
+SurveyReportFile::SurveyReportFile(const QString &path, const QList<SurveySubscriber> &chosen,
+                                   const QList<SurveyRow> &earlier)
+    : m_path(path), m_chosen(chosen), m_earlier(earlier)
+{
+}
+
+bool SurveyReportFile::add(const SurveyRow &row, QString *error)
+{
+    QMutexLocker lock(&m_mutex);
+    m_round << row;
+    return WriteSurveyReport(m_path, rowsLocked(), error);
+}
+
+bool SurveyReportFile::write(QString *error)
+{
+    QMutexLocker lock(&m_mutex);
+    return WriteSurveyReport(m_path, rowsLocked(), error);
+}
+
+QList<SurveyRow> SurveyReportFile::rows() const
+{
+    QMutexLocker lock(&m_mutex);
+    return rowsLocked();
+}
+
+QList<SurveyRow> SurveyReportFile::rowsLocked() const
 {
     QList<SurveyRow> rows;
-    for (const SurveySubscriber &subscriber : chosen) {
-        const SurveyRow *before = SameSubscriber(earlier, subscriber);
+    for (const SurveySubscriber &subscriber : m_chosen) {
+        const SurveyRow *before = SameSubscriber(m_earlier, subscriber);
         if (before && before->read) {
             SurveyRow kept = *before;
             kept.subscriber.number = subscriber.number;
             rows << kept;
-        } else if (const SurveyRow *now = SameSubscriber(rounds, subscriber)) {
+        } else if (const SurveyRow *now = SameSubscriber(m_round, subscriber)) {
             rows << *now;
-        } else {
-            rows << UnreachedRow(subscriber);
         }
     }
     return rows;

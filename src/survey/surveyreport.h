@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QMutex>
 #include <QString>
 
 #include <optional>
@@ -49,11 +50,34 @@ struct SurveyChanges {
 };
 SurveyChanges ChangesSince(const SurveyRow &now, const SurveyRow *before);
 
-// Resuming a round from an earlier report: the chosen subscribers it has not read yet,
-// and the chosen subscribers' rows once the round is done (its row where it was read
-// before, the new row otherwise), in the order chosen.
+// Resuming a round from an earlier report: the chosen subscribers it has not read yet.
 QList<SurveySubscriber> NotYetRead(const QList<SurveySubscriber> &chosen, const QList<SurveyRow> &earlier);
-QList<SurveyRow> ResumedRows(const QList<SurveySubscriber> &chosen, const QList<SurveyRow> &earlier,
-                             const QList<SurveyRow> &rounds);
+
+// A round's report while the round runs: written whole after every site, so that what
+// was read is on disk whatever happens next. On a resumed round the rows read before
+// stay. Thread-safe: the engines of several ports add their rows.
+class SurveyReportFile {
+public:
+    SurveyReportFile(const QString &path, const QList<SurveySubscriber> &chosen,
+                     const QList<SurveyRow> &earlier = {});
+
+    QString path() const { return m_path; }
+    // Keeps the row of a site and writes the report. False, with a message naming the
+    // file in *error, when it could not be written; the row is kept all the same.
+    bool add(const SurveyRow &row, QString *error);
+    // Writes the rows kept so far.
+    bool write(QString *error);
+    // The chosen subscribers' rows so far, in the chosen order.
+    QList<SurveyRow> rows() const;
+
+private:
+    QList<SurveyRow> rowsLocked() const;
+
+    QString m_path;
+    QList<SurveySubscriber> m_chosen;
+    QList<SurveyRow> m_earlier;
+    QList<SurveyRow> m_round;
+    mutable QMutex m_mutex;
+};
 
 } // namespace tavrin
