@@ -6,6 +6,8 @@
 
 #include "walk.h"
 
+#include <QStringList>
+
 namespace tavrin {
 class TFormMain;
 namespace test {
@@ -14,6 +16,9 @@ class DevSim;
 } // namespace tavrin
 
 namespace tavrin::screenshots {
+
+// What answers when the modem dials each subscriber of the walk (tavrin-devsim --site).
+QStringList SurveySites();
 
 // Puts the plan's steps into walk. The steps refer to the plan, which must outlive the
 // walk. cable: the simulated module on COM1, told what to do through its control lines;
@@ -34,6 +39,7 @@ private:
     void pairByAddress();
     void phoneParameters();
     void subscribers();
+    void surveyOfTheSites();
     void phoneSession();
 
     Walk &walk;
