@@ -61,6 +61,7 @@ private slots:
     void exitStatus();
     void resume_callsOnlyTheSitesNotRead();
     void sigterm_hangsUpAndLeavesAReadableReport();
+    void severalPorts_shareTheSitesRowsInDirectoryOrder();
 
 private:
     int run(const QStringList &arguments);
@@ -220,6 +221,33 @@ void SurveyCommandTest::sigterm_hangsUpAndLeavesAReadableReport()
     QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
     QVERIFY2(lines[2].startsWith("2;Насосная;102;Опрос остановлен пользователем;;;;;;;20"), qPrintable(lines[2]));
     QCOMPARE(lines[3], "3;Склад;103;Опрос остановлен пользователем;;;;;;;;");
+}
+
+void SurveyCommandTest::severalPorts_shareTheSitesRowsInDirectoryOrder()
+{
+    // A second modem on COM8 with the same sites: the sites finish in either order, the
+    // report keeps the directory's.
+    DevSim second(m_dir->filePath("com"));
+    QStringList args = test::FastModemArgs();
+    args << "--site" << "101 paired version=2.10" << "--site" << "102 busy" << "--site" << "103 waiting";
+    QVERIFY2(second.start({.port = 8, .modem = true, .extraArgs = args}), qPrintable(second.errorString()));
+    const QString report = m_dir->filePath("two.csv");
+    QCOMPARE(run({"--ini", m_ini, "--ports", "COM6,8", "--report", report}), 1);
+
+    // Each site called once, on one modem or the other, and both modems used.
+    const QByteArray first = m_sim->received(), other = second.received();
+    QCOMPARE(first.count("ATD") + other.count("ATD"), 3);
+    QVERIFY(first.count("ATD") >= 1 && other.count("ATD") >= 1);
+    for (const char *dial : {"ATD101\r", "ATD102\r", "ATD103\r"})
+        QCOMPARE(first.count(dial) + other.count(dial), 1);
+    for (const QByteArray &wire : {first, other})
+        QVERIFY2(wire.endsWith("+++ath\r") || wire.endsWith("ATD102\r"), wire.constData());
+
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
+    QVERIFY2(lines[2].startsWith("2;Насосная;102;Номер абонента занят;"), qPrintable(lines[2]));
+    QVERIFY2(lines[3].startsWith("3;Склад;103;Прочитано;Есть;Нет;"), qPrintable(lines[3]));
 }
 
 QTEST_GUILESS_MAIN(SurveyCommandTest)
