@@ -8,7 +8,7 @@
 // CONNECT, the gap before each modem command, the state reading's pauses, the hang-up's
 // guard before "+++"); the modem's own guard time after "+++", which its OK waits for;
 // and the wire time of every byte both ways, 10 bits a byte at the line rate (counted
-// from the simulators' logs). Then the same 20 sites over four simulated modems, one
+// from the simulators' logs; a strict ratio counts the simulator's bytes alone). Then the same 20 sites over four simulated modems, one
 // call per modem at a time: wall time against the one-modem round (goal <= 0.3).
 #include "benchsim.h"
 #include "link/linktiming.h"
@@ -70,13 +70,15 @@ QList<SurveySubscriber> Subscribers()
     return subscribers;
 }
 
-// Wire time of everything the simulators logged, both ways.
-double WireMs(std::vector<std::unique_ptr<DevSim>> &sims)
+// Wire time of what the simulators logged: both ways, or only what they sent (on a
+// pseudo-terminal the program's own bytes arrive at once, so their share of the wire
+// time is never spent).
+double WireMs(std::vector<std::unique_ptr<DevSim>> &sims, bool sentOnly)
 {
     qint64 bytes = 0;
     for (auto &sim : sims) {
         for (const test::DevSimLogEntry &entry : sim->log())
-            bytes += entry.bytes.size();
+            bytes += !sentOnly || !entry.fromProgram ? entry.bytes.size() : 0;
     }
     return double(bytes) * 10 * 1000.0 / kRate;
 }
@@ -84,6 +86,7 @@ double WireMs(std::vector<std::unique_ptr<DevSim>> &sims)
 struct Result {
     double totalMs = 0;
     double unavoidableMs = 0;
+    double strictMs = 0; // with the simulators' own bytes as the wire time
     int read = 0;
 };
 
@@ -95,11 +98,9 @@ Result RunRound(std::vector<std::unique_ptr<DevSim>> &sims, int modems)
     auto pauses = std::make_shared<Pauses>();
     SurveyTiming timing;
     timing.pause = [pauses](int ms) {
-        const double start = bench::NowMs();
         Pause(ms);
         QMutexLocker lock(&pauses->mutex);
         pauses->ms += ms;
-        Q_UNUSED(start);
     };
     QList<int> ports;
     for (int port = 1; port <= modems; ++port)
@@ -112,12 +113,14 @@ Result RunRound(std::vector<std::unique_ptr<DevSim>> &sims, int modems)
     result.read = rows.read;
 
     const LinkTiming link;
-    // Per site: settle, the pause before dialling, the pause after CONNECT, the gap before
+    // Per site: the pause before dialling, the pause after CONNECT, the gap before
     // each of the six modem commands (ATE0, ATV1, AT+CPAS, ATD, +++, ATH), the hang-up's
     // guard, the modem's guard after "+++", and the dial delay.
-    const double perSite = kSettleAfterOpenMs + link.dialPauseMs + link.acceptedCommandPauseMs +
+    // The settling after the port opens goes through timing.pause, counted there.
+    const double perSite = link.dialPauseMs + link.acceptedCommandPauseMs +
                            6 * link.commandGapMs + link.hangUpGuardMs + kModemGuardMs + kDialMs;
-    result.unavoidableMs = kSites * perSite + pauses->ms + WireMs(sims);
+    result.unavoidableMs = kSites * perSite + pauses->ms + WireMs(sims, false);
+    result.strictMs = kSites * perSite + pauses->ms + WireMs(sims, true);
     return result;
 }
 
@@ -143,11 +146,15 @@ int main(int argc, char **argv)
 
     const Result one = RunRound(sims, 1);
     const double ratio = one.totalMs / one.unavoidableMs;
+    const double strict = one.totalMs / one.strictMs;
     std::printf("one modem:   %d sites, %d read, %.0f ms; unavoidable %.0f ms; ratio %.4f (goal <= 1.02) %s\n", kSites,
                 one.read, one.totalMs, one.unavoidableMs, ratio, ratio <= 1.02 ? "ok" : "MISSED");
+    std::printf("             strict ratio, the simulator's bytes alone as wire time: %.4f (goal <= 1.02) %s\n", strict,
+                strict <= 1.02 ? "ok" : "MISSED");
+    std::fflush(stdout);
     const Result four = RunRound(sims, kModems);
     const double share = four.totalMs / one.totalMs;
     std::printf("four modems: %d sites, %d read, %.0f ms; %.3f of the one-modem round (goal <= 0.3) %s\n", kSites,
                 four.read, four.totalMs, share, share <= 0.3 ? "ok" : "MISSED");
-    return ratio <= 1.02 && share <= 0.3 && one.read == kSites && four.read == kSites ? 0 : 1;
+    return ratio <= 1.02 && strict <= 1.02 && share <= 0.3 && one.read == kSites && four.read == kSites ? 0 : 1;
 }

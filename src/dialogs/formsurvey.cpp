@@ -241,6 +241,11 @@ void TFormSurvey::startRound()
 {
     if (running() || m_chosen.isEmpty())
         return;
+    // A second round in this window compares with the first, now the previous survey.
+    if (!m_rows.isEmpty()) {
+        m_previous = m_rows;
+        m_previousPath = m_reportPath;
+    }
     m_rows.clear();
     m_done = 0;
     fillRows();

@@ -8,6 +8,7 @@
 #include "support/fasttiming.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -158,6 +159,15 @@ void FormSurveyTest::round_fillsTheTableWritesTheReportAndMarksChanges()
     QCOMPARE(rows->size(), 3);
     QVERIFY(Named<QLabel>(survey.get(), "SurveyStatus")->text().contains("Прочитано 2 из 3"));
     QCOMPARE(m_messages, QStringList{});
+
+    // A second round compares with the first.
+    const QString firstReport = QFileInfo(survey->reportPath()).fileName();
+    QVERIFY(m_sim->command("site 101 paired version=1.09"));
+    survey->startRound();
+    QVERIFY(survey->reportPath() != m_reports + "/" + firstReport);
+    const QString tip = table->item(0, 8)->toolTip();
+    QVERIFY2(tip.contains("Было: 1.08") && tip.contains(firstReport), qPrintable(tip));
+    QCOMPARE(table->item(2, 5)->toolTip(), QString());
 }
 
 void FormSurveyTest::stopDuringACall_data()

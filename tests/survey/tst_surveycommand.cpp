@@ -125,6 +125,9 @@ void SurveyCommandTest::exitStatus_data()
     QTest::newRow("no such port") << QStringList{"--ports", "COM6,COM9"} << 2
                                   << "Коммуникационный порт СОМ9 недоступен" << none;
     QTest::newRow("no INI folder") << QStringList{"--ini", "/nonexistent/INI"} << 2 << "не найдена" << none;
+    QTest::newRow("settings not readable") << QStringList{"--ini", "@unreadable"} << 2 << "abonents.ini" << none;
+    QTest::newRow("report not writable") << QStringList{"--report", "@unwritable"} << 2
+                                         << "Не удалось записать отчёт об опросе в файл" << none;
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--subscribers СПИСОК" << none;
     QTest::newRow("version") << QStringList{"--version"} << 0 << "tavrin-survey 1." << none;
 }
@@ -137,9 +140,16 @@ void SurveyCommandTest::exitStatus()
     QFETCH(QStringList, results);
     const QString report = m_dir->filePath("out/report.csv");
     QStringList all = arguments;
+    // An INI folder whose abonents.ini is a folder; a report inside a plain file.
+    const QString unreadable = m_dir->filePath("unreadable");
+    QDir().mkpath(unreadable + "/abonents.ini");
+    WriteFile(m_dir->filePath("plain"), "x");
+    all.replaceInStrings("@unreadable", unreadable);
+    all.replaceInStrings("@unwritable", m_dir->filePath("plain/report.csv"));
     if (!arguments.contains("--ini"))
         all << "--ini" << m_ini;
-    all << "--report" << report;
+    if (!arguments.contains("--report"))
+        all << "--report" << report;
     QCOMPARE(run(all), status);
     if (message.isEmpty())
         QCOMPARE(m_messages, QString());

@@ -26,9 +26,9 @@ bool Count(const std::string &text, int &out)
 
 } // namespace
 
-std::string ParseSite(const std::string &spec, Site &site)
+std::string ParseSite(const std::string &description, Site &site)
 {
-    std::istringstream in(spec);
+    std::istringstream in(description);
     std::string kind;
     if (!(in >> kind))
         return "expected a kind";

@@ -11,7 +11,7 @@ namespace devsim {
 // What answers when the modem dials one number: a module in a given state, or a dial
 // result, so that one simulator serves a whole round of sites.
 struct Site {
-    std::string kind = "none";   // as the spec names it
+    std::string kind = "none";   // as the control line names it
     Modem::DialOutcome dial = Modem::DialOutcome::Connect;
     std::string state = "none";  // none | waiting | connected | paired
     bool silent = false;         // the module answers nothing
@@ -24,11 +24,11 @@ struct Site {
     std::string describe() const;
 };
 
-// "<spec words>": the kind (a module state, silent, undefined, or a dial result busy,
+// "<kind> [settings]": the kind (a module state, silent, undefined, or a dial result busy,
 // no-answer, no-dialtone, no-carrier, error, no-reply), then any of
 // peripheral=ADDR devaddr=ADDR version=TEXT drop=N. The empty text on success, else
 // the reason.
-std::string ParseSite(const std::string &spec, Site &site);
+std::string ParseSite(const std::string &description, Site &site);
 
 // The sites by dialled number, as the modem receives it after ATD.
 using Sites = std::map<std::string, Site>;

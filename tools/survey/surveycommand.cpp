@@ -238,10 +238,11 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
 
     const QList<SurveySubscriber> toCall = NotYetRead(chosen, earlier);
     SurveyReportFile report(reportPath, chosen, earlier);
+    // A report that cannot be written stops the round before the first call, not after.
+    if (!report.write(&error))
+        return Refuse(context, error);
     CommandObserver observer(report, context, int(toCall.size()));
     if (toCall.isEmpty()) {
-        if (!report.write(&error))
-            return observer.message(error), SomeNotRead;
         if (context.terminal)
             observer.message(clitext::NothingLeft(QDir::toNativeSeparators(reportPath)));
         return AllRead;
