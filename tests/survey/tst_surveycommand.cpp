@@ -70,6 +70,7 @@ private:
     std::unique_ptr<DevSim> m_sim;
     QString m_ini;
     QString m_messages;
+    QString m_output;
 };
 
 void SurveyCommandTest::init()
@@ -95,8 +96,10 @@ void SurveyCommandTest::cleanup()
 int SurveyCommandTest::run(const QStringList &arguments)
 {
     m_messages.clear();
+    m_output.clear();
+    QTextStream out(&m_output);
     QTextStream err(&m_messages);
-    SurveyCommandContext context(err);
+    SurveyCommandContext context(out, err);
     context.executableDir = m_dir->path();
     context.timing.link = test::FastTiming();
     context.timing.settleAfterOpenMs = 5;
@@ -151,10 +154,14 @@ void SurveyCommandTest::exitStatus()
     if (!arguments.contains("--report"))
         all << "--report" << report;
     QCOMPARE(run(all), status);
+    // --help and --version on stdout, everything else on stderr.
+    const bool toStdout = arguments.contains("--help") || arguments.contains("--version");
+    const QString &said = toStdout ? m_output : m_messages;
+    QCOMPARE((toStdout ? m_messages : m_output), QString());
     if (message.isEmpty())
-        QCOMPARE(m_messages, QString());
+        QCOMPARE(said, QString());
     else
-        QVERIFY2(m_messages.contains(message), qPrintable(m_messages));
+        QVERIFY2(said.contains(message), qPrintable(said));
     if (results.isEmpty()) {
         QVERIFY(!QFile::exists(report));
         return;

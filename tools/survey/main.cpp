@@ -23,8 +23,9 @@ void OnStopSignal(int)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
     QTextStream err(stderr);
-    tavrin::SurveyCommandContext context(err);
+    tavrin::SurveyCommandContext context(out, err);
     context.terminal = ::isatty(STDERR_FILENO) == 1;
     context.executableDir = QCoreApplication::applicationDirPath();
 

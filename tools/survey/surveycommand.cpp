@@ -181,8 +181,8 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
     if (!ParseOptions(arguments, options, &error))
         return Refuse(context, error, true);
     if (options.help || options.version) {
-        context.err << (options.help ? clitext::Usage : clitext::Version(QStringLiteral(TAVRIN_VERSION)));
-        context.err.flush();
+        context.out << (options.help ? clitext::Usage : clitext::Version(QStringLiteral(TAVRIN_VERSION)));
+        context.out.flush();
         return AllRead;
     }
 

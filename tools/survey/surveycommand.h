@@ -13,8 +13,9 @@ enum SurveyExit : int { AllRead = 0, SomeNotRead = 1, CouldNotStart = 2 };
 
 // Where tavrin-survey writes and how it waits; main passes the real ones, tests their own.
 struct SurveyCommandContext {
-    explicit SurveyCommandContext(QTextStream &stream) : err(stream) {}
+    SurveyCommandContext(QTextStream &outStream, QTextStream &errStream) : out(outStream), err(errStream) {}
 
+    QTextStream &out; // --help and --version
     QTextStream &err;                 // messages, and the progress line on a terminal
     bool terminal = false;            // err is a terminal: show the progress line
     QString executableDir;            // where the INI folder is chosen from without --ini
