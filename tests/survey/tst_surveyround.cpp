@@ -126,9 +126,16 @@ void SurveyRoundTest::roundWithEveryKindOfRow_rowsAndWireOfEachCall()
     QList<int> pauses;
     SurveyEngine engine(PhoneSettings(), collector, 0, FastSurvey(&pauses));
     // The eighth site's module is silent: the stop lands while its PING waits.
-    collector.onStarted = [&engine](int index) {
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        if (m_sim->received().contains("ATD108\rPING\r")) {
+            watch.stop();
+            engine.stop();
+        }
+    });
+    collector.onStarted = [&watch](int index) {
         if (index == 7)
-            QTimer::singleShot(1500, [&engine] { engine.stop(); });
+            watch.start(20);
     };
     engine.run(subscribers);
 
