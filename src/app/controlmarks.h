@@ -26,6 +26,8 @@ public:
 
     // The format the character is inserted with: it widens its cell to fit the name.
     const QTextCharFormat &format(QChar c) const { return m_formats[index(c)]; }
+    // The width of the cell drawn for c: room for its name.
+    qreal cellWidth(QChar c) const { return m_widths[index(c)]; }
     // Draws the mark of c over its cell; a selected mark takes the selection's colours.
     void paint(QPainter &painter, const QRectF &cell, QChar c, bool selected, const QPalette &palette) const;
 
@@ -34,6 +36,7 @@ private:
 
     QFont m_nameFont;
     std::array<QTextCharFormat, 33> m_formats;
+    std::array<qreal, 33> m_widths{};
 };
 
 } // namespace tavrin
