@@ -100,10 +100,14 @@ private:
         quint8 kind = NoTraffic;
         bool continues = false;
     };
+    // 12 bytes, not 16: a long log holds one for every three lines.
+#pragma pack(push, 4)
     struct Exchange {
         int line = 0;
         qint64 msecs = 0;
     };
+#pragma pack(pop)
+    static_assert(sizeof(Line) == 12 && sizeof(Exchange) == 12);
 
     qint64 lineEnd(int line) const;
     qint64 timeBase(int line) const;
