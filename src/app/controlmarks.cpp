@@ -35,9 +35,6 @@ ControlMarks::ControlMarks(const QFont &textFont) : m_nameFont(textFont)
         const QChar picture = i < 32 ? QChar(char16_t(kFirstPicture + i)) : QChar(kDeletePicture);
         const qreal room = names.horizontalAdvance(QLatin1String(kNames[i])) + 2 * kPadding;
         m_widths[i] = std::max(room, text.horizontalAdvance(picture));
-        QTextCharFormat &format = m_formats[i];
-        format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-        format.setFontLetterSpacing(std::max<qreal>(0, room - text.horizontalAdvance(picture)));
     }
 }
 

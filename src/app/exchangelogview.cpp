@@ -29,6 +29,13 @@ QFont LogFont()
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
+// A little air between the rows, as the trace always had: marks and letters from other
+// fonts then fit the row.
+int RowHeight(const QFont &font)
+{
+    return qRound(QFontMetrics(font).lineSpacing() * 1.2);
+}
+
 qint64 Now()
 {
     return QDateTime::currentMSecsSinceEpoch();
@@ -45,7 +52,7 @@ ExchangeLogView::ExchangeLogView(QWidget *parent) : QAbstractScrollArea(parent),
 {
     setFont(LogFont());
     m_charWidth = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
-    m_rowHeight = QFontMetrics(font()).lineSpacing();
+    m_rowHeight = RowHeight(font());
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     verticalScrollBar()->setSingleStep(1);
@@ -414,7 +421,7 @@ void ExchangeLogView::changeEvent(QEvent *event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         m_charWidth = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
-        m_rowHeight = QFontMetrics(font()).lineSpacing();
+        m_rowHeight = RowHeight(font());
         m_widestSeen = 0;
         updateScrollRanges();
     }
@@ -524,7 +531,8 @@ void ExchangeLogView::paintRow(QPainter &painter, qint64 row, qreal top)
     };
 
     const bool hex = m_rows.options().hex;
-    const qreal baseline = top + QFontMetricsF(font()).ascent();
+    const QFontMetricsF metrics(font());
+    const qreal baseline = top + (m_rowHeight - metrics.lineSpacing()) / 2 + metrics.ascent();
     // In the hexadecimal view a character outside ASCII (the arrows, the pictures, the
     // letters) is drawn in its own cell, so the grid holds whatever font draws it.
     const auto standsAlone = [hex](QChar c) { return hex ? c.unicode() >= 0x80 : ControlMarks::isMark(c); };
