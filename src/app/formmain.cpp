@@ -41,6 +41,7 @@ void TFormMain::setUpWindow()
     // The views need a link: the submenu that leads to them is shown once one is open.
     setSettingsMenuVisible(false);
     ClearLog();
+    restoreLogView();
 
     setWindowTitle(apptext::Caption());
     resize(kWindowWidth, kWindowHeight);

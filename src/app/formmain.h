@@ -28,6 +28,7 @@ namespace tavrin {
 
 class EscapeKeyFilter;
 class ExchangeLogView;
+struct TraceViewOptions;
 class MessagePresenter;
 class PanelStatusBar;
 class TFormWait;
@@ -146,6 +147,9 @@ private:
     void onClearLogClicked();
     void onSaveLogRequested();
     QString chooseLogFile();
+    // The log's view as bluetooth.ini keeps it: shown at start, written when chosen.
+    void restoreLogView();
+    void onLogViewChosen(const TraceViewOptions &options);
     void onToggleLogShortcut();
     void onStateTriggered();
     void onRefreshClicked();

@@ -6,6 +6,7 @@
 
 #include "walk.h"
 
+#include <QSize>
 #include <QStringList>
 
 namespace tavrin {
@@ -44,6 +45,7 @@ private:
 
     Walk &walk;
     TFormMain &window;
+    QSize m_sizeBefore; // the main window's size before the hexadecimal log is pictured
     test::DevSim &cable;
 };
 
