@@ -50,6 +50,8 @@ TFormMain::TFormMain(const QString &executableDir, const LinkTiming &timing, QWi
     // The views need a link: the submenu that leads to them is shown once one is open.
     setSettingsMenuVisible(false);
     ClearLog();
+    restoreLogView();
+    restoreLogView();
 
     setWindowTitle(apptext::Caption());
     resize(kWindowWidth, kWindowHeight);

@@ -23,6 +23,7 @@ class CallPanel;
 class CommandView;
 class EscapeKeyFilter;
 class ExchangeLogPanel;
+struct TraceViewOptions;
 class MessagePresenter;
 class PanelStatusBar;
 class StateView;
@@ -104,6 +105,9 @@ private:
     void onToggleLogShortcut();
     void onSaveLogRequested();
     QString chooseLogFile();
+    // The log's view as bluetooth.ini keeps it: shown at start, written when chosen.
+    void restoreLogView();
+    void onLogViewChosen(const TraceViewOptions &options);
     // Runs one of the state view's operations as the session's module operation.
     void runStateOperation(void (*operation)(ProtocolContext &, ModuleOperationHost &));
     void exitView(); // "Выход" of either view; also how a dropped link leaves one

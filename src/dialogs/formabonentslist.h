@@ -3,6 +3,9 @@
 #include "dialogs/messagebox.h"
 
 #include <QDialog>
+#include <QList>
+
+#include <functional>
 
 class QHBoxLayout;
 class QPushButton;
@@ -24,6 +27,8 @@ public:
 
     ShowMessageFn showMessage; // handed on to the subscriber editor
     AskQuestionFn askQuestion; // the question before a deletion
+    // "Опрос…": opens the survey window for the selected rows (positions from 0).
+    std::function<void(const QList<int> &rows)> openSurvey;
 
 protected:
     void showEvent(QShowEvent *event) override; // FormShow: size, place, fillGrid
@@ -45,6 +50,7 @@ private:
     void onDeleteClicked();
     void deleteSelected();
     void onAcceptClicked();
+    void onSurveyClicked();
 
     AbonentDirectory &m_directory;
     QTableWidget *m_grid = nullptr;
@@ -53,6 +59,7 @@ private:
     QPushButton *m_editButton = nullptr;
     QPushButton *m_addButton = nullptr;
     QPushButton *m_deleteButton = nullptr;
+    QPushButton *m_surveyButton = nullptr;
     QPushButton *m_acceptButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "dialogs/formabonentslist.h"
 #include "dialogs/formconnect.h"
 #include "dialogs/formconnpar.h"
+#include "dialogs/formsurvey.h"
 #include "dialogs/forminputadr.h"
 #include "dialogs/formwait.h"
 #include "dialogs/messagebox.h"
@@ -129,7 +130,7 @@ void TestTextFits::everyWindow_showsWholeTexts_data()
     const QStringList windows = {"main window",       "command view",   "state view",       "connect direct",
                                  "connect phone",     "parameters direct", "parameters phone", "subscriber list",
                                  "subscriber editor", "address dialog", "wait reading",     "wait pairing",
-                                 "message box"};
+                                 "message box",       "survey"};
     for (int points : {9, 12, 14}) {
         for (const QString &window : windows)
             QTest::addRow("%d pt, %s", points, qPrintable(window)) << points << window;
@@ -185,6 +186,10 @@ void TestTextFits::everyWindow_showsWholeTexts()
         wait->WaitKind = window.endsWith(QLatin1String("pairing")) ? WaitWindowKind::PairCreation
                                                                    : WaitWindowKind::StateReading;
         shown.reset(wait);
+    } else if (window == "survey") {
+        const QList<SurveySubscriber> chosen = {{1, QStringLiteral("Подстанция Северная"), QStringLiteral("+7 (343) 210-55-17")},
+                                                {2, QStringLiteral("Котельная №2"), QStringLiteral("8 800 100-00-00")}};
+        shown = std::make_unique<TFormSurvey>(settings, chosen, fixture.programDir(), main.get());
     } else if (window == "message box") {
         shown = std::make_unique<PlainMessageBox>(QStringLiteral("Связь через модем прервана. Восстановить сейчас?"),
                                                   QMessageBox::Yes | QMessageBox::No, main.get());
