@@ -211,7 +211,9 @@ void TFormMain::updateEnabled()
         return; // the controls are being made
     // Also refused: the moment between an activity's end and the close that waited for it.
     const bool idle = m_session->canStartOperation();
-    const bool menu = idle && m_viewMode == ViewMode::None;
+    // Behind the connect dialog the menu keeps its look: the dialog holds the keyboard
+    // and the mouse anyway.
+    const bool menu = (idle || m_connectDialogOpen) && m_viewMode == ViewMode::None;
     m_connectionParametersAction->setEnabled(menu);
     m_settingsMenu->menuAction()->setEnabled(menu);
     m_exitAction->setEnabled(menu);
@@ -300,7 +302,12 @@ bool TFormMain::runConnectDialog()
     dialog.StatusBar = m_statusBar;
     if (m_dialogs->presenter())
         dialog.showMessage = [this](const QString &text) { m_dialogs->showMessage(text); };
-    return m_dialogs->run(dialog) == QDialog::Accepted;
+    m_connectDialogOpen = true;
+    updateEnabled();
+    const bool accepted = m_dialogs->run(dialog) == QDialog::Accepted;
+    m_connectDialogOpen = false;
+    updateEnabled();
+    return accepted;
 }
 
 void TFormMain::setSettingsMenuVisible(bool visible)

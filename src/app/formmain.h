@@ -117,6 +117,7 @@ private:
     std::unique_ptr<WindowDialogs> m_dialogs;
     ViewMode m_viewMode = ViewMode::None;
     bool m_shown = false;
+    bool m_connectDialogOpen = false;
 
     QFrame *m_background = nullptr;
     PanelStatusBar *m_statusBar = nullptr;

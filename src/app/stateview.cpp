@@ -7,6 +7,7 @@
 #include "dialogs/forminputadr.h"
 #include "dialogs/formwait.h"
 #include "dialogs/panelstatusbar.h"
+#include "protocol/operationtexts.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -79,7 +80,7 @@ void StateView::createValues()
         {{&apptext::VersionCaption, "Label9"}},
     }};
     // The widest value a reading shows, so that a larger font never cuts one.
-    const QString widest[] = {QStringLiteral("Эксплуатационный"), QStringLiteral("00:00:00:00:00:00"),
+    const QString widest[] = {operationtext::Operational, QStringLiteral("00:00:00:00:00:00"),
                               QStringLiteral("WWWWWWWWWW")};
     for (int row = 0; row < 6; ++row) {
         auto *lines = new QVBoxLayout;
