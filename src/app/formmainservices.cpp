@@ -160,8 +160,20 @@ void TFormMain::closeDialogs()
 {
     if (m_modal)
         m_modal->close();
-    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this && isAncestorOf(modal))
-        modal->close();
+    // And every modal window opened from it (the subscriber list, the survey window, a
+    // message box): isAncestorOf stops at a window's edge, so the owners are followed
+    // one by one. A survey window closes once its call is hung up.
+    const auto ownedHere = [this](const QWidget *window) {
+        for (const QWidget *owner = window->parentWidget(); owner; owner = owner->parentWidget()) {
+            if (owner == this)
+                return true;
+        }
+        return false;
+    };
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible() && window->isModal() && ownedHere(window))
+            window->close();
+    }
 }
 
 void TFormMain::destroyWaitWindow()
