@@ -95,7 +95,7 @@ struct Rig {
     }
     Session &session() { return window->session(); }
     bool shown(const char *objectName) const { return IsShown(*window, objectName); }
-    QString panel(int index) const { return Named<PanelStatusBar>(window.get(), "StatusBar1")->panelText(index); }
+    QString panel(int index) const { return Named<PanelStatusBar>(window.get(), "StatusBar1")->panelText(StatusPanel(index)); }
     // What is left of a link that should be gone; empty when nothing is.
     QStringList linkLeftovers() const
     {
@@ -526,7 +526,7 @@ void TestConnection::close_midExchange_abortsThenClosesFully()
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 2000);
     QVERIFY(!rig.window->isVisible());
     QCOMPARE(rig.linkLeftovers(), QStringList());
-    QVERIFY(!rig.window->cancelRequested());
+    QVERIFY(!WindowUi(*rig.window).cancelRequested());
     QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_5=90"));
     QCOMPARE(rig.messages.messages, QStringList());
 }
