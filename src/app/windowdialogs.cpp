@@ -50,8 +50,20 @@ void WindowDialogs::closeOpen()
 {
     if (m_open)
         m_open->close();
-    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != &m_window && m_window.isAncestorOf(modal))
-        modal->close();
+    // And every modal window opened from it (the subscriber list, the survey window, a
+    // message box): isAncestorOf stops at a window's edge, so the owners are followed
+    // one by one. A survey window closes once its call is hung up.
+    const auto ownedHere = [this](const QWidget *window) {
+        for (const QWidget *owner = window->parentWidget(); owner; owner = owner->parentWidget()) {
+            if (owner == &m_window)
+                return true;
+        }
+        return false;
+    };
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window != &m_window && window->isVisible() && window->isModal() && ownedHere(window))
+            window->close();
+    }
 }
 
 } // namespace tavrin

@@ -4,7 +4,9 @@
 #include "apptest.h"
 
 #include "app/tavrinapplication.h"
+#include "dialogs/formabonentslist.h"
 #include "dialogs/formconnect.h"
+#include "dialogs/formsurvey.h"
 #include "dialogs/panelstatusbar.h"
 #include "link/serialport.h"
 #include "support/devsim.h"
@@ -140,6 +142,7 @@ private slots:
     void close_midExchange_abortsThenClosesFully();
     void close_midDial_endsDialThenClosesFully();
     void close_whileConnectDialogOpen_closesDialogThenWindow();
+    void close_duringSurvey_hangsUpAndClosesEveryWindow();
 
 private:
     std::unique_ptr<Rig> m_rig;
@@ -564,6 +567,50 @@ void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
     QCOMPARE(rig.linkLeftovers(), QStringList()); // the dialog ended as cancelled
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
     QVERIFY(!rig.window->isVisible());
+}
+
+void TestConnection::close_duringSurvey_hangsUpAndClosesEveryWindow()
+{
+    // The connect dialog, its subscriber list and the survey window over it; the module
+    // is silent, so the survey's PING waits when the main window is closed.
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone, {QStringLiteral("silent on")}));
+    // Each press from the event loop, since each opens a window or runs the round there.
+    const auto later = [](QPushButton *button) { QTimer::singleShot(0, button, &QPushButton::click); };
+    ModalDriver driver;
+    driver.on<TFormConnect>([later](TFormConnect *dialog) { later(Button(*dialog, "BitBtn6")); });
+    driver.on<TFormAbonents_List>([later](TFormAbonents_List *list) { later(Named<QPushButton>(list, "SurveyButton")); });
+    driver.on<TFormSurvey>([later](TFormSurvey *survey) { later(Named<QPushButton>(survey, "SurveyStart")); });
+    bool closeReturned = true;
+    QElapsedTimer clock;
+    OnceWhen close([&] { return rig.sim.received().contains("ATD89005551234\rPING\r"); }, [&] {
+        clock.start();
+        closeReturned = rig.window->close();
+    });
+    // A window the close left open is closed by hand after a while, as a user would.
+    QTimer::singleShot(20000, [&rig] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window != rig.window.get() && window->isVisible())
+                window->close();
+        }
+    });
+    Action(*rig.window, "Nconn")->trigger();
+    QCOMPARE(driver.done(), 3);
+    QVERIFY(close.done());
+    QVERIFY(!closeReturned);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 10000);
+    // The silent module's PING would wait for many seconds more; the close cut it short.
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    // The survey's call was hung up before everything closed.
+    const QByteArray wire = rig.sim.received();
+    QVERIFY2(wire.endsWith("+++ath\r"), wire.right(40).constData());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
+    QStringList open;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            open << window->metaObject()->className();
+    }
+    QCOMPARE(open, QStringList());
 }
 
 int main(int argc, char *argv[])
