@@ -108,8 +108,8 @@ struct LinkedWindow {
             return false;
         window = std::make_unique<TFormMain>(programDir.path());
         Settings &s = window->session().store().CurrentSettings;
-        s.Conn_Prz = Direct;
-        s.direct = ConnectionParameters{.COMPort = quint8(port), .Rate = 115200, .Repeat = 1, .WaitTime = 2, .TimeOut = 100};
+        s.connectionKind = Direct;
+        s.direct = ConnectionParameters{.portNumber = quint8(port), .bitRate = 115200, .exchangeAttempts = 1, .replyWaitSeconds = 2, .byteWaitMs = 100};
         window->session().store().SavedSettings = s;
         window->show();
         window->findChild<QTimer *>(QStringLiteral("TimerStart"))->stop();

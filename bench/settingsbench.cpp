@@ -131,7 +131,7 @@ int runCase(const Case &c)
         SettingsStore store;
         store.LoadSettings(exe.path());
         loadMs.push_back(double(timer.nsecsElapsed()) / 1e6);
-        subscribers = store.CurrentSettings.directory.users_num;
+        subscribers = store.CurrentSettings.directory.count;
     }
     std::printf("%-14s %-55s %9.2f MB  load median %9.2f ms  peak memory +%7.1f MB  (%d subscribers read)\n",
                 c.name, c.what, double(content.size()) / double(kMegabyte), medianOf(loadMs),

@@ -56,9 +56,9 @@ struct Pauses {
 Settings BenchSettings()
 {
     Settings settings;
-    settings.phone.COMPort = 1;
-    settings.phone.Rate = kRate;
-    settings.ConnectWaitTime = 10;
+    settings.phone.portNumber = 1;
+    settings.phone.bitRate = kRate;
+    settings.connectWaitSeconds = 10;
     return settings;
 }
 

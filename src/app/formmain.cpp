@@ -41,7 +41,7 @@ TFormMain::TFormMain(const QString &executableDir, const LinkTiming &timing, QWi
     LinkUi &linkUi = *this; // private bases: converted here, inside the class
     SessionHost &sessionHost = *this;
     m_session = std::make_unique<Session>(executableDir, linkUi, *m_commandView, sessionHost, timing);
-    m_stateView->setStoredPeerAddress(&m_session->store().CurrentSettings.StoredPeerAddress);
+    m_stateView->setStoredPeerAddress(&m_session->store().CurrentSettings.storedPeerAddress);
 
     m_commandView->hide();
     m_stateView->hide();
@@ -105,7 +105,7 @@ void TFormMain::createControls()
 
     connect(m_commandView, &CommandView::commandRequested, this, [this](int row) { m_session->sendCommand(row); });
     connect(m_commandView, &CommandView::addressByteLeft, this, [this](int index, quint8 value) {
-        m_session->store().CurrentSettings.StoredPeerAddress[size_t(index)] = value;
+        m_session->store().CurrentSettings.storedPeerAddress[size_t(index)] = value;
     });
     connect(m_commandView, &CommandView::exitRequested, this, &TFormMain::exitView);
     connect(m_stateView, &StateView::refreshRequested, this, [this] { runStateOperation(ReadDeviceState); });
@@ -278,7 +278,7 @@ void TFormMain::onStartTimerTimeout()
 void TFormMain::onCommandModeTriggered()
 {
     openView(ViewMode::Command);
-    m_commandView->showAddress(m_session->store().CurrentSettings.StoredPeerAddress);
+    m_commandView->showAddress(m_session->store().CurrentSettings.storedPeerAddress);
     m_statusBar->setPanelText(StatusPanel::Operation, apptext::CommandMode);
 }
 

@@ -25,10 +25,10 @@ AbonentBox::AbonentBox(SettingsStore &store, AbonentDirectory &directory, QCombo
 
 void AbonentBox::fill()
 {
-    const int count = std::min<int>(m_directory.users_num, kMaxAbonents);
+    const int count = std::min<int>(m_directory.count, kMaxAbonents);
     m_box->clear();
     for (int i = 0; i < count; ++i)
-        m_box->addItem(m_directory.entries[i].user_name);
+        m_box->addItem(m_directory.entries[i].name);
     if (count < kMaxAbonents)
         m_box->addItem(CommonTexts::NewAbonent); // its position is users_num
     reselect();
@@ -40,14 +40,14 @@ void AbonentBox::reselect()
 {
     // A selection beyond the last subscriber (a hand-edited file) would put the
     // "Новый абонент" line forward as the chosen subscriber; it selects nothing instead.
-    const bool valid = m_directory.users_num > 0 && m_directory.user_index < m_directory.users_num;
-    m_box->setCurrentIndex(valid ? int(m_directory.user_index) : -1);
+    const bool valid = m_directory.count > 0 && m_directory.selectedIndex < m_directory.count;
+    m_box->setCurrentIndex(valid ? int(m_directory.selectedIndex) : -1);
 }
 
 bool AbonentBox::hasChoice() const
 {
     const int position = m_box->currentIndex();
-    return position >= 0 && position < m_directory.users_num;
+    return position >= 0 && position < m_directory.count;
 }
 
 void AbonentBox::commit()
@@ -60,8 +60,8 @@ void AbonentBox::onChosen(int position)
 {
     if (position < 0)
         return;
-    if (position != m_directory.users_num) {
-        m_directory.user_index = quint8(position);
+    if (position != m_directory.count) {
+        m_directory.selectedIndex = quint8(position);
         m_hooks.showStatus();
         return;
     }

@@ -18,22 +18,22 @@ bool RunEditor(AbonentRecord &target, int editMode, QWidget *owner, const ShowMe
 
 bool AddAbonent(AbonentDirectory &directory, QWidget *owner, const ShowMessageFn &showMessage)
 {
-    if (directory.users_num >= kMaxAbonents)
+    if (directory.count >= kMaxAbonents)
         return false;
-    if (!RunEditor(directory.entries[directory.users_num], AddMode, owner, showMessage))
+    if (!RunEditor(directory.entries[directory.count], AddMode, owner, showMessage))
         return false;
-    directory.user_index = directory.users_num;
-    ++directory.users_num;
-    if (directory.users_num > 1)
-        SortAbonents(directory, directory.sort_prz);
+    directory.selectedIndex = directory.count;
+    ++directory.count;
+    if (directory.count > 1)
+        SortAbonents(directory, directory.sortKey);
     return true;
 }
 
 bool EditAbonent(AbonentDirectory &directory, QWidget *owner, const ShowMessageFn &showMessage)
 {
-    if (directory.user_index >= directory.users_num)
+    if (directory.selectedIndex >= directory.count)
         return false;
-    return RunEditor(directory.entries[directory.user_index], EditMode, owner, showMessage);
+    return RunEditor(directory.entries[directory.selectedIndex], EditMode, owner, showMessage);
 }
 
 } // namespace tavrin

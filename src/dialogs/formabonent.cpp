@@ -73,8 +73,8 @@ void TFormAbonent::FormShow()
     resize(kWidth, kHeight);
     CentreOnScreen(*this);
     if (m_editMode == EditMode) {
-        m_nameEdit->setText(m_target.user_name);
-        m_phoneEdit->setText(m_target.phone_code);
+        m_nameEdit->setText(m_target.name);
+        m_phoneEdit->setText(m_target.phoneNumber);
     }
     m_nameEdit->setFocus(Qt::OtherFocusReason);
 }
@@ -100,8 +100,8 @@ void TFormAbonent::onAcceptClicked()
         showMessage(message);
         return;
     }
-    m_target.user_name = m_nameEdit->text();
-    m_target.phone_code = m_phoneEdit->text();
+    m_target.name = m_nameEdit->text();
+    m_target.phoneNumber = m_phoneEdit->text();
     accept();
 }
 

@@ -37,7 +37,7 @@ void TFormAbonents_List::fillGrid()
 {
     // The rows change here, not by the user's choice: the selection is set at the end.
     const QSignalBlocker quiet(m_grid);
-    const int count = std::min<int>(m_directory.users_num, kMaxAbonents);
+    const int count = std::min<int>(m_directory.count, kMaxAbonents);
     m_grid->setRowCount(std::max(count, 1)); // the grid keeps at least one row
     if (count == 0) {
         for (int column = 0; column < 3; ++column)
@@ -49,13 +49,13 @@ void TFormAbonents_List::fillGrid()
         return;
     }
     if (count > 1)
-        SortAbonents(m_directory, m_directory.sort_prz);
+        SortAbonents(m_directory, m_directory.sortKey);
     showSortOrder();
     for (int row = 0; row < count; ++row)
         showRow(row);
-    if (m_directory.user_index < count) {
-        m_grid->setCurrentCell(m_directory.user_index, 0);
-        m_grid->scrollToItem(m_grid->item(m_directory.user_index, 0));
+    if (m_directory.selectedIndex < count) {
+        m_grid->setCurrentCell(m_directory.selectedIndex, 0);
+        m_grid->scrollToItem(m_grid->item(m_directory.selectedIndex, 0));
     }
     m_editButton->setEnabled(true);
     m_deleteButton->setEnabled(true);
@@ -66,29 +66,29 @@ void TFormAbonents_List::showRow(int row)
 {
     const AbonentRecord &entry = m_directory.entries[row];
     SetCell(m_grid, row, 0, QStringLiteral("  %1").arg(row + 1));
-    SetCell(m_grid, row, 1, QLatin1Char(' ') + entry.user_name);
-    SetCell(m_grid, row, 2, QLatin1Char(' ') + entry.phone_code);
+    SetCell(m_grid, row, 1, QLatin1Char(' ') + entry.name);
+    SetCell(m_grid, row, 2, QLatin1Char(' ') + entry.phoneNumber);
 }
 
 // The button of the order in force is the disabled one; a sort key of neither kind (a
 // hand-edited file) leaves both as they are.
 void TFormAbonents_List::showSortOrder()
 {
-    if (m_directory.sort_prz != ByName && m_directory.sort_prz != ByPhone)
+    if (m_directory.sortKey != ByName && m_directory.sortKey != ByPhone)
         return;
-    m_sortByNameButton->setEnabled(m_directory.sort_prz != ByName);
-    m_sortByPhoneButton->setEnabled(m_directory.sort_prz != ByPhone);
+    m_sortByNameButton->setEnabled(m_directory.sortKey != ByName);
+    m_sortByPhoneButton->setEnabled(m_directory.sortKey != ByPhone);
 }
 
 void TFormAbonents_List::onRowChosen(int row)
 {
-    if (m_directory.users_num > 0 && row >= 0 && row < m_directory.users_num)
-        m_directory.user_index = quint8(row);
+    if (m_directory.count > 0 && row >= 0 && row < m_directory.count)
+        m_directory.selectedIndex = quint8(row);
 }
 
 void TFormAbonents_List::onRowDoubleClicked(int row)
 {
-    if (m_directory.users_num == 0)
+    if (m_directory.count == 0)
         return;
     onRowChosen(row);
     onEditClicked();
@@ -96,7 +96,7 @@ void TFormAbonents_List::onRowDoubleClicked(int row)
 
 void TFormAbonents_List::onSortClicked(int sortKey)
 {
-    m_directory.sort_prz = quint8(sortKey);
+    m_directory.sortKey = AbonentSortKey(sortKey);
     fillGrid();
 }
 
@@ -114,7 +114,7 @@ void TFormAbonents_List::onAddClicked()
 
 void TFormAbonents_List::onDeleteClicked()
 {
-    if (m_directory.users_num == 0 || m_directory.user_index >= m_directory.users_num)
+    if (m_directory.count == 0 || m_directory.selectedIndex >= m_directory.count)
         return;
     if (!askQuestion(AbonentListTexts::DeleteQuestion))
         return;
@@ -127,13 +127,13 @@ void TFormAbonents_List::onDeleteClicked()
 // is cleared to all zeros; the subscriber before the deleted one becomes selected.
 void TFormAbonents_List::deleteSelected()
 {
-    const int last = m_directory.users_num - 1;
-    std::move(m_directory.entries.begin() + m_directory.user_index + 1, m_directory.entries.begin() + last + 1,
-              m_directory.entries.begin() + m_directory.user_index);
+    const int last = m_directory.count - 1;
+    std::move(m_directory.entries.begin() + m_directory.selectedIndex + 1, m_directory.entries.begin() + last + 1,
+              m_directory.entries.begin() + m_directory.selectedIndex);
     m_directory.entries[last] = AbonentRecord{QString(), 0, 0, QString()};
-    if (m_directory.user_index > 0)
-        --m_directory.user_index;
-    --m_directory.users_num;
+    if (m_directory.selectedIndex > 0)
+        --m_directory.selectedIndex;
+    --m_directory.count;
 }
 
 void TFormAbonents_List::onAcceptClicked()

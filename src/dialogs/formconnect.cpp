@@ -116,7 +116,7 @@ void TFormConnect::FormShow()
     CentreOnScreen(*this);
     WorkingSettings = m_store.CurrentSettings;
     // A stored kind other than the two known ones selects nothing.
-    m_kindList->setCurrentIndex(WorkingSettings.Conn_Prz <= Phone ? int(WorkingSettings.Conn_Prz) : -1);
+    m_kindList->setCurrentIndex(WorkingSettings.connectionKind <= Phone ? int(WorkingSettings.connectionKind) : -1);
     onKindChosen();
 }
 
@@ -135,7 +135,7 @@ void TFormConnect::onKindChosen()
     const int kind = m_kindList->currentIndex();
     if (kind < 0)
         return;
-    WorkingSettings.Conn_Prz = quint8(kind);
+    WorkingSettings.connectionKind = ConnectionKind(kind);
     const bool phone = kind == Phone;
     enableSubscriberControls(phone);
     if (phone) {
@@ -159,7 +159,7 @@ void TFormConnect::onChangeParametersClicked()
     parameters.StatusBar = StatusBar;
     parameters.showMessage = [this](const QString &text) { showMessage(text); };
     const bool accepted = parameters.exec() == QDialog::Accepted;
-    const bool phone = WorkingSettings.Conn_Prz == Phone;
+    const bool phone = WorkingSettings.connectionKind == Phone;
     if (!accepted) {
         // Subscribers added or a list used in there changed the working directory: the
         // box shows it as it now is, so a line chosen afterwards is the one it names.

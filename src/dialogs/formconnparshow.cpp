@@ -49,15 +49,15 @@ void TFormConn_Par::showEvent(QShowEvent *event)
 
 void TFormConn_Par::FormShow()
 {
-    const quint8 kind = m_editedSettings.Conn_Prz;
+    const quint8 kind = m_editedSettings.connectionKind;
     m_localParameters = kind == Direct  ? m_editedSettings.direct
                         : kind == Phone ? m_editedSettings.phone
                                         : ConnectionParameters{};
     fillPortList();
     fillRateList();
-    ShowNumber(m_waitTimeEdit, m_localParameters.WaitTime);
-    ShowNumber(m_timeOutEdit, m_localParameters.TimeOut);
-    m_wakeUpByteBox->setChecked(m_localParameters.First_Zero_Need);
+    ShowNumber(m_waitTimeEdit, m_localParameters.replyWaitSeconds);
+    ShowNumber(m_timeOutEdit, m_localParameters.byteWaitMs);
+    m_wakeUpByteBox->setChecked(m_localParameters.wakeUpByte);
     m_attemptsList->setCurrentIndex(0); // shows " 1"; Repeat passes through unchanged
     m_attemptsList->setEnabled(false);
     if (kind == Direct)
@@ -74,7 +74,7 @@ void TFormConn_Par::fillPortList()
     m_portList->clear();
     int selected = 0; // the first port found when the stored one is absent
     for (const PortItem &port : PresentPorts()) {
-        if (port.number == m_localParameters.COMPort)
+        if (port.number == m_localParameters.portNumber)
             selected = m_portList->count();
         m_portList->addItem(ConnParTexts::PortItem.arg(port.number), port.number);
         m_portList->setItemData(m_portList->count() - 1, PlainToolTip(port.toolTip), Qt::ToolTipRole);
@@ -87,16 +87,16 @@ void TFormConn_Par::fillRateList()
     m_rateList->clear();
     for (const qint32 rate : BaudRates)
         m_rateList->addItem(QString::number(rate));
-    m_rateList->setCurrentIndex(RateIndex(m_localParameters.Rate)); // -1: a rate not in the table
+    m_rateList->setCurrentIndex(RateIndex(m_localParameters.bitRate)); // -1: a rate not in the table
 }
 
 void TFormConn_Par::showPhoneParameters()
 {
     setWindowTitle(ConnParTexts::PhoneCaption);
     m_phonePanel->show();
-    ShowNumber(m_connectWaitEdit, m_editedSettings.ConnectWaitTime);
-    ShowNumber(m_connRepeatEdit, m_editedSettings.Conn_Repeat);
-    m_commandEdit->setText(m_editedSettings.Command);
+    ShowNumber(m_connectWaitEdit, m_editedSettings.connectWaitSeconds);
+    ShowNumber(m_connRepeatEdit, m_editedSettings.dialRounds);
+    m_commandEdit->setText(m_editedSettings.modemCommands);
     fillAbonentCombo();
 }
 
@@ -115,7 +115,7 @@ void TFormConn_Par::showStatus()
 void TFormConn_Par::showPhoneCode()
 {
     const AbonentDirectory &directory = m_editedSettings.directory;
-    m_phoneCode->setText(m_abonents->hasChoice() ? directory.entries[directory.user_index].phone_code : QString());
+    m_phoneCode->setText(m_abonents->hasChoice() ? directory.entries[directory.selectedIndex].phoneNumber : QString());
 }
 
 void TFormConn_Par::onAcceptClicked()
@@ -126,9 +126,9 @@ void TFormConn_Par::onAcceptClicked()
     }
     if (!readLineParameters())
         return;
-    if (m_editedSettings.Conn_Prz == Direct) {
+    if (m_editedSettings.connectionKind == Direct) {
         m_editedSettings.direct = m_localParameters;
-    } else if (m_editedSettings.Conn_Prz == Phone) {
+    } else if (m_editedSettings.connectionKind == Phone) {
         if (!readPhoneParameters())
             return;
         m_editedSettings.phone = m_localParameters;
@@ -144,12 +144,12 @@ bool TFormConn_Par::allLineParametersGiven() const
 
 bool TFormConn_Par::readLineParameters()
 {
-    m_localParameters.COMPort = quint8(m_portList->currentData().toInt());
-    m_localParameters.First_Zero_Need = m_wakeUpByteBox->isChecked();
-    if (!readRanged({m_waitTimeEdit, kWaitTimeMin, kWaitTimeMax, ConnParTexts::WaitTimeName}, m_localParameters.WaitTime)
-        || !readRanged({m_timeOutEdit, kTimeOutMin, kTimeOutMax, ConnParTexts::TimeOutName}, m_localParameters.TimeOut))
+    m_localParameters.portNumber = quint8(m_portList->currentData().toInt());
+    m_localParameters.wakeUpByte = m_wakeUpByteBox->isChecked();
+    if (!readRanged({m_waitTimeEdit, kWaitTimeMin, kWaitTimeMax, ConnParTexts::WaitTimeName}, m_localParameters.replyWaitSeconds)
+        || !readRanged({m_timeOutEdit, kTimeOutMin, kTimeOutMax, ConnParTexts::TimeOutName}, m_localParameters.byteWaitMs))
         return false;
-    m_localParameters.Rate = RateAt(m_rateList->currentIndex());
+    m_localParameters.bitRate = RateAt(m_rateList->currentIndex());
     return true;
 }
 
@@ -162,11 +162,11 @@ bool TFormConn_Par::readPhoneParameters()
         return false;
     }
     if (!readRanged({m_connectWaitEdit, kConnectWaitMin, kConnectWaitMax, ConnParTexts::ConnectWaitName},
-                    m_editedSettings.ConnectWaitTime)
+                    m_editedSettings.connectWaitSeconds)
         || !readRanged({m_connRepeatEdit, kConnRepeatMin, kConnRepeatMax, ConnParTexts::ConnRepeatName},
-                       m_editedSettings.Conn_Repeat))
+                       m_editedSettings.dialRounds))
         return false;
-    m_editedSettings.Command = m_commandEdit->text();
+    m_editedSettings.modemCommands = m_commandEdit->text();
     return true;
 }
 

@@ -113,14 +113,14 @@ void ShowConnectionStatus(const Settings &settings, PanelStatusBar *statusBar)
     // kind: the direct line is shown, as the channel would use it, and panel 1 names none.
     const ConnectionParameters &line = settings.active();
     QString kindText;
-    if (settings.Conn_Prz == Direct) {
+    if (settings.connectionKind == Direct) {
         kindText = StatusTexts::DirectKind;
-    } else if (settings.Conn_Prz == Phone) {
+    } else if (settings.connectionKind == Phone) {
         if (const AbonentRecord *abonent = settings.selectedAbonent())
-            kindText = StatusTexts::PhoneKind.arg(abonent->phone_code);
+            kindText = StatusTexts::PhoneKind.arg(abonent->phoneNumber);
     }
     statusBar->setPanelText(StatusPanel::Kind, kindText);
-    statusBar->setPanelText(StatusPanel::Port, StatusTexts::PortAndRate.arg(line.COMPort).arg(line.Rate));
+    statusBar->setPanelText(StatusPanel::Port, StatusTexts::PortAndRate.arg(line.portNumber).arg(line.bitRate));
     statusBar->repaint();
 }
 

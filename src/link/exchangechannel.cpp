@@ -49,7 +49,7 @@ bool ExchangeChannel::recordForCarrierCheck(char byte)
 
 bool ExchangeChannel::onPhoneLink() const
 {
-    return settings && settings->Conn_Prz == Phone;
+    return settings && settings->connectionKind == Phone;
 }
 
 } // namespace tavrin

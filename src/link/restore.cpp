@@ -30,9 +30,9 @@ bool redialUntilGivenUp(ExchangeChannel &channel, ModemDialogue &modem, SerialPo
     const Settings &settings = *channel.settings;
     for (;;) {
         const AbonentRecord *abonent = settings.selectedAbonent();
-        const QString phone = abonent ? abonent->phone_code : QString();
-        const int result = modem.DialSubscriber(phone, settings.Command, true, settings.Conn_Repeat,
-                                                settings.ConnectWaitTime);
+        const QString phone = abonent ? abonent->phoneNumber : QString();
+        const int result = modem.DialSubscriber(phone, settings.modemCommands, true, settings.dialRounds,
+                                                settings.connectWaitSeconds);
         if (restoreStopped(channel, port))
             return false;
         if (result == DialOk) {

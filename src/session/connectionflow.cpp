@@ -60,17 +60,17 @@ bool Session::OpenConnection()
     const Settings &settings = m_store.CurrentSettings;
     const ConnectionParameters &line = settings.active();
 
-    m_port = OpenPort(line.COMPort, PortSettings{.rate = line.Rate});
+    m_port = OpenPort(line.portNumber, PortSettings{.rate = line.bitRate});
     if (!m_port) {
-        qCInfo(lcSession, "COM%d could not be opened", int(line.COMPort));
-        m_sessionUi.showMessage(sessiontext::PortUnavailable(line.COMPort));
+        qCInfo(lcSession, "COM%d could not be opened", int(line.portNumber));
+        m_sessionUi.showMessage(sessiontext::PortUnavailable(line.portNumber));
         return false;
     }
     m_link.LinkOpen = true;
     // The window is frozen meanwhile, as for every fixed pause.
     Pause(kSettleAfterOpenMs);
 
-    if (settings.Conn_Prz == Phone) {
+    if (settings.connectionKind == Phone) {
         m_link.ModemConnected = EstablishCall();
         if (!m_link.ModemConnected) {
             CloseConnection();
@@ -79,7 +79,7 @@ bool Session::OpenConnection()
         }
     }
 
-    m_channel.arm(m_port.get(), line.Rate, line.WaitTime, line.TimeOut, line.Repeat, line.First_Zero_Need);
+    m_channel.arm(m_port.get(), line.bitRate, line.replyWaitSeconds, line.byteWaitMs, line.exchangeAttempts, line.wakeUpByte);
     m_channel.timing = m_timing;
     return true;
 }
@@ -95,8 +95,8 @@ bool Session::EstablishCall()
     while (abonent && m_port && !m_closeRequested) {
         m_ui.setBusyCursor(true);
         ModemDialogue modem(*m_port, m_sessionUi, m_timing);
-        result = modem.DialSubscriber(abonent->phone_code, settings.Command, true, settings.Conn_Repeat,
-                                      settings.ConnectWaitTime);
+        result = modem.DialSubscriber(abonent->phoneNumber, settings.modemCommands, true, settings.dialRounds,
+                                      settings.connectWaitSeconds);
         m_ui.setBusyCursor(false);
         if (result == DialOk) {
             m_host.showCallPanel();

@@ -86,7 +86,7 @@ bool Session::sendCommand(int row)
         return false;
     return runOperation(Activity::Exchanging, [this, row](ProtocolContext &context) {
         context.fields.CurrentRow = row;
-        const QByteArray command = CommandText(row, m_store.CurrentSettings.StoredPeerAddress);
+        const QByteArray command = CommandText(row, m_store.CurrentSettings.storedPeerAddress);
         RunExchange(context.channel, command.constData(), int(command.size()));
         context.host.scrollLogToEnd();
     });

@@ -12,10 +12,10 @@ namespace tavrin {
 
 const AbonentRecord *Settings::selectedAbonent() const
 {
-    const int used = std::min<int>(directory.users_num, kMaxAbonents);
-    if (directory.user_index >= used)
+    const int used = std::min<int>(directory.count, kMaxAbonents);
+    if (directory.selectedIndex >= used)
         return nullptr;
-    return &directory.entries[directory.user_index];
+    return &directory.entries[directory.selectedIndex];
 }
 
 int RateIndex(qint32 rate)
@@ -59,9 +59,9 @@ std::optional<int> positionOf(const AbonentDirectory &directory, int used,
     std::optional<int> byName;
     for (int i = used - 1; i >= 0; --i) {
         const AbonentRecord &entry = directory.entries[i];
-        if (entry.user_name != remembered.user_name)
+        if (entry.name != remembered.name)
             continue;
-        if (entry.phone_code == remembered.phone_code)
+        if (entry.phoneNumber == remembered.phoneNumber)
             return i;
         if (!byName)
             byName = i;
@@ -74,7 +74,7 @@ void sortEntries(AbonentDirectory &directory, int used, int sortKeyKind)
     std::array<QByteArray, kMaxAbonents> keys;
     for (int i = 0; i < used; ++i) {
         const AbonentRecord &entry = directory.entries[i];
-        keys[i] = sortKey(sortKeyKind == ByName ? entry.user_name : entry.phone_code);
+        keys[i] = sortKey(sortKeyKind == ByName ? entry.name : entry.phoneNumber);
     }
     std::array<int, kMaxAbonents> order{};
     std::iota(order.begin(), order.begin() + used, 0);
@@ -89,10 +89,10 @@ void sortEntries(AbonentDirectory &directory, int used, int sortKeyKind)
 
 void SortAbonents(AbonentDirectory &directory, int sortKeyKind)
 {
-    const int used = std::min<int>(directory.users_num, kMaxAbonents);
-    const bool hasSelection = directory.user_index < kMaxAbonents;
+    const int used = std::min<int>(directory.count, kMaxAbonents);
+    const bool hasSelection = directory.selectedIndex < kMaxAbonents;
     const AbonentRecord remembered =
-        hasSelection ? directory.entries[directory.user_index] : AbonentRecord();
+        hasSelection ? directory.entries[directory.selectedIndex] : AbonentRecord();
 
     if (sortKeyKind == ByName || sortKeyKind == ByPhone)
         sortEntries(directory, used, sortKeyKind);
@@ -102,7 +102,7 @@ void SortAbonents(AbonentDirectory &directory, int sortKeyKind)
     // Two subscribers may share a name; the phone number tells them apart, so the one
     // dialled stays the one the user chose.
     if (const std::optional<int> position = positionOf(directory, used, remembered))
-        directory.user_index = static_cast<quint8>(*position);
+        directory.selectedIndex = static_cast<quint8>(*position);
 }
 
 } // namespace tavrin

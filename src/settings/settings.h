@@ -7,7 +7,7 @@
 
 namespace tavrin {
 
-// Kind of link to the module, stored as Conn_Prz. A hand-edited file may hold
+// Kind of link to the module (INI key Conn_Prz). A hand-edited file may hold
 // another value; it is kept as read and selects no kind.
 enum ConnectionKind : quint8 { Direct = 0, Phone = 1 };
 
@@ -21,51 +21,52 @@ inline constexpr int kCommandChars = 199;   // store of 200 bytes
 // A Bluetooth device address, byte 0 first (the leftmost pair of XX:XX:XX:XX:XX:XX).
 using MacAddress = std::array<quint8, 6>;
 
-// Line parameters of one connection kind; field names are the INI keys.
+// Line parameters of one connection kind. The INI keys they are stored under are
+// named in the one place that reads and writes them (settingsstore.cpp).
 struct ConnectionParameters {
-    quint8 COMPort = 1;
-    bool First_Zero_Need = false;
-    qint32 Rate = 38400;
-    quint8 Repeat = 1;
-    qint32 WaitTime = 3;  // seconds
-    qint32 TimeOut = 300; // milliseconds
+    quint8 portNumber = 1;       // COM n
+    bool wakeUpByte = false;     // a zero byte and a pause before each command
+    qint32 bitRate = 38400;
+    quint8 exchangeAttempts = 1;
+    qint32 replyWaitSeconds = 3; // for the first byte of a reply
+    qint32 byteWaitMs = 300;     // between the bytes of a reply
     bool operator==(const ConnectionParameters &) const = default;
 };
 
 struct AbonentRecord {
-    QString user_name;  // at most kUserNameChars
-    quint8 contr_adr = 1;
-    quint8 adr_modbus = 1;
-    QString phone_code; // at most kPhoneCodeChars
+    QString name;                 // at most kUserNameChars
+    quint8 controllerAddress = 1; // kept, used by nothing
+    quint8 modbusAddress = 1;     // kept, used by nothing
+    QString phoneNumber;          // at most kPhoneCodeChars
     bool operator==(const AbonentRecord &) const = default;
 };
 
 struct AbonentDirectory {
-    quint8 users_num = 0;
-    quint8 user_index = 0;
-    quint8 sort_prz = ByName;
+    quint8 count = 0; // entries in use, from the first
+    quint8 selectedIndex = 0;
+    AbonentSortKey sortKey = ByName;
     std::array<AbonentRecord, kMaxAbonents> entries{};
     bool operator==(const AbonentDirectory &) const = default;
 };
 
 // The one flat settings record, copied by value.
 struct Settings {
-    quint8 Conn_Prz = Direct;
-    quint8 Last_Command = 0;
-    MacAddress StoredPeerAddress{};
+    ConnectionKind connectionKind = Direct;
+    quint8 lastCommand = 0; // kept, used by nothing
+    MacAddress storedPeerAddress{}; // the peripheral address the user last typed
     ConnectionParameters direct{};
-    ConnectionParameters phone{.WaitTime = 6};
+    ConnectionParameters phone{.replyWaitSeconds = 6};
     AbonentDirectory directory{};
-    bool Default_Command = false;
-    QString Command;  // at most kCommandChars
-    qint32 ConnectWaitTime = 50;
-    bool AutoRepeat = false;
-    qint32 Conn_Repeat = 1;
+    bool defaultCommand = false; // kept, used by nothing
+    QString modemCommands;       // the modem's initialisation lines, at most kCommandChars
+    qint32 connectWaitSeconds = 50;
+    bool autoRepeat = false;     // kept, used by nothing
+    qint32 dialRounds = 1;
 
     bool operator==(const Settings &) const = default;
 
-    // Parameters of the kind in Conn_Prz (the direct ones for any value but Phone).
-    const ConnectionParameters &active() const { return Conn_Prz == Phone ? phone : direct; }
+    // Parameters of the chosen kind (the direct ones for any value but Phone).
+    const ConnectionParameters &active() const { return connectionKind == Phone ? phone : direct; }
     // The selected subscriber, or nullptr when the directory is empty.
     const AbonentRecord *selectedAbonent() const;
 };
@@ -80,7 +81,7 @@ int RateIndex(qint32 rate);
 // The entry at position (0..21), otherwise 0.
 qint32 RateAt(int position);
 
-// Reorders entries 0..users_num-1 by name or phone (CP1251 upper-case byte order,
+// Reorders entries 0..count-1 by name or phone (CP1251 upper-case byte order,
 // stable) and keeps the selected subscriber selected.
 void SortAbonents(AbonentDirectory &directory, int sortKey);
 

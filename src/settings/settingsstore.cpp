@@ -50,9 +50,10 @@ QString abonentSection(int entry)
 // defaults are written down once.
 struct Reader {
     const IniFile &ini;
-    void byte(const QString &section, const QString &key, quint8 &field, quint8 fallback)
+    template <class Byte>
+    void byte(const QString &section, const QString &key, Byte &field, quint8 fallback)
     {
-        field = ini.readByte(section, key, fallback);
+        field = Byte(ini.readByte(section, key, fallback));
     }
     void integer(const QString &section, const QString &key, qint32 &field, qint32 fallback)
     {
@@ -71,9 +72,10 @@ struct Reader {
 
 struct Writer {
     IniFile &ini;
-    void byte(const QString &section, const QString &key, quint8 field, quint8)
+    template <class Byte>
+    void byte(const QString &section, const QString &key, Byte field, quint8)
     {
-        ini.writeInteger(section, key, field);
+        ini.writeInteger(section, key, quint8(field));
     }
     void integer(const QString &section, const QString &key, qint32 field, qint32)
     {
@@ -92,21 +94,21 @@ struct Writer {
 template <class Io, class S>
 void visitCurrentGroup(Io &io, S &settings)
 {
-    io.byte(kCurrentSection, QStringLiteral("Conn_Prz"), settings.Conn_Prz, Direct);
-    io.byte(kCurrentSection, QStringLiteral("Last_Command"), settings.Last_Command, 0);
+    io.byte(kCurrentSection, QStringLiteral("Conn_Prz"), settings.connectionKind, Direct);
+    io.byte(kCurrentSection, QStringLiteral("Last_Command"), settings.lastCommand, 0);
     for (int i = 0; i < 6; ++i)
-        io.byte(kAddressSection, addressKey(i), settings.StoredPeerAddress[i], 0);
+        io.byte(kAddressSection, addressKey(i), settings.storedPeerAddress[i], 0);
 }
 
 template <class Io, class P>
 void visitLineParameters(Io &io, const QString &section, P &parameters, qint32 defaultWaitTime)
 {
-    io.byte(section, QStringLiteral("COMPort"), parameters.COMPort, 1);
-    io.boolean(section, QStringLiteral("First_Zero_Need"), parameters.First_Zero_Need, false);
-    io.integer(section, QStringLiteral("Rate"), parameters.Rate, 38400);
-    io.byte(section, QStringLiteral("Repeat"), parameters.Repeat, 1);
-    io.integer(section, QStringLiteral("WaitTime"), parameters.WaitTime, defaultWaitTime);
-    io.integer(section, QStringLiteral("TimeOut"), parameters.TimeOut, 300);
+    io.byte(section, QStringLiteral("COMPort"), parameters.portNumber, 1);
+    io.boolean(section, QStringLiteral("First_Zero_Need"), parameters.wakeUpByte, false);
+    io.integer(section, QStringLiteral("Rate"), parameters.bitRate, 38400);
+    io.byte(section, QStringLiteral("Repeat"), parameters.exchangeAttempts, 1);
+    io.integer(section, QStringLiteral("WaitTime"), parameters.replyWaitSeconds, defaultWaitTime);
+    io.integer(section, QStringLiteral("TimeOut"), parameters.byteWaitMs, 300);
 }
 
 template <class Io, class S>
@@ -119,26 +121,26 @@ template <class Io, class S>
 void visitPhoneGroup(Io &io, S &settings)
 {
     visitLineParameters(io, kPhoneSection, settings.phone, 6);
-    io.boolean(kPhoneSection, QStringLiteral("Default_Command"), settings.Default_Command, false);
-    io.text(kPhoneSection, QStringLiteral("Command"), settings.Command, kCommandChars);
-    io.integer(kPhoneSection, QStringLiteral("ConnectWaitTime"), settings.ConnectWaitTime, 50);
-    io.boolean(kPhoneSection, QStringLiteral("AutoRepeat"), settings.AutoRepeat, false);
-    io.integer(kPhoneSection, QStringLiteral("Conn_Repeat"), settings.Conn_Repeat, 1);
+    io.boolean(kPhoneSection, QStringLiteral("Default_Command"), settings.defaultCommand, false);
+    io.text(kPhoneSection, QStringLiteral("Command"), settings.modemCommands, kCommandChars);
+    io.integer(kPhoneSection, QStringLiteral("ConnectWaitTime"), settings.connectWaitSeconds, 50);
+    io.boolean(kPhoneSection, QStringLiteral("AutoRepeat"), settings.autoRepeat, false);
+    io.integer(kPhoneSection, QStringLiteral("Conn_Repeat"), settings.dialRounds, 1);
 }
 
 template <class Io, class D>
 void visitDirectory(Io &io, D &directory)
 {
-    io.byte(kPhoneSection, QStringLiteral("users_num"), directory.users_num, 0);
-    io.byte(kPhoneSection, QStringLiteral("user_index"), directory.user_index, 0);
-    io.byte(kPhoneSection, QStringLiteral("sort_prz"), directory.sort_prz, ByName);
+    io.byte(kPhoneSection, QStringLiteral("users_num"), directory.count, 0);
+    io.byte(kPhoneSection, QStringLiteral("user_index"), directory.selectedIndex, 0);
+    io.byte(kPhoneSection, QStringLiteral("sort_prz"), directory.sortKey, ByName);
     for (int i = 0; i < kMaxAbonents; ++i) {
         const QString section = abonentSection(i);
         auto &entry = directory.entries[i];
-        io.text(section, QStringLiteral("user_name"), entry.user_name, kUserNameChars);
-        io.byte(section, QStringLiteral("contr_adr"), entry.contr_adr, 1);
-        io.byte(section, QStringLiteral("adr_modbus"), entry.adr_modbus, 1);
-        io.text(section, QStringLiteral("phone_code"), entry.phone_code, kPhoneCodeChars);
+        io.text(section, QStringLiteral("user_name"), entry.name, kUserNameChars);
+        io.byte(section, QStringLiteral("contr_adr"), entry.controllerAddress, 1);
+        io.byte(section, QStringLiteral("adr_modbus"), entry.modbusAddress, 1);
+        io.text(section, QStringLiteral("phone_code"), entry.phoneNumber, kPhoneCodeChars);
     }
 }
 
@@ -147,14 +149,14 @@ void visitDirectory(Io &io, D &directory)
 template <class S>
 auto currentGroup(S &settings)
 {
-    return std::tie(settings.Conn_Prz, settings.Last_Command, settings.StoredPeerAddress);
+    return std::tie(settings.connectionKind, settings.lastCommand, settings.storedPeerAddress);
 }
 
 template <class S>
 auto phoneGroup(S &settings)
 {
-    return std::tie(settings.phone, settings.Default_Command, settings.Command,
-                    settings.ConnectWaitTime, settings.AutoRepeat, settings.Conn_Repeat);
+    return std::tie(settings.phone, settings.defaultCommand, settings.modemCommands,
+                    settings.connectWaitSeconds, settings.autoRepeat, settings.dialRounds);
 }
 
 // The file as it is now, to be edited. One that exists but is not read (unreadable, or
@@ -203,7 +205,7 @@ void SettingsStore::LoadSettings(const QString &executableDir)
     m_loadProblems.clear();
     ReadBluetoothIni();
     ReadAbonentsIni();
-    SortAbonents(CurrentSettings.directory, CurrentSettings.directory.sort_prz);
+    SortAbonents(CurrentSettings.directory, CurrentSettings.directory.sortKey);
     SavedSettings = CurrentSettings;
 }
 
@@ -234,9 +236,9 @@ void SettingsStore::ReadAbonentsIni()
     AbonentDirectory &directory = CurrentSettings.directory;
     visitDirectory(reader, directory);
     // Counts the dialogs never write would address entries outside the directory.
-    directory.users_num = std::min<quint8>(directory.users_num, kMaxAbonents);
-    if (directory.user_index >= directory.users_num)
-        directory.user_index = 0;
+    directory.count = std::min<quint8>(directory.count, kMaxAbonents);
+    if (directory.selectedIndex >= directory.count)
+        directory.selectedIndex = 0;
 }
 
 void SettingsStore::WriteBluetoothIni()

@@ -120,11 +120,11 @@ SurveyEngine::SurveyEngine(const Settings &settings, SurveyObserver &observer, i
     : openPort([](int number, const PortSettings &line, QString *failure) { return OpenPort(number, line, failure); })
     , m_settings(settings)
     , m_observer(observer)
-    , m_portNumber(portNumber > 0 ? portNumber : settings.phone.COMPort)
+    , m_portNumber(portNumber > 0 ? portNumber : settings.phone.portNumber)
     , m_timing(std::move(timing))
 {
     // The reading's restore question and its re-dial work on the phone kind.
-    m_settings.Conn_Prz = Phone;
+    m_settings.connectionKind = Phone;
 }
 
 void SurveyEngine::stop()
@@ -177,7 +177,7 @@ SurveyRow SurveyEngine::surveySite(const SurveySubscriber &subscriber, int direc
         return finished(surveytext::NoPhoneNumber);
 
     const ConnectionParameters &line = m_settings.phone;
-    std::unique_ptr<SerialPort> port = openPort(m_portNumber, PortSettings{.rate = line.Rate}, nullptr);
+    std::unique_ptr<SerialPort> port = openPort(m_portNumber, PortSettings{.rate = line.bitRate}, nullptr);
     if (!port)
         return finished(surveytext::PortUnavailable(m_portNumber));
     if (m_stop)
@@ -187,14 +187,14 @@ SurveyRow SurveyEngine::surveySite(const SurveySubscriber &subscriber, int direc
 
     // The restore question names this subscriber as the selected one.
     Settings settings = m_settings;
-    if (directoryIndex >= 0 && directoryIndex < settings.directory.users_num)
-        settings.directory.user_index = quint8(directoryIndex);
+    if (directoryIndex >= 0 && directoryIndex < settings.directory.count)
+        settings.directory.selectedIndex = quint8(directoryIndex);
 
     QString result;
     {
         ModemDialogue modem(*port, host, m_timing.link);
-        const int dial = modem.DialSubscriber(subscriber.phone, settings.Command, false, settings.Conn_Repeat,
-                                              settings.ConnectWaitTime);
+        const int dial = modem.DialSubscriber(subscriber.phone, settings.modemCommands, false, settings.dialRounds,
+                                              settings.connectWaitSeconds);
         const bool stopped = m_stop.load();
         if (dial != DialOk) {
             result = stopped ? surveytext::Stopped : DialResultTexts()[size_t(dial)];
@@ -206,7 +206,7 @@ SurveyRow SurveyEngine::surveySite(const SurveySubscriber &subscriber, int direc
     if (result.isEmpty() && !m_stop) {
         ExchangeChannel channel;
         LinkState link{.LinkOpen = true, .ModemConnected = true};
-        channel.arm(port.get(), line.Rate, line.WaitTime, line.TimeOut, line.Repeat, line.First_Zero_Need);
+        channel.arm(port.get(), line.bitRate, line.replyWaitSeconds, line.byteWaitMs, line.exchangeAttempts, line.wakeUpByte);
         channel.timing = m_timing.link;
         channel.settings = &settings;
         channel.linkState = &link;

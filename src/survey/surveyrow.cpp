@@ -19,9 +19,9 @@ SurveyRow UnreachedRow(const SurveySubscriber &subscriber)
 QList<SurveySubscriber> DirectorySubscribers(const AbonentDirectory &directory)
 {
     QList<SurveySubscriber> subscribers;
-    for (int index = 0; index < directory.users_num && index < kMaxAbonents; ++index) {
+    for (int index = 0; index < directory.count && index < kMaxAbonents; ++index) {
         const AbonentRecord &entry = directory.entries[size_t(index)];
-        subscribers.append({index + 1, entry.user_name, entry.phone_code});
+        subscribers.append({index + 1, entry.name, entry.phoneNumber});
     }
     return subscribers;
 }

@@ -111,10 +111,10 @@ bool SimLinkedWindow::open(DevSimOptions options, ConnectionParameters direct, c
     }
     window = fixture.window();
     Settings &s = window->session().store().CurrentSettings;
-    s.Conn_Prz = Direct;
-    direct.COMPort = quint8(options.port);
+    s.connectionKind = Direct;
+    direct.portNumber = quint8(options.port);
     s.direct = direct;
-    s.StoredPeerAddress = peer;
+    s.storedPeerAddress = peer;
     window->session().store().SavedSettings = s;
     return Connect(*window);
 }

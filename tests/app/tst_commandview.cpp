@@ -29,7 +29,7 @@ struct LinkedWindow : SimLinkedWindow {
     bool open(bool wakeUpByte, const QStringList &simArgs = {})
     {
         const ConnectionParameters direct{
-            .First_Zero_Need = wakeUpByte, .Rate = 115200, .Repeat = 1, .WaitTime = 1, .TimeOut = 100};
+            .wakeUpByte = wakeUpByte, .bitRate = 115200, .exchangeAttempts = 1, .replyWaitSeconds = 1, .byteWaitMs = 100};
         if (!SimLinkedWindow::open({.port = 3, .extraArgs = simArgs}, direct, {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC}))
             return false;
         Action(*window, "Ncommand")->trigger();
@@ -110,7 +110,7 @@ void TestCommandView::open_placesViewsFillsFieldsDisablesMenu()
 {
     AppFixture fixture;
     auto window = fixture.window();
-    window->session().store().CurrentSettings.StoredPeerAddress = {0x00, 0x0A, 0x7F, 0xAB, 0xF0, 0x05};
+    window->session().store().CurrentSettings.storedPeerAddress = {0x00, 0x0A, 0x7F, 0xAB, 0xF0, 0x05};
     auto *view = Named<QGroupBox>(window.get(), "gb_command");
     view->move(100, 100);
     (*Named<ExchangeLogView>(window.get(), "Memo1")).addLine(QStringLiteral("old"));
@@ -208,7 +208,7 @@ void TestCommandView::oneDigitField_isSentAsTwoDigitsButShownAsTyped()
     QTest::mouseClick(CommandButton(window, 7), Qt::LeftButton);
     QCOMPARE(linked.sim.received(), QByteArray("PEERADDR(00:11:22:05:BB:CC)\r"));
     QCOMPARE(field->text(), QStringLiteral("5"));
-    QCOMPARE(window.session().store().CurrentSettings.StoredPeerAddress[3], quint8(0x05));
+    QCOMPARE(window.session().store().CurrentSettings.storedPeerAddress[3], quint8(0x05));
 }
 
 void TestCommandView::typedKeys_data()
@@ -285,7 +285,7 @@ void TestCommandView::leavingField_storesByte()
     QFETCH(int, stored);
     OfflineView view;
     TFormMain *window = view.window.get();
-    MacAddress &address = window->session().store().CurrentSettings.StoredPeerAddress;
+    MacAddress &address = window->session().store().CurrentSettings.storedPeerAddress;
     address = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
     QVERIFY(view.open());
     QLineEdit *field = AddressField(*window, 4);

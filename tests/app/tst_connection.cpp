@@ -34,16 +34,16 @@ const QString kNumber = QStringLiteral("8 (900) 555-12-34");
 void UseSettings(Session &session, ConnectionKind kind, int port, int abonents)
 {
     Settings &s = session.store().CurrentSettings;
-    s.Conn_Prz = kind;
-    s.direct = {.COMPort = quint8(port), .First_Zero_Need = true, .Rate = 19200, .Repeat = 3, .WaitTime = 4, .TimeOut = 150};
-    s.phone = {.COMPort = quint8(port), .Rate = 9600, .Repeat = 1, .WaitTime = 3, .TimeOut = 200};
-    s.Command = QStringLiteral("AT&F");
-    s.ConnectWaitTime = 5;
-    s.Conn_Repeat = 1;
-    s.directory.users_num = quint8(abonents);
-    s.directory.user_index = 0;
-    s.directory.entries[0].user_name = QStringLiteral("Подстанция");
-    s.directory.entries[0].phone_code = kNumber;
+    s.connectionKind = kind;
+    s.direct = {.portNumber = quint8(port), .wakeUpByte = true, .bitRate = 19200, .exchangeAttempts = 3, .replyWaitSeconds = 4, .byteWaitMs = 150};
+    s.phone = {.portNumber = quint8(port), .bitRate = 9600, .exchangeAttempts = 1, .replyWaitSeconds = 3, .byteWaitMs = 200};
+    s.modemCommands = QStringLiteral("AT&F");
+    s.connectWaitSeconds = 5;
+    s.dialRounds = 1;
+    s.directory.count = quint8(abonents);
+    s.directory.selectedIndex = 0;
+    s.directory.entries[0].name = QStringLiteral("Подстанция");
+    s.directory.entries[0].phoneNumber = kNumber;
     session.store().SavedSettings = s;
 }
 
@@ -372,7 +372,7 @@ void TestConnection::hangUp_escapesAtOnceAndLeavesNoLink()
     QVERIFY(rig.start(Phone));
     QVERIFY(Connect(*rig.window));
     Action(*rig.window, "Ncommand")->trigger();
-    rig.session().store().CurrentSettings.StoredPeerAddress[0] = 0x10; // a change to write at close
+    rig.session().store().CurrentSettings.storedPeerAddress[0] = 0x10; // a change to write at close
     rig.sim.clearLog();
 
     QByteArray wire;
@@ -441,7 +441,7 @@ void TestConnection::escape_duringDial_endsAttemptAndAsks()
     Rig &rig = *m_rig;
     // The modem answers ATD only after a minute: only Esc can end the attempt in time.
     QVERIFY(rig.start(Phone, {QStringLiteral("dial-ms 60000")}));
-    rig.session().store().CurrentSettings.ConnectWaitTime = 90;
+    rig.session().store().CurrentSettings.connectWaitSeconds = 90;
     rig.session().store().SavedSettings = rig.session().store().CurrentSettings;
     QVERIFY(Activate(rig.window.get()));
     OnceWhen escape([&] { return rig.sim.received().contains("ATD"); },
@@ -508,7 +508,7 @@ void TestConnection::close_midExchange_abortsThenClosesFully()
     Rig &rig = *m_rig;
     QVERIFY(rig.start(Direct, {QStringLiteral("silent on")}));
     QVERIFY(Connect(*rig.window));
-    rig.session().store().CurrentSettings.StoredPeerAddress[5] = 0x5A; // a change to write at close
+    rig.session().store().CurrentSettings.storedPeerAddress[5] = 0x5A; // a change to write at close
 
     QElapsedTimer clock;
     clock.start();

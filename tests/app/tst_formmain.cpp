@@ -182,15 +182,15 @@ void TestFormMain::showConnectionStatus()
     QFETCH(QString, panel0);
     QFETCH(QString, panel1);
     Settings settings;
-    settings.Conn_Prz = quint8(kind);
-    settings.direct.COMPort = 3;
-    settings.direct.Rate = 9600;
-    settings.phone.COMPort = 7;
-    settings.phone.Rate = 57600;
-    settings.directory.users_num = quint8(abonents);
-    settings.directory.user_index = 1;
-    settings.directory.entries[0].phone_code = QStringLiteral("000");
-    settings.directory.entries[1].phone_code = QStringLiteral("+7 (900) 111-22-33");
+    settings.connectionKind = quint8(kind);
+    settings.direct.portNumber = 3;
+    settings.direct.bitRate = 9600;
+    settings.phone.portNumber = 7;
+    settings.phone.bitRate = 57600;
+    settings.directory.count = quint8(abonents);
+    settings.directory.selectedIndex = 1;
+    settings.directory.entries[0].phoneNumber = QStringLiteral("000");
+    settings.directory.entries[1].phoneNumber = QStringLiteral("+7 (900) 111-22-33");
     PanelStatusBar bar;
     bar.setPanelText(StatusPanel::Kind, QStringLiteral("stale"));
     ShowConnectionStatus(settings, &bar);
@@ -507,10 +507,10 @@ void TestFormMain::close_withoutChanges_writesNothing()
 void TestFormMain::close_writesOnlyChangedGroupsOfBluetoothIni()
 {
     Settings &settings = m_window->session().store().CurrentSettings;
-    settings.StoredPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
+    settings.storedPeerAddress = {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
     // The directory is written by the connect dialog's flow only, never at close.
-    settings.directory.users_num = 1;
-    settings.directory.entries[0].phone_code = QStringLiteral("123");
+    settings.directory.count = 1;
+    settings.directory.entries[0].phoneNumber = QStringLiteral("123");
     QVERIFY(m_window->close());
     const QString text = m_app->readIni(QStringLiteral("bluetooth.ini"));
     QVERIFY2(text.contains(QStringLiteral("[Val_Adr]")), qPrintable(text));
@@ -533,7 +533,7 @@ void TestFormMain::close_whenFileCannotBeWritten_staysOpenAndNamesFile()
     Reported reported;
     // A folder where the file should be: no write can replace it, whoever runs the test.
     QVERIFY(QDir().mkpath(m_app->iniPath(QStringLiteral("bluetooth.ini"))));
-    m_window->session().store().CurrentSettings.StoredPeerAddress[0] = 0x42;
+    m_window->session().store().CurrentSettings.storedPeerAddress[0] = 0x42;
     Action(*m_window, "Ncommand")->trigger();
     QVERIFY(!m_window->close());
     QVERIFY(m_window->isVisible());

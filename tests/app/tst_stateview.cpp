@@ -31,7 +31,7 @@ struct StateWindow : SimLinkedWindow {
         DevSimOptions options{.port = 4, .extraArgs = {"--control", "state " + controls.first()}};
         for (const QString &line : controls.mid(1))
             options.extraArgs << QStringLiteral("--control") << line;
-        const ConnectionParameters direct{.Rate = 115200, .Repeat = 1, .WaitTime = 1, .TimeOut = 500};
+        const ConnectionParameters direct{.bitRate = 115200, .exchangeAttempts = 1, .replyWaitSeconds = 1, .byteWaitMs = 500};
         return SimLinkedWindow::open(options, direct, {0x12, 0x34, 0x56, 0x78, 0x9A, 0x00}) && Activate(window.get());
     }
 
@@ -293,7 +293,7 @@ void TestStateView::createPair_typedAddressUnderTheWaitWindow()
     QCOMPARE(linked.sim.received(),
              QByteArray("PING\rPEERADDR(12:34:56:78:9A:BC)\rRESET\rPEERADDR\rPING\rPEERADDR\rDEVADDR\rVER\r"));
     QCOMPARE(messages.messages, QStringList{"Операция создания пары\rвыполнена успешно"});
-    QCOMPARE(window.session().store().CurrentSettings.StoredPeerAddress, (MacAddress{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}));
+    QCOMPARE(window.session().store().CurrentSettings.storedPeerAddress, (MacAddress{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}));
     QCOMPARE(linked.values().mid(0, 4), (QStringList{"Эксплуатационный", "Нет", "Есть", "12:34:56:78:9A:BC"}));
 }
 

@@ -149,10 +149,10 @@ void TestTextFits::everyWindow_showsWholeTexts()
     AppFixture fixture;
     std::unique_ptr<TFormMain> main = fixture.window();
     Settings &settings = main->session().store().CurrentSettings;
-    settings.directory.users_num = 2;
+    settings.directory.count = 2;
     settings.directory.entries[0] = {QStringLiteral("Подстанция Северная"), 1, 1, QStringLiteral("+7 (343) 210-55-17")};
     settings.directory.entries[1] = {QStringLiteral("Котельная №2"), 1, 1, QStringLiteral("8 800 100-00-00")};
-    settings.Conn_Prz = window.endsWith(QLatin1String("phone")) ? Phone : Direct;
+    settings.connectionKind = window.endsWith(QLatin1String("phone")) ? Phone : Direct;
     Settings edited = settings;
     MacAddress address{0xDD, 0xDD, 0xDD, 0xDD, 0xDD, 0xDD};
     AbonentRecord abonent = settings.directory.entries[0];
@@ -161,7 +161,7 @@ void TestTextFits::everyWindow_showsWholeTexts()
     QWidget *checked = main.get();
     FillStatusPanels(*main);
     if (window == "command view") {
-        settings.StoredPeerAddress = address;
+        settings.storedPeerAddress = address;
         Action(*main, "Ncommand")->trigger();
         Named<QWidget>(main.get(), "pnmodem")->show();
     } else if (window == "state view") {

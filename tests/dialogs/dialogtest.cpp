@@ -123,12 +123,12 @@ std::function<void(TFormAbonent *)> TypeAbonent(const QString &name, const QStri
 AbonentDirectory MakeDirectory(const QList<QPair<QString, QString>> &abonents, int selected, quint8 sortKey)
 {
     AbonentDirectory directory;
-    directory.users_num = quint8(abonents.size());
-    directory.user_index = quint8(selected);
-    directory.sort_prz = sortKey;
+    directory.count = quint8(abonents.size());
+    directory.selectedIndex = quint8(selected);
+    directory.sortKey = sortKey;
     for (int i = 0; i < abonents.size(); ++i) {
-        directory.entries[i].user_name = abonents[i].first;
-        directory.entries[i].phone_code = abonents[i].second;
+        directory.entries[i].name = abonents[i].first;
+        directory.entries[i].phoneNumber = abonents[i].second;
     }
     return directory;
 }
@@ -136,8 +136,8 @@ AbonentDirectory MakeDirectory(const QList<QPair<QString, QString>> &abonents, i
 QStringList Names(const AbonentDirectory &directory)
 {
     QStringList names;
-    for (int i = 0; i < directory.users_num; ++i)
-        names << directory.entries[i].user_name;
+    for (int i = 0; i < directory.count; ++i)
+        names << directory.entries[i].name;
     return names;
 }
 

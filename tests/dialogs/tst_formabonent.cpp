@@ -148,8 +148,8 @@ void FormAbonentTest::keyboard_tabOrderAndEnterAccepts()
     TypeText(PhoneEdit(editor), QStringLiteral("333"));
     QTest::keyClick(PhoneEdit(editor), Qt::Key_Return);
     QCOMPARE(editor.result(), int(QDialog::Accepted));
-    QCOMPARE(slot.user_name, QStringLiteral("Вера"));
-    QCOMPARE(slot.phone_code, QStringLiteral("333"));
+    QCOMPARE(slot.name, QStringLiteral("Вера"));
+    QCOMPARE(slot.phoneNumber, QStringLiteral("333"));
 }
 
 QTEST_MAIN(FormAbonentTest)

@@ -188,10 +188,10 @@ void FormAbonentsListTest::grid_rowsAndSelectionAfterEachChange()
     if (scenario == Scenario::AddCancelled)
         QCOMPARE(o.directory, given); // the free slot too
     QCOMPARE(Grid(*o.list)->currentRow(), selected);
-    QCOMPARE(int(o.directory.user_index), selected);
-    QCOMPARE(int(o.directory.users_num), rows.size());
+    QCOMPARE(int(o.directory.selectedIndex), selected);
+    QCOMPARE(int(o.directory.count), rows.size());
     const bool byPhone = scenario == Scenario::SortByPhone;
-    QCOMPARE(o.directory.sort_prz, quint8(byPhone ? ByPhone : ByName));
+    QCOMPARE(o.directory.sortKey, quint8(byPhone ? ByPhone : ByName));
     QCOMPARE(Enabled(*o.list), (QList<bool>{true, true, true, byPhone, !byPhone}));
     const bool deletes = scenario == Scenario::DeleteFirst || scenario == Scenario::DeleteThirdOfFive
                       || scenario == Scenario::DeleteDeclined;
@@ -203,14 +203,14 @@ void FormAbonentsListTest::delete_freedSlotIsZeroAndTheNextAdditionTakesIt()
 {
     AbonentDirectory given = Five(4);
     for (AbonentRecord &entry : given.entries)
-        entry.contr_adr = entry.adr_modbus = 1;
-    given.entries[1].contr_adr = 9;
+        entry.controllerAddress = entry.modbusAddress = 1;
+    given.entries[1].controllerAddress = 9;
     OpenedList o(given);
     o.answers << true;
     Grid(*o.list)->setCurrentCell(1, 0);
     DeleteButton(*o.list)->click();
-    QCOMPARE(o.directory.users_num, quint8(4));
-    QCOMPARE(o.directory.entries[2].contr_adr, quint8(1)); // Вера moved down with her addresses
+    QCOMPARE(o.directory.count, quint8(4));
+    QCOMPARE(o.directory.entries[2].controllerAddress, quint8(1)); // Вера moved down with her addresses
     QCOMPARE(o.directory.entries[4], (AbonentRecord{QString(), 0, 0, QString()}));
     QCOMPARE(o.directory.entries[5], (AbonentRecord{QString(), 1, 1, QString()})); // never used
 
@@ -226,13 +226,13 @@ void FormAbonentsListTest::add_hundredthSubscriberDisablesAdd()
     AbonentDirectory given;
     for (int i = 0; i < 99; ++i)
         given.entries[i] = {QStringLiteral("Абонент %1").arg(i + 1, 2, 10, QChar(u'0')), 1, 1, QStringLiteral("1")};
-    given.users_num = 99;
+    given.count = 99;
     OpenedList o(given);
     QVERIFY(AddButton(*o.list)->isEnabled());
     ModalScript script;
     script.on<TFormAbonent>(TypeAbonent(QStringLiteral("Абонент 00"), QStringLiteral("0")));
     AddButton(*o.list)->click();
-    QCOMPARE(o.directory.users_num, quint8(100));
+    QCOMPARE(o.directory.count, quint8(100));
     QCOMPARE(Grid(*o.list)->rowCount(), 100);
     QCOMPARE(Grid(*o.list)->currentRow(), 0);
     QCOMPARE(Grid(*o.list)->item(99, 0)->text(), QStringLiteral("  100"));
@@ -251,11 +251,11 @@ void FormAbonentsListTest::accept_recordsTheSelectedRow()
 {
     OpenedList o(Five(0));
     Grid(*o.list)->setCurrentCell(3, 2);
-    QCOMPARE(o.directory.user_index, quint8(3)); // a row chosen is selected at once
+    QCOMPARE(o.directory.selectedIndex, quint8(3)); // a row chosen is selected at once
     AcceptButton(*o.list)->click();
     QCOMPARE(o.list->result(), int(QDialog::Accepted));
     QVERIFY(!o.list->isVisible());
-    QCOMPARE(o.directory.user_index, quint8(3));
+    QCOMPARE(o.directory.selectedIndex, quint8(3));
 }
 
 void FormAbonentsListTest::cancel_keepsTheChangesAlreadyMade()
@@ -267,9 +267,9 @@ void FormAbonentsListTest::cancel_keepsTheChangesAlreadyMade()
     ByPhoneButton(*o.list)->click();
     CancelButton(*o.list)->click();
     QCOMPARE(o.list->result(), int(QDialog::Rejected));
-    QCOMPARE(o.directory.sort_prz, quint8(ByPhone));
+    QCOMPARE(o.directory.sortKey, quint8(ByPhone));
     QCOMPARE(o.directory.entries[4], (AbonentRecord{QStringLiteral("Анна-Мария"), 1, 1, QStringLiteral("556")}));
-    QCOMPARE(o.directory.user_index, quint8(4));
+    QCOMPARE(o.directory.selectedIndex, quint8(4));
 }
 
 void FormAbonentsListTest::keyboard_arrowsChooseEnterAcceptsEscCancels()
@@ -281,14 +281,14 @@ void FormAbonentsListTest::keyboard_arrowsChooseEnterAcceptsEscCancels()
         QCOMPARE(QApplication::focusWidget(), Grid(l));
         QTest::keyClick(Grid(l), Qt::Key_Down);
         QTest::keyClick(Grid(l), Qt::Key_Down);
-        QCOMPARE(o.directory.user_index, quint8(2));
+        QCOMPARE(o.directory.selectedIndex, quint8(2));
         const QList<QWidget *> order = {EditButton(l), AddButton(l), DeleteButton(l),
                                         Named<QPushButton>(&l, "SurveyButton"), AcceptButton(l),
                                         CancelButton(l), ByPhoneButton(l), Grid(l)}; // by name is in force
         QCOMPARE(TabWalk(order.size()), order);
         QTest::keyClick(Grid(l), Qt::Key_Return);
         QCOMPARE(l.result(), int(QDialog::Accepted));
-        QCOMPARE(o.directory.user_index, quint8(2));
+        QCOMPARE(o.directory.selectedIndex, quint8(2));
     }
     OpenedList o(Five(0));
     QTest::keyClick(Grid(*o.list), Qt::Key_Escape);

@@ -24,16 +24,16 @@ namespace {
 Settings WithAbonents(int count, int selected, quint8 kind)
 {
     Settings settings;
-    settings.Conn_Prz = kind;
-    settings.direct.COMPort = 2;
-    settings.direct.Rate = 9600;
-    settings.phone.COMPort = 5;
-    settings.phone.Rate = 57600;
-    settings.directory.users_num = quint8(count);
-    settings.directory.user_index = quint8(selected);
+    settings.connectionKind = kind;
+    settings.direct.portNumber = 2;
+    settings.direct.bitRate = 9600;
+    settings.phone.portNumber = 5;
+    settings.phone.bitRate = 57600;
+    settings.directory.count = quint8(count);
+    settings.directory.selectedIndex = quint8(selected);
     for (int i = 0; i < count; ++i) {
-        settings.directory.entries[i].user_name = QStringLiteral("Абонент %1").arg(i + 1, 3, 10, QChar(u'0'));
-        settings.directory.entries[i].phone_code = QStringLiteral("8-900-000-%1").arg(i, 2, 10, QChar(u'0'));
+        settings.directory.entries[i].name = QStringLiteral("Абонент %1").arg(i + 1, 3, 10, QChar(u'0'));
+        settings.directory.entries[i].phoneNumber = QStringLiteral("8-900-000-%1").arg(i, 2, 10, QChar(u'0'));
     }
     return settings;
 }
@@ -262,14 +262,14 @@ void FormConnectTest::switchingKinds_refillsAndReselectsTheSubscriber()
     Opened o(WithAbonents(4, 0, Phone));
     TFormConnect &d = *o.dialog;
     Choose(AbonentList(d), 3);
-    QCOMPARE(d.WorkingSettings.directory.user_index, quint8(3));
+    QCOMPARE(d.WorkingSettings.directory.selectedIndex, quint8(3));
     QCOMPARE(Status(o.bar)[1], QStringLiteral(" Тел. 8-900-000-03"));
 
     Choose(KindList(d), Direct);
-    QCOMPARE(d.WorkingSettings.Conn_Prz, quint8(Direct));
+    QCOMPARE(d.WorkingSettings.connectionKind, quint8(Direct));
     QCOMPARE(AbonentList(d)->currentIndex(), -1);
     QVERIFY(!AbonentList(d)->isEnabled());
-    QCOMPARE(d.WorkingSettings.directory.user_index, quint8(3)); // kept while hidden
+    QCOMPARE(d.WorkingSettings.directory.selectedIndex, quint8(3)); // kept while hidden
     QCOMPARE(Status(o.bar)[1], QStringLiteral(" Непосредственная связь"));
 
     Choose(KindList(d), Phone);
@@ -289,7 +289,7 @@ void FormConnectTest::newSubscriber_hundredthRemovesTheNewSubscriberLine()
     QCOMPARE(AbonentList(d)->count(), 100);
     QCOMPARE(AbonentList(d)->itemText(99), QStringLiteral("Яков"));
     QCOMPARE(AbonentList(d)->currentIndex(), 99);
-    QCOMPARE(o.directoryOnDisk().users_num, quint8(100));
+    QCOMPARE(o.directoryOnDisk().count, quint8(100));
 }
 
 void FormConnectTest::newSubscriber_cancelledInAnEmptyDirectoryLeavesNoChoice()
@@ -363,7 +363,7 @@ void FormConnectTest::directoryActions_writeAbonentsIniOnlyWhenCommitted()
     if (written)
         QCOMPARE(o.directoryOnDisk(), o.store.CurrentSettings.directory);
     // The kind and the line parameters reach the live settings only through "Принять".
-    QCOMPARE(o.store.CurrentSettings.Conn_Prz, quint8(Phone));
+    QCOMPARE(o.store.CurrentSettings.connectionKind, quint8(Phone));
     QCOMPARE(o.store.CurrentSettings.direct, current.direct);
     QVERIFY(!o.bluetoothWritten());
 }
@@ -392,8 +392,8 @@ void FormConnectTest::listCancelledAfterDeleting_boxShowsTheDirectoryAsItIs()
     QCOMPARE(o.store.CurrentSettings.directory, current.directory);
     QVERIFY(!o.abonentsWritten());
     AcceptButton(d)->click();
-    QCOMPARE(o.store.CurrentSettings.directory.users_num, quint8(2));
-    QCOMPARE(o.store.CurrentSettings.directory.user_index, quint8(1));
+    QCOMPARE(o.store.CurrentSettings.directory.count, quint8(2));
+    QCOMPARE(o.store.CurrentSettings.directory.selectedIndex, quint8(1));
 }
 
 void FormConnectTest::newSubscriber_fileThatCannotBeWritten_isNamedAfterTheCommit()
@@ -422,8 +422,8 @@ void FormConnectTest::parameters_acceptedShowTheNewLineInTheStatusBar()
     });
     ParametersButton(d)->click();
     QCOMPARE(script.pending(), 0);
-    QCOMPARE(d.WorkingSettings.direct.Rate, 57600);
-    QCOMPARE(o.store.CurrentSettings.direct.Rate, 9600); // until the connect dialog is accepted
+    QCOMPARE(d.WorkingSettings.direct.bitRate, 57600);
+    QCOMPARE(o.store.CurrentSettings.direct.bitRate, 9600); // until the connect dialog is accepted
     QCOMPARE(Status(o.bar)[0], QStringLiteral(" COM2,   57600 бит/с"));
 }
 

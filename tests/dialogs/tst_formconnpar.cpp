@@ -40,12 +40,12 @@ const QString kAttempts = OutOfRange(QStringLiteral("Количество поп
 Settings Stored()
 {
     Settings settings;
-    settings.Conn_Prz = Phone;
-    settings.direct = {.COMPort = 3, .First_Zero_Need = false, .Rate = 9600, .Repeat = 2, .WaitTime = 3, .TimeOut = 300};
-    settings.phone = {.COMPort = 7, .First_Zero_Need = true, .Rate = 115200, .Repeat = 3, .WaitTime = 2, .TimeOut = 250};
-    settings.Command = QStringLiteral("AT&F^ATE0");
-    settings.ConnectWaitTime = 60;
-    settings.Conn_Repeat = 2;
+    settings.connectionKind = Phone;
+    settings.direct = {.portNumber = 3, .wakeUpByte = false, .bitRate = 9600, .exchangeAttempts = 2, .replyWaitSeconds = 3, .byteWaitMs = 300};
+    settings.phone = {.portNumber = 7, .wakeUpByte = true, .bitRate = 115200, .exchangeAttempts = 3, .replyWaitSeconds = 2, .byteWaitMs = 250};
+    settings.modemCommands = QStringLiteral("AT&F^ATE0");
+    settings.connectWaitSeconds = 60;
+    settings.dialRounds = 2;
     settings.directory = MakeDirectory({{QStringLiteral("Анна"), QStringLiteral("8 (900) 111-11-11")},
                                         {QStringLiteral("Вера"), QStringLiteral("8 (900) 333-33-33")}},
                                        1);
@@ -101,7 +101,7 @@ private slots:
 void FormConnParTest::show_directKind()
 {
     Settings working = Stored();
-    working.Conn_Prz = Direct;
+    working.connectionKind = Direct;
     Opened o(working);
     TFormConn_Par &p = *o.dialog;
     SaveScreen(&p, QStringLiteral("formconnpar-direct.png"));
@@ -145,7 +145,7 @@ void FormConnParTest::show_phoneKindWithItsPanel()
     QCOMPARE(o.bar.panelText(StatusPanel::Kind), QStringLiteral(" Тел. 8 (900) 333-33-33"));
 
     Choose(List(p, "ComboBox4"), 0);
-    QCOMPARE(o.edited.directory.user_index, quint8(0));
+    QCOMPARE(o.edited.directory.selectedIndex, quint8(0));
     QCOMPARE(phoneCode->text(), QStringLiteral("8 (900) 111-11-11"));
     QCOMPARE(o.bar.panelText(StatusPanel::Kind), QStringLiteral(" Тел. 8 (900) 111-11-11"));
 }
@@ -177,8 +177,8 @@ void FormConnParTest::line_presentPortsListedStoredPortAndRateSelected()
     QFETCH(int, portLine);
     QFETCH(int, rateLine);
     Settings working = Stored();
-    working.phone.COMPort = quint8(port);
-    working.phone.Rate = rate;
+    working.phone.portNumber = quint8(port);
+    working.phone.bitRate = rate;
     Opened o(working, present);
     QCOMPARE(Items(List(*o.dialog, "ComboBox1")), ports);
     QCOMPARE(List(*o.dialog, "ComboBox1")->currentIndex(), portLine);
@@ -193,8 +193,8 @@ void FormConnParTest::line_presentPortsListedStoredPortAndRateSelected()
     const bool complete = portLine >= 0 && rateLine >= 0;
     QCOMPARE(o.messages, complete ? QStringList() : QStringList{kNotAll});
     QCOMPARE(o.dialog->result() == QDialog::Accepted, complete);
-    QCOMPARE(int(o.edited.phone.COMPort), complete ? ports[portLine].mid(3).toInt() : port);
-    QCOMPARE(o.edited.phone.Rate, rate);
+    QCOMPARE(int(o.edited.phone.portNumber), complete ? ports[portLine].mid(3).toInt() : port);
+    QCOMPARE(o.edited.phone.bitRate, rate);
 }
 
 void FormConnParTest::ports_tooltipNamesTheDevice()
@@ -242,8 +242,8 @@ void FormConnParTest::ranges_bothEdgesOfEveryField()
         return;
     }
     const int value = text.toInt();
-    const QList<int> stored = {o.edited.phone.WaitTime, o.edited.phone.TimeOut, o.edited.ConnectWaitTime,
-                               o.edited.Conn_Repeat};
+    const QList<int> stored = {o.edited.phone.replyWaitSeconds, o.edited.phone.byteWaitMs, o.edited.connectWaitSeconds,
+                               o.edited.dialRounds};
     const int position = QStringList{"Edit1", "Edit2", "Edit6", "Edit10"}.indexOf(field);
     QCOMPARE(stored[position], value);
 }
@@ -281,15 +281,15 @@ void FormConnParTest::checks_comeInTheirOrder()
     QVERIFY(o.dialog->isVisible());
     QCOMPARE(o.dialog->result(), int(QDialog::Rejected));
     QCOMPARE(o.edited.phone, working.phone);
-    QCOMPARE(o.edited.ConnectWaitTime, connectWait);
-    QCOMPARE(o.edited.Conn_Repeat, working.Conn_Repeat);
-    QCOMPARE(o.edited.Command, working.Command);
+    QCOMPARE(o.edited.connectWaitSeconds, connectWait);
+    QCOMPARE(o.edited.dialRounds, working.dialRounds);
+    QCOMPARE(o.edited.modemCommands, working.modemCommands);
 }
 
 void FormConnParTest::accept_directStoresTheDirectLineOnly()
 {
     Settings working = Stored();
-    working.Conn_Prz = Direct;
+    working.connectionKind = Direct;
     Opened o(working);
     Choose(List(*o.dialog, "ComboBox1"), 1);  // COM7
     Choose(List(*o.dialog, "ComboBox2"), 15); // 19200
@@ -297,7 +297,7 @@ void FormConnParTest::accept_directStoresTheDirectLineOnly()
     o.accept({{"Edit1", "120"}, {"Edit2", "55"}});
     QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
     Settings expected = working;
-    expected.direct = {.COMPort = 7, .First_Zero_Need = true, .Rate = 19200, .Repeat = 2, .WaitTime = 120, .TimeOut = 55};
+    expected.direct = {.portNumber = 7, .wakeUpByte = true, .bitRate = 19200, .exchangeAttempts = 2, .replyWaitSeconds = 120, .byteWaitMs = 55};
     QCOMPARE(o.edited, expected);
     QCOMPARE(o.store.CurrentSettings, working); // the connect dialog decides
     QVERIFY(!o.abonentsWritten());
@@ -313,18 +313,18 @@ void FormConnParTest::accept_phoneStoresLineAndModemFieldsRepeatUnchanged()
     QCOMPARE(o.messages, QStringList());
     QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
     Settings expected = Stored();
-    expected.phone = {.COMPort = 3, .First_Zero_Need = false, .Rate = 38400, .Repeat = 3, .WaitTime = 1, .TimeOut = 5000};
-    expected.Command = QString();
-    expected.ConnectWaitTime = 360;
-    expected.Conn_Repeat = 10;
+    expected.phone = {.portNumber = 3, .wakeUpByte = false, .bitRate = 38400, .exchangeAttempts = 3, .replyWaitSeconds = 1, .byteWaitMs = 5000};
+    expected.modemCommands = QString();
+    expected.connectWaitSeconds = 360;
+    expected.dialRounds = 10;
     QCOMPARE(o.edited, expected);
 }
 
 void FormConnParTest::accept_storedValueTooLongForItsFieldIsRefused()
 {
     Settings working = Stored();
-    working.phone.WaitTime = 1000; // a hand-edited file
-    working.Conn_Repeat = -3;
+    working.phone.replyWaitSeconds = 1000; // a hand-edited file
+    working.dialRounds = -3;
     Opened o(working);
     QCOMPARE(Field(*o.dialog, "Edit1")->text(), QStringLiteral("1000"));
     QCOMPARE(Field(*o.dialog, "Edit10")->text(), QStringLiteral("-3"));
@@ -335,7 +335,7 @@ void FormConnParTest::accept_storedValueTooLongForItsFieldIsRefused()
 void FormConnParTest::accept_unknownKindStoresNothing()
 {
     Settings working = Stored();
-    working.Conn_Prz = 7;
+    working.connectionKind = 7;
     Opened o(working);
     QCOMPARE(o.dialog->windowTitle(), QStringLiteral("Параметры связи с устройством "));
     QVERIFY(!Named<QFrame>(o.dialog.get(), "pn_fon")->isVisible());
@@ -372,7 +372,7 @@ void FormConnParTest::subscriberAdded_isCommittedAndWrittenAtOnce()
     QCOMPARE(Items(List(*o.dialog, "ComboBox4")), (QStringList{QStringLiteral("Анна"), QStringLiteral("Борис <i>"),
                                                                QStringLiteral("Вера"), QStringLiteral("Новый абонент")}));
     QCOMPARE(Named<QLabel>(o.dialog.get(), "pn_phone_code")->text(), QStringLiteral("222%"));
-    QCOMPARE(o.edited.directory.user_index, quint8(1));
+    QCOMPARE(o.edited.directory.selectedIndex, quint8(1));
     QCOMPARE(o.store.CurrentSettings.directory, o.edited.directory);
     QCOMPARE(o.directoryOnDisk(), o.edited.directory);
     // The line parameters are still only the dialog's.
@@ -395,7 +395,7 @@ void FormConnParTest::keyboard_tabOrderEnterAcceptsEscLeaves()
         Field(p, "Edit6")->setText(QStringLiteral("45"));
         QTest::keyClick(Field(p, "Edit6"), Qt::Key_Return);
         QCOMPARE(p.result(), int(QDialog::Accepted));
-        QCOMPARE(o.edited.ConnectWaitTime, 45);
+        QCOMPARE(o.edited.connectWaitSeconds, 45);
     }
     Opened o(Stored());
     Field(*o.dialog, "Edit6")->setText(QStringLiteral("45"));

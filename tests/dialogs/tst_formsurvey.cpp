@@ -25,9 +25,9 @@ constexpr int kPort = 4;
 Settings PhoneSettings()
 {
     Settings settings;
-    settings.phone.COMPort = kPort;
-    settings.phone.WaitTime = 1;
-    settings.ConnectWaitTime = 5;
+    settings.phone.portNumber = kPort;
+    settings.phone.replyWaitSeconds = 1;
+    settings.connectWaitSeconds = 5;
     return settings;
 }
 

@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     port.scripts = scripts;
     test::VirtualUi ui(clock, port);
     Settings settings;
-    settings.Conn_Prz = setup.phoneLink ? Phone : Direct;
+    settings.connectionKind = setup.phoneLink ? Phone : Direct;
     ExchangeChannel channel;
     channel.port = &port;
     channel.ui = &ui;

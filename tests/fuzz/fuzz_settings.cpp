@@ -66,29 +66,29 @@ Change change(Settings &s, uint8_t field, const QByteArray &value)
     AbonentDirectory &directory = s.directory;
     AbonentRecord &entry = directory.entries[byte % kMaxAbonents];
     switch (field % 32) {
-    case 0: s.Conn_Prz = byte; return {false, kCurrentGroup};
-    case 1: s.Last_Command = byte; return {false, kCurrentGroup};
+    case 0: s.connectionKind = ConnectionKind(byte); return {false, kCurrentGroup};
+    case 1: s.lastCommand = byte; return {false, kCurrentGroup};
     case 2: case 3: case 4: case 5: case 6: case 7:
-        s.StoredPeerAddress[field % 32 - 2] = byte;
+        s.storedPeerAddress[field % 32 - 2] = byte;
         return {false, kCurrentGroup};
-    case 8: case 14: line.COMPort = byte; break;
-    case 9: case 15: line.First_Zero_Need = byte & 1; break;
-    case 10: case 16: line.Rate = integer; break;
-    case 11: case 17: line.Repeat = byte; break;
-    case 12: case 18: line.WaitTime = integer; break;
-    case 13: case 19: line.TimeOut = integer; break;
-    case 20: s.Default_Command = byte & 1; return {false, kPhoneGroup};
-    case 21: s.Command = textValue(value, kCommandChars); return {false, kPhoneGroup};
-    case 22: s.ConnectWaitTime = integer; return {false, kPhoneGroup};
-    case 23: s.AutoRepeat = byte & 1; return {false, kPhoneGroup};
-    case 24: s.Conn_Repeat = integer; return {false, kPhoneGroup};
-    case 25: directory.users_num = byte % (kMaxAbonents + 1); break;
-    case 26: directory.user_index = directory.users_num ? byte % directory.users_num : 0; break;
-    case 27: directory.sort_prz = byte; break;
-    case 28: entry.user_name = textValue(value.mid(1), kUserNameChars); break;
-    case 29: entry.phone_code = textValue(value.mid(1), kPhoneCodeChars); break;
-    case 30: entry.contr_adr = quint8(integer >> 8); break;
-    default: entry.adr_modbus = quint8(integer >> 8); break;
+    case 8: case 14: line.portNumber = byte; break;
+    case 9: case 15: line.wakeUpByte = byte & 1; break;
+    case 10: case 16: line.bitRate = integer; break;
+    case 11: case 17: line.exchangeAttempts = byte; break;
+    case 12: case 18: line.replyWaitSeconds = integer; break;
+    case 13: case 19: line.byteWaitMs = integer; break;
+    case 20: s.defaultCommand = byte & 1; return {false, kPhoneGroup};
+    case 21: s.modemCommands = textValue(value, kCommandChars); return {false, kPhoneGroup};
+    case 22: s.connectWaitSeconds = integer; return {false, kPhoneGroup};
+    case 23: s.autoRepeat = byte & 1; return {false, kPhoneGroup};
+    case 24: s.dialRounds = integer; return {false, kPhoneGroup};
+    case 25: directory.count = byte % (kMaxAbonents + 1); break;
+    case 26: directory.selectedIndex = directory.count ? byte % directory.count : 0; break;
+    case 27: directory.sortKey = AbonentSortKey(byte); break;
+    case 28: entry.name = textValue(value.mid(1), kUserNameChars); break;
+    case 29: entry.phoneNumber = textValue(value.mid(1), kPhoneCodeChars); break;
+    case 30: entry.controllerAddress = quint8(integer >> 8); break;
+    default: entry.modbusAddress = quint8(integer >> 8); break;
     }
     if (field % 32 >= 25)
         return {true, directoryGroup()};
@@ -148,12 +148,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     store.LoadSettings(folder.path());
     check(store.loadProblems().isEmpty(), "a small file is read");
     const AbonentDirectory &directory = store.CurrentSettings.directory;
-    check(directory.users_num <= kMaxAbonents && (directory.users_num == 0 || directory.user_index < directory.users_num)
-              && directory.user_index <= kMaxAbonents,
+    check(directory.count <= kMaxAbonents && (directory.count == 0 || directory.selectedIndex < directory.count)
+              && directory.selectedIndex <= kMaxAbonents,
           "the count and the selection address the directory");
-    check(store.CurrentSettings.Command.size() <= kCommandChars, "the modem command fits its store");
+    check(store.CurrentSettings.modemCommands.size() <= kCommandChars, "the modem command fits its store");
     for (const AbonentRecord &entry : directory.entries)
-        check(entry.user_name.size() <= kUserNameChars && entry.phone_code.size() <= kPhoneCodeChars,
+        check(entry.name.size() <= kUserNameChars && entry.phoneNumber.size() <= kPhoneCodeChars,
               "a subscriber's texts fit their stores");
 
     store.WriteBluetoothIni();
@@ -175,9 +175,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SettingsStore reread;
     reread.LoadSettings(folder.path());
     // Reading bounds the selection and sorts, as at every start.
-    if (expected.directory.user_index >= expected.directory.users_num)
-        expected.directory.user_index = 0;
-    SortAbonents(expected.directory, expected.directory.sort_prz);
+    if (expected.directory.selectedIndex >= expected.directory.count)
+        expected.directory.selectedIndex = 0;
+    SortAbonents(expected.directory, expected.directory.sortKey);
     check(reread.CurrentSettings == expected, "the changed settings read back as they were written",
           QByteArray::number(field % 32) + " " + value.toHex(' '));
     return 0;

@@ -305,7 +305,7 @@ void ExchangeTest::graceWindow_retriesTimeOutsFreeOnPhoneLinkOnly()
 {
     QFETCH(bool, phone);
     Rig rig;
-    rig.settings.Conn_Prz = phone ? Phone : Direct;
+    rig.settings.connectionKind = phone ? Phone : Direct;
     rig.channel.firstByteWaitMs = 20;
     rig.channel.attempts = 2;
     QFETCH(int, graceMs);
@@ -322,7 +322,7 @@ void ExchangeTest::graceWindow_retriesTimeOutsFreeOnPhoneLinkOnly()
 void ExchangeTest::noCarrierMidFrame_endsWithCarrierLost()
 {
     Rig rig;
-    rig.settings.Conn_Prz = Phone;
+    rig.settings.connectionKind = Phone;
     rig.channel.attempts = 3;
     rig.port.replies = {{{5, "{\"PING\":\"Wa\r\nNO CARRIER\r\n"}}};
     rig.ui.answers = {false};
@@ -361,7 +361,7 @@ void ExchangeTest::carrierRing_searchedInStorageOrder()
 {
     QFETCH(QList<QByteArray>, replies);
     Rig rig;
-    rig.settings.Conn_Prz = Phone;
+    rig.settings.connectionKind = Phone;
     rig.channel.firstByteWaitMs = 60;
     rig.channel.timing.phoneGraceWindowMs = 0; // one free time-out, then each costs
     for (const QByteArray &bytes : replies)
@@ -412,7 +412,7 @@ void ExchangeTest::bytesWaitingBeforeThePurge()
     QFETCH(QByteArray, reply);
     QFETCH(int, result);
     Rig rig;
-    rig.settings.Conn_Prz = phone ? Phone : Direct;
+    rig.settings.connectionKind = phone ? Phone : Direct;
     rig.channel.timing.phoneGraceWindowMs = 0;
     rig.port.replies = {{{5, reply}}};
     if (duringWakeUpPause) {
@@ -438,9 +438,9 @@ void ExchangeTest::failedRedial_asksAgainUntilDeclined()
     // Carrier lost; the user asks twice for a re-dial, the modem stays silent both
     // times, and the third question is declined.
     Rig rig;
-    rig.settings.Conn_Prz = Phone;
-    rig.settings.directory.users_num = 1;
-    rig.settings.directory.entries[0].phone_code = "555";
+    rig.settings.connectionKind = Phone;
+    rig.settings.directory.count = 1;
+    rig.settings.directory.entries[0].phoneNumber = "555";
     LinkState link{true, true};
     rig.channel.linkState = &link;
     rig.channel.attempts = 3;
@@ -471,7 +471,7 @@ void ExchangeTest::failedRedial_asksAgainUntilDeclined()
 void ExchangeTest::declinedRestore_leavesTokenUntilLinkIsArmedAgain()
 {
     Rig rig;
-    rig.settings.Conn_Prz = Phone;
+    rig.settings.connectionKind = Phone;
     rig.port.replies = {{{5, "NO CARRIER\r\n"}}};
     QVERIFY(!rig.run("PING"));
     QCOMPARE(rig.channel.result, 6);

@@ -150,7 +150,7 @@ void LinkClockTest::exchangeAtRealDelays()
     port.scripts = {script};
     VirtualUi ui(clock, port);
     Settings settings;
-    settings.Conn_Prz = phoneLink ? Phone : Direct;
+    settings.connectionKind = phoneLink ? Phone : Direct;
     ExchangeChannel channel;
     channel.port = &port;
     channel.ui = &ui;

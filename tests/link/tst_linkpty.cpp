@@ -155,7 +155,7 @@ bool LinkPtyTest::phoneLink(const QStringList &simArgs)
     ModemDialogue modem(*m_port, *m_ui, m_timing);
     if (modem.DialSubscriber("555-01", QString(), false, 1, 2) != DialOk)
         return false;
-    m_settings.Conn_Prz = Phone;
+    m_settings.connectionKind = Phone;
     armChannel();
     return true;
 }
@@ -181,9 +181,9 @@ void LinkPtyTest::closeLinkAsTheWindowDoes()
 
 void LinkPtyTest::oneSubscriber(const QString &phone)
 {
-    m_settings.directory.users_num = 1;
-    m_settings.directory.entries[0].phone_code = phone;
-    m_settings.ConnectWaitTime = 2;
+    m_settings.directory.count = 1;
+    m_settings.directory.entries[0].phoneNumber = phone;
+    m_settings.connectWaitSeconds = 2;
 }
 
 void LinkPtyTest::openPort_setsTheLineTheDeviceSees_data()
@@ -474,8 +474,8 @@ void LinkPtyTest::phone_carrierLost_asksToRestore()
     QFETCH(bool, restore);
     QVERIFY(phoneLink({"--dial-ms", "50", "--guard-ms", "50"}));
     oneSubscriber("8 (812) 555-01");
-    m_settings.Command = "AT&C1";
-    m_settings.Conn_Repeat = 1;
+    m_settings.modemCommands = "AT&C1";
+    m_settings.dialRounds = 1;
     QFETCH(int, attempts);
     m_channel.attempts = attempts;
     if (midFrame) {

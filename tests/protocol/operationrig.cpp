@@ -83,12 +83,12 @@ bool OperationRig::link(const QStringList &controls, ConnectionKind kind)
         }
     }
     Settings &s = session->store().CurrentSettings;
-    s.Conn_Prz = kind;
+    s.connectionKind = kind;
     for (ConnectionParameters *line : {&s.direct, &s.phone}) {
-        *line = ConnectionParameters{.COMPort = kPort, .Rate = 38400, .Repeat = 1, .WaitTime = 1, .TimeOut = 500};
+        *line = ConnectionParameters{.portNumber = kPort, .bitRate = 38400, .exchangeAttempts = 1, .replyWaitSeconds = 1, .byteWaitMs = 500};
     }
-    s.directory.users_num = 1;
-    s.directory.entries[0].phone_code = QStringLiteral("123");
+    s.directory.count = 1;
+    s.directory.entries[0].phoneNumber = QStringLiteral("123");
     session->chooseConnection();
     window.viewsLeft = 0; // the connect flow leaves any open view; only the operations' count
     sim.clearLog();

@@ -90,11 +90,11 @@ struct Bench {
         for (const QString &line : controls)
             sim.command(line);
         Settings &s = session->store().CurrentSettings;
-        s.Conn_Prz = kind;
-        s.direct.COMPort = s.phone.COMPort = kPort;
-        s.direct.Rate = s.phone.Rate = 38400;
-        s.directory.users_num = 1;
-        s.directory.entries[0].phone_code = QStringLiteral("123");
+        s.connectionKind = kind;
+        s.direct.portNumber = s.phone.portNumber = kPort;
+        s.direct.bitRate = s.phone.bitRate = 38400;
+        s.directory.count = 1;
+        s.directory.entries[0].phoneNumber = QStringLiteral("123");
         host.onConnectDialog = [this] {
             host.onConnectDialog = [] { return false; };
             return true;
@@ -206,7 +206,7 @@ void TestSession::actionDuringActivity_startsOnlyWhenIdle()
     } else if (activity == "closing") {
         // The settings file cannot be written: the error is shown inside the close sequence.
         QVERIFY(QDir().mkpath(session.store().BluetoothIniPath));
-        session.store().CurrentSettings.StoredPeerAddress[0] = 0x01;
+        session.store().CurrentSettings.storedPeerAddress[0] = 0x01;
         bench.host.onError = tryIt;
         QCOMPARE(session.requestClose(), Session::CloseOutcome::Refused);
     }

@@ -128,7 +128,7 @@ private slots:
                 return 1;
             if (store.BluetoothIniPath != machine.perUser + "/bluetooth.ini")
                 return 2;
-            store.CurrentSettings.direct.COMPort = 4;
+            store.CurrentSettings.direct.portNumber = 4;
             try {
                 store.WriteBluetoothIni();
             } catch (const SettingsWriteError &) {
@@ -136,7 +136,7 @@ private slots:
             }
             SettingsStore again;
             again.LoadSettings(machine.bin);
-            return again.CurrentSettings.direct.COMPort == 4 ? 0 : 4;
+            return again.CurrentSettings.direct.portNumber == 4 ? 0 : 4;
         });
         QCOMPARE(result, 0);
         QVERIFY(QDir(machine.bin).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
@@ -152,7 +152,7 @@ private slots:
         SettingsStore store;
         store.LoadSettings(machine.bin);
         QCOMPARE(store.IniDirectory, machine.beside);
-        QCOMPARE(store.CurrentSettings.direct.COMPort, quint8(4));
+        QCOMPARE(store.CurrentSettings.direct.portNumber, quint8(4));
         QVERIFY(!QFileInfo::exists(machine.config + "/tavrin"));
     }
 };

@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(folderEntries(folder), expected);
         QCOMPARE(readBytes(store.BluetoothIniPath), kBluetoothIni);
         QCOMPARE(readBytes(exe.filePath("outside.txt")), QByteArray("kept"));
-        QCOMPARE(store.CurrentSettings.Conn_Prz, quint8(Direct)); // the leftover is not read
+        QCOMPARE(store.CurrentSettings.connectionKind, quint8(Direct)); // the leftover is not read
         QVERIFY(store.loadProblems().isEmpty());
     }
 
@@ -100,13 +100,13 @@ private slots:
         const QByteArray tooLarge = bluetoothIniOfSize(1024 * 1024 + 1);
         SettingsStore store = loaded(exe.path(), tooLarge, kAbonentsIni);
         QCOMPARE(store.CurrentSettings.direct, ConnectionParameters{});
-        QCOMPARE(store.CurrentSettings.directory.entries[0].user_name, QStringLiteral("Анна"));
+        QCOMPARE(store.CurrentSettings.directory.entries[0].name, QStringLiteral("Анна"));
         QCOMPARE(store.loadProblems(),
                  QStringList{"Файл " + QDir::toNativeSeparators(store.BluetoothIniPath)
                              + " больше 1 МБ и не прочитан. Настройки из него взяты по "
                                "умолчанию, файл программа не изменит."});
 
-        store.CurrentSettings.direct.COMPort = 7;
+        store.CurrentSettings.direct.portNumber = 7;
         try {
             store.WriteBluetoothIni();
             QFAIL("a file that was not read was written over");
@@ -114,15 +114,15 @@ private slots:
             QCOMPARE(e.filePath(), store.BluetoothIniPath);
         }
         QCOMPARE(readBytes(store.BluetoothIniPath), tooLarge);
-        QCOMPARE(store.SavedSettings.direct.COMPort, quint8(1));
+        QCOMPARE(store.SavedSettings.direct.portNumber, quint8(1));
         QCOMPARE(folderEntries(store.IniDirectory), QStringList({"abonents.ini", "bluetooth.ini"}));
 
         // Cut to 1 MB by the user, it is read again and written as any other.
         writeBytes(store.BluetoothIniPath, bluetoothIniOfSize(1024 * 1024));
         store.LoadSettings(exe.path());
         QVERIFY(store.loadProblems().isEmpty());
-        QCOMPARE(store.CurrentSettings.direct.Rate, 9600);
-        store.CurrentSettings.direct.COMPort = 7;
+        QCOMPARE(store.CurrentSettings.direct.bitRate, 9600);
+        store.CurrentSettings.direct.portNumber = 7;
         store.WriteBluetoothIni();
         QVERIFY(readBytes(store.BluetoothIniPath).startsWith("[DIR_CONN_PAR]\r\nCOMPort=7\r\n"));
     }
@@ -132,7 +132,7 @@ private slots:
         QTemporaryDir exe;
         QVERIFY(QDir(exe.path()).mkpath("INI/abonents.ini"));
         const SettingsStore store = loaded(exe.path(), kBluetoothIni, {});
-        QCOMPARE(store.CurrentSettings.direct.COMPort, quint8(4));
+        QCOMPARE(store.CurrentSettings.direct.portNumber, quint8(4));
         QCOMPARE(store.loadProblems(),
                  QStringList{"Не удалось прочитать файл "
                              + QDir::toNativeSeparators(store.AbonentsIniPath)
@@ -165,7 +165,7 @@ private slots:
         QVERIFY(QFile::remove(store.BluetoothIniPath));
         QVERIFY(QDir(exe.path()).rename("INI", "INI.away"));
         writeBytes(exe.filePath("INI"), "not a folder");
-        store.CurrentSettings.Conn_Prz = Phone;
+        store.CurrentSettings.connectionKind = Phone;
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("writing .*bluetooth\\.ini.* failed: \".+\""));
         QVERIFY_THROWS_EXCEPTION(SettingsWriteError, store.WriteBluetoothIni());

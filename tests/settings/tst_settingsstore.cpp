@@ -32,21 +32,21 @@ QStringList sectionsOf(const QByteArray &ini)
 Settings everyFieldChanged()
 {
     Settings s;
-    s.Conn_Prz = Phone;
-    s.Last_Command = 9;
-    s.StoredPeerAddress = {0x00, 0x1A, 0x7D, 0xDA, 0x71, 0xFF};
-    s.direct = {.COMPort = 4, .First_Zero_Need = true, .Rate = 9600, .Repeat = 3,
-                .WaitTime = 120, .TimeOut = 55};
-    s.phone = {.COMPort = 12, .First_Zero_Need = true, .Rate = 115200, .Repeat = 5,
-               .WaitTime = 1, .TimeOut = 5000};
-    s.Default_Command = true;
-    s.Command = QStringLiteral("AT&F^AT+CBST=71,0,1^ATS0=0 Ёж");
-    s.ConnectWaitTime = 360;
-    s.AutoRepeat = true;
-    s.Conn_Repeat = 10;
-    s.directory.users_num = 3;
-    s.directory.user_index = 2;
-    s.directory.sort_prz = ByPhone;
+    s.connectionKind = Phone;
+    s.lastCommand = 9;
+    s.storedPeerAddress = {0x00, 0x1A, 0x7D, 0xDA, 0x71, 0xFF};
+    s.direct = {.portNumber = 4, .wakeUpByte = true, .bitRate = 9600, .exchangeAttempts = 3,
+                .replyWaitSeconds = 120, .byteWaitMs = 55};
+    s.phone = {.portNumber = 12, .wakeUpByte = true, .bitRate = 115200, .exchangeAttempts = 5,
+               .replyWaitSeconds = 1, .byteWaitMs = 5000};
+    s.defaultCommand = true;
+    s.modemCommands = QStringLiteral("AT&F^AT+CBST=71,0,1^ATS0=0 Ёж");
+    s.connectWaitSeconds = 360;
+    s.autoRepeat = true;
+    s.dialRounds = 10;
+    s.directory.count = 3;
+    s.directory.selectedIndex = 2;
+    s.directory.sortKey = ByPhone;
     s.directory.entries[0] = {QStringLiteral("Котельная №2"), 7, 8, QStringLiteral("+7 900 000-00-01")};
     s.directory.entries[1] = {QStringLiteral("Анна"), 0, 255, QStringLiteral("+7 900 000-00-02")};
     s.directory.entries[2] = {QStringLiteral("Щит «Север»"), 3, 4, QStringLiteral("8 (812) 555")};
@@ -111,26 +111,26 @@ private slots:
         QCOMPARE(store.AbonentsIniPath, exe.path() + "/INI/abonents.ini");
 
         const Settings &s = store.CurrentSettings;
-        QCOMPARE(s.Conn_Prz, quint8(0));
-        QCOMPARE(s.Last_Command, quint8(0));
-        QCOMPARE(s.StoredPeerAddress, (MacAddress{0, 0, 0, 0, 0, 0}));
+        QCOMPARE(s.connectionKind, quint8(0));
+        QCOMPARE(s.lastCommand, quint8(0));
+        QCOMPARE(s.storedPeerAddress, (MacAddress{0, 0, 0, 0, 0, 0}));
         for (const ConnectionParameters *p : {&s.direct, &s.phone}) {
-            QCOMPARE(p->COMPort, quint8(1));
-            QCOMPARE(p->First_Zero_Need, false);
-            QCOMPARE(p->Rate, 38400);
-            QCOMPARE(p->Repeat, quint8(1));
-            QCOMPARE(p->TimeOut, 300);
+            QCOMPARE(p->portNumber, quint8(1));
+            QCOMPARE(p->wakeUpByte, false);
+            QCOMPARE(p->bitRate, 38400);
+            QCOMPARE(p->exchangeAttempts, quint8(1));
+            QCOMPARE(p->byteWaitMs, 300);
         }
-        QCOMPARE(s.direct.WaitTime, 3);
-        QCOMPARE(s.phone.WaitTime, 6);
-        QCOMPARE(s.Default_Command, false);
-        QCOMPARE(s.Command, QString());
-        QCOMPARE(s.ConnectWaitTime, 50);
-        QCOMPARE(s.AutoRepeat, false);
-        QCOMPARE(s.Conn_Repeat, 1);
-        QCOMPARE(s.directory.users_num, quint8(0));
-        QCOMPARE(s.directory.user_index, quint8(0));
-        QCOMPARE(s.directory.sort_prz, quint8(ByName));
+        QCOMPARE(s.direct.replyWaitSeconds, 3);
+        QCOMPARE(s.phone.replyWaitSeconds, 6);
+        QCOMPARE(s.defaultCommand, false);
+        QCOMPARE(s.modemCommands, QString());
+        QCOMPARE(s.connectWaitSeconds, 50);
+        QCOMPARE(s.autoRepeat, false);
+        QCOMPARE(s.dialRounds, 1);
+        QCOMPARE(s.directory.count, quint8(0));
+        QCOMPARE(s.directory.selectedIndex, quint8(0));
+        QCOMPARE(s.directory.sortKey, quint8(ByName));
         for (const AbonentRecord &e : s.directory.entries)
             QCOMPARE(e, (AbonentRecord{QString(), 1, 1, QString()}));
         QVERIFY(s.selectedAbonent() == nullptr);
@@ -177,12 +177,12 @@ private slots:
     {
         QTemporaryDir exe;
         SettingsStore store = loaded(exe.path(), kHandWrittenBluetoothIni, {});
-        QCOMPARE(store.CurrentSettings.direct.COMPort, quint8(2));
-        QCOMPARE(store.CurrentSettings.direct.Rate, 19200);
-        QCOMPARE(store.CurrentSettings.Command, QStringLiteral("ATZ"));
+        QCOMPARE(store.CurrentSettings.direct.portNumber, quint8(2));
+        QCOMPARE(store.CurrentSettings.direct.bitRate, 19200);
+        QCOMPARE(store.CurrentSettings.modemCommands, QStringLiteral("ATZ"));
 
-        store.CurrentSettings.direct.Rate = 57600;
-        store.CurrentSettings.directory.users_num = 1; // not part of bluetooth.ini
+        store.CurrentSettings.direct.bitRate = 57600;
+        store.CurrentSettings.directory.count = 1; // not part of bluetooth.ini
         store.WriteBluetoothIni();
         QCOMPARE(readBytes(store.BluetoothIniPath),
                  QByteArray("; written by hand at the site\r\n"
@@ -216,12 +216,12 @@ private slots:
     {
         QTemporaryDir exe;
         SettingsStore store = loaded(exe.path(), kHandWrittenBluetoothIni, {});
-        store.CurrentSettings.directory.user_index = 0; // equal: nothing differs
+        store.CurrentSettings.directory.selectedIndex = 0; // equal: nothing differs
         store.WriteBluetoothIni();
         QCOMPARE(readBytes(store.BluetoothIniPath), kHandWrittenBluetoothIni);
 
         // Only the peer address: CURR_PAR and Val_Adr are written, the rest stays.
-        store.CurrentSettings.StoredPeerAddress[5] = 0xAB;
+        store.CurrentSettings.storedPeerAddress[5] = 0xAB;
         store.WriteBluetoothIni();
         const QByteArray after = readBytes(store.BluetoothIniPath);
         QVERIFY(after.startsWith(kHandWrittenBluetoothIni));
@@ -236,12 +236,12 @@ private slots:
         QTemporaryDir exe;
         SettingsStore store;
         store.LoadSettings(exe.path());
-        store.CurrentSettings.directory.users_num = 1;
-        store.CurrentSettings.directory.entries[0].user_name = QStringLiteral("Борис");
-        store.CurrentSettings.directory.entries[0].phone_code = QStringLiteral("0123");
+        store.CurrentSettings.directory.count = 1;
+        store.CurrentSettings.directory.entries[0].name = QStringLiteral("Борис");
+        store.CurrentSettings.directory.entries[0].phoneNumber = QStringLiteral("0123");
         store.CurrentSettings.directory.entries[1] = {}; // freed by a deletion
-        store.CurrentSettings.directory.entries[1].contr_adr = 0;
-        store.CurrentSettings.directory.entries[1].adr_modbus = 0;
+        store.CurrentSettings.directory.entries[1].controllerAddress = 0;
+        store.CurrentSettings.directory.entries[1].modbusAddress = 0;
         store.WriteAbonentsIni();
         QVERIFY(!QFile::exists(store.BluetoothIniPath));
 
@@ -256,8 +256,8 @@ private slots:
         QCOMPARE(bytes.count("phone_code="), 100);
 
         // One subscriber more: the same file, edited in place.
-        store.CurrentSettings.directory.users_num = 2;
-        store.CurrentSettings.directory.entries[1].user_name = QStringLiteral("Анна");
+        store.CurrentSettings.directory.count = 2;
+        store.CurrentSettings.directory.entries[1].name = QStringLiteral("Анна");
         store.WriteAbonentsIni();
         const QByteArray edited = readBytes(store.AbonentsIniPath);
         QCOMPARE(sectionsOf(edited), expected);
@@ -300,27 +300,27 @@ private slots:
         SettingsStore store = loaded(exe.path(), bluetooth, abonents);
         const Settings &s = store.CurrentSettings;
 
-        QCOMPARE(s.Conn_Prz, quint8(7));
-        QCOMPARE(s.Last_Command, quint8(31));
-        QCOMPARE(s.StoredPeerAddress, (MacAddress{170, 0xBB, 255, 0, 0, 0}));
-        QCOMPARE(s.direct.COMPort, quint8(1));
-        QCOMPARE(s.direct.First_Zero_Need, true);
-        QCOMPARE(s.direct.Rate, 38400); // "115200 bit/s" is no integer
-        QCOMPARE(s.direct.WaitTime, 16);
-        QCOMPARE(s.direct.TimeOut, 300);
-        QCOMPARE(s.Command, QStringLiteral("  ") + QString(197, QLatin1Char('A')));
-        QCOMPARE(s.ConnectWaitTime, 12);
-        QCOMPARE(s.Conn_Repeat, 1);
+        QCOMPARE(s.connectionKind, quint8(7));
+        QCOMPARE(s.lastCommand, quint8(31));
+        QCOMPARE(s.storedPeerAddress, (MacAddress{170, 0xBB, 255, 0, 0, 0}));
+        QCOMPARE(s.direct.portNumber, quint8(1));
+        QCOMPARE(s.direct.wakeUpByte, true);
+        QCOMPARE(s.direct.bitRate, 38400); // "115200 bit/s" is no integer
+        QCOMPARE(s.direct.replyWaitSeconds, 16);
+        QCOMPARE(s.direct.byteWaitMs, 300);
+        QCOMPARE(s.modemCommands, QStringLiteral("  ") + QString(197, QLatin1Char('A')));
+        QCOMPARE(s.connectWaitSeconds, 12);
+        QCOMPARE(s.dialRounds, 1);
 
-        QCOMPARE(s.directory.users_num, quint8(100));
-        QCOMPARE(s.directory.user_index, quint8(0));
-        QCOMPARE(s.directory.sort_prz, quint8(9)); // kept; no sort for it
-        QCOMPARE(s.directory.entries[0].user_name, QStringLiteral("N1001"));
-        QCOMPARE(s.directory.entries[1].user_name, QStringLiteral("N1002"));
-        QCOMPARE(s.directory.entries[2].user_name, QString(49, QChar(0x0416)));
-        QCOMPARE(s.directory.entries[2].phone_code, QString(29, QLatin1Char('7')));
-        QCOMPARE(s.directory.entries[2].contr_adr, quint8(0));
-        QCOMPARE(s.directory.entries[99].user_name, QStringLiteral("N1100"));
+        QCOMPARE(s.directory.count, quint8(100));
+        QCOMPARE(s.directory.selectedIndex, quint8(0));
+        QCOMPARE(s.directory.sortKey, quint8(9)); // kept; no sort for it
+        QCOMPARE(s.directory.entries[0].name, QStringLiteral("N1001"));
+        QCOMPARE(s.directory.entries[1].name, QStringLiteral("N1002"));
+        QCOMPARE(s.directory.entries[2].name, QString(49, QChar(0x0416)));
+        QCOMPARE(s.directory.entries[2].phoneNumber, QString(29, QLatin1Char('7')));
+        QCOMPARE(s.directory.entries[2].controllerAddress, quint8(0));
+        QCOMPARE(s.directory.entries[99].name, QStringLiteral("N1100"));
         QCOMPARE(store.SavedSettings, s);
     }
 
@@ -334,11 +334,11 @@ private slots:
                                     "[FON_ABONENT_4]\r\nuser_name=\xC0\xE0\r\n";
         SettingsStore store = loaded(exe.path(), {}, abonents);
         const AbonentDirectory &d = store.CurrentSettings.directory;
-        QCOMPARE(d.entries[0].user_name, QStringLiteral("ёлка"));
-        QCOMPARE(d.entries[1].user_name, QStringLiteral("Анна"));
-        QCOMPARE(d.entries[2].user_name, QStringLiteral("вася"));
-        QCOMPARE(d.entries[3].user_name, QStringLiteral("Аа")); // free slot, not sorted
-        QCOMPARE(d.user_index, quint8(2)); // 3 read as 0, and вася moved to 2
+        QCOMPARE(d.entries[0].name, QStringLiteral("ёлка"));
+        QCOMPARE(d.entries[1].name, QStringLiteral("Анна"));
+        QCOMPARE(d.entries[2].name, QStringLiteral("вася"));
+        QCOMPARE(d.entries[3].name, QStringLiteral("Аа")); // free slot, not sorted
+        QCOMPARE(d.selectedIndex, quint8(2)); // 3 read as 0, and вася moved to 2
         // The sort at start-up is no change of its own.
         store.WriteAbonentsIni();
         QCOMPARE(readBytes(store.AbonentsIniPath), abonents);
@@ -354,17 +354,17 @@ private slots:
                                     "[FON_ABONENT_2]\r\nuser_name=\xC8\xE2\xE0\xED\r\nphone_code=222\r\n";
         SettingsStore store = loaded(exe.path(), {}, abonents);
         for (const int sortKey : {ByPhone, ByName, ByPhone}) {
-            QCOMPARE(store.CurrentSettings.selectedAbonent()->phone_code, QStringLiteral("111"));
+            QCOMPARE(store.CurrentSettings.selectedAbonent()->phoneNumber, QStringLiteral("111"));
             AbonentDirectory &directory = store.CurrentSettings.directory;
-            directory.sort_prz = static_cast<quint8>(sortKey);
+            directory.sortKey = AbonentSortKey(sortKey);
             SortAbonents(directory, sortKey);
-            QCOMPARE(store.CurrentSettings.selectedAbonent()->phone_code, QStringLiteral("111"));
+            QCOMPARE(store.CurrentSettings.selectedAbonent()->phoneNumber, QStringLiteral("111"));
             store.WriteAbonentsIni();
             store = SettingsStore();
             store.LoadSettings(exe.path());
         }
-        QCOMPARE(store.CurrentSettings.selectedAbonent()->user_name, QStringLiteral("Иван"));
-        QCOMPARE(store.CurrentSettings.selectedAbonent()->phone_code, QStringLiteral("111"));
+        QCOMPARE(store.CurrentSettings.selectedAbonent()->name, QStringLiteral("Иван"));
+        QCOMPARE(store.CurrentSettings.selectedAbonent()->phoneNumber, QStringLiteral("111"));
     }
 
     // Every byte of the upper half in a hand-edited modem command, 0x98 among them,
@@ -377,8 +377,8 @@ private slots:
             command.append(static_cast<char>(byte));
         const QByteArray commandLine = "Command=" + command + "\r\n";
         SettingsStore store = loaded(exe.path(), "[FON_CONN_PAR]\r\n" + commandLine, {});
-        QCOMPARE(store.CurrentSettings.Command.size(), 130);
-        store.CurrentSettings.phone.Rate = 9600;
+        QCOMPARE(store.CurrentSettings.modemCommands.size(), 130);
+        store.CurrentSettings.phone.bitRate = 9600;
         store.WriteBluetoothIni();
         const QByteArray written = readBytes(store.BluetoothIniPath);
         QVERIFY(written.contains("\r\nRate=9600\r\n"));
@@ -393,8 +393,8 @@ private slots:
         QVERIFY(QDir(exe.path()).rename("INI", "INI.away"));
         writeBytes(exe.path() + "/INI", "not a folder");
 
-        store.CurrentSettings.Conn_Prz = Phone;
-        store.CurrentSettings.directory.users_num = 1;
+        store.CurrentSettings.connectionKind = Phone;
+        store.CurrentSettings.directory.count = 1;
         for (int attempt = 0; attempt < 2; ++attempt) {
             try {
                 store.WriteBluetoothIni();
@@ -404,7 +404,7 @@ private slots:
                 QCOMPARE(e.message(), QStringLiteral("Не удалось записать файл ")
                                           + QDir::toNativeSeparators(store.BluetoothIniPath));
             }
-            QCOMPARE(store.SavedSettings.Conn_Prz, quint8(Direct));
+            QCOMPARE(store.SavedSettings.connectionKind, quint8(Direct));
             try {
                 store.WriteAbonentsIni();
                 QFAIL("no error from abonents.ini");
@@ -412,7 +412,7 @@ private slots:
                 QCOMPARE(e.filePath(), store.AbonentsIniPath);
                 QVERIFY(QString::fromUtf8(e.what()).contains("abonents.ini"));
             }
-            QCOMPARE(store.SavedSettings.directory.users_num, quint8(0));
+            QCOMPARE(store.SavedSettings.directory.count, quint8(0));
         }
         QCOMPARE(readBytes(exe.path() + "/INI"), QByteArray("not a folder"));
 
@@ -432,7 +432,7 @@ private slots:
         SettingsStore store = loaded(exe.path(), kHandWrittenBluetoothIni, {});
         const QString folder = store.IniDirectory;
         const int result = runWithReadOnlyFolder(folder, [&store, folder]() -> int {
-            store.CurrentSettings.direct.COMPort = 9;
+            store.CurrentSettings.direct.portNumber = 9;
             try {
                 store.WriteBluetoothIni();
                 return 1; // wrote into a read-only folder
@@ -444,7 +444,7 @@ private slots:
                 return 3; // the old file was touched
             if (QDir(folder).entryList(QDir::Files | QDir::Hidden).size() != 1)
                 return 4; // something was left beside it
-            if (store.SavedSettings.direct.COMPort != 2)
+            if (store.SavedSettings.direct.portNumber != 2)
                 return 5; // refreshed though not written
             if (!makeWritable(folder))
                 return 6;
@@ -453,7 +453,7 @@ private slots:
             } catch (const SettingsWriteError &) {
                 return 7; // the retry failed
             }
-            if (store.SavedSettings.direct.COMPort != 9)
+            if (store.SavedSettings.direct.portNumber != 9)
                 return 8;
             return readBytes(store.BluetoothIniPath).contains("\r\ncomport=9\r\n") ? 0 : 9;
         });
@@ -469,9 +469,9 @@ private slots:
         store.LoadSettings(exe.path());
         QVERIFY(QDir().mkdir(store.AbonentsIniPath)); // something that is not a file
         writeBytes(store.AbonentsIniPath + "/keep.txt", "x");
-        store.CurrentSettings.directory.users_num = 1;
+        store.CurrentSettings.directory.count = 1;
         QVERIFY_THROWS_EXCEPTION(SettingsWriteError, store.WriteAbonentsIni());
-        QCOMPARE(store.SavedSettings.directory.users_num, quint8(0));
+        QCOMPARE(store.SavedSettings.directory.count, quint8(0));
         QCOMPARE(readBytes(store.AbonentsIniPath + "/keep.txt"), QByteArray("x"));
         QCOMPARE(QDir(store.IniDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{"abonents.ini"});

@@ -14,12 +14,12 @@ struct Entry {
 AbonentDirectory directoryOf(const QList<Entry> &entries, int selected)
 {
     AbonentDirectory d;
-    d.users_num = static_cast<quint8>(entries.size());
-    d.user_index = static_cast<quint8>(selected);
+    d.count = static_cast<quint8>(entries.size());
+    d.selectedIndex = static_cast<quint8>(selected);
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        d.entries[i].user_name = entries[i].name;
-        d.entries[i].phone_code = entries[i].phone;
-        d.entries[i].contr_adr = static_cast<quint8>(10 + i); // follows its subscriber
+        d.entries[i].name = entries[i].name;
+        d.entries[i].phoneNumber = entries[i].phone;
+        d.entries[i].controllerAddress = static_cast<quint8>(10 + i); // follows its subscriber
     }
     return d;
 }
@@ -27,8 +27,8 @@ AbonentDirectory directoryOf(const QList<Entry> &entries, int selected)
 QStringList namesOf(const AbonentDirectory &d)
 {
     QStringList names;
-    for (int i = 0; i < d.users_num; ++i)
-        names << d.entries[i].user_name;
+    for (int i = 0; i < d.count; ++i)
+        names << d.entries[i].name;
     return names;
 }
 
@@ -74,18 +74,18 @@ private slots:
         AbonentDirectory d = directoryOf(
             {{"борис", "1"}, {"Анна", "2"}, {"anna", "3"}, {"Борис", "4"}}, 3);
         SortAbonents(d, ByName);
-        QCOMPARE(d.entries[0].user_name, QStringLiteral("anna"));
-        QCOMPARE(d.entries[1].user_name, QStringLiteral("Анна"));
-        QCOMPARE(QSet<QString>({d.entries[2].user_name, d.entries[3].user_name}),
+        QCOMPARE(d.entries[0].name, QStringLiteral("anna"));
+        QCOMPARE(d.entries[1].name, QStringLiteral("Анна"));
+        QCOMPARE(QSet<QString>({d.entries[2].name, d.entries[3].name}),
                  QSet<QString>({"борис", "Борис"}));
-        QCOMPARE(d.entries[d.user_index].user_name, QStringLiteral("Борис"));
-        QCOMPARE(d.entries[d.user_index].phone_code, QStringLiteral("4"));
-        QCOMPARE(d.entries[0].contr_adr, quint8(12)); // whole records move
-        QCOMPARE(d.entries[0].phone_code, QStringLiteral("3"));
+        QCOMPARE(d.entries[d.selectedIndex].name, QStringLiteral("Борис"));
+        QCOMPARE(d.entries[d.selectedIndex].phoneNumber, QStringLiteral("4"));
+        QCOMPARE(d.entries[0].controllerAddress, quint8(12)); // whole records move
+        QCOMPARE(d.entries[0].phoneNumber, QStringLiteral("3"));
 
         AbonentDirectory e = directoryOf({{"борис", "1"}, {"Анна", "2"}, {"anna", "3"}}, 1);
         SortAbonents(e, ByName);
-        QCOMPARE(e.user_index, quint8(1));
+        QCOMPARE(e.selectedIndex, quint8(1));
     }
 
     void byPhone_twoOfTheRememberedName_laterOneSelected()
@@ -94,9 +94,9 @@ private slots:
             {{"Иван", "+7 300"}, {"Пётр", "+7 200"}, {"Иван", "+7 100"}, {"Анна", "8 000"}}, 0);
         SortAbonents(d, ByPhone);
         QCOMPARE(namesOf(d), QStringList({"Иван", "Пётр", "Иван", "Анна"}));
-        QCOMPARE(d.entries[0].phone_code, QStringLiteral("+7 100"));
-        QCOMPARE(d.user_index, quint8(2));
-        QCOMPARE(d.entries[2].phone_code, QStringLiteral("+7 300"));
+        QCOMPARE(d.entries[0].phoneNumber, QStringLiteral("+7 100"));
+        QCOMPARE(d.selectedIndex, quint8(2));
+        QCOMPARE(d.entries[2].phoneNumber, QStringLiteral("+7 300"));
     }
 
     // The selection follows the subscriber chosen, told from another of the same name by
@@ -130,10 +130,10 @@ private slots:
         QFETCH(QString, expectedPhone);
         AbonentDirectory d = directoryOf(entries, selected);
         SortAbonents(d, sortKey);
-        QCOMPARE(int(d.user_index), expectedIndex);
-        QCOMPARE(d.entries[d.user_index].phone_code, expectedPhone);
+        QCOMPARE(int(d.selectedIndex), expectedIndex);
+        QCOMPARE(d.entries[d.selectedIndex].phoneNumber, expectedPhone);
         SortAbonents(d, sortKey); // and again, as at every start
-        QCOMPARE(int(d.user_index), expectedIndex);
+        QCOMPARE(int(d.selectedIndex), expectedIndex);
     }
 
     // A selection on a free slot (left by a hand-edited file) has no entry with its name
@@ -142,20 +142,20 @@ private slots:
     {
         AbonentDirectory d = directoryOf({{"b", "1"}, {"a", "2"}}, 0);
         d.entries[5] = {QStringLiteral("b"), 1, 1, QStringLiteral("9")};
-        d.user_index = 5;
+        d.selectedIndex = 5;
         SortAbonents(d, ByName);
-        QCOMPARE(d.user_index, quint8(1));
+        QCOMPARE(d.selectedIndex, quint8(1));
     }
 
     void onlyEntriesInUseMove()
     {
         AbonentDirectory d = directoryOf({{"b", {}}, {"a", {}}}, 0);
-        d.entries[2].user_name = QStringLiteral("0 free slot");
-        d.entries[99].user_name = QStringLiteral("b");
+        d.entries[2].name = QStringLiteral("0 free slot");
+        d.entries[99].name = QStringLiteral("b");
         SortAbonents(d, ByName);
         QCOMPARE(namesOf(d), QStringList({"a", "b"}));
-        QCOMPARE(d.entries[2].user_name, QStringLiteral("0 free slot"));
-        QCOMPARE(d.user_index, quint8(1)); // a free slot of the same name is not chosen
+        QCOMPARE(d.entries[2].name, QStringLiteral("0 free slot"));
+        QCOMPARE(d.selectedIndex, quint8(1)); // a free slot of the same name is not chosen
     }
 
     void unknownKey_keepsOrderButReselects()
@@ -163,17 +163,17 @@ private slots:
         AbonentDirectory d = directoryOf({{"x", {}}, {"a", {}}, {"x", {}}}, 0);
         SortAbonents(d, 7);
         QCOMPARE(namesOf(d), QStringList({"x", "a", "x"}));
-        QCOMPARE(d.user_index, quint8(2));
+        QCOMPARE(d.selectedIndex, quint8(2));
     }
 
     void emptyDirectory_selectionUnchanged()
     {
         AbonentDirectory d;
-        d.entries[0].user_name = QStringLiteral("b");
-        d.entries[1].user_name = QStringLiteral("a");
+        d.entries[0].name = QStringLiteral("b");
+        d.entries[1].name = QStringLiteral("a");
         SortAbonents(d, ByName);
-        QCOMPARE(d.user_index, quint8(0));
-        QCOMPARE(d.entries[0].user_name, QStringLiteral("b"));
+        QCOMPARE(d.selectedIndex, quint8(0));
+        QCOMPARE(d.entries[0].name, QStringLiteral("b"));
     }
 
     void selectedAbonent_onlyAnEntryInUse()
@@ -182,7 +182,7 @@ private slots:
         QVERIFY(s.selectedAbonent() == nullptr);
         s.directory = directoryOf({{"a", "1"}, {"b", "2"}}, 1);
         QVERIFY(s.selectedAbonent() == &s.directory.entries[1]);
-        s.directory.user_index = 2;
+        s.directory.selectedIndex = 2;
         QVERIFY(s.selectedAbonent() == nullptr);
     }
 

@@ -39,12 +39,12 @@ public:
 Settings PhoneSettings()
 {
     Settings settings;
-    settings.phone.COMPort = kPort;
-    settings.phone.WaitTime = 1;
-    settings.phone.TimeOut = 300;
-    settings.phone.Repeat = 1;
-    settings.ConnectWaitTime = 5;
-    settings.Conn_Repeat = 1;
+    settings.phone.portNumber = kPort;
+    settings.phone.replyWaitSeconds = 1;
+    settings.phone.byteWaitMs = 300;
+    settings.phone.exchangeAttempts = 1;
+    settings.connectWaitSeconds = 5;
+    settings.dialRounds = 1;
     return settings;
 }
 

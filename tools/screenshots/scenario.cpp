@@ -132,7 +132,7 @@ void WalkPlan::commandView()
                                QLatin1String(kTypedAddress[i]));
                   for (const char *button : {"bt1", "bt2", "bt3", "bt6", "bt7"}) // HELP VER PING DEVADDR PEERADDR
                       Click(&window, button);
-                  if (window.session().store().CurrentSettings.StoredPeerAddress != kTypedAddressBytes)
+                  if (window.session().store().CurrentSettings.storedPeerAddress != kTypedAddressBytes)
                       Walk::Fail(QStringLiteral("the command view's address fields did not keep the typed address"));
                   walk.mark("commands sent");
               });

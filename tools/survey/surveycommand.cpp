@@ -197,7 +197,7 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
         store.AbonentsIniPath = store.IniDirectory + QStringLiteral("/abonents.ini");
         store.ReadBluetoothIni();
         store.ReadAbonentsIni();
-        SortAbonents(store.CurrentSettings.directory, store.CurrentSettings.directory.sort_prz);
+        SortAbonents(store.CurrentSettings.directory, store.CurrentSettings.directory.sortKey);
     }
     if (!store.loadProblems().isEmpty())
         return Refuse(context, store.loadProblems().join(QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' ')));
@@ -212,13 +212,13 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
 
     QList<int> ports;
     if (options.ports.isEmpty())
-        ports << settings.phone.COMPort;
+        ports << settings.phone.portNumber;
     else if (!ParsePorts(options.ports, ports))
         return Refuse(context, clitext::BadPortList(options.ports), true);
     for (int port : ports) {
         // Opened once to see that it is there; each call opens it again.
         QString failure;
-        if (!OpenPort(port, PortSettings{.rate = settings.phone.Rate}, &failure))
+        if (!OpenPort(port, PortSettings{.rate = settings.phone.bitRate}, &failure))
             return Refuse(context, surveytext::PortUnavailable(port) + (failure.isEmpty() ? QString() : ": " + failure));
     }
 
