@@ -128,8 +128,10 @@ void TFormInput_Adr::onFieldLeft(QLineEdit *field)
 
 void TFormInput_Adr::onAcceptClicked()
 {
-    // A field still being edited when "Принять" is pressed by key counts as left.
-    if (auto *field = qobject_cast<QLineEdit *>(focusWidget()); field && field->hasFocus())
+    // Every field is taken as it is shown: one still being edited has not been left when
+    // "Принять" is pressed by key, nor when the dialog is not the active window at the
+    // click, since the focus then moves without a focus-out.
+    for (QLineEdit *field : m_addressFields)
         onFieldLeft(field);
     m_storedPeerAddress = EditedAddress;
     Accepted = true;
