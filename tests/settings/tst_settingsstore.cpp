@@ -331,13 +331,13 @@ private slots:
                                     "[FON_ABONENT_1]\r\nuser_name=\xE2\xE0\xF1\xFF\r\n"
                                     "[FON_ABONENT_2]\r\nuser_name=\xC0\xED\xED\xE0\r\n"
                                     "[FON_ABONENT_3]\r\nuser_name=\xB8\xEB\xEA\xE0\r\n"
-                                    "[FON_ABONENT_4]\r\nuser_name=\xC0\xE0\r\n";
+                                    "[FON_ABONENT_5]\r\nuser_name=\xC0\xE0\r\n"; // beyond a gap
         SettingsStore store = loaded(exe.path(), {}, abonents);
         const AbonentDirectory &d = store.CurrentSettings.directory;
         QCOMPARE(d.entries[0].user_name, QStringLiteral("ёлка"));
         QCOMPARE(d.entries[1].user_name, QStringLiteral("Анна"));
         QCOMPARE(d.entries[2].user_name, QStringLiteral("вася"));
-        QCOMPARE(d.entries[3].user_name, QStringLiteral("Аа")); // free slot, not sorted
+        QCOMPARE(d.entries[4].user_name, QStringLiteral("Аа")); // free slot, not sorted
         QCOMPARE(d.user_index, quint8(2)); // 3 read as 0, and вася moved to 2
         // The sort at start-up is no change of its own.
         store.WriteAbonentsIni();
