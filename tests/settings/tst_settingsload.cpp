@@ -302,22 +302,6 @@ private slots:
         QCOMPARE(readBytes(store.BluetoothIniPath), bluetooth); // replaced in memory only
     }
 
-    // Values no dialog gives but a link can work with are the user's to choose.
-    void valuesOutsideTheDialogs_takenAsTheyAre()
-    {
-        QTemporaryDir exe;
-        const SettingsStore store =
-            loaded(exe.path(),
-                   "[DIR_CONN_PAR]\r\nCOMPort=255\r\nRate=1000\r\nRepeat=0\r\nWaitTime=500\r\nTimeOut=1\r\n"
-                   "[FON_CONN_PAR]\r\nConnectWaitTime=1000\r\nConn_Repeat=50\r\n",
-                   {});
-        QCOMPARE(store.CurrentSettings.direct,
-                 (ConnectionParameters{.COMPort = 255, .Rate = 1000, .Repeat = 0, .WaitTime = 500, .TimeOut = 1}));
-        QCOMPARE(store.CurrentSettings.ConnectWaitTime, 1000);
-        QCOMPARE(store.CurrentSettings.Conn_Repeat, 50);
-        QCOMPARE(store.loadProblems(), QStringList());
-    }
-
     void settingsLog_silentUntilTurnedOn()
     {
         QVERIFY(!settingsLog().isWarningEnabled());
