@@ -2,6 +2,7 @@
 # `scripts/package` configures with CMAKE_INSTALL_PREFIX=/usr and runs cpack.
 
 install(TARGETS tavrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tavrin-survey RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET tavrin-devsim)
   install(TARGETS tavrin-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

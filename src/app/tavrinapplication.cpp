@@ -1,7 +1,11 @@
 #include "app/tavrinapplication.h"
 
 #include "app/errorreport.h"
+#include "app/menukeys.h"
 #include "app/russiantexts.h"
+
+#include <QStyle>
+#include <QStyleFactory>
 
 namespace tavrin {
 
@@ -9,6 +13,7 @@ TavrinApplication::TavrinApplication(int &argc, char **argv) : QApplication(argc
 {
     setApplicationName(QStringLiteral("tavrin"));
     InstallRussianTexts(*this);
+    setStyle(new MenuBarKeysStyle(QStyleFactory::create(style()->name())));
 }
 
 bool TavrinApplication::notify(QObject *receiver, QEvent *event)

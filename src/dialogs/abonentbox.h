@@ -13,6 +13,7 @@ class QWidget;
 namespace tavrin {
 
 struct AbonentDirectory;
+struct Settings;
 class SettingsStore;
 
 // The subscriber box and list button that the connect dialog and the connection
@@ -27,12 +28,15 @@ public:
     struct Hooks {
         std::function<void()> showStatus; // shows the dialog's choice in the status bar
         ShowMessageFn showMessage;        // the dialog's messages, handed on to the editor
+        // The settings the dialog works with: a survey from the list dials with their
+        // phone kind's line and modem fields.
+        std::function<Settings()> surveySettings;
     };
     // directory: the one the dialog edits (in the connect dialog's working settings).
     AbonentBox(SettingsStore &store, AbonentDirectory &directory, QComboBox *box, QPushButton *listButton,
                QWidget *dialog, Hooks hooks);
 
-    // FillAbonentCombo: the names and "Новый абонент"; the selected subscriber selected
+    // fillAbonentCombo: the names and "Новый абонент"; the selected subscriber selected
     // and shown in the status bar, or nothing selected for an empty directory.
     void fill();
     // A subscriber, not the "Новый абонент" line, is selected.

@@ -3,6 +3,9 @@
 #include "dialogs/messagebox.h"
 
 #include <QDialog>
+#include <QList>
+
+#include <functional>
 
 class QHBoxLayout;
 class QPushButton;
@@ -22,12 +25,13 @@ class TFormAbonents_List : public QDialog {
 public:
     TFormAbonents_List(AbonentDirectory &directory, QWidget *owner);
 
-    bool Accepted = false;
     ShowMessageFn showMessage; // handed on to the subscriber editor
     AskQuestionFn askQuestion; // the question before a deletion
+    // "Опрос…": opens the survey window for the selected rows (positions from 0).
+    std::function<void(const QList<int> &rows)> openSurvey;
 
 protected:
-    void showEvent(QShowEvent *event) override; // FormShow: size, place, FillGrid
+    void showEvent(QShowEvent *event) override; // FormShow: size, place, fillGrid
 
 private:
     void createGrid();
@@ -35,7 +39,7 @@ private:
     QHBoxLayout *createButtons();
     void connectHandlers();
 
-    void FillGrid();
+    void fillGrid();
     void showRow(int row);
     void showSortOrder();
     void onRowChosen(int row);        // a row selected by mouse or keys
@@ -46,6 +50,7 @@ private:
     void onDeleteClicked();
     void deleteSelected();
     void onAcceptClicked();
+    void onSurveyClicked();
 
     AbonentDirectory &m_directory;
     QTableWidget *m_grid = nullptr;
@@ -54,6 +59,7 @@ private:
     QPushButton *m_editButton = nullptr;
     QPushButton *m_addButton = nullptr;
     QPushButton *m_deleteButton = nullptr;
+    QPushButton *m_surveyButton = nullptr;
     QPushButton *m_acceptButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
 };

@@ -81,7 +81,7 @@ bool watchWaitingBytes(ExchangeChannel &channel)
         waiting += byte;
         if (!channel.recordForCarrierCheck(byte)) {
             addTraceLine(channel);
-            TraceBytes(channel, waiting.constData(), int(waiting.size()));
+            TraceBytes(channel, waiting.constData(), int(waiting.size()), TraceDirection::Received);
             channel.result = CarrierLost;
             return false;
         }
@@ -100,7 +100,7 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
         const char zero = 0;
         if (!writeToPort(channel, &zero, 1))
             return false;
-        TraceBytes(channel, &zero, 1);
+        TraceBytes(channel, &zero, 1, TraceDirection::Sent);
         Pause(channel.timing.wakeUpPauseMs);
     }
     if (channel.onPhoneLink() && !watchWaitingBytes(channel))
@@ -110,7 +110,7 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
         channel.port->purge();
     if (!writeToPort(channel, channel.sendBuffer.data(), byteCount))
         return false;
-    TraceBytes(channel, channel.sendBuffer.data(), byteCount);
+    TraceBytes(channel, channel.sendBuffer.data(), byteCount, TraceDirection::Sent);
     addTraceLine(channel);
     return true;
 }
@@ -118,7 +118,7 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
 ByteOutcome takeByte(ExchangeChannel &channel, FrameScanner &scanner, char byte, bool phoneLink)
 {
     const FrameScanner::Progress progress = scanner.feed(byte);
-    TraceBytes(channel, &byte, 1);
+    TraceBytes(channel, &byte, 1, TraceDirection::Received);
     // The modem's no-carrier report may come in the middle of a frame.
     if (phoneLink && !channel.recordForCarrierCheck(byte)) {
         channel.result = CarrierLost;

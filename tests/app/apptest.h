@@ -4,7 +4,10 @@
 // short link delays, scripted answers to the window's message boxes and a driver for
 // the modal dialogs the window opens.
 
+#include "app/commandview.h"
+#include "app/exchangelogview.h"
 #include "app/formmain.h"
+#include "app/stateview.h"
 #include "app/messagepresenter.h"
 #include "support/devsim.h"
 #include "support/fasttiming.h"
@@ -118,13 +121,19 @@ struct SimLinkedWindow {
     bool open(DevSimOptions options, ConnectionParameters direct, const MacAddress &peer);
 };
 
-// Drops the offscreen platform's note that it cannot pass size hints on, which every
-// shown window would otherwise print.
+// Drops the offscreen platform's notes that it cannot pass size hints on, raise a window
+// or grab the keyboard, which shown windows and menus would otherwise print.
 void QuietPlatformNotes();
 
 // Makes widget's window the active one, also where no window manager hands out the
 // focus (a bare X server); keyboard shortcuts and focus changes need it.
 bool Activate(QWidget *widget);
+
+// A key as the keyboard delivers it: to the open menu, else to the widget with the
+// focus, else to the active window.
+void PressKey(Qt::Key key);
+// Alt pressed and released with no other key between.
+void PressLoneAlt();
 
 // Ctrl+Z as a keyboard sends it: the key with its control character.
 void PressCtrlZ(QWidget *target);
@@ -137,6 +146,12 @@ template <class T>
 T *Named(const QObject *root, const char *objectName)
 {
     return root ? root->findChild<T *>(QLatin1String(objectName)) : nullptr;
+}
+
+// The window as the device link sees it (status texts, log, questions, keyboard watch).
+inline LinkUi &WindowUi(TFormMain &window)
+{
+    return *window.session().channel().ui;
 }
 
 // Shorthands for the window's controls by their object names.

@@ -72,7 +72,7 @@ void FormInputAdrTest::show_showsTheStoredAddressInUpperCaseHex()
 {
     MacAddress stored{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
     TFormInput_Adr dialog(stored, nullptr);
-    QVERIFY(!dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(ShowActive(dialog));
     QCOMPARE(Texts(&dialog, {"a0", "a1", "a2", "a3", "a4", "a5"}), (QStringList{"0A", "1B", "2C", "3D", "4E", "5F"}));
     for (int i = 1; i < 6; ++i) // the bytes in order, left to right
@@ -145,7 +145,7 @@ void FormInputAdrTest::leavingAField_storesItsByteAndFillsAnEmptyOne()
 
     QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x44, 0x55, 0x66})); // nothing stored before "Принять"
     QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
-    QVERIFY(dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x00, 0x55, 0x07}));
 }
 
@@ -213,7 +213,7 @@ void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte()
     Retype(Field(dialog, 2), QStringLiteral("7f"));
     QCOMPARE(Field(dialog, 2)->text(), QStringLiteral("7F"));
     QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
-    QVERIFY(dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(stored, (MacAddress{0x0A, 0x1B, 0x7F, 0x3D, 0x4E, 0x5F}));
 }
@@ -247,7 +247,7 @@ void FormInputAdrTest::cancel_leavesTheStoredAddressAlone()
     else
         dialog.close();
     QVERIFY(!dialog.isVisible());
-    QVERIFY(!dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(stored, (MacAddress{1, 2, 3, 4, 5, 6}));
 }
 
@@ -277,7 +277,7 @@ void FormInputAdrTest::enter_pressesOnlyTheFocusedButton()
     AcceptButton(dialog)->setFocus();
     QTest::keyClick(AcceptButton(dialog), Qt::Key_Enter, Qt::KeypadModifier);
     QVERIFY(!dialog.isVisible());
-    QVERIFY(dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(stored, (MacAddress{0xAB, 2, 3, 4, 5, 6}));
 }
 

@@ -6,6 +6,9 @@
 
 #include "walk.h"
 
+#include <QSize>
+#include <QStringList>
+
 namespace tavrin {
 class TFormMain;
 namespace test {
@@ -14,6 +17,9 @@ class DevSim;
 } // namespace tavrin
 
 namespace tavrin::screenshots {
+
+// What answers when the modem dials each subscriber of the walk (tavrin-devsim --site).
+QStringList SurveySites();
 
 // Puts the plan's steps into walk. The steps refer to the plan, which must outlive the
 // walk. cable: the simulated module on COM1, told what to do through its control lines;
@@ -34,10 +40,12 @@ private:
     void pairByAddress();
     void phoneParameters();
     void subscribers();
+    void surveyOfTheSites();
     void phoneSession();
 
     Walk &walk;
     TFormMain &window;
+    QSize m_sizeBefore; // the main window's size before the hexadecimal log is pictured
     test::DevSim &cable;
 };
 
