@@ -30,7 +30,7 @@ void AbonentBox::fill()
     for (int i = 0; i < count; ++i)
         m_box->addItem(m_directory.entries[i].name);
     if (count < kMaxAbonents)
-        m_box->addItem(CommonTexts::NewAbonent); // its position is users_num
+        m_box->addItem(CommonTexts::NewAbonent); // its position is the directory count
     reselect();
     if (hasChoice())
         m_hooks.showStatus();

@@ -141,7 +141,7 @@ void TFormConnect::onKindChosen()
     if (phone) {
         fillAbonentCombo();
     } else {
-        m_abonentList->setCurrentIndex(-1); // user_index stays as it is
+        m_abonentList->setCurrentIndex(-1); // the selected index stays as it is
         showStatus();
     }
 }

@@ -86,8 +86,10 @@ void TFormInput_Adr::FormShow()
 
 void TFormInput_Adr::onAcceptClicked()
 {
-    // A field still being edited when "Принять" is pressed by key counts as left.
-    m_addressEdit->leaveFocusedField();
+    // Every field is taken as it is shown: one still being edited has not been left when
+    // "Принять" is pressed by key, nor when the dialog is not the active window at the
+    // click, since the focus then moves without a focus-out.
+    m_addressEdit->leaveEveryField();
     m_storedPeerAddress = EditedAddress;
     accept();
 }

@@ -63,6 +63,12 @@ void MacAddressEdit::leaveFocusedField()
     }
 }
 
+void MacAddressEdit::leaveEveryField()
+{
+    for (QLineEdit *field : m_fields)
+        leave(field);
+}
+
 bool MacAddressEdit::eventFilter(QObject *watched, QEvent *event)
 {
     auto *field = qobject_cast<QLineEdit *>(watched);

@@ -29,6 +29,8 @@ public:
     // The field still being edited, if any, counts as left now (a button pressed by key
     // or one that takes no focus on click).
     void leaveFocusedField();
+    // Every field counts as left now, as it is shown, whichever has the focus.
+    void leaveEveryField();
     // Ctrl+Z goes to the window's shortcut instead of the fields' own undo.
     void leaveCtrlZToWindow() { m_ctrlZToWindow = true; }
     // The fields' font and width, and the room between them; each field is at least as

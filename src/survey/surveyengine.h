@@ -62,7 +62,7 @@ public:
                                                                  QString *failure)>;
 
     // settings: the phone kind's line and modem fields and the directory; portNumber
-    // overrides the phone kind's COMPort when above 0.
+    // overrides the phone kind's port number when above 0.
     SurveyEngine(const Settings &settings, SurveyObserver &observer, int portNumber = 0,
                  SurveyTiming timing = {});
 

@@ -3,6 +3,7 @@
 // window while an exchange or a dial is running.
 #include "apptest.h"
 
+#include "app/errorreport.h"
 #include "app/tavrinapplication.h"
 #include "dialogs/formabonentslist.h"
 #include "dialogs/formconnect.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QTest>
 
@@ -128,6 +130,7 @@ private slots:
     void startTick_fromAnyState_leavesWindowUsable();
     void start_settingsFilesNotRead_namedBeforeConnectDialog();
     void accept_directWithoutChanges_armsChannelWritesNoFile();
+    void accept_settingsNotWritable_namesEachFileAndOpensTheLink();
     void absentPort_namesItsNumberAndNothingElse();
     void phoneKindWithoutSubscriber_isRefused();
     void phoneDial_success_showsCallPanelAndCountsDuration();
@@ -286,6 +289,30 @@ void TestConnection::accept_directWithoutChanges_armsChannelWritesNoFile()
     QCOMPARE(rig.panel(1), QStringLiteral(" Непосредственная связь"));
     QVERIFY(!QFile::exists(rig.app.iniPath("bluetooth.ini")));
     QVERIFY(!QFile::exists(rig.app.iniPath("abonents.ini")));
+}
+
+void TestConnection::accept_settingsNotWritable_namesEachFileAndOpensTheLink()
+{
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Direct));
+    QStringList reported;
+    SetExceptionReporter([&reported](const QString &message) { reported << message; });
+    const auto noReporter = qScopeGuard([] { SetExceptionReporter({}); });
+    // Folders where the files should be, and a choice that differs from both files.
+    QVERIFY(QDir().mkpath(rig.app.iniPath("bluetooth.ini")));
+    QVERIFY(QDir().mkpath(rig.app.iniPath("abonents.ini")));
+    SettingsStore &store = rig.session().store();
+    store.SavedSettings.direct.bitRate = 9600;
+    store.SavedSettings.directory.count = 0;
+
+    QVERIFY(Connect(*rig.window));
+    QCOMPARE(reported, QStringList({"Не удалось записать файл " + QDir::toNativeSeparators(rig.app.iniPath("bluetooth.ini")),
+                                    "Не удалось записать файл " + QDir::toNativeSeparators(rig.app.iniPath("abonents.ini"))}));
+    QCOMPARE(rig.session().channel().baudRate, 19200); // the parameters chosen
+    PressCommand(*rig.window, 2); // PING
+    QCOMPARE(int(rig.session().channel().result), int(ExchangeOk));
+    QCOMPARE(rig.sim.received(), QByteArray("\0PING\r", 6)); // with the wake-up byte
+    QCOMPARE(store.SavedSettings.direct.bitRate, 9600); // still to be written at close
 }
 
 void TestConnection::absentPort_namesItsNumberAndNothingElse()

@@ -182,7 +182,7 @@ void TestFormMain::showConnectionStatus()
     QFETCH(QString, panel0);
     QFETCH(QString, panel1);
     Settings settings;
-    settings.connectionKind = quint8(kind);
+    settings.connectionKind = ConnectionKind(kind);
     settings.direct.portNumber = 3;
     settings.direct.bitRate = 9600;
     settings.phone.portNumber = 7;

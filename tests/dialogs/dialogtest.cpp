@@ -125,7 +125,7 @@ AbonentDirectory MakeDirectory(const QList<QPair<QString, QString>> &abonents, i
     AbonentDirectory directory;
     directory.count = quint8(abonents.size());
     directory.selectedIndex = quint8(selected);
-    directory.sortKey = sortKey;
+    directory.sortKey = AbonentSortKey(sortKey);
     for (int i = 0; i < abonents.size(); ++i) {
         directory.entries[i].name = abonents[i].first;
         directory.entries[i].phoneNumber = abonents[i].second;

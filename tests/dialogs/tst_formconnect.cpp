@@ -24,7 +24,7 @@ namespace {
 Settings WithAbonents(int count, int selected, quint8 kind)
 {
     Settings settings;
-    settings.connectionKind = kind;
+    settings.connectionKind = ConnectionKind(kind);
     settings.direct.portNumber = 2;
     settings.direct.bitRate = 9600;
     settings.phone.portNumber = 5;

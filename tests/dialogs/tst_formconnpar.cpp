@@ -253,7 +253,7 @@ void FormConnParTest::checks_comeInTheirOrder_data()
     QTest::addColumn<QStringList>("typed"); // the fields named "Edit1", "Edit2", "Edit6", "Edit10"
     QTest::addColumn<bool>("noSubscriber");
     QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("connectWait"); // ConnectWaitTime afterwards
+    QTest::addColumn<int>("connectWait"); // connectWaitSeconds afterwards
     QTest::newRow("empty first-byte wait before ranges") << QStringList{"", "1", "0", "0"} << false << kNotAll << 60;
     QTest::newRow("empty next-byte wait") << QStringList{"0", "", "0", "0"} << false << kNotAll << 60;
     QTest::newRow("first byte before next bytes") << QStringList{"0", "1", "0", "0"} << false << kFirstByte << 60;
@@ -335,7 +335,7 @@ void FormConnParTest::accept_storedValueTooLongForItsFieldIsRefused()
 void FormConnParTest::accept_unknownKindStoresNothing()
 {
     Settings working = Stored();
-    working.connectionKind = 7;
+    working.connectionKind = ConnectionKind(7);
     Opened o(working);
     QCOMPARE(o.dialog->windowTitle(), QStringLiteral("Параметры связи с устройством "));
     QVERIFY(!Named<QFrame>(o.dialog.get(), "pn_fon")->isVisible());

@@ -60,6 +60,7 @@ private slots:
     void leavingAField_storesItsByteAndFillsAnEmptyOne();
     void focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField_data();
     void focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField();
+    void accept_changedFieldReplacesOnlyItsByte_data();
     void accept_changedFieldReplacesOnlyItsByte();
     void cancel_leavesTheStoredAddressAlone_data();
     void cancel_leavesTheStoredAddressAlone();
@@ -189,13 +190,28 @@ void FormInputAdrTest::focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField()
     QCOMPARE(stored, (MacAddress{0x11, 0x9C, 0x33, 0x44, 0x55, 0x66}));
 }
 
+void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte_data()
+{
+    QTest::addColumn<bool>("elsewhere");
+    QTest::newRow("the dialog active") << false;
+    // The click then moves the focus without leaving the field.
+    QTest::newRow("another window active") << true;
+}
+
 void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte()
 {
+    QFETCH(bool, elsewhere);
     MacAddress stored{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
+    QWidget other;
+    if (elsewhere) {
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
     Retype(Field(dialog, 2), QStringLiteral("7f"));
-    // Clicking "Принять" takes the focus from the field first, so the field counts as left.
+    QCOMPARE(Field(dialog, 2)->text(), QStringLiteral("7F"));
     QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
