@@ -64,6 +64,8 @@ std::optional<MacAddress> TFormMain::askPeerAddress()
 {
     MacAddress &stored = m_session.store().CurrentSettings.StoredPeerAddress;
     TFormInput_Adr dialog(stored, this);
+    if (m_presenter)
+        dialog.showMessage = [this](const QString &text) { showMessage(text); };
     // Typed into under the normal cursor; a closing window cancels it (closeDialogs).
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const QPointer<QWidget> previous = m_modal;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/messagebox.h"
 #include "settings/settings.h" // MacAddress
 
 #include <QDialog>
@@ -22,6 +23,9 @@ public:
 
     MacAddress EditedAddress{}; // the working copy
     bool Accepted = false;
+    // Tells why an address is refused: a message box of this dialog unless the opener
+    // hands on its own.
+    ShowMessageFn showMessage;
 
 protected:
     void showEvent(QShowEvent *event) override; // FormShow

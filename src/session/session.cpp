@@ -3,6 +3,7 @@
 #include "link/serialport.h"
 #include "protocol/commandtable.h"
 #include "session/activityscope.h"
+#include "session/sessionhost.h"
 #include "session/sessionlog.h"
 
 namespace tavrin {
@@ -32,6 +33,7 @@ Session::Session(const QString &executableDir, LinkUi &ui, CommandHost &commands
     m_channel.ui = &m_sessionUi;
     m_channel.settings = &m_store.CurrentSettings;
     m_channel.linkState = &m_link;
+    m_channel.callRestored = [this] { m_host.showCallPanel(); };
     m_channel.timing = m_timing;
     m_store.LoadSettings(executableDir);
 
