@@ -54,6 +54,18 @@ inline const QString LogSave = QStringLiteral("Сохранить в файл...
 inline const QString SaveLogCaption = QStringLiteral("Сохранить протокол обмена");
 inline const QString LogFileFilter = QStringLiteral("Протокол обмена (*.log);;Все файлы (*)");
 inline const QString LogNotSaved = QStringLiteral("Не удалось сохранить протокол обмена в файл %1");
+inline const QString LogFind = QStringLiteral("Найти...");
+inline const QString LogHexView = QStringLiteral("Шестнадцатеричный вид");
+inline const QString LogTimes = QStringLiteral("Время");
+
+// The find bar under the exchange log.
+inline const QString FindLabel = QStringLiteral("Найти:");
+inline const QString FindNext = QStringLiteral("Следующее");
+inline const QString FindPrevious = QStringLiteral("Предыдущее");
+inline const QString FindClose = QStringLiteral("Закрыть (Esc)");
+inline const QString FindNotFound = QStringLiteral("Не найдено");
+inline const QString FindWrappedToStart = QStringLiteral("Продолжено с начала");
+inline const QString FindWrappedToEnd = QStringLiteral("Продолжено с конца");
 
 // Status bar before a connection kind is first shown.
 inline const QString InitialPortPanel = QStringLiteral("СОМ1 230540 бит/с");

@@ -86,10 +86,6 @@ void TFormMain::onCommandModeTriggered()
 
 void TFormMain::onCommandButtonClicked(int row)
 {
-    // Refused while an exchange, a dial or a hang-up runs: the buttons stay clickable
-    // through that loop's event processing.
-    if (!m_session.canStartOperation())
-        return;
     // A field that still has the focus has not been left yet (a button that takes no
     // focus on click): its byte is taken now, as leaving it would.
     for (int i = 0; i < 6; ++i) {

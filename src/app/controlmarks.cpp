@@ -34,9 +34,7 @@ ControlMarks::ControlMarks(const QFont &textFont) : m_nameFont(textFont)
     for (size_t i = 0; i < kNames.size(); ++i) {
         const QChar picture = i < 32 ? QChar(char16_t(kFirstPicture + i)) : QChar(kDeletePicture);
         const qreal room = names.horizontalAdvance(QLatin1String(kNames[i])) + 2 * kPadding;
-        QTextCharFormat &format = m_formats[i];
-        format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-        format.setFontLetterSpacing(std::max<qreal>(0, room - text.horizontalAdvance(picture)));
+        m_widths[i] = std::max(room, text.horizontalAdvance(picture));
     }
 }
 

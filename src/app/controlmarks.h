@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFont>
-#include <QTextCharFormat>
 
 #include <array>
 
@@ -13,7 +12,7 @@ namespace tavrin {
 // How the exchange log shows control bytes. The trace holds them as Unicode control
 // pictures (␍ for CR, ␊ for LF ...), which fonts draw as faint letters too small to
 // read. Each such character gets a cell wide enough for its short name (CR, LF, ESC),
-// drawn on a coloured mark over it. The character itself stays in the text, so
+// drawn as a coloured mark in its place. The character itself stays in the text, so
 // selecting, copying and saving the trace are unchanged.
 class ControlMarks {
 public:
@@ -24,8 +23,8 @@ public:
     // The short name drawn for a mark: "CR" for ␍, "DEL" for ␡.
     static QString name(QChar c);
 
-    // The format the character is inserted with: it widens its cell to fit the name.
-    const QTextCharFormat &format(QChar c) const { return m_formats[index(c)]; }
+    // The width of the cell drawn for c: room for its name.
+    qreal cellWidth(QChar c) const { return m_widths[index(c)]; }
     // Draws the mark of c over its cell; a selected mark takes the selection's colours.
     void paint(QPainter &painter, const QRectF &cell, QChar c, bool selected, const QPalette &palette) const;
 
@@ -33,7 +32,7 @@ private:
     static int index(QChar c); // 0..31 for U+2400..U+241F, 32 for U+2421
 
     QFont m_nameFont;
-    std::array<QTextCharFormat, 33> m_formats;
+    std::array<qreal, 33> m_widths{};
 };
 
 } // namespace tavrin

@@ -1,18 +1,27 @@
 #include "app/exchangelogview.h"
 
 #include "app/apptexts.h"
+#include "app/logfindbar.h"
+#include "app/windowgeometry.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFontDatabase>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextBlock>
+#include <QShortcut>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace tavrin {
 
 namespace {
+
+constexpr int kMargin = 2; // pixels around the rows, as a text document keeps them
 
 // Byte traces line up column by column in a fixed-pitch font.
 QFont LogFont()
@@ -20,116 +29,125 @@ QFont LogFont()
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
+// A little air between the rows, as the trace always had: marks and letters from other
+// fonts then fit the row.
+int RowHeight(const QFont &font)
+{
+    return qRound(QFontMetrics(font).lineSpacing() * 1.2);
+}
+
+qint64 Now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+QColor FoundColour()
+{
+    return QColor(255, 222, 110);
+}
+
 } // namespace
 
-ExchangeLogView::ExchangeLogView(QWidget *parent)
-    : QPlainTextEdit(parent), m_marks(LogFont()), m_end(document())
+ExchangeLogView::ExchangeLogView(QWidget *parent) : QAbstractScrollArea(parent), m_marks(LogFont())
 {
     setFont(LogFont());
-    setReadOnly(true);
-    setUndoRedoEnabled(false);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    document()->setDocumentMargin(2);
+    m_charWidth = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
+    m_rowHeight = RowHeight(font());
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    verticalScrollBar()->setSingleStep(1);
+
     m_flushTimer = new QTimer(this);
     m_flushTimer->setSingleShot(true);
     m_flushTimer->setInterval(kFlushIntervalMs);
     connect(m_flushTimer, &QTimer::timeout, this, &ExchangeLogView::flush);
+
+    m_findBar = new LogFindBar(this);
+    m_findBar->hide();
+    connect(m_findBar, &LogFindBar::findRequested, this, [this](bool backward) { find(m_findBar->text(), backward); });
+    connect(m_findBar, &LogFindBar::textEdited, this, &ExchangeLogView::onFindEdited);
+    connect(m_findBar, &LogFindBar::closeRequested, this, &ExchangeLogView::closeFind);
+
+    // Ctrl+F anywhere in the window while the log is shown.
+    auto *findKey = new QShortcut(QKeySequence::Find, this);
+    findKey->setContext(Qt::WindowShortcut);
+    connect(findKey, &QShortcut::activated, this, &ExchangeLogView::openFind);
+    for (const bool backward : {false, true}) {
+        auto *again = new QShortcut(backward ? QKeySequence::FindPrevious : QKeySequence::FindNext, this);
+        again->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(again, &QShortcut::activated, this, [this, backward] { find(m_findBar->text(), backward); });
+    }
 }
+
+ExchangeLogView::~ExchangeLogView() = default;
 
 void ExchangeLogView::clearLog()
 {
     m_flushTimer->stop();
-    m_pending.clear();
-    clear();
-    m_end = QTextCursor(document());
-    m_lines = 0;
-    m_lastLineLength = 0;
-    m_exchanges.clear();
+    m_store.clear();
+    m_rows.update();
+    m_shownRows = 0;
+    m_anchor = m_cursor = {};
+    m_match = {};
+    m_widestSeen = 0;
+    updateScrollRanges();
+    viewport()->update();
 }
 
 QStringList ExchangeLogView::lines()
 {
     flush();
     QStringList result;
-    if (m_lines == 0)
-        return result;
-    result.reserve(m_lines);
-    // Block by block: the document's plain text would turn no-break spaces into blanks.
-    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next())
-        result << block.text();
+    result.reserve(m_shownRows);
+    for (qint64 row = 0; row < m_shownRows; ++row)
+        result << m_rows.rowText(row);
     return result;
 }
 
 QString ExchangeLogView::traceFileText()
 {
-    return TraceFileText(lines(), m_exchanges);
+    flush();
+    return m_rows.fileText();
 }
 
 void ExchangeLogView::addLine(const QString &text)
 {
-    if (m_lines > 0)
-        m_pending.append(QLatin1Char('\n'));
-    m_pending.append(text);
-    ++m_lines;
-    m_lastLineLength = int(text.size());
+    m_store.addLine(text, Now());
 }
 
 void ExchangeLogView::appendToLastLine(const QString &text)
 {
-    if (m_lines == 0) {
-        addLine(text);
-        return;
-    }
-    m_pending.append(text);
-    m_lastLineLength += int(text.size());
+    m_store.appendText(text, Now());
+}
+
+void ExchangeLogView::traceBytes(const char *bytes, int count, TraceDirection direction)
+{
+    if (count > 0)
+        m_store.appendTraffic(bytes, count, direction, Now());
 }
 
 void ExchangeLogView::refresh()
 {
-    if (!m_pending.isEmpty() && !m_flushTimer->isActive())
+    if (!m_flushTimer->isActive())
         m_flushTimer->start();
 }
 
 void ExchangeLogView::beginExchange()
 {
-    // The exchange's first line is the next one added.
-    if (!m_exchanges.empty() && m_exchanges.back().line == m_lines)
-        m_exchanges.pop_back();
-    m_exchanges.push_back({m_lines, QDateTime::currentDateTime()});
+    m_store.beginExchange(Now());
 }
 
 void ExchangeLogView::flush()
 {
     m_flushTimer->stop();
-    if (m_pending.isEmpty())
-        return;
     QScrollBar *bar = verticalScrollBar();
-    const bool following = bar->value() == bar->maximum();
-    insertPending();
+    const bool following = bar->value() >= bar->maximum();
+    m_rows.update();
+    m_shownRows = m_rows.rowCount();
+    updateScrollRanges();
     if (following)
         bar->setValue(bar->maximum());
-}
-
-void ExchangeLogView::insertPending()
-{
-    // One change of the document, however many pieces: it is laid out once.
-    m_end.beginEditBlock();
-    m_end.movePosition(QTextCursor::End);
-    const QTextCharFormat plain;
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < m_pending.size(); ++i) {
-        if (!ControlMarks::isMark(m_pending[i]))
-            continue;
-        if (i > runStart)
-            m_end.insertText(m_pending.mid(runStart, i - runStart), plain);
-        m_end.insertText(QString(m_pending[i]), m_marks.format(m_pending[i]));
-        runStart = i + 1;
-    }
-    if (runStart < m_pending.size())
-        m_end.insertText(m_pending.mid(runStart), plain);
-    m_end.endEditBlock();
-    m_pending.clear();
+    viewport()->update();
 }
 
 void ExchangeLogView::scrollToEnd()
@@ -138,49 +156,426 @@ void ExchangeLogView::scrollToEnd()
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
+void ExchangeLogView::setViewOptions(const TraceViewOptions &options)
+{
+    if (options == m_rows.options())
+        return;
+    flush();
+    QScrollBar *bar = verticalScrollBar();
+    const bool following = bar->value() >= bar->maximum();
+    // The reader keeps the place: the line at the top stays at the top.
+    const int topLine = m_shownRows > 0 ? m_rows.lineOf(firstVisibleRow()) : 0;
+    m_rows.setOptions(options);
+    m_shownRows = m_rows.rowCount();
+    m_anchor = m_cursor = {};
+    m_match = {};
+    m_widestSeen = 0;
+    updateScrollRanges();
+    bar->setValue(following ? bar->maximum() : int(m_rows.firstRowOf(topLine)));
+    if (m_findBar->isVisible())
+        m_findBar->showOutcome(LogFindBar::Outcome::Nothing);
+    viewport()->update();
+}
+
+qint64 ExchangeLogView::firstVisibleRow() const
+{
+    return verticalScrollBar()->value();
+}
+
+int ExchangeLogView::visibleRowCount() const
+{
+    return std::max(1, (viewport()->height() - 2 * kMargin) / std::max(1, m_rowHeight));
+}
+
+qreal ExchangeLogView::rowTop(qint64 row) const
+{
+    return kMargin + qreal(row - firstVisibleRow()) * m_rowHeight;
+}
+
+void ExchangeLogView::updateScrollRanges()
+{
+    const int visible = visibleRowCount();
+    QScrollBar *vertical = verticalScrollBar();
+    vertical->setPageStep(visible);
+    vertical->setRange(0, int(std::max<qint64>(0, m_shownRows - visible)));
+    const qreal widest = std::max(m_widestSeen, m_rows.widestRow() * m_charWidth) + 2 * kMargin;
+    QScrollBar *horizontal = horizontalScrollBar();
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(std::max(1, int(m_charWidth)));
+    horizontal->setRange(0, std::max(0, int(widest) - viewport()->width()));
+}
+
+std::vector<qreal> ExchangeLogView::characterEdges(const QString &text) const
+{
+    std::vector<qreal> edges(size_t(text.size()) + 1);
+    const bool hex = m_rows.options().hex;
+    const QFontMetricsF metrics(font());
+    qreal x = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        edges[size_t(i)] = x;
+        const QChar c = text[i];
+        if (hex)
+            x += m_charWidth; // a grid: the columns of every row line up
+        else if (ControlMarks::isMark(c))
+            x += m_marks.cellWidth(c);
+        else
+            x += metrics.horizontalAdvance(c);
+    }
+    edges.back() = x;
+    return edges;
+}
+
+QRectF ExchangeLogView::characterCell(qint64 row, int column) const
+{
+    const QString text = m_rows.rowText(row);
+    const std::vector<qreal> edges = characterEdges(text);
+    const int at = std::clamp(column, 0, int(text.size()));
+    const qreal left = kMargin - horizontalScrollBar()->value() + edges[size_t(at)];
+    const qreal right = at < text.size() ? kMargin - horizontalScrollBar()->value() + edges[size_t(at) + 1] : left;
+    return QRectF(left, rowTop(row), right - left, m_rowHeight);
+}
+
+ExchangeLogView::Position ExchangeLogView::positionAt(const QPoint &point) const
+{
+    if (m_shownRows == 0)
+        return {};
+    const qint64 row = std::clamp<qint64>(firstVisibleRow() + (point.y() - kMargin) / std::max(1, m_rowHeight), 0,
+                                          m_shownRows - 1);
+    const QString text = m_rows.rowText(row);
+    const std::vector<qreal> edges = characterEdges(text);
+    const qreal x = point.x() - kMargin + horizontalScrollBar()->value();
+    int column = 0;
+    while (column < text.size() && x > (edges[size_t(column)] + edges[size_t(column) + 1]) / 2)
+        ++column;
+    return {row, column};
+}
+
+bool ExchangeLogView::hasSelection() const
+{
+    return !(m_anchor == m_cursor);
+}
+
+void ExchangeLogView::select(qint64 fromRow, int fromColumn, qint64 toRow, int toColumn)
+{
+    m_anchor = {fromRow, fromColumn};
+    m_cursor = {toRow, toColumn};
+    viewport()->update();
+}
+
+void ExchangeLogView::selectAll()
+{
+    flush();
+    if (m_shownRows > 0)
+        select(0, 0, m_shownRows - 1, std::numeric_limits<int>::max());
+}
+
+QString ExchangeLogView::selectedText() const
+{
+    if (!hasSelection())
+        return {};
+    const Position first = std::min(m_anchor, m_cursor);
+    const Position last = std::max(m_anchor, m_cursor);
+    QStringList rows;
+    for (qint64 row = first.row; row <= last.row && row < m_shownRows; ++row) {
+        const QString text = m_rows.rowText(row);
+        const int from = row == first.row ? std::min(first.column, int(text.size())) : 0;
+        const int to = row == last.row ? std::min(last.column, int(text.size())) : int(text.size());
+        rows << text.mid(from, to - from);
+    }
+    return rows.join(u'\n');
+}
+
+void ExchangeLogView::copy() const
+{
+    if (hasSelection())
+        QApplication::clipboard()->setText(selectedText());
+}
+
+void ExchangeLogView::openFind()
+{
+    m_findBar->show();
+    layOutFindBar();
+    m_findBar->activate();
+}
+
+void ExchangeLogView::closeFind()
+{
+    m_findBar->hide();
+    layOutFindBar();
+    m_match = {};
+    setFocus(Qt::OtherFocusReason);
+    viewport()->update();
+}
+
+void ExchangeLogView::layOutFindBar()
+{
+    const int height = m_findBar->isVisible() ? m_findBar->sizeHint().height() : 0;
+    setViewportMargins(0, 0, 0, height);
+    if (height > 0) {
+        const QRect shown = viewport()->geometry();
+        m_findBar->setGeometry(shown.left(), shown.bottom() + 1, shown.width(), height);
+    }
+    updateScrollRanges();
+}
+
+void ExchangeLogView::onFindEdited()
+{
+    // Typing moves the place found only as far as the new text needs.
+    TraceMatch from = m_match;
+    if (from.row >= 0)
+        from.start -= 1;
+    m_match = from;
+    if (m_findBar->text().isEmpty()) {
+        m_match = {};
+        m_findBar->showOutcome(LogFindBar::Outcome::Nothing);
+        viewport()->update();
+        return;
+    }
+    find(m_findBar->text(), false);
+}
+
+bool ExchangeLogView::find(const QString &what, bool backward)
+{
+    flush();
+    bool wrapped = false;
+    const qint64 from = backward ? firstVisibleRow() + visibleRowCount() - 1 : firstVisibleRow();
+    m_match = m_rows.find(what, m_match, from, backward, &wrapped);
+    viewport()->update();
+    if (m_match.row < 0) {
+        m_findBar->showOutcome(what.isEmpty() ? LogFindBar::Outcome::Nothing : LogFindBar::Outcome::NotFound);
+        return false;
+    }
+    if (m_match.inPart) {
+        const qint64 row = m_match.row + m_match.start / TraceRows::kHexBytesPerRow;
+        bringIntoView(row, m_rows.hexColumn(row, m_match.start % TraceRows::kHexBytesPerRow));
+    } else {
+        bringIntoView(m_match.row, m_match.start);
+    }
+    m_findBar->showOutcome(!wrapped ? LogFindBar::Outcome::Found
+                           : backward ? LogFindBar::Outcome::WrappedBack
+                                      : LogFindBar::Outcome::Wrapped);
+    return true;
+}
+
+void ExchangeLogView::bringIntoView(qint64 row, int column)
+{
+    QScrollBar *vertical = verticalScrollBar();
+    const int visible = visibleRowCount();
+    if (row < firstVisibleRow())
+        vertical->setValue(int(row));
+    else if (row >= firstVisibleRow() + visible)
+        vertical->setValue(int(row - visible + 1));
+    const QString text = m_rows.rowText(row);
+    const std::vector<qreal> edges = characterEdges(text);
+    const qreal x = edges[size_t(std::clamp(column, 0, int(text.size())))];
+    QScrollBar *horizontal = horizontalScrollBar();
+    if (x < horizontal->value() || x + 4 * m_charWidth > horizontal->value() + viewport()->width())
+        horizontal->setValue(int(x - viewport()->width() / 3));
+}
+
+void ExchangeLogView::chooseViewOption(bool hex, bool checked)
+{
+    TraceViewOptions options = m_rows.options();
+    (hex ? options.hex : options.times) = checked;
+    setViewOptions(options);
+    emit viewOptionsChosen(options);
+}
+
 void ExchangeLogView::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
-    QAction *copy = menu.addAction(apptext::LogCopy, this, &QPlainTextEdit::copy);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setEnabled(textCursor().hasSelection());
-    QAction *selectAll = menu.addAction(apptext::LogSelectAll, this, &QPlainTextEdit::selectAll);
-    selectAll->setShortcut(QKeySequence::SelectAll);
+    QAction *copyAction = menu.addAction(apptext::LogCopy, this, &ExchangeLogView::copy);
+    copyAction->setShortcut(QKeySequence::Copy);
+    copyAction->setEnabled(hasSelection());
+    QAction *selectAllAction = menu.addAction(apptext::LogSelectAll, this, &ExchangeLogView::selectAll);
+    selectAllAction->setShortcut(QKeySequence::SelectAll);
+    QAction *findAction = menu.addAction(apptext::LogFind, this, &ExchangeLogView::openFind);
+    findAction->setShortcut(QKeySequence::Find);
+    menu.addSeparator();
+    QAction *hexAction = menu.addAction(apptext::LogHexView);
+    hexAction->setCheckable(true);
+    hexAction->setChecked(m_rows.options().hex);
+    connect(hexAction, &QAction::toggled, this, [this](bool checked) { chooseViewOption(true, checked); });
+    QAction *timesAction = menu.addAction(apptext::LogTimes);
+    timesAction->setCheckable(true);
+    timesAction->setChecked(m_rows.options().times);
+    connect(timesAction, &QAction::toggled, this, [this](bool checked) { chooseViewOption(false, checked); });
     menu.addSeparator();
     menu.addAction(apptext::LogSave, this, &ExchangeLogView::saveRequested);
     menu.exec(event->globalPos());
 }
 
-void ExchangeLogView::paintEvent(QPaintEvent *event)
+void ExchangeLogView::resizeEvent(QResizeEvent *event)
 {
-    QPlainTextEdit::paintEvent(event);
-    QPainter painter(viewport());
-    const int bottom = event->rect().bottom();
-    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
-        const QRectF box = blockBoundingGeometry(block).translated(contentOffset());
-        if (box.top() > bottom)
-            break;
-        paintMarks(block, box, painter);
+    QAbstractScrollArea::resizeEvent(event);
+    layOutFindBar();
+}
+
+void ExchangeLogView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void ExchangeLogView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        m_charWidth = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
+        m_rowHeight = RowHeight(font());
+        m_widestSeen = 0;
+        updateScrollRanges();
     }
 }
 
-void ExchangeLogView::paintMarks(const QTextBlock &block, const QRectF &box, QPainter &painter)
+void ExchangeLogView::mousePressEvent(QMouseEvent *event)
 {
-    const QString text = block.text();
-    const QTextLayout *layout = block.layout();
-    const QTextCursor selection = textCursor();
-    for (int i = 0; i < int(text.size()); ++i) {
-        if (!ControlMarks::isMark(text[i]))
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    flush();
+    const Position at = positionAt(event->position().toPoint());
+    if (!event->modifiers().testFlag(Qt::ShiftModifier))
+        m_anchor = at;
+    m_cursor = at;
+    viewport()->update();
+}
+
+void ExchangeLogView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!event->buttons().testFlag(Qt::LeftButton))
+        return;
+    const QPoint point = event->position().toPoint();
+    // Dragged past the top or the bottom, the rows scroll under the pointer.
+    if (point.y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (point.y() > viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    m_cursor = positionAt(point);
+    viewport()->update();
+}
+
+void ExchangeLogView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+    } else if (event->matches(QKeySequence::MoveToStartOfDocument)) {
+        verticalScrollBar()->setValue(0);
+    } else if (event->matches(QKeySequence::MoveToEndOfDocument)) {
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void ExchangeLogView::highlightedRanges(qint64 row, const QString &text, std::vector<std::pair<int, int>> *selected,
+                                        std::vector<std::pair<int, int>> *found) const
+{
+    const int length = int(text.size());
+    if (hasSelection()) {
+        const Position first = std::min(m_anchor, m_cursor);
+        const Position last = std::max(m_anchor, m_cursor);
+        if (row >= first.row && row <= last.row) {
+            const int from = row == first.row ? std::min(first.column, length) : 0;
+            const int to = row == last.row ? std::min(last.column, length) : length;
+            if (from < to)
+                selected->push_back({from, to});
+        }
+    }
+    if (m_match.row < 0)
+        return;
+    if (!m_match.inPart) {
+        if (row == m_match.row)
+            found->push_back({m_match.start, std::min(length, m_match.start + m_match.length)});
+        return;
+    }
+    TraceRows::HexSpan span;
+    TraceRows::HexSpan matched;
+    if (!m_rows.hexSpan(row, &span) || !m_rows.hexSpan(m_match.row, &matched) || span.line != matched.line)
+        return;
+    const qint64 first = std::max<qint64>(m_match.start, span.offset);
+    const qint64 last = std::min<qint64>(m_match.start + m_match.length, span.offset + span.count) - 1;
+    if (first > last)
+        return;
+    const int from = int(first - span.offset);
+    const int to = int(last - span.offset);
+    found->push_back({m_rows.hexColumn(row, from), m_rows.hexColumn(row, to) + 2});
+    found->push_back({m_rows.textColumn(row, from), m_rows.textColumn(row, to) + 1});
+}
+
+void ExchangeLogView::paintRow(QPainter &painter, qint64 row, qreal top)
+{
+    const QString text = m_rows.rowText(row);
+    if (text.isEmpty())
+        return;
+    const std::vector<qreal> edges = characterEdges(text);
+    m_widestSeen = std::max(m_widestSeen, edges.back());
+    const qreal left = kMargin - horizontalScrollBar()->value();
+    std::vector<std::pair<int, int>> selected;
+    std::vector<std::pair<int, int>> found;
+    highlightedRanges(row, text, &selected, &found);
+    const auto cell = [&](int from, int to) {
+        return QRectF(left + edges[size_t(from)], top, edges[size_t(to)] - edges[size_t(from)], m_rowHeight);
+    };
+    for (const auto &[from, to] : found)
+        painter.fillRect(cell(from, to), FoundColour());
+    for (const auto &[from, to] : selected)
+        painter.fillRect(cell(from, to), palette().color(QPalette::Highlight));
+    const auto isSelected = [&selected](int column) {
+        return std::any_of(selected.begin(), selected.end(),
+                           [column](const auto &range) { return column >= range.first && column < range.second; });
+    };
+
+    const bool hex = m_rows.options().hex;
+    const QFontMetricsF metrics(font());
+    const qreal baseline = top + (m_rowHeight - metrics.lineSpacing()) / 2 + metrics.ascent();
+    // In the hexadecimal view a character outside ASCII (the arrows, the pictures, the
+    // letters) is drawn in its own cell, so the grid holds whatever font draws it.
+    const auto standsAlone = [hex](QChar c) { return hex ? c.unicode() >= 0x80 : ControlMarks::isMark(c); };
+    const int length = int(text.size());
+    for (int i = 0; i < length;) {
+        const bool chosen = isSelected(i);
+        const QChar c = text[i];
+        if (!hex && ControlMarks::isMark(c)) {
+            m_marks.paint(painter, cell(i, i + 1), c, chosen, palette());
+            ++i;
             continue;
-        const QTextLine line = layout->lineForTextPosition(i);
-        if (!line.isValid())
-            continue;
-        const QPointF origin = box.topLeft() + layout->position();
-        const qreal left = line.cursorToX(i);
-        const QRectF cell(origin.x() + left, origin.y() + line.y(), line.cursorToX(i + 1) - left, line.height());
-        const int position = block.position() + i;
-        const bool selected = position >= selection.selectionStart() && position < selection.selectionEnd();
-        m_marks.paint(painter, cell, text[i], selected, palette());
+        }
+        int end = i + 1;
+        while (!standsAlone(c) && end < length && !standsAlone(text[end]) && isSelected(end) == chosen)
+            ++end;
+        QColor ink = palette().color(chosen ? QPalette::HighlightedText : QPalette::Text);
+        if (hex && !chosen && ControlMarks::isMark(c)) {
+            // A control byte's picture is small: its cell is tinted so that it is seen.
+            QColor tint = geometry::ControlMarkColour();
+            tint.setAlpha(48);
+            painter.fillRect(cell(i, i + 1), tint);
+            ink = geometry::ControlMarkColour();
+        }
+        painter.setPen(ink);
+        painter.setFont(font()); // a mark draws its name in a font of its own
+        painter.drawText(QPointF(left + edges[size_t(i)], baseline), text.mid(i, end - i));
+        i = end;
+    }
+}
+
+void ExchangeLogView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    painter.setFont(font());
+    const qint64 first = firstVisibleRow();
+    const qint64 last = std::min<qint64>(m_shownRows, first + visibleRowCount() + 1);
+    const int bottom = event->rect().bottom();
+    for (qint64 row = first; row < last; ++row) {
+        const qreal top = rowTop(row);
+        if (top > bottom)
+            break;
+        if (top + m_rowHeight >= event->rect().top())
+            paintRow(painter, row, top);
     }
 }
 

@@ -6,11 +6,13 @@
 #include "dialogs/panelstatusbar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -39,6 +41,7 @@ void TFormMain::setUpWindow()
     // The views need a link: the submenu that leads to them is shown once one is open.
     setSettingsMenuVisible(false);
     ClearLog();
+    restoreLogView();
 
     setWindowTitle(apptext::Caption());
     resize(kWindowWidth, kWindowHeight);
@@ -103,11 +106,37 @@ void TFormMain::closeEvent(QCloseEvent *event)
     emit closed();
 }
 
-void TFormMain::setMenuEnabled(bool enabled)
+void TFormMain::activityChanged(Activity)
 {
-    m_connectionParametersAction->setEnabled(enabled);
-    m_settingsMenu->menuAction()->setEnabled(enabled);
-    m_exitAction->setEnabled(enabled);
+    updateEnabled();
+}
+
+void TFormMain::updateEnabled()
+{
+    if (!m_commandView)
+        return; // the session reports before the controls exist
+    // Also refused: the moment between an activity's end and the close that waited for it.
+    const bool idle = m_session.canStartOperation();
+    const bool menu = idle && m_viewMode == ViewMode::None;
+    m_connectionParametersAction->setEnabled(menu);
+    m_settingsMenu->menuAction()->setEnabled(menu);
+    m_exitAction->setEnabled(menu);
+
+    const bool wasIdle = m_commandView->isEnabledTo(this);
+    if (wasIdle == idle)
+        return;
+    if (!idle)
+        m_focusBeforeBusy = isAncestorOf(QApplication::focusWidget()) ? QApplication::focusWidget() : nullptr;
+    // The log's text stays readable and scrollable; everything that acts is refused.
+    for (QWidget *control : {static_cast<QWidget *>(m_commandView), static_cast<QWidget *>(m_stateView),
+                             static_cast<QWidget *>(m_clearLogButton), static_cast<QWidget *>(m_disconnectButton)})
+        control->setEnabled(idle);
+    if (!idle) {
+        m_focusWhileBusy = QApplication::focusWidget();
+    } else if (m_focusBeforeBusy && QApplication::focusWidget() == m_focusWhileBusy && m_focusBeforeBusy->isEnabled()
+               && m_focusBeforeBusy->isVisible()) {
+        m_focusBeforeBusy->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TFormMain::openView(ViewMode view)
@@ -118,7 +147,7 @@ void TFormMain::openView(ViewMode view)
     m_logView->move(kLogLeft, kLogTop);
     m_logView->setVisible(view == ViewMode::Command);
     m_viewMode = view;
-    setMenuEnabled(false);
+    updateEnabled();
     ClearLog();
 }
 
@@ -128,8 +157,8 @@ void TFormMain::exitView()
     m_stateView->hide();
     m_logView->hide();
     m_statusBar->setPanelText(2, QString());
-    setMenuEnabled(true);
     m_viewMode = ViewMode::None;
+    updateEnabled();
 }
 
 void TFormMain::onToggleLogShortcut()

@@ -28,6 +28,7 @@ namespace tavrin {
 
 class EscapeKeyFilter;
 class ExchangeLogView;
+struct TraceViewOptions;
 class MessagePresenter;
 class PanelStatusBar;
 class TFormWait;
@@ -100,6 +101,7 @@ private:
     void destroyWaitWindow() override;
     void reportError(const std::exception &error) override;
     void closeWindow() override;
+    void activityChanged(Activity activity) override;
 
     // ModuleOperationHost (stateview.cpp)
     bool askConfirmation(const QString &title, const QString &text) override;
@@ -127,7 +129,9 @@ private:
     void createMenu();
     void keepControlsReachable();
     void placeAnchoredControls();
-    void setMenuEnabled(bool enabled);
+    // The one place that enables the menu and the buttons: nothing starts while the
+    // session is busy, and the menu waits while a view is open.
+    void updateEnabled();
     bool filterAddressKey(QLineEdit *field, QKeyEvent *event);
     bool filterAddressFieldEvent(QLineEdit *field, QEvent *event);
     int runMessageBox(const QString &text, QMessageBox::StandardButtons buttons, const QString &title = QString());
@@ -143,6 +147,9 @@ private:
     void onClearLogClicked();
     void onSaveLogRequested();
     QString chooseLogFile();
+    // The log's view as bluetooth.ini keeps it: shown at start, written when chosen.
+    void restoreLogView();
+    void onLogViewChosen(const TraceViewOptions &options);
     void onToggleLogShortcut();
     void onStateTriggered();
     void onRefreshClicked();
@@ -171,6 +178,7 @@ private:
     QPushButton *m_clearLogButton = nullptr;
     QFrame *m_callPanel = nullptr;
     QLabel *m_callDuration = nullptr;
+    QPushButton *m_disconnectButton = nullptr;
     QMenu *m_settingsMenu = nullptr;
     QAction *m_connectionParametersAction = nullptr;
     QAction *m_exitAction = nullptr;
@@ -181,6 +189,10 @@ private:
     QElapsedTimer m_callClock; // the call's duration, on a monotonic clock
     EscapeKeyFilter *m_keyboard = nullptr;
     QPointer<QWidget> m_modal; // the dialog or message box this window has open
+    // Where the keyboard was when the controls were disabled, and where Qt moved it
+    // then: given back when they are enabled again, unless the user moved it since.
+    QPointer<QWidget> m_focusBeforeBusy;
+    QPointer<QWidget> m_focusWhileBusy;
 };
 
 } // namespace tavrin

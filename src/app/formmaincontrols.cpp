@@ -6,7 +6,9 @@
 #include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/keyfilter.h"
+#include "app/menukeys.h"
 #include "app/windowgeometry.h"
+#include "dialogs/enterkey.h"
 #include "dialogs/panelstatusbar.h"
 
 #include <QAction>
@@ -59,6 +61,8 @@ void TFormMain::createControls()
     createMenu();
     createTimers();
     keepControlsReachable();
+    PressFocusedButtonOnEnter(*m_background);
+    AddMenuBarKey(*this);
     m_keyboard = new EscapeKeyFilter(this);
 }
 
@@ -192,10 +196,10 @@ void TFormMain::createCallPanel()
     m_callDuration->setAlignment(Qt::AlignCenter);
     m_callDuration->setGeometry(290, 10, 86, 26);
 
-    auto *disconnectButton = new QPushButton(QStringLiteral("Отключить связь"), m_callPanel);
-    disconnectButton->setObjectName(QStringLiteral("BitBtn3"));
-    disconnectButton->setGeometry(390, 7, 140, 32);
-    connect(disconnectButton, &QPushButton::clicked, this, &TFormMain::onDisconnectClicked);
+    m_disconnectButton = new QPushButton(QStringLiteral("Отключить связь"), m_callPanel);
+    m_disconnectButton->setObjectName(QStringLiteral("BitBtn3"));
+    m_disconnectButton->setGeometry(390, 7, 140, 32);
+    connect(m_disconnectButton, &QPushButton::clicked, this, &TFormMain::onDisconnectClicked);
 }
 
 void TFormMain::createMenu()

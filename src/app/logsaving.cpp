@@ -1,6 +1,8 @@
 // Keeping the trace: the exchange log's "Сохранить в файл..." asks where, proposing a
 // name of the current date and time in the user's documents folder (the home folder
-// without one), and writes the whole trace there. Nothing on screen changes; a failed write names the file.
+// without one), and writes the whole trace there, in the view shown. Nothing on screen
+// changes; a failed write names the file. The view chosen in the log's menu is kept in
+// bluetooth.ini.
 
 #include "app/applog.h"
 #include "app/apptexts.h"
@@ -8,6 +10,7 @@
 #include "app/formmain.h"
 #include "app/messagepresenter.h"
 #include "app/tracefile.h"
+#include "settings/logviewsettings.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -25,6 +28,21 @@ void TFormMain::onSaveLogRequested()
         return;
     qCInfo(lcApp) << "trace not saved to" << path << ":" << failure;
     showMessage(apptext::LogNotSaved.arg(QDir::toNativeSeparators(path)));
+}
+
+void TFormMain::restoreLogView()
+{
+    const LogViewSettings kept = ReadLogViewSettings(m_session.store().BluetoothIniPath);
+    m_exchangeLog->setViewOptions({kept.hexView, kept.times});
+    connect(m_exchangeLog, &ExchangeLogView::viewOptionsChosen, this, &TFormMain::onLogViewChosen);
+}
+
+void TFormMain::onLogViewChosen(const TraceViewOptions &options)
+{
+    // A view not kept costs the user one click at the next start: it is only logged.
+    QString failure;
+    if (!WriteLogViewSettings(m_session.store().BluetoothIniPath, {options.hex, options.times}, &failure))
+        qCInfo(lcApp) << "log view not kept in" << m_session.store().BluetoothIniPath << ":" << failure;
 }
 
 namespace {

@@ -25,8 +25,6 @@ QColor CommissioningMaroon() { return QColor(128, 0, 0); }
 
 void TFormMain::onStateTriggered()
 {
-    if (!m_session.canStartOperation())
-        return;
     openView(ViewMode::State);
     runStateOperation(ReadDeviceState);
 }

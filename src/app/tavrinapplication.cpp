@@ -1,9 +1,12 @@
 #include "app/tavrinapplication.h"
 
 #include "app/errorreport.h"
+#include "app/menukeys.h"
 #include "app/russiantexts.h"
 
 #include <QIcon>
+#include <QStyle>
+#include <QStyleFactory>
 
 namespace tavrin {
 
@@ -17,6 +20,7 @@ TavrinApplication::TavrinApplication(int &argc, char **argv) : QApplication(argc
         icon.addFile(QStringLiteral(":/icons/tavrin-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
     InstallRussianTexts(*this);
+    setStyle(new MenuBarKeysStyle(QStyleFactory::create(style()->name())));
 }
 
 bool TavrinApplication::notify(QObject *receiver, QEvent *event)

@@ -4,7 +4,8 @@
 
 namespace tavrin {
 
-// The application object, with Qt's own texts in Russian. An exception that escapes an
+// The application object, with Qt's own texts in Russian and the menu bar reached by
+// the keyboard (MenuBarKeysStyle). An exception that escapes an
 // event handler is shown in the standard error box and the message loop goes on.
 class TavrinApplication : public QApplication {
     Q_OBJECT

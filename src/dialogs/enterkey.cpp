@@ -1,6 +1,5 @@
 #include "dialogs/enterkey.h"
 
-#include <QDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -30,10 +29,10 @@ protected:
 
 } // namespace
 
-void PressFocusedButtonOnEnter(QDialog &dialog)
+void PressFocusedButtonOnEnter(QWidget &container)
 {
-    auto *filter = new EnterPressesButton(&dialog);
-    for (QPushButton *button : dialog.findChildren<QPushButton *>()) {
+    auto *filter = new EnterPressesButton(&container);
+    for (QPushButton *button : container.findChildren<QPushButton *>()) {
         // A dialog makes its first auto-default button the default when it is shown,
         // which would let Enter in any other control press that button.
         button->setAutoDefault(false);

@@ -2,6 +2,7 @@
 
 #include "link/framescanner.h"
 #include "link/linktiming.h"
+#include "link/linkui.h"
 
 #include <QString>
 
@@ -95,7 +96,7 @@ bool RunExchange(ExchangeChannel &channel, const char *text, int length);
 
 // Appends bytes to the exchange log: lines of at most 100 characters, each byte shown as
 // its CP1251 character, control bytes as visible symbols, a zero byte as nothing.
-void TraceBytes(ExchangeChannel &channel, const char *bytes, int count);
+void TraceBytes(ExchangeChannel &channel, const char *bytes, int count, TraceDirection direction);
 
 // What AskRestoreModemLink returns.
 enum RestoreAnswer : int {

@@ -98,7 +98,7 @@ bool traceBeforePurge(ExchangeChannel &channel)
     if (waiting.isEmpty())
         return true;
     addTraceLine(channel);
-    TraceBytes(channel, waiting.constData(), int(waiting.size()));
+    TraceBytes(channel, waiting.constData(), int(waiting.size()), TraceDirection::Received);
     if (lost) {
         channel.result = CarrierLost;
         return false;
@@ -113,7 +113,7 @@ bool TraceWaitingBytes(ExchangeChannel &channel, bool watchCarrier)
 {
     bool lost = false;
     const QByteArray waiting = readWaiting(channel, watchCarrier, lost);
-    TraceBytes(channel, waiting.constData(), int(waiting.size()));
+    TraceBytes(channel, waiting.constData(), int(waiting.size()), TraceDirection::Received);
     return !lost;
 }
 
@@ -130,7 +130,7 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
         const char zero = 0;
         if (!writeToPort(channel, &zero, 1))
             return false;
-        TraceBytes(channel, &zero, 1);
+        TraceBytes(channel, &zero, 1, TraceDirection::Sent);
         Pause(channel.timing.wakeUpPauseMs);
     }
     if (!traceBeforePurge(channel))
@@ -139,7 +139,7 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
         channel.port->purge();
     if (!writeToPort(channel, channel.sendBuffer.data(), byteCount))
         return false;
-    TraceBytes(channel, channel.sendBuffer.data(), byteCount);
+    TraceBytes(channel, channel.sendBuffer.data(), byteCount, TraceDirection::Sent);
     addTraceLine(channel);
     return true;
 }
@@ -147,7 +147,7 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
 ByteOutcome takeByte(ExchangeChannel &channel, FrameScanner &scanner, char byte, bool phoneLink)
 {
     const FrameScanner::Progress progress = scanner.feed(byte);
-    TraceBytes(channel, &byte, 1);
+    TraceBytes(channel, &byte, 1, TraceDirection::Received);
     // The modem's no-carrier report may come in the middle of a frame.
     if (phoneLink && !channel.recordForCarrierCheck(byte)) {
         channel.result = CarrierLost;

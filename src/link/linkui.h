@@ -4,6 +4,9 @@
 
 namespace tavrin {
 
+// Which way traced bytes went on the line.
+enum class TraceDirection : unsigned char { Sent, Received };
+
 // The exchange log as the engine sees it. The window implements it with its log
 // control; tests implement it with a list of strings.
 class TraceLog {
@@ -18,6 +21,10 @@ public:
     // The lines added from now on belong to a new exchange (a saved trace heads each
     // exchange with its date and time).
     virtual void beginExchange() {}
+    // Bytes sent to or received from the device, continuing the last line. This shows
+    // them as text on lines of at most 100 characters (TraceCharacter); a log that keeps
+    // the bytes themselves, with their direction and time, takes them here instead.
+    virtual void traceBytes(const char *bytes, int count, TraceDirection direction);
 };
 
 // Everything the device link needs from the window: status texts, the log, the

@@ -24,20 +24,17 @@ QString TraceCharacter(unsigned char byte)
     return QString(cp1251::toUnicode(byte));
 }
 
-void TraceBytes(ExchangeChannel &channel, const char *bytes, int count)
+void TraceLog::traceBytes(const char *bytes, int count, TraceDirection)
 {
-    if (!channel.ui || count <= 0)
-        return;
-    TraceLog &log = channel.ui->log();
     // The characters of one line are gathered and appended at once.
-    int lineLength = log.lineCount() > 0 ? log.lastLineLength() : 0;
+    int lineLength = lineCount() > 0 ? lastLineLength() : 0;
     QString pending;
     for (int index = 0; index < count; ++index) {
         if (lineLength >= kTraceLineChars) {
             if (!pending.isEmpty())
-                log.appendToLastLine(pending);
+                appendToLastLine(pending);
             pending.clear();
-            log.addLine(QString());
+            addLine(QString());
             lineLength = 0;
         }
         const QString shown = TraceCharacter(static_cast<unsigned char>(bytes[index]));
@@ -45,7 +42,15 @@ void TraceBytes(ExchangeChannel &channel, const char *bytes, int count)
         lineLength += int(shown.size());
     }
     if (!pending.isEmpty())
-        log.appendToLastLine(pending);
+        appendToLastLine(pending);
+}
+
+void TraceBytes(ExchangeChannel &channel, const char *bytes, int count, TraceDirection direction)
+{
+    if (!channel.ui || count <= 0)
+        return;
+    TraceLog &log = channel.ui->log();
+    log.traceBytes(bytes, count, direction);
     log.refresh();
 }
 

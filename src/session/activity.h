@@ -9,9 +9,10 @@ namespace tavrin {
 // ModuleOperation, including the re-dial of a broken phone link), the modem dialogue
 // (dialling in Connecting, the hang-up in HangingUp) and every modal dialog or question
 // (the connect dialog in Connecting; a question inside any activity). So a menu item, a
-// button or the window's close can run in the middle of one of them. A handler that
-// arrives then must ask Session::canStartOperation() first and, when refused, return at
-// once without touching the link, the port or the views. The close alone is never
+// button or the window's close could run in the middle of one of them. The session
+// reports each change (SessionHost::activityChanged), and the window disables its menu
+// and buttons from there while the session is not Idle; the session's own entry points
+// refuse as well (Session::canStartOperation()). The close alone is never
 // refused outright: it raises the abort request, closes the dialog or question that is
 // open, and the session carries it out once the running activity has unwound. Fixed
 // pauses (the wake-up pause, the 300 ms after opening the port, the modem's guard times,

@@ -13,6 +13,9 @@ public:
     ~ActivityScope();
     ActivityScope(const ActivityScope &) = delete;
     ActivityScope &operator=(const ActivityScope &) = delete;
+    // The scope ends in activity instead of the previous one (the close sequence ends
+    // in Closed, never passing through Idle).
+    void endIn(Activity activity) { m_previous = activity; }
 
 private:
     Session &m_session;

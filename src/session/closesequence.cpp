@@ -46,27 +46,25 @@ void Session::closeIfStillWanted()
 
 Session::CloseOutcome Session::runCloseSequence()
 {
-    {
-        ActivityScope closing(*this, Activity::Closing);
-        m_closeRequested = false; // the hang-up below must run to its end
-        CloseConnection();
-        m_ui.setBusyCursor(true);
-        m_channel.disarm();
-        const bool written = writeSettingsAtClose();
-        m_ui.setBusyCursor(false);
-        // The first failure keeps the window open, so that the settings are not lost:
-        // the user has seen which file failed and can close again once it can be
-        // written. A second failure lets the window close, or a file that never becomes
-        // writable would leave no way out but killing the program.
-        if (!written && !m_saveFailedAtClose) {
-            m_saveFailedAtClose = true;
-            // The link is already dropped: the window goes on as after "Отключить связь".
-            m_host.leaveOpenView();
-            m_host.setSettingsMenuVisible(false);
-            return CloseOutcome::Refused;
-        }
+    ActivityScope closing(*this, Activity::Closing);
+    m_closeRequested = false; // the hang-up below must run to its end
+    CloseConnection();
+    m_ui.setBusyCursor(true);
+    m_channel.disarm();
+    const bool written = writeSettingsAtClose();
+    m_ui.setBusyCursor(false);
+    // The first failure keeps the window open, so that the settings are not lost:
+    // the user has seen which file failed and can close again once it can be
+    // written. A second failure lets the window close, or a file that never becomes
+    // writable would leave no way out but killing the program.
+    if (!written && !m_saveFailedAtClose) {
+        m_saveFailedAtClose = true;
+        // The link is already dropped: the window goes on as after "Отключить связь".
+        m_host.leaveOpenView();
+        m_host.setSettingsMenuVisible(false);
+        return CloseOutcome::Refused;
     }
-    m_activity = Activity::Closed;
+    closing.endIn(Activity::Closed);
     return CloseOutcome::Closed;
 }
 

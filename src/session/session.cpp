@@ -53,15 +53,23 @@ Session::ActivityScope::ActivityScope(Session &session, Activity activity)
     : m_session(session), m_previous(session.m_activity)
 {
     qCDebug(lcSession, "%s -> %s", ActivityName(m_previous), ActivityName(activity));
-    m_session.m_activity = activity;
+    m_session.setActivity(activity);
 }
 
 Session::ActivityScope::~ActivityScope()
 {
     qCDebug(lcSession, "%s -> %s", ActivityName(m_session.m_activity), ActivityName(m_previous));
-    m_session.m_activity = m_previous;
+    m_session.setActivity(m_previous);
     if (m_previous == Activity::Idle)
         m_session.activityEnded();
+}
+
+void Session::setActivity(Activity activity)
+{
+    const bool changed = activity != m_activity;
+    m_activity = activity;
+    if (changed)
+        m_host.activityChanged(activity);
 }
 
 bool Session::mayStart(const char *what) const

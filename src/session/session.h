@@ -81,6 +81,7 @@ private:
     bool EstablishCall();
     void CloseConnection();
     bool runOperation(Activity activity, const std::function<void(ProtocolContext &)> &operation);
+    void setActivity(Activity activity); // reported to the window when it changes
     bool mayStart(const char *what) const; // canStartOperation(), logged when refused
     void activityEnded();
     void closeIfStillWanted();

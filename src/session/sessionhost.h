@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/activity.h"
+
 #include <exception>
 
 namespace tavrin {
@@ -32,6 +34,10 @@ public:
     virtual void reportError(const std::exception &error) = 0;
     // Closes the window again: a close that waited for the running activity to unwind.
     virtual void closeWindow() = 0;
+    // The session's activity changed. While it is not Idle the window refuses every
+    // action that would start something (menu, view buttons, "Выход"): this is the one
+    // place where it learns that; Esc still reaches the running loop.
+    virtual void activityChanged(Activity activity) = 0;
 };
 
 } // namespace tavrin

@@ -159,7 +159,7 @@ void QuietPlatformNotes()
 {
     static QtMessageHandler previous = nullptr;
     previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-        if (text.contains(QLatin1String("propagateSizeHints")))
+        if (text.contains(QLatin1String("propagateSizeHints")) || text.startsWith(QLatin1String("This plugin does not support")))
             return;
         if (previous)
             previous(type, context, text);
@@ -172,6 +172,31 @@ bool Activate(QWidget *widget)
     window->activateWindow();
     QApplication::setActiveWindow(window);
     return QTest::qWaitFor([window] { return window->isActiveWindow(); }, 2000);
+}
+
+namespace {
+
+QWidget *KeyboardTarget()
+{
+    if (QWidget *popup = QApplication::activePopupWidget())
+        return popup;
+    if (QWidget *focus = QApplication::focusWidget())
+        return focus;
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+void PressKey(Qt::Key key)
+{
+    QTest::keyClick(KeyboardTarget(), key);
+}
+
+void PressLoneAlt()
+{
+    QWidget *target = KeyboardTarget();
+    QTest::sendKeyEvent(QTest::Press, target, Qt::Key_Alt, QString(), Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Release, target, Qt::Key_Alt, QString(), Qt::NoModifier);
 }
 
 void PressCtrlZ(QWidget *target)

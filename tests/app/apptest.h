@@ -118,13 +118,19 @@ struct SimLinkedWindow {
     bool open(DevSimOptions options, ConnectionParameters direct, const MacAddress &peer);
 };
 
-// Drops the offscreen platform's note that it cannot pass size hints on, which every
-// shown window would otherwise print.
+// Drops the offscreen platform's notes that it cannot pass size hints on, raise a window
+// or grab the keyboard, which shown windows and menus would otherwise print.
 void QuietPlatformNotes();
 
 // Makes widget's window the active one, also where no window manager hands out the
 // focus (a bare X server); keyboard shortcuts and focus changes need it.
 bool Activate(QWidget *widget);
+
+// A key as the keyboard delivers it: to the open menu, else to the widget with the
+// focus, else to the active window.
+void PressKey(Qt::Key key);
+// Alt pressed and released with no other key between.
+void PressLoneAlt();
 
 // Ctrl+Z as a keyboard sends it: the key with its control character.
 void PressCtrlZ(QWidget *target);

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -99,8 +100,9 @@ private slots:
     void leavingField_storesByte_data();
     void leavingField_storesByte();
     void session_everyButton_repliesInLog();
+    void enterOnFocusedButton_sendsItsCommand_focusStays();
     void silentDevice_resultTextInPanel2AndViewStays();
-    void escape_duringExchangeOnSilentModule_abortsAndViewStays();
+    void duringExchangeOnSilentModule_allElseRefused_escapeAborts();
     void savedTrace_headsEveryExchangeCycle();
 };
 
@@ -354,6 +356,23 @@ void TestCommandView::session_everyButton_repliesInLog()
     SaveScreen(&window, QStringLiteral("command-view.png"));
 }
 
+void TestCommandView::enterOnFocusedButton_sendsItsCommand_focusStays()
+{
+    LinkedWindow linked;
+    QVERIFY(linked.open(false));
+    TFormMain &window = *linked.window;
+    QVERIFY(Activate(&window));
+    CommandButton(window, 2)->setFocus(Qt::TabFocusReason);
+    linked.sim.clearLog();
+    PressKey(Qt::Key_Return);
+    QCOMPARE(linked.sim.received(), QByteArray("PING\r"));
+    // The buttons were disabled during the exchange; the keyboard is back on PING, so a
+    // second Enter sends it again.
+    QCOMPARE(QApplication::focusWidget(), CommandButton(window, 2));
+    PressKey(Qt::Key_Enter);
+    QCOMPARE(linked.sim.received(), QByteArray("PING\rPING\r"));
+}
+
 void TestCommandView::silentDevice_resultTextInPanel2AndViewStays()
 {
     LinkedWindow linked;
@@ -370,7 +389,7 @@ void TestCommandView::silentDevice_resultTextInPanel2AndViewStays()
     QVERIFY(!Action(window, "Nconn")->isEnabled()); // the view is still in force
 }
 
-void TestCommandView::escape_duringExchangeOnSilentModule_abortsAndViewStays()
+void TestCommandView::duringExchangeOnSilentModule_allElseRefused_escapeAborts()
 {
     LinkedWindow linked;
     QVERIFY(linked.open(false));
@@ -383,17 +402,36 @@ void TestCommandView::escape_duringExchangeOnSilentModule_abortsAndViewStays()
     MessageLog messages;
     messages.attach(window);
     linked.sim.clearLog();
+    QStringList enabledWhileBusy;
     OnceWhen escape([&] { return window.session().channel().busy && linked.sim.received().contains("PING\r"); },
-                    [&] { QTest::keyClick(window.windowHandle(), Qt::Key_Escape); }); // as the keyboard delivers it
+                    [&] {
+                        // Every button and menu item is refused while the exchange runs.
+                        for (QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
+                            if (button->isVisible() && button->isEnabled())
+                                enabledWhileBusy << button->objectName();
+                        }
+                        for (QAction *item : window.menuBar()->actions()) {
+                            if (item->isVisible() && item->isEnabled())
+                                enabledWhileBusy << item->objectName();
+                        }
+                        QTest::mouseClick(Button(window, "BitBtn7"), Qt::LeftButton); // "Выход"
+                        QTest::mouseClick(Button(window, "BitBtn6"), Qt::LeftButton); // "Очистить список"
+                        QTest::keyClick(window.windowHandle(), Qt::Key_Escape); // as the keyboard delivers it
+                    });
     QTest::mouseClick(CommandButton(window, 2), Qt::LeftButton); // PING
     QVERIFY(escape.done());
+    QCOMPARE(enabledWhileBusy, QStringList());
+    // "Выход" did not leave the view under the exchange, nor was the log cleared.
+    QVERIFY(!Action(window, "Nconn")->isEnabled());
+    QVERIFY(Named<ExchangeLogView>(&window, "Memo1")->lines().join(u'\n').contains(QStringLiteral("PING")));
     QCOMPARE(int(window.session().channel().result), int(Aborted));
     QCOMPARE(linked.sim.received(), QByteArray("PING\r")); // no further attempt
     QCOMPARE(StatusBar(window)->panelText(2), QStringLiteral("Обмен прерван по Esc"));
     QCOMPARE(messages.messages, QStringList());
     QVERIFY(IsShown(window, "gb_command"));
 
-    // The next press is an exchange like any other.
+    // The next press is an exchange like any other; the keyboard is where it was.
+    QVERIFY(CommandButton(window, 2)->isEnabled());
     QVERIFY(linked.sim.command(QStringLiteral("silent off")));
     QTest::mouseClick(CommandButton(window, 2), Qt::LeftButton);
     QCOMPARE(int(window.session().channel().result), int(ExchangeOk));

@@ -8,13 +8,14 @@
 #include "app/tracefile.h"
 
 #include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
 #include <QFileDialog>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QScopeGuard>
 #include <QTest>
-#include <QTextBlock>
 
 using namespace tavrin;
 using namespace tavrin::test;
@@ -29,6 +30,19 @@ struct LogWindow {
     TraceLog &log = window->log();
 
     LogWindow() { Action(*window, "Ncommand")->trigger(); }
+
+    // An exchange as the engine traces it: a blank line, the bytes sent on the next,
+    // the bytes received on a third.
+    void traffic(const QByteArray &command, const QByteArray &reply)
+    {
+        log.beginExchange();
+        log.addLine(QStringLiteral(" "));
+        log.addLine(QStringLiteral(" "));
+        log.traceBytes(command.constData(), int(command.size()), TraceDirection::Sent);
+        log.addLine(QStringLiteral(" "));
+        log.traceBytes(reply.constData(), int(reply.size()), TraceDirection::Received);
+        log.refresh();
+    }
 
     // Lines as the engine writes one exchange: a blank line, the command, the reply.
     void exchange(const QString &command, const QString &reply)
@@ -96,12 +110,14 @@ private slots:
     void save_proposesDatedNameInDocuments_writesWholeTrace();
     void save_failure_namesFile_screenUnchanged();
     void save_realDialog_russianAndOffersProposedFile();
+    void viewItems_redrawFromBytes_keptInBluetoothIni();
+    void findBar_ctrlF_nextPreviousWrapNotFoundEsc();
+    void findBar_escInStateView_closesBarOnly();
 };
 
 void TestExchangeLog::lines_unwrapped_clearedByButton()
 {
     LogWindow w;
-    QCOMPARE(w.memo->lineWrapMode(), QPlainTextEdit::NoWrap);
     QCOMPARE(w.log.lineCount(), 0);
     QCOMPARE(w.log.lastLineLength(), 0);
     w.log.appendToLastLine(QStringLiteral("ab")); // an empty log gets its first line
@@ -110,14 +126,18 @@ void TestExchangeLog::lines_unwrapped_clearedByButton()
     w.log.refresh();
     QCOMPARE(w.log.lineCount(), 2);
     QCOMPARE(w.log.lastLineLength(), 6);
-    // The text reaches the screen shortly, without anyone asking for it again.
-    QTRY_COMPARE_WITH_TIMEOUT(w.memo->toPlainText(), QStringLiteral("ab\n PING\u240D"), 500);
+    // The rows reach the screen shortly, without anyone asking for them again.
+    QTRY_COMPARE_WITH_TIMEOUT(w.memo->rowCount(), 2, 500);
     QCOMPARE(w.memo->lines(), QStringList({"ab", " PING\u240D"}));
+    // A line wider than the view stays one row, scrolled sideways.
+    w.log.addLine(QString(300, u'x'));
+    QCOMPARE(w.memo->lines().size(), 3);
+    QVERIFY(w.memo->horizontalScrollBar()->maximum() > 0);
 
     Button(*w.window, "BitBtn6")->click(); // "Очистить список"
     QCOMPARE(w.log.lineCount(), 0);
     QCOMPARE(w.memo->lines(), QStringList());
-    QCOMPARE(w.memo->toPlainText(), QString());
+    QCOMPARE(w.memo->rowCount(), 0);
 }
 
 void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
@@ -131,13 +151,13 @@ void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
     QCOMPARE(w.memo->height(), heightBefore); // the view scrolls; it does not grow
     QTRY_VERIFY(bar->isVisible());
     QCOMPARE(bar->value(), bar->maximum());
-    QCOMPARE(w.memo->document()->lastBlock().text(), QStringLiteral(" {\"PING\":\"OK\"} 99"));
-    QVERIFY(w.memo->document()->lastBlock().isVisible());
+    QCOMPARE(w.memo->lines().last(), QStringLiteral(" {\"PING\":\"OK\"} 99"));
+    QVERIFY(w.memo->viewport()->rect().contains(w.memo->characterCell(w.memo->rowCount() - 1, 0).toRect()));
 
     // One step of the scroll bar is one line.
-    const int top = w.memo->cursorForPosition(QPoint(4, 4)).blockNumber();
+    const qint64 top = w.memo->firstVisibleRow();
     bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    QCOMPARE(w.memo->cursorForPosition(QPoint(4, 4)).blockNumber(), top - 1);
+    QCOMPARE(w.memo->firstVisibleRow(), top - 1);
 
     // Scrolled back, the reader keeps the place while lines come; the next command
     // brings the newest lines into view again.
@@ -149,7 +169,7 @@ void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
     QCOMPARE(bar->value(), bar->maximum());
     // At the end, the log follows new lines by itself.
     w.exchange(QStringLiteral("HELP"), QStringLiteral("{\"HELP\":\"OK\"}"));
-    QTRY_COMPARE_WITH_TIMEOUT(w.memo->document()->blockCount(), 306, 500);
+    QTRY_COMPARE_WITH_TIMEOUT(w.memo->rowCount(), 306, 500);
     QCOMPARE(bar->value(), bar->maximum());
 }
 
@@ -169,7 +189,7 @@ void TestExchangeLog::longTrace_keepsEveryLineAndByte()
     QCOMPARE(lines.first(), "0" + line);
     QCOMPARE(lines[12345], "12345" + line);
     QCOMPARE(lines.last(), "19999" + line);
-    QCOMPARE(w.memo->document()->blockCount(), 20000);
+    QCOMPARE(w.memo->rowCount(), 20000);
 }
 
 void TestExchangeLog::controlBytes_namedMarks_textUnchanged()
@@ -179,14 +199,8 @@ void TestExchangeLog::controlBytes_namedMarks_textUnchanged()
     w.log.addLine(QStringLiteral(" PINGx"));
     w.memo->flush();
     QTest::qWait(50);
-    // Where the character at position of a line sits on screen, up to the next one.
-    const auto cell = [&](int line, int position) {
-        QTextCursor at(w.memo->document()->findBlockByNumber(line));
-        at.setPosition(at.position() + position);
-        const QRect left = w.memo->cursorRect(at);
-        at.movePosition(QTextCursor::NextCharacter);
-        return QRect(left.topLeft(), QPoint(w.memo->cursorRect(at).left() - 1, left.bottom()));
-    };
+    // Where the character at position of a line sits on screen.
+    const auto cell = [&](int line, int position) { return w.memo->characterCell(line, position).toAlignedRect(); };
     // The CR's cell is wider than a character: room for its name.
     const QRect cr = cell(0, 5);
     const QRect x = cell(1, 5);
@@ -260,9 +274,10 @@ void TestExchangeLog::contextMenu_copyAndSelectAll()
         }
         Choose(menu, QStringLiteral("Выделить всё"));
     });
-    QCOMPARE(texts, QStringList({"Копировать", "Выделить всё", "", "Сохранить в файл..."}));
+    QCOMPARE(texts, QStringList({"Копировать", "Выделить всё", "Найти...", "", "Шестнадцатеричный вид", "Время", "",
+                                 "Сохранить в файл..."}));
     QVERIFY(!copyEnabled); // nothing was selected
-    QCOMPARE(w.memo->textCursor().selectedText(), QStringLiteral(" \u2029 PING\u240D\u2029 {\"PING\":\"OK\"}"));
+    QCOMPARE(w.memo->selectedText(), QStringLiteral(" \n PING\u240D\n {\"PING\":\"OK\"}"));
 
     QApplication::clipboard()->clear();
     WithContextMenu(w.memo, [&](QMenu *menu) {
@@ -339,14 +354,12 @@ void TestExchangeLog::save_failure_namesFile_screenUnchanged()
     for (int i = 0; i < 60; ++i)
         w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"} %1").arg(i));
     w.window->scrollLogToEnd();
-    QTextCursor selection(w.memo->document()->findBlockByNumber(40));
-    selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    w.memo->setTextCursor(selection);
+    w.memo->select(40, 0, 40, 6);
     QScrollBar *bar = Named<QScrollBar>(w.window.get(), "ScrollBox1");
     bar->setValue(bar->maximum() / 2);
     QTest::qWait(50);
     const QImage before = w.memo->grab().toImage();
-    const QString textBefore = w.memo->toPlainText();
+    const QStringList textBefore = w.memo->lines();
 
     QTemporaryDir folder;
     messages.saveTo = folder.filePath(QStringLiteral("gone/site.log")); // no such folder
@@ -356,8 +369,8 @@ void TestExchangeLog::save_failure_namesFile_screenUnchanged()
     QVERIFY(!QFile::exists(messages.saveTo));
 
     QTest::qWait(50);
-    QCOMPARE(w.memo->toPlainText(), textBefore);
-    QCOMPARE(w.memo->textCursor().selectedText(), QStringLiteral(" PING\u240D"));
+    QCOMPARE(w.memo->lines(), textBefore);
+    QCOMPARE(w.memo->selectedText(), QStringLiteral(" PING\u240D"));
     QCOMPARE(bar->value(), bar->maximum() / 2);
     QCOMPARE(w.memo->grab().toImage(), before);
 
@@ -393,6 +406,136 @@ void TestExchangeLog::save_realDialog_russianAndOffersProposedFile()
     QVERIFY2(QRegularExpression(QStringLiteral(R"(^tavrin-\d{8}-\d{6}\.log$)")).match(offered).hasMatch(), qPrintable(offered));
     QVERIFY2(buttons.contains(QStringLiteral("Сохранить")) && buttons.contains(QStringLiteral("Отмена")),
              qPrintable(buttons.join(u'|')));
+}
+
+void TestExchangeLog::viewItems_redrawFromBytes_keptInBluetoothIni()
+{
+    LogWindow w;
+    w.traffic(QByteArray("\0PING\r", 6), "{\"PING\":\"NoConnection\"}\x98");
+    const QStringList text = w.memo->lines();
+    QCOMPARE(text, QStringList({" ", " PING\u240D", " {\"PING\":\"NoConnection\"}\uFFFD"}));
+
+    QList<bool> checked;
+    const auto choose = [&](const QString &item) {
+        WithContextMenu(w.memo, [&](QMenu *menu) {
+            checked.clear();
+            for (const QAction *action : menu->actions()) {
+                if (action->isCheckable())
+                    checked << action->isChecked();
+            }
+            Choose(menu, item);
+        });
+    };
+    choose(QStringLiteral("Шестнадцатеричный вид"));
+    QCOMPARE(checked, QList<bool>({false, false}));
+    QCOMPARE(w.memo->lines(),
+             QStringList({"", "→ 0000 00 50 49 4E 47 0D" + QString(32, u' ') + "\u2400PING\u240D",
+                          "← 0000 7B 22 50 49 4E 47 22 3A  22 4E 6F 43 6F 6E 6E 65 {\"PING\":\"NoConne",
+                          "← 0010 63 74 69 6F 6E 22 7D 98" + QString(26, u' ') + "ction\"}\uFFFD"}));
+    QVERIFY2(w.fixture.readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("[LOG_VIEW]\r\nHexView=1\r\n")),
+             qPrintable(w.fixture.readIni(QStringLiteral("bluetooth.ini"))));
+    SaveScreen(w.window.get(), QStringLiteral("log-hex.png"));
+
+    choose(QStringLiteral("Время"));
+    QCOMPARE(checked, QList<bool>({true, false}));
+    const QRegularExpression timed(QStringLiteral(R"(^\d\d:\d\d:\d\d\.\d{3} [→←] 0000 )"));
+    const QStringList withTimes = w.memo->lines();
+    QVERIFY2(timed.match(withTimes[1]).hasMatch() && timed.match(withTimes[2]).hasMatch(), qPrintable(withTimes.join(u'\n')));
+    QVERIFY2(withTimes[3].startsWith(QString(13, u' ') + "← 0010"), qPrintable(withTimes[3]));
+
+    // The next start shows the view chosen.
+    {
+        std::unique_ptr<TFormMain> next = w.fixture.window();
+        QCOMPARE(Named<ExchangeLogView>(next.get(), "Memo1")->viewOptions(), (TraceViewOptions{true, true}));
+    }
+
+    choose(QStringLiteral("Шестнадцатеричный вид"));
+    choose(QStringLiteral("Время"));
+    QCOMPARE(checked, QList<bool>({false, true}));
+    QCOMPARE(w.memo->lines(), text); // back where it began, every byte kept
+    QVERIFY(w.fixture.readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("[LOG_VIEW]\r\nHexView=0\r\nTime=0\r\n")));
+}
+
+void TestExchangeLog::findBar_ctrlF_nextPreviousWrapNotFoundEsc()
+{
+    LogWindow w;
+    // "NoConnection" in the replies of rows 2, 8, 14 ... 116.
+    for (int i = 0; i < 40; ++i)
+        w.traffic("PING\r", i % 2 ? "{\"PING\":\"OK\"}" : "{\"PING\":\"NoConnection\"}");
+    w.memo->flush();
+    QVERIFY(Activate(w.window.get()));
+    auto *bar = Named<QWidget>(w.memo, "logFindBar");
+    auto *field = Named<QLineEdit>(w.memo, "logFindText");
+    auto *outcome = Named<QLabel>(w.memo, "logFindOutcome");
+    const int rowsHeight = w.memo->viewport()->height();
+    QVERIFY(!bar->isVisible());
+    QTest::keyClick(w.window.get(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(bar->isVisible());
+    QCOMPARE(QApplication::focusWidget(), field);
+    // Under the rows, across the log's width.
+    QVERIFY(bar->geometry().top() > w.memo->viewport()->geometry().bottom());
+    QCOMPARE(bar->width(), w.memo->viewport()->width());
+
+    // Typing finds from the rows in sight; Enter goes on, Shift+Enter back.
+    w.memo->verticalScrollBar()->setValue(0);
+    QTest::keyClicks(field, QStringLiteral("conn"));
+    QCOMPARE(w.memo->currentMatch().row, 2);
+    QCOMPARE(w.memo->currentMatch().start, 12);
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(w.memo->currentMatch().row, 8);
+    QCOMPARE(outcome->text(), QString());
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(w.memo->currentMatch().row, 2);
+    // Before the first, round to the last, said so; the place found is brought into view.
+    Named<QPushButton>(w.memo, "logFindPrevious")->click();
+    QCOMPARE(w.memo->currentMatch().row, 116);
+    QCOMPARE(outcome->text(), QStringLiteral("Продолжено с конца"));
+    QVERIFY(w.memo->viewport()->rect().contains(w.memo->characterCell(116, 12).toAlignedRect()));
+    Named<QPushButton>(w.memo, "logFindNext")->click();
+    QCOMPARE(w.memo->currentMatch().row, 2);
+    QCOMPARE(outcome->text(), QStringLiteral("Продолжено с начала"));
+    QVERIFY(w.memo->viewport()->rect().contains(w.memo->characterCell(2, 12).toAlignedRect()));
+    SaveScreen(w.window.get(), QStringLiteral("log-find.png"));
+
+    QTest::keyClicks(field, QStringLiteral("zz"));
+    QCOMPARE(outcome->text(), QStringLiteral("Не найдено"));
+    QCOMPARE(w.memo->currentMatch().row, -1);
+
+    // In the hexadecimal view a byte sequence.
+    w.memo->setViewOptions({true, false});
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("22 7D"));
+    QVERIFY(w.memo->currentMatch().inPart);
+    QCOMPARE(outcome->text(), QString());
+    SaveScreen(w.window.get(), QStringLiteral("log-find-hex.png"));
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(QApplication::focusWidget(), w.memo);
+    const QScrollBar *sideways = w.memo->horizontalScrollBar(); // the hexadecimal rows may be wider
+    QCOMPARE(w.memo->viewport()->height(), rowsHeight - (sideways->isVisible() ? sideways->height() : 0));
+}
+
+void TestExchangeLog::findBar_escInStateView_closesBarOnly()
+{
+    // Esc presses "Обновить" while the state view is shown; in the find field it closes
+    // the bar only.
+    AppFixture fixture;
+    std::unique_ptr<TFormMain> window = fixture.window();
+    Named<QWidget>(window.get(), "gb_state")->show();
+    Named<QWidget>(window.get(), "gb_obmen")->show();
+    QVERIFY(Activate(window.get()));
+    int refreshes = 0;
+    QPushButton *refresh = Button(*window, "BitBtn2");
+    refresh->disconnect(); // counted, not read: there is no link
+    QObject::connect(refresh, &QPushButton::clicked, [&] { ++refreshes; });
+    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
+    memo->openFind();
+    QTest::keyClick(Named<QLineEdit>(memo, "logFindText"), Qt::Key_Escape);
+    QVERIFY(!Named<QWidget>(memo, "logFindBar")->isVisible());
+    QCOMPARE(refreshes, 0);
+    QTest::keyClick(window.get(), Qt::Key_Escape); // elsewhere it still refreshes
+    QCOMPARE(refreshes, 1);
 }
 
 int main(int argc, char *argv[])

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -61,6 +62,8 @@ private slots:
     void exitButtons_leaveViewAndEnableMenu_data();
     void exitButtons_leaveViewAndEnableMenu();
     void escape_pressesRefreshOnlyInStateView();
+    void menuKeys_reachEveryItemWithoutTheMouse_data();
+    void menuKeys_reachEveryItemWithoutTheMouse();
     void cyrillicGlyphs_inDefaultAndLogFonts();
     void busyCursor_isAbsolute();
     void keyboardWatch_swallowsKeysAndRemembersEscOnce();
@@ -318,6 +321,46 @@ void TestFormMain::escape_pressesRefreshOnlyInStateView()
     QCOMPARE(refreshes, 1);
     QVERIFY(m_window->takeEscape());
     m_window->watchKeyboard(false);
+}
+
+void TestFormMain::menuKeys_reachEveryItemWithoutTheMouse_data()
+{
+    QTest::addColumn<bool>("f10"); // F10 instead of a lone Alt
+    QTest::newRow("lone Alt") << false;
+    QTest::newRow("F10") << true;
+}
+
+// The menu bar taken by the keyboard, walked with the arrows, left with Esc, and an item
+// of the submenu chosen with Enter; the captions carry no mnemonic marks.
+void TestFormMain::menuKeys_reachEveryItemWithoutTheMouse()
+{
+    QFETCH(bool, f10);
+    SettingsMenuItem(*m_window)->setVisible(true); // as with a link open
+    QVERIFY(Activate(m_window.get()));
+    QMenuBar *bar = m_window->menuBar();
+    const auto menuKey = [f10] { f10 ? PressKey(Qt::Key_F10) : PressLoneAlt(); };
+    menuKey();
+    QTRY_VERIFY(bar->hasFocus());
+    QCOMPARE(bar->activeAction(), Action(*m_window, "Nconn"));
+    PressKey(Qt::Key_Right);
+    QCOMPARE(bar->activeAction(), SettingsMenuItem(*m_window));
+    PressKey(Qt::Key_Escape);
+    QVERIFY(!bar->activeAction());
+
+    menuKey();
+    QTRY_VERIFY(bar->hasFocus());
+    PressKey(Qt::Key_Right);
+    PressKey(Qt::Key_Down); // opens "Настройки" on its first item
+    auto *settingsMenu = Named<QMenu>(m_window.get(), "Nnastr");
+    QTRY_VERIFY(settingsMenu->isVisible());
+    QCOMPARE(settingsMenu->activeAction(), Action(*m_window, "Nstate"));
+    PressKey(Qt::Key_Down);
+    QCOMPARE(settingsMenu->activeAction(), Action(*m_window, "Ncommand"));
+    PressKey(Qt::Key_Return);
+    QTRY_VERIFY(IsShown(*m_window, "gb_command"));
+    QVERIFY(!settingsMenu->isVisible());
+    for (QAction *item : bar->actions())
+        QVERIFY2(!item->text().contains(u'&'), qPrintable(item->text()));
 }
 
 void TestFormMain::cyrillicGlyphs_inDefaultAndLogFonts()

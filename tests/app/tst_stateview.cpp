@@ -88,6 +88,7 @@ private slots:
     void reading_showsValuesModeAndButtons_data();
     void reading_showsValuesModeAndButtons();
     void failedReading_leavesTheView();
+    void keyboardOnly_menuOpensTheView_enterPressesItsButtons();
     void escape_readsAgain_ctrlZ_showsTheReadingsLog();
     void createPair_confirmationTitledQuestionMark();
     void createPair_typedAddressUnderTheWaitWindow();
@@ -154,6 +155,35 @@ void TestStateView::failedReading_leavesTheView()
         QVERIFY2(!IsShown(*linked.window, view), view);
     QVERIFY(Action(*linked.window, "Nconn")->isEnabled());
     QVERIFY(!WaitWindow(*linked.window));
+}
+
+// Alt, Right, Down opens "Настройки" on "Сoстояние"; Enter reads the state. In the view
+// Enter presses the focused button.
+void TestStateView::keyboardOnly_menuOpensTheView_enterPressesItsButtons()
+{
+    StateWindow linked;
+    QVERIFY(linked.open({"paired"}));
+    TFormMain &window = *linked.window;
+    PressLoneAlt();
+    PressKey(Qt::Key_Right);
+    PressKey(Qt::Key_Down);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    linked.sim.clearLog();
+    PressKey(Qt::Key_Return);
+    QTRY_VERIFY(IsShown(window, "gb_state"));
+    QCOMPARE(linked.sim.received(), QByteArray("PING\rPEERADDR\rDEVADDR\rVER\r"));
+    QCOMPARE(linked.value(0), QStringLiteral("Эксплуатационный"));
+
+    QTRY_VERIFY(window.isActiveWindow());
+    Button(window, "BitBtn2")->setFocus(Qt::TabFocusReason); // "Обновить"
+    linked.sim.clearLog();
+    PressKey(Qt::Key_Return);
+    QCOMPARE(linked.sim.received(), QByteArray("PING\rPEERADDR\rDEVADDR\rVER\r"));
+    QTRY_VERIFY(window.isActiveWindow());
+    Button(window, "BitBtn5")->setFocus(Qt::TabFocusReason); // "Выход"
+    PressKey(Qt::Key_Return);
+    QVERIFY(!IsShown(window, "gb_state"));
+    QVERIFY(Action(window, "Nconn")->isEnabled());
 }
 
 void TestStateView::escape_readsAgain_ctrlZ_showsTheReadingsLog()

@@ -210,7 +210,7 @@ void LinkTextTest::traceBytes_wrapsAtHundredShownCharacters()
     channel.ui = &ui;
     ui.trace.addLine(" ");
     const QByteArray bytes = QByteArray(150, 'a') + "\r\n" + QByteArray(100, 'b');
-    TraceBytes(channel, bytes.constData(), int(bytes.size()));
+    TraceBytes(channel, bytes.constData(), int(bytes.size()), TraceDirection::Received);
     QCOMPARE(ui.trace.lines.size(), 3);
     QCOMPARE(ui.trace.lines[0], " " + QString(99, 'a'));
     QCOMPARE(ui.trace.lines[1], QString(51, 'a') + QChar(0x240D) + QChar(0x240A) + QString(47, 'b'));
@@ -222,7 +222,7 @@ void LinkTextTest::traceBytes_wrapsAtHundredShownCharacters()
     channel.ui = &single;
     single.trace.addLine(" ");
     for (char c : bytes)
-        TraceBytes(channel, &c, 1);
+        TraceBytes(channel, &c, 1, TraceDirection::Received);
     QCOMPARE(single.trace.lines, ui.trace.lines);
 }
 
@@ -232,7 +232,7 @@ void LinkTextTest::traceBytes_zeroByteShowsNothing()
     ExchangeChannel channel;
     channel.ui = &ui;
     const QByteArray bytes("\0P\0", 3);
-    TraceBytes(channel, bytes.constData(), 3);
+    TraceBytes(channel, bytes.constData(), 3, TraceDirection::Sent);
     QCOMPARE(ui.trace.lines, QStringList{"P"});
 }
 

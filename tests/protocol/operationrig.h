@@ -50,6 +50,7 @@ public:
     void destroyWaitWindow() override { closeWaitWindow(); }
     void reportError(const std::exception &) override {}
     void closeWindow() override { ++closeWindowCalls; }
+    void activityChanged(Activity) override {}
 
     bool askConfirmation(const QString &title, const QString &text) override;
     std::optional<MacAddress> askPeerAddress() override;

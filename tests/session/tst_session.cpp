@@ -56,6 +56,8 @@ public:
             onError();
     }
     void closeWindow() override { ++closeWindowCalls; }
+    void activityChanged(Activity activity) override { activities << activity; }
+    QList<Activity> activities; // as reported, in order
 };
 
 // A session on a program folder and a port folder of its own, with the simulator
@@ -236,6 +238,9 @@ void TestSession::closeDuringOperation_silencesItThenClosesOnceAfterIt()
     QTRY_COMPARE(bench.host.closeWindowCalls, 1);
     QCOMPARE(session.requestClose(), Session::CloseOutcome::Closed);
     QCOMPARE(session.activity(), Activity::Closed);
+    // The window heard of every change, in order, and of nothing twice.
+    QCOMPARE(bench.host.activities, (QList<Activity>{Activity::ModuleOperation, Activity::Idle, Activity::Closing,
+                                                     Activity::Closed}));
     QVERIFY(!session.cancelRequested());
     QCOMPARE(session.requestClose(), Session::CloseOutcome::Closed);
     QTest::qWait(20);
@@ -308,6 +313,8 @@ void TestSession::operationThatThrows_leavesTheSessionIdle()
     }));
     QCOMPARE(bench.session->activity(), Activity::Idle);
     QVERIFY(bench.session->canStartOperation());
+    // The window is told, so it does not stay disabled.
+    QCOMPARE(bench.host.activities, (QList<Activity>{Activity::ModuleOperation, Activity::Idle}));
 }
 
 QTEST_GUILESS_MAIN(TestSession)

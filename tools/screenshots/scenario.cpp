@@ -2,6 +2,7 @@
 
 #include "drive.h"
 
+#include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "dialogs/formabonent.h"
 #include "dialogs/formabonentslist.h"
@@ -99,6 +100,16 @@ void WalkPlan::commandView()
               });
     walk.step("the command view with its log", mainWindowWhen([this] { return walk.marked("commands sent"); }),
               "command-view.png", Frame::Window, [this](QWidget *) {
+                  // Wide enough for whole hexadecimal rows, as a user would make it.
+                  m_sizeBefore = window.size();
+                  window.resize(m_sizeBefore.width() + 160, m_sizeBefore.height());
+                  window.findChild<ExchangeLogView *>(QStringLiteral("Memo1"))->setViewOptions({.hex = true});
+                  walk.mark("hexadecimal log");
+              });
+    walk.step("the log in the hexadecimal view", mainWindowWhen([this] { return walk.marked("hexadecimal log"); }),
+              "log-hex.png", Frame::Window, [this](QWidget *) {
+                  window.findChild<ExchangeLogView *>(QStringLiteral("Memo1"))->setViewOptions({});
+                  window.resize(m_sizeBefore);
                   Click(&window, "BitBtn7"); // "Выход"
                   Control(cable, "state waiting");
                   Control(cable, kSlowReplies);

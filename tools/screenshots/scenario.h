@@ -6,6 +6,8 @@
 
 #include "walk.h"
 
+#include <QSize>
+
 namespace tavrin {
 class TFormMain;
 namespace test {
@@ -38,6 +40,7 @@ private:
 
     Walk &walk;
     TFormMain &window;
+    QSize m_sizeBefore; // the main window's size before the hexadecimal log is pictured
     test::DevSim &cable;
 };
 
