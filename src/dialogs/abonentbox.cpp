@@ -3,6 +3,7 @@
 #include "dialogs/abonentediting.h"
 #include "dialogs/dialogtexts.h"
 #include "dialogs/formabonentslist.h"
+#include "dialogs/formsurvey.h"
 #include "settings/settingsstore.h"
 
 #include <QComboBox>
@@ -77,6 +78,10 @@ void AbonentBox::onListClicked()
 {
     TFormAbonents_List list(m_directory, m_dialog);
     list.showMessage = m_hooks.showMessage;
+    list.openSurvey = [this, &list](const QList<int> &rows) {
+        const Settings settings = m_hooks.surveySettings ? m_hooks.surveySettings() : m_store.CurrentSettings;
+        OpenSurveyWindow(settings, m_directory, rows, m_store.IniDirectory, &list, m_hooks.showMessage);
+    };
     list.exec();
     // The list changes the directory in place even when cancelled: the box shows it as
     // it now is, so a line chosen afterwards is the subscriber it names.

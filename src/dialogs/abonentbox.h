@@ -13,6 +13,7 @@ class QWidget;
 namespace tavrin {
 
 struct AbonentDirectory;
+struct Settings;
 class SettingsStore;
 
 // The subscriber box and list button that the connect dialog and the connection
@@ -27,6 +28,9 @@ public:
     struct Hooks {
         std::function<void()> showStatus; // shows the dialog's choice in the status bar
         ShowMessageFn showMessage;        // the dialog's messages, handed on to the editor
+        // The settings the dialog works with: a survey from the list dials with their
+        // phone kind's line and modem fields.
+        std::function<Settings()> surveySettings;
     };
     // directory: the one the dialog edits (in the connect dialog's working settings).
     AbonentBox(SettingsStore &store, AbonentDirectory &directory, QComboBox *box, QPushButton *listButton,

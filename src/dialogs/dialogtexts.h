@@ -75,6 +75,30 @@ inline const QString SortByName = QStringLiteral("Упорядочить по н
 inline const QString SortByPhone = QStringLiteral("Упорядочить по номеру телефона");
 } // namespace AbonentListTexts
 
+namespace SurveyTexts {
+inline const QString Caption = QStringLiteral(" Опрос объектов");
+inline const QString SurveyButton = QStringLiteral("Опрос…");
+inline const QString Start = QStringLiteral("Начать");
+inline const QString Stop = QStringLiteral("Остановить");
+inline const QString Save = QStringLiteral("Сохранить отчёт…");
+inline const QString Close = QStringLiteral("Закрыть");
+inline const QString InProgress = QStringLiteral("Выполняется опрос…");
+inline const QString Stopping = QStringLiteral("Опрос завершается: кладётся трубка…");
+// %1 sites done, %2 sites chosen.
+inline const QString Progress = QStringLiteral("%v из %m");
+// %1 the time left as hh:mm:ss.
+inline const QString TimeLeft = QStringLiteral("Осталось около %1");
+inline const QString TimeLeftUnknown = QStringLiteral("Осталось: —");
+// %1 read, %2 chosen, %3 the report's path.
+inline const QString Done = QStringLiteral("Прочитано %1 из %2. Отчёт: %3");
+inline const QString Idle = QStringLiteral("Выбрано объектов: %1. Модуль только читается: PING, PEERADDR, DEVADDR, VER.");
+// The tooltip of a value that differs from the previous survey: %1 the old value, %2 its report.
+inline const QString Changed = QStringLiteral("Изменилось с предыдущего опроса.\nБыло: %1\n(%2)");
+inline const QString Empty = QStringLiteral("(пусто)");
+inline const QString SaveCaption = QStringLiteral("Сохранить отчёт об опросе");
+inline const QString SaveFilter = QStringLiteral("Отчёт (*.csv)");
+} // namespace SurveyTexts
+
 namespace AbonentTexts {
 inline const QString Caption = QStringLiteral(" Параметры абонента");
 // %1: the character, %2: the field's name.

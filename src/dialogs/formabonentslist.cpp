@@ -85,7 +85,7 @@ TFormAbonents_List::TFormAbonents_List(AbonentDirectory &directory, QWidget *own
 
     PressFocusedButtonOnEnter(*this);
     m_acceptButton->setDefault(true); // Enter in the grid accepts the selected subscriber
-    SetTabOrder({m_grid, m_editButton, m_addButton, m_deleteButton, m_acceptButton, m_cancelButton,
+    SetTabOrder({m_grid, m_editButton, m_addButton, m_deleteButton, m_surveyButton, m_acceptButton, m_cancelButton,
                  m_sortByNameButton, m_sortByPhoneButton});
     connectHandlers();
 }
@@ -103,7 +103,8 @@ void TFormAbonents_List::createGrid()
     m_grid->setColumnWidth(1, kNameWidth);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows (Ctrl, Shift) choose the sites of a survey; the current row is the subscriber.
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -137,9 +138,10 @@ QHBoxLayout *TFormAbonents_List::createButtons()
     m_editButton = DialogButton(AbonentListTexts::Edit, "BitBtn1", this);
     m_addButton = DialogButton(AbonentListTexts::Add, "BitBtn2", this);
     m_deleteButton = DialogButton(AbonentListTexts::Delete, "BitBtn3", this);
+    m_surveyButton = DialogButton(SurveyTexts::SurveyButton, "SurveyButton", this);
     m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn4", this);
     m_cancelButton = DialogButton(CommonTexts::Cancel, "BitBtn5", this);
-    return ButtonRow({m_editButton, m_addButton, m_deleteButton}, {m_acceptButton, m_cancelButton});
+    return ButtonRow({m_editButton, m_addButton, m_deleteButton, m_surveyButton}, {m_acceptButton, m_cancelButton});
 }
 
 void TFormAbonents_List::connectHandlers()
@@ -152,6 +154,7 @@ void TFormAbonents_List::connectHandlers()
     connect(m_addButton, &QPushButton::clicked, this, &TFormAbonents_List::onAddClicked);
     connect(m_deleteButton, &QPushButton::clicked, this, &TFormAbonents_List::onDeleteClicked);
     connect(m_acceptButton, &QPushButton::clicked, this, &TFormAbonents_List::onAcceptClicked);
+    connect(m_surveyButton, &QPushButton::clicked, this, &TFormAbonents_List::onSurveyClicked);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -164,6 +167,16 @@ void TFormAbonents_List::showEvent(QShowEvent *event)
     CentreOnScreen(*this);
     FillGrid();
     m_grid->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormAbonents_List::onSurveyClicked()
+{
+    if (!openSurvey)
+        return;
+    QList<int> rows;
+    for (const QModelIndex &index : m_grid->selectionModel()->selectedRows())
+        rows << index.row();
+    openSurvey(rows);
 }
 
 } // namespace tavrin

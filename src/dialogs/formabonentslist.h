@@ -3,6 +3,9 @@
 #include "dialogs/messagebox.h"
 
 #include <QDialog>
+#include <QList>
+
+#include <functional>
 
 class QHBoxLayout;
 class QPushButton;
@@ -25,6 +28,8 @@ public:
     bool Accepted = false;
     ShowMessageFn showMessage; // handed on to the subscriber editor
     AskQuestionFn askQuestion; // the question before a deletion
+    // "Опрос…": opens the survey window for the selected rows (positions from 0).
+    std::function<void(const QList<int> &rows)> openSurvey;
 
 protected:
     void showEvent(QShowEvent *event) override; // FormShow: size, place, FillGrid
@@ -46,6 +51,7 @@ private:
     void onDeleteClicked();
     void deleteSelected();
     void onAcceptClicked();
+    void onSurveyClicked();
 
     AbonentDirectory &m_directory;
     QTableWidget *m_grid = nullptr;
@@ -54,6 +60,7 @@ private:
     QPushButton *m_editButton = nullptr;
     QPushButton *m_addButton = nullptr;
     QPushButton *m_deleteButton = nullptr;
+    QPushButton *m_surveyButton = nullptr;
     QPushButton *m_acceptButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
 };

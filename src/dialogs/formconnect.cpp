@@ -55,7 +55,8 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     EnableSubscriberControls(false);
 
     m_abonents = new AbonentBox(m_store, WorkingSettings.directory, m_abonentList, m_listButton, this,
-                                {[this] { ShowStatus(); }, [this](const QString &text) { showMessage(text); }});
+                                {[this] { ShowStatus(); }, [this](const QString &text) { showMessage(text); },
+                                 [this] { return WorkingSettings; }});
     // activated: only the user's choice runs the handler, as the list's click does.
     connect(m_kindList, &QComboBox::activated, this, &TFormConnect::onKindChosen);
     connect(m_parametersButton, &QPushButton::clicked, this, &TFormConnect::onChangeParametersClicked);

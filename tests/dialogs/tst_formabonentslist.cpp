@@ -282,7 +282,8 @@ void FormAbonentsListTest::keyboard_arrowsChooseEnterAcceptsEscCancels()
         QTest::keyClick(Grid(l), Qt::Key_Down);
         QTest::keyClick(Grid(l), Qt::Key_Down);
         QCOMPARE(o.directory.user_index, quint8(2));
-        const QList<QWidget *> order = {EditButton(l), AddButton(l), DeleteButton(l), AcceptButton(l),
+        const QList<QWidget *> order = {EditButton(l), AddButton(l), DeleteButton(l),
+                                        Named<QPushButton>(&l, "SurveyButton"), AcceptButton(l),
                                         CancelButton(l), ByPhoneButton(l), Grid(l)}; // by name is in force
         QCOMPARE(TabWalk(order.size()), order);
         QTest::keyClick(Grid(l), Qt::Key_Return);

@@ -290,6 +290,7 @@ void TestDevSim::control_refusesWhatItCannotDo_data()
     QTest::newRow("hex") << "raw 7B 2";
     QTest::newRow("on/off") << "silent maybe";
     QTest::newRow("modem control without modem") << "drop";
+    QTest::newRow("site without modem") << "site 101 paired";
     QTest::newRow("MemError count") << "memerror some";
     QTest::newRow("KILL mode") << "kill-mode sometimes";
     QTest::newRow("written address") << "peer-written 66:55:44";

@@ -304,6 +304,34 @@ const Control kControls[] = {
              return e;
          return Milliseconds(sim.modem->guardMs, a);
      }},
+    {"site", "<number> <kind> [peripheral=ADDR] [devaddr=ADDR] [version=TEXT] [drop=N] | <number> off",
+     "what answers when <number> is dialled (modem): a module none|waiting|connected|paired, silent "
+     "(answers nothing) or undefined (PING without its tokens), or a dial result busy|no-answer|"
+     "no-dialtone|no-carrier|error|no-reply; drop=N loses the carrier at the Nth command of each call",
+     [](Simulator &sim, const Args &a, std::string &info) {
+         if (auto e = NeedModem(sim); !e.empty())
+             return e;
+         if (a.words.size() < 2)
+             return std::string("expected a number and a kind, or a number and off");
+         const std::string number = SiteNumber(a.words[0]);
+         if (a.words.size() == 2 && a.words[1] == "off") {
+             sim.sites.erase(number);
+             return std::string();
+         }
+         Site site;
+         if (auto e = ParseSite(a.rest.substr(a.words[0].size() + 1), site); !e.empty())
+             return e;
+         sim.sites[number] = site;
+         info = number + " " + site.describe();
+         return std::string();
+     }},
+    {"sites", "off", "forget every site (modem)",
+     [](Simulator &sim, const Args &a, std::string &) {
+         if (a.words.size() != 1 || a.words[0] != "off")
+             return std::string("expected off");
+         sim.sites.clear();
+         return std::string();
+     }},
     {"drop", "", "the carrier is lost now: NO CARRIER, command mode (modem)",
      [](Simulator &sim, const Args &, std::string &) {
          if (auto e = NeedModem(sim); !e.empty())

@@ -34,6 +34,9 @@ Options:
   --reset-ms MS      the module is deaf this long after RESET (200)
   --dial-ms MS       time from ATD to CONNECT (500)
   --guard-ms MS      guard time of the +++ escape (1000)
+  --site 'NUMBER KIND [SETTINGS]'
+                     what answers when NUMBER is dialled (with --modem; repeatable);
+                     the same as --control 'site NUMBER KIND ...', see below
   --control LINE     carry out this control line before the port is published
                      (repeatable, in order; e.g. --control 'kill-mode keeps')
   --help             this text
@@ -115,6 +118,11 @@ int main(int argc, char **argv)
             ok = intValue(dialMs);
         } else if (arg == "--guard-ms") {
             ok = intValue(guardMs);
+        } else if (arg == "--site") {
+            const char *v = value();
+            ok = v != nullptr;
+            if (ok)
+                controls.push_back(std::string("site ") + v);
         } else if (arg == "--control") {
             const char *v = value();
             ok = v != nullptr;

@@ -213,9 +213,9 @@ void Modem::startDial(const std::string &number)
 {
     const uint64_t serial = ++m_dialSerial;
     m_host.note("modem: dialling " + number);
-    if (dialOutcome == DialOutcome::Silent)
+    const DialOutcome outcome = m_host.dialled(number).value_or(dialOutcome);
+    if (outcome == DialOutcome::Silent)
         return;
-    const DialOutcome outcome = dialOutcome;
     m_host.after(int64_t(dialMs) * 1000, [this, serial, outcome] {
         if (serial != m_dialSerial)
             return;

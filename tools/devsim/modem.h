@@ -2,10 +2,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace devsim {
+
+// How the modem answers ATD.
+enum class DialOutcome { Connect, Busy, NoAnswer, NoDialtone, NoCarrier, Error, Silent };
 
 // What the modem is attached to: the line to the program, the module behind it, and a
 // timer.
@@ -17,13 +21,20 @@ public:
     virtual void after(int64_t delayMicros, std::function<void()> action) = 0;
     virtual void note(const std::string &what) = 0;
     virtual int64_t now() const = 0;
+    // A number is being dialled: how this call goes, when the number belongs to a site
+    // the host serves; nothing for the modem's own setting.
+    virtual std::optional<DialOutcome> dialled(const std::string &number)
+    {
+        (void)number;
+        return std::nullopt;
+    }
 };
 
 // A Hayes GSM modem in front of the module: AT commands in command mode, a call to
 // the module in data mode, the "+++" escape with its guard time, hang-up.
 class Modem {
 public:
-    enum class DialOutcome { Connect, Busy, NoAnswer, NoDialtone, NoCarrier, Error, Silent };
+    using DialOutcome = devsim::DialOutcome;
     enum class CpasReply { Ready, NotReady, Error, Silent };
 
     explicit Modem(ModemHost &host) : m_host(host) {}

@@ -70,8 +70,53 @@ void Simulator::toLine(const std::string &bytes)
     flushOutput();
 }
 
+std::string SiteNumber(const std::string &number)
+{
+    std::string plain;
+    for (char c : number)
+        if (c != ' ' && c != '-' && c != '(' && c != ')' && c != ';')
+            plain += c;
+    return plain;
+}
+
+std::optional<DialOutcome> Simulator::dialled(const std::string &number)
+{
+    m_dropAt = 0;
+    m_callCommands = 0;
+    const auto found = sites.find(SiteNumber(number));
+    if (found == sites.end())
+        return std::nullopt;
+    const Site &site = found->second;
+    // Each site's module starts from the defaults with what the site sets.
+    module.state = Module::State{};
+    module.quirks.clear();
+    faults.clear();
+    if (site.peripheral)
+        module.state.peripheralAddress = *site.peripheral;
+    if (site.devaddr)
+        module.state.ownAddress = *site.devaddr;
+    if (site.version)
+        module.state.version = *site.version;
+    module.setState(site.state);
+    faults.silent = site.silent;
+    if (site.undefinedPing)
+        module.quirks.fixedReplies["PING"] = "{\"PING\":\"Unknown\"}";
+    m_dropAt = site.dropAt;
+    note("site " + SiteNumber(number) + ": " + site.describe());
+    return site.dial;
+}
+
 void Simulator::toModule(std::string_view bytes, int64_t nowMicros)
 {
+    if (m_dropAt > 0 && modem) {
+        for (char c : bytes) {
+            if (c == '\r' && ++m_callCommands == m_dropAt) {
+                m_dropAt = 0;
+                modem->drop(); // the command is lost with the carrier
+                return;
+            }
+        }
+    }
     for (const Frame &frame : module.receive(bytes, nowMicros)) {
         auto chunks = std::make_shared<std::vector<Chunk>>(faults.shape(frame));
         if (!chunks->empty())

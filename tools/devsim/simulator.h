@@ -5,6 +5,7 @@
 #include "modem.h"
 #include "module.h"
 #include "pty.h"
+#include "sites.h"
 
 #include <csignal>
 #include <map>
@@ -21,6 +22,9 @@ struct Options {
     int replyMs = 0; // from the end of a command to its reply
 };
 
+// A dialled number as the sites are keyed: without blanks, hyphens, parentheses and ";".
+std::string SiteNumber(const std::string &number);
+
 // The device on the far end of the pseudo-terminal: the module, optionally behind a
 // modem, with the faults a test switches on. Runs one poll loop over the pty and stdin.
 class Simulator : public ModemHost {
@@ -35,6 +39,7 @@ public:
     Module module;
     Faults faults;
     std::unique_ptr<Modem> modem;
+    Sites sites; // by dialled number, with the number's blanks, hyphens and parentheses left out
     bool pace = false;
     int replyMs = 0;
 
@@ -50,6 +55,7 @@ public:
     void after(int64_t delayMicros, std::function<void()> action) override;
     void note(const std::string &what) override;
     int64_t now() const override;
+    std::optional<DialOutcome> dialled(const std::string &number) override;
 
 private:
     void emitReply(std::shared_ptr<std::vector<Chunk>> chunks, size_t index);
@@ -67,6 +73,8 @@ private:
     std::string m_out;        // waiting to go on the line
     double m_nextWrite = 0;   // with pacing: when the line is free for the next byte (us)
     std::string m_control;    // a partial control line
+    int m_dropAt = 0;         // the site's call loses its carrier at this command (0 never)
+    int m_callCommands = 0;   // command lines the module got in this call
     bool m_stdinOpen = true;
     sigset_t m_waitMask{}; // the signal mask while waiting in ppoll
 };

@@ -25,11 +25,12 @@ namespace {
 // The whole walk takes well under a minute; a walk still going after this has hung.
 constexpr int kWalkLimitMs = 180000;
 
-void StartSimulator(test::DevSim &simulator, int port, bool modem)
+void StartSimulator(test::DevSim &simulator, int port, bool modem, const QStringList &extraArgs = {})
 {
     test::DevSimOptions options;
     options.port = port;
     options.modem = modem;
+    options.extraArgs = extraArgs;
     if (!simulator.start(options))
         Walk::Fail(QStringLiteral("the simulator did not start: ") + simulator.errorString());
 }
@@ -54,7 +55,7 @@ int main(int argc, char *argv[])
     test::DevSim cable(ports.path());
     test::DevSim modem(ports.path());
     StartSimulator(cable, 1, false);
-    StartSimulator(modem, 2, true);
+    StartSimulator(modem, 2, true, SurveySites());
 
     TFormMain window(program.path());
     Walk walk(window, QString::fromLocal8Bit(argv[1]));

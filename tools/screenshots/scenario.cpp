@@ -9,10 +9,15 @@
 #include "dialogs/formconnect.h"
 #include "dialogs/formconnpar.h"
 #include "dialogs/forminputadr.h"
+#include "dialogs/formsurvey.h"
 #include "dialogs/formwait.h"
+#include "session/session.h"
+#include "settings/settingsstore.h"
+#include "survey/surveyreport.h"
 #include "support/devsim.h"
 
 #include <QMessageBox>
+#include <QProgressBar>
 
 #include <array>
 
@@ -34,11 +39,44 @@ const Subscriber kSubscribers[] = {
     {"Склад ГСМ", "8 343 210-55-17"},
 };
 
+// The previous survey the survey window compares with: the first site had version
+// 1.07, the third a pair; both differ now.
+QList<SurveyRow> PreviousSurvey()
+{
+    QList<SurveyRow> rows;
+    const auto row = [](int number, const Subscriber &subscriber, const QString &pair, const QString &peer) {
+        SurveyRow read;
+        read.subscriber = {number, QString::fromUtf8(subscriber.name), QString::fromUtf8(subscriber.phone)};
+        read.read = true;
+        read.result = QStringLiteral("Прочитано");
+        const bool paired = pair == QStringLiteral("Есть");
+        read.state = {paired ? QStringLiteral("Эксплуатационный") : QStringLiteral("Пусконаладочный"),
+                      QStringLiteral("Нет"), pair, peer, QStringLiteral("00:1A:7D:DA:71:13"), QStringLiteral("1.07"),
+                      paired, false};
+        read.started = QDateTime(QDate(2026, 11, 30), QTime(9, 0));
+        read.durationSeconds = 7;
+        return read;
+    };
+    rows << row(1, kSubscribers[1], QStringLiteral("Нет"), QStringLiteral("--"));
+    rows << row(2, kSubscribers[0], QStringLiteral("Есть"), QStringLiteral("0A:1B:2C:3D:4E:5F"));
+    rows << row(3, kSubscribers[2], QStringLiteral("Есть"), QStringLiteral("0A:1B:2C:3D:4E:5F"));
+    return rows;
+}
+
 // The module replies this long after a command, so that the window, which processes
 // events while it waits for a reply, is on screen long enough to be pictured.
 const QString kSlowReplies = QStringLiteral("delay 400");
 
 } // namespace
+
+QStringList SurveySites()
+{
+    // The phone session of the walk dials the third subscriber: a module without a pair,
+    // as without a site.
+    return {QStringLiteral("--site"), QStringLiteral("+79123456780 paired version=1.08"),
+            QStringLiteral("--site"), QStringLiteral("+79221012030 busy"),
+            QStringLiteral("--site"), QStringLiteral("83432105517 none")};
+}
 
 WalkPlan::WalkPlan(Walk &walk, TFormMain &window, test::DevSim &cable)
     : walk(walk), window(window), cable(cable)
@@ -200,6 +238,11 @@ void WalkPlan::subscribers()
     walk.step("the connection parameters, phone, filled", ModalOf<TFormConn_Par>(), "parameters-phone.png",
               Frame::Window, [](QWidget *dialog) { Click(dialog, "BitBtn1"); });
     walk.step("the connect dialog, phone", ModalOf<TFormConnect>(), "connect-phone.png", Frame::Window,
+              [](QWidget *dialog) { Click(dialog, "BitBtn6"); }); // the subscriber list
+    surveyOfTheSites();
+    walk.step("the subscriber list after the survey", ModalOf<TFormAbonents_List>(),
+              [](QWidget *list) { Click(list, "BitBtn5"); }); // "Отменить"
+    walk.step("the connect dialog after the survey", ModalOf<TFormConnect>(),
               [](QWidget *dialog) { Click(dialog, "BitBtn1"); });
 }
 
@@ -220,6 +263,30 @@ void WalkPlan::phoneSession()
         Click(&window, "BitBtn7"); // "Выход"
         Trigger(window, "Nexit");  // hangs up and closes
     });
+}
+
+void WalkPlan::surveyOfTheSites()
+{
+    walk.step("the subscriber list before the survey", ModalOf<TFormAbonents_List>(), [this](QWidget *list) {
+        const QString reports = ReportsDirectory(window.session().store().IniDirectory);
+        QString error;
+        if (!WriteSurveyReport(reports + QStringLiteral("/survey-20261130-090000.csv"), PreviousSurvey(), &error))
+            Walk::Fail(error);
+        Click(list, "SurveyButton"); // "Опрос…"
+    });
+    walk.step("the survey window", ModalOf<TFormSurvey>(), [](QWidget *survey) { Click(survey, "SurveyStart"); });
+    const Walk::Find running = [] {
+        auto *survey = qobject_cast<TFormSurvey *>(ModalOf<TFormSurvey>()());
+        const auto *progress = survey ? survey->findChild<QProgressBar *>(QStringLiteral("SurveyProgress")) : nullptr;
+        return survey && survey->running() && progress && progress->value() >= 1 ? survey : nullptr;
+    };
+    walk.step("the survey window during a round", running, "survey-running.png", Frame::Window, [](QWidget *) {});
+    const Walk::Find done = [] {
+        auto *survey = qobject_cast<TFormSurvey *>(ModalOf<TFormSurvey>()());
+        return survey && !survey->running() && !survey->reportPath().isEmpty() ? survey : nullptr;
+    };
+    walk.step("the survey window after the round", done, "survey-done.png", Frame::Window,
+              [](QWidget *survey) { Click(survey, "SurveyClose"); });
 }
 
 } // namespace tavrin::screenshots

@@ -7,6 +7,7 @@
 #include "walk.h"
 
 #include <QSize>
+#include <QStringList>
 
 namespace tavrin {
 class TFormMain;
@@ -16,6 +17,9 @@ class DevSim;
 } // namespace tavrin
 
 namespace tavrin::screenshots {
+
+// What answers when the modem dials each subscriber of the walk (tavrin-devsim --site).
+QStringList SurveySites();
 
 // Puts the plan's steps into walk. The steps refer to the plan, which must outlive the
 // walk. cable: the simulated module on COM1, told what to do through its control lines;
@@ -36,6 +40,7 @@ private:
     void pairByAddress();
     void phoneParameters();
     void subscribers();
+    void surveyOfTheSites();
     void phoneSession();
 
     Walk &walk;

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "dialogs/messagebox.h"
+#include "settings/settings.h"
+#include "survey/surveyengine.h"
+#include "survey/surveyreport.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+namespace tavrin {
+
+// The survey window: the chosen subscribers in a table that fills in site by site while
+// a round runs ("Начать"). "Остановить", Esc and closing the window end the round once
+// the call in progress is hung up. Every round is written at once to a report in the
+// reports folder; "Сохранить отчёт…" saves the table elsewhere. A value that differs
+// from the same subscriber's row of the previous saved survey is marked, with the old
+// value in its tooltip. The round runs on this thread, through the phone kind's port.
+class TFormSurvey : public QDialog {
+    Q_OBJECT
+public:
+    // settings: the phone kind's line and modem fields; reportsFolder: where rounds are
+    // kept and the previous survey is looked for.
+    TFormSurvey(const Settings &settings, const QList<SurveySubscriber> &chosen, const QString &reportsFolder,
+                QWidget *owner);
+    ~TFormSurvey() override;
+
+    ShowMessageFn showMessage;
+    // The file "Сохранить отчёт…" writes to; empty when the user cancelled.
+    std::function<QString(const QString &suggested)> askSavePath;
+    SurveyTiming timing; // the delays of the round; tests shorten them
+
+    bool running() const { return m_engine != nullptr; }
+    // The report this window's last round was written to; empty before a round.
+    QString reportPath() const { return m_reportPath; }
+    // The previous survey the marks compare with; empty when there is none.
+    QString previousReport() const { return m_previousPath; }
+
+    void startRound(); // "Начать"
+    void stopRound();  // "Остановить"
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override; // Esc and the close button: a running round is stopped first
+
+private:
+    class Observer;
+    void createControls();
+    void fillRows();
+    void showRow(int index, const SurveyRow &row);
+    void markRowInProgress(int index);
+    void showProgress();
+    void showButtons();
+    void onSaveClicked();
+
+    Settings m_settings;
+    QList<SurveySubscriber> m_chosen;
+    QString m_reportsFolder;
+    QString m_previousPath;
+    QList<SurveyRow> m_previous;
+    QList<SurveyRow> m_rows; // this round's, as they come
+    QString m_reportPath;
+    SurveyEngine *m_engine = nullptr;
+    bool m_closeWhenDone = false;
+    int m_done = 0;
+    QElapsedTimer m_clock;
+
+    QTableWidget *m_table = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QLabel *m_timeLeft = nullptr;
+    QLabel *m_status = nullptr;
+    QPushButton *m_startButton = nullptr;
+    QPushButton *m_stopButton = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+};
+
+// Opens the survey window over owner for the subscribers of directory at rows (positions
+// from 0), or all of them when rows names one or none; the phone kind's fields come
+// from settings, the reports folder is found beside iniDirectory.
+void OpenSurveyWindow(const Settings &settings, const AbonentDirectory &directory, const QList<int> &rows,
+                      const QString &iniDirectory, QWidget *owner, const ShowMessageFn &showMessage);
+
+} // namespace tavrin

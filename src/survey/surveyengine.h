@@ -1,0 +1,117 @@
+#pragma once
+
+#include "link/linktiming.h"
+#include "link/serialport.h"
+#include "settings/settings.h"
+#include "survey/surveyrow.h"
+
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAbstractEventDispatcher;
+
+namespace tavrin {
+
+// What a front end hears from a running survey. Called on the engine's own thread.
+class SurveyObserver {
+public:
+    virtual ~SurveyObserver() = default;
+    // The site at index (of the subscribers given to run) is being called now.
+    virtual void siteStarted(int index) { Q_UNUSED(index); }
+    // The site at index is done: read, failed or stopped. Every index gets exactly one
+    // row, those never reached after a stop included.
+    virtual void siteFinished(int index, const SurveyRow &row) = 0;
+};
+
+// The delays of a survey: the link's, the pauses of the state reading, and the
+// settling after the port is opened. Tests shorten them.
+struct SurveyTiming {
+    LinkTiming link{};
+    std::function<void(int ms)> pause = Pause;
+    int settleAfterOpenMs = kSettleAfterOpenMs;
+};
+
+// The sites of a round still to be called, shared by the engines of several ports.
+// Thread-safe.
+class SurveyQueue {
+public:
+    explicit SurveyQueue(int count) : m_count(count) {}
+    // The index of the next site to call; -1 when none is left.
+    int take();
+
+private:
+    std::atomic<int> m_next{0};
+    const int m_count;
+};
+
+// One port's survey. For every subscriber in turn it does what a phone connection and
+// the state view do: opens the port, dials (presence check, initialisation, GSM
+// readiness, ATD) with the phone kind's attempts and wait, runs ReadDeviceState
+// through a host that records instead of showing, hangs up and closes the port. To the
+// module it sends only what the state reading sends: PING, PEERADDR, DEVADDR and VER.
+// Questions (the restore question after a lost carrier) are answered No. Runs on the
+// thread that calls run(); stop() may be called from any thread.
+class SurveyEngine {
+public:
+    using PortOpener = std::function<std::unique_ptr<SerialPort>(int portNumber, const PortSettings &,
+                                                                 QString *failure)>;
+
+    // settings: the phone kind's line and modem fields and the directory; portNumber
+    // overrides the phone kind's COMPort when above 0.
+    SurveyEngine(const Settings &settings, SurveyObserver &observer, int portNumber = 0,
+                 SurveyTiming timing = {});
+
+    // Surveys the subscribers in order until all are done or a stop ends the round.
+    void run(const QList<SurveySubscriber> &subscribers);
+    // The same, taking the sites from a queue that engines of other ports share.
+    void run(const QList<SurveySubscriber> &subscribers, SurveyQueue &queue);
+    // Ends the round: the call in progress is hung up cleanly, the sites not reached get
+    // rows "stopped". Thread-safe; harmless when nothing runs.
+    void stop();
+    bool stopRequested() const { return m_stop.load(); }
+
+    // Where ports come from; OpenPort unless a test replaces it.
+    PortOpener openPort;
+
+    int portNumber() const { return m_portNumber; }
+
+private:
+    SurveyRow surveySite(const SurveySubscriber &subscriber, int directoryIndex);
+
+    Settings m_settings;
+    SurveyObserver &m_observer;
+    int m_portNumber;
+    SurveyTiming m_timing;
+    std::atomic<bool> m_stop{false};
+    std::atomic<QAbstractEventDispatcher *> m_dispatcher{nullptr};
+};
+
+} // namespace tavrin
+
+namespace tavrin {
+
+// A round over several ports: one engine per port, each on a thread of its own, each
+// taking the next site when its call is done, so N modems read N sites at once.
+class SurveyPool {
+public:
+    // ports: the port numbers (at least one); observer is called on the engines'
+    // threads and must be thread-safe.
+    SurveyPool(const Settings &settings, const QList<int> &ports, SurveyObserver &observer,
+               SurveyTiming timing = {});
+    ~SurveyPool();
+
+    // Runs the round; waits in the calling thread's event loop until every engine is done.
+    void run(const QList<SurveySubscriber> &subscribers);
+    // Ends the round on every port, each after hanging up its call. Thread-safe.
+    void stop();
+
+private:
+    std::vector<std::unique_ptr<SurveyEngine>> m_engines;
+};
+
+} // namespace tavrin

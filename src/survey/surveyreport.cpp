@@ -1,0 +1,344 @@
+#include "survey/surveyreport.h"
+
+#include "protocol/operationtexts.h"
+#include "survey/surveytexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tavrin {
+
+namespace {
+
+enum Column {
+    NumberColumn,
+    NameColumn,
+    PhoneColumn,
+    ResultColumn,
+    ConnectionColumn,
+    PairColumn,
+    PeerAddressColumn,
+    OwnAddressColumn,
+    VersionColumn,
+    ModeColumn,
+    StartedColumn,
+    DurationColumn,
+    ColumnCount
+};
+
+const QByteArray kByteOrderMark("\xEF\xBB\xBF");
+const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+const QString kReportPrefix = QStringLiteral("survey-");
+const QString kReportSuffix = QStringLiteral(".csv");
+
+QString Quoted(const QString &field)
+{
+    if (!field.contains(QLatin1Char(';')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\r')) && !field.contains(QLatin1Char('\n')))
+        return field;
+    QString quoted = field;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// A spreadsheet set to Russian reads a decimal comma.
+QString Duration(double seconds)
+{
+    return QString::number(seconds, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QStringList Fields(const SurveyRow &row)
+{
+    QStringList fields(ColumnCount);
+    fields[NumberColumn] = QString::number(row.subscriber.number);
+    fields[NameColumn] = row.subscriber.name;
+    fields[PhoneColumn] = row.subscriber.phone;
+    fields[ResultColumn] = row.result;
+    if (row.read) {
+        fields[ConnectionColumn] = row.state.connection;
+        fields[PairColumn] = row.state.pair;
+        fields[PeerAddressColumn] = row.state.peerAddress;
+        fields[OwnAddressColumn] = row.state.ownAddress;
+        fields[VersionColumn] = row.state.version;
+        fields[ModeColumn] = row.state.mode;
+    }
+    if (row.started.isValid()) {
+        fields[StartedColumn] = row.started.toString(kTimeFormat);
+        fields[DurationColumn] = Duration(row.durationSeconds);
+    }
+    return fields;
+}
+
+QString Line(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &field : fields)
+        quoted << Quoted(field);
+    return quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
+// Splits text into records of fields; a quoted field may hold ";", quotes and line
+// breaks. False when a quoted field is not closed.
+bool Records(const QString &text, QList<QStringList> &records)
+{
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    bool any = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
+                field += c;
+                ++i;
+            } else if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"') && field.isEmpty()) {
+            quoted = true;
+            any = true;
+        } else if (c == QLatin1Char(';')) {
+            fields << field;
+            field.clear();
+            any = true;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+            if (any || !field.isEmpty()) {
+                fields << field;
+                records << fields;
+            }
+            fields.clear();
+            field.clear();
+            any = false;
+        } else {
+            field += c;
+            any = true;
+        }
+    }
+    if (quoted)
+        return false;
+    if (any || !field.isEmpty()) {
+        fields << field;
+        records << fields;
+    }
+    return true;
+}
+
+bool SameSubscriberAs(const SurveySubscriber &one, const SurveySubscriber &other)
+{
+    return one.name == other.name && one.phone == other.phone;
+}
+
+} // namespace
+
+QByteArray SurveyReportBytes(const QList<SurveyRow> &rows)
+{
+    QString text = Line(surveytext::ReportHeader());
+    for (const SurveyRow &row : rows)
+        text += Line(Fields(row));
+    return kByteOrderMark + text.toUtf8();
+}
+
+bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString *error)
+{
+    const auto fail = [error](const QString &text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    QByteArray body = bytes;
+    if (body.startsWith(kByteOrderMark))
+        body.remove(0, kByteOrderMark.size());
+    QList<QStringList> records;
+    if (!Records(QString::fromUtf8(body), records) || records.isEmpty() ||
+        records.first() != surveytext::ReportHeader())
+        return fail(surveytext::ReportLineBroken(1));
+    rows.clear();
+    for (qsizetype index = 1; index < records.size(); ++index) {
+        const QStringList &fields = records[index];
+        bool numbered = false;
+        SurveyRow row;
+        row.subscriber.number = fields.value(NumberColumn).toInt(&numbered);
+        if (fields.size() != ColumnCount || !numbered)
+            return fail(surveytext::ReportLineBroken(int(index) + 1));
+        row.subscriber.name = fields[NameColumn];
+        row.subscriber.phone = fields[PhoneColumn];
+        row.result = fields[ResultColumn];
+        row.read = row.result == surveytext::Read;
+        if (row.read) {
+            row.state.connection = fields[ConnectionColumn];
+            row.state.pair = fields[PairColumn];
+            row.state.peerAddress = fields[PeerAddressColumn];
+            row.state.ownAddress = fields[OwnAddressColumn];
+            row.state.version = fields[VersionColumn];
+            row.state.mode = fields[ModeColumn];
+            row.state.pairExists = row.state.mode == operationtext::Operational;
+        }
+        row.started = QDateTime::fromString(fields[StartedColumn], kTimeFormat);
+        QString duration = fields[DurationColumn];
+        row.durationSeconds = duration.replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        rows << row;
+    }
+    return true;
+}
+
+bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QString *error)
+{
+    const auto fail = [&path, error](const QString &reason) {
+        if (error)
+            *error = surveytext::ReportNotWritten(path, reason);
+        return false;
+    };
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("не удалось создать папку %1").arg(QDir::toNativeSeparators(folder)));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    const QByteArray bytes = SurveyReportBytes(rows);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return fail(file.errorString());
+    return true;
+}
+
+std::optional<QList<SurveyRow>> ReadSurveyReport(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = surveytext::ReportNotRead(path, file.errorString());
+        return std::nullopt;
+    }
+    QList<SurveyRow> rows;
+    QString reason;
+    if (!ParseSurveyReport(file.readAll(), rows, &reason)) {
+        if (error)
+            *error = surveytext::ReportNotRead(path, reason);
+        return std::nullopt;
+    }
+    return rows;
+}
+
+QString ReportsDirectory(const QString &iniDirectory)
+{
+    return QDir::cleanPath(QFileInfo(iniDirectory).absolutePath() + QStringLiteral("/reports"));
+}
+
+QString NewReportPath(const QString &folder, const QDateTime &when)
+{
+    const QString stem = folder + QLatin1Char('/') + kReportPrefix + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = stem + kReportSuffix;
+    for (int counter = 2; QFileInfo::exists(path); ++counter)
+        path = stem + QStringLiteral("-%1").arg(counter) + kReportSuffix;
+    return path;
+}
+
+QString LatestReport(const QString &folder, const QString &except)
+{
+    const QDir dir(folder);
+    // A name's date and time, then the counter of a later round in the same second.
+    const auto order = [](const QString &name) {
+        const QString stem = name.mid(kReportPrefix.size(), name.size() - kReportPrefix.size() - kReportSuffix.size());
+        const qsizetype counterMark = stem.indexOf(QLatin1Char('-'), 9);
+        return std::pair(stem.left(counterMark), counterMark < 0 ? 1 : stem.mid(counterMark + 1).toInt());
+    };
+    const QString skipped = except.isEmpty() ? QString() : QFileInfo(except).absoluteFilePath();
+    QString latest;
+    std::pair<QString, int> latestOrder;
+    for (const QString &name : dir.entryList({kReportPrefix + QStringLiteral("*") + kReportSuffix}, QDir::Files)) {
+        const QString path = dir.absoluteFilePath(name);
+        if (path == skipped || (!latest.isEmpty() && order(name) <= latestOrder))
+            continue;
+        latest = path;
+        latestOrder = order(name);
+    }
+    return latest;
+}
+
+const SurveyRow *SameSubscriber(const QList<SurveyRow> &rows, const SurveySubscriber &subscriber)
+{
+    for (const SurveyRow &row : rows) {
+        if (SameSubscriberAs(row.subscriber, subscriber))
+            return &row;
+    }
+    return nullptr;
+}
+
+SurveyChanges ChangesSince(const SurveyRow &now, const SurveyRow *before)
+{
+    SurveyChanges changes;
+    if (!before || !now.read || !before->read)
+        return changes;
+    if (now.state.pair != before->state.pair)
+        changes.pair = before->state.pair;
+    if (now.state.peerAddress != before->state.peerAddress)
+        changes.peerAddress = before->state.peerAddress;
+    if (now.state.version != before->state.version)
+        changes.version = before->state.version;
+    return changes;
+}
+
+QList<SurveySubscriber> NotYetRead(const QList<SurveySubscriber> &chosen, const QList<SurveyRow> &earlier)
+{
+    QList<SurveySubscriber> left;
+    for (const SurveySubscriber &subscriber : chosen) {
+        const SurveyRow *row = SameSubscriber(earlier, subscriber);
+        if (!row || !row->read)
+            left << subscriber;
+    }
+    return left;
+}
+
+} // namespace tavrin
+
+namespace tavrin {
+
+SurveyReportFile::SurveyReportFile(const QString &path, const QList<SurveySubscriber> &chosen,
+                                   const QList<SurveyRow> &earlier)
+    : m_path(path), m_chosen(chosen), m_earlier(earlier)
+{
+}
+
+bool SurveyReportFile::add(const SurveyRow &row, QString *error)
+{
+    QMutexLocker lock(&m_mutex);
+    m_round << row;
+    return WriteSurveyReport(m_path, rowsLocked(), error);
+}
+
+bool SurveyReportFile::write(QString *error)
+{
+    QMutexLocker lock(&m_mutex);
+    return WriteSurveyReport(m_path, rowsLocked(), error);
+}
+
+QList<SurveyRow> SurveyReportFile::rows() const
+{
+    QMutexLocker lock(&m_mutex);
+    return rowsLocked();
+}
+
+QList<SurveyRow> SurveyReportFile::rowsLocked() const
+{
+    QList<SurveyRow> rows;
+    for (const SurveySubscriber &subscriber : m_chosen) {
+        const SurveyRow *before = SameSubscriber(m_earlier, subscriber);
+        if (before && before->read) {
+            SurveyRow kept = *before;
+            kept.subscriber.number = subscriber.number;
+            rows << kept;
+        } else if (const SurveyRow *now = SameSubscriber(m_round, subscriber)) {
+            rows << *now;
+        }
+    }
+    return rows;
+}
+
+} // namespace tavrin

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "survey/surveyrow.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QMutex>
+#include <QString>
+
+#include <optional>
+
+namespace tavrin {
+
+// The report of a survey for a Russian spreadsheet: UTF-8 with a byte-order mark, ";"
+// between fields, a field quoted when it holds ";", a quote or a line break (its quotes
+// doubled), CR LF after every line; the header, then the rows in the order given.
+QByteArray SurveyReportBytes(const QList<SurveyRow> &rows);
+
+// Reads a report back. False with the reason in *error when it is not one. A row is
+// read when its "Результат" says so; its state then holds the values shown.
+bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString *error);
+
+// Writes rows to path whole or not at all (the old file stays until the new one is
+// complete); creates the folder. False with a message naming the file in *error.
+bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QString *error);
+// Reads the report at path; nothing, with a message naming the file in *error, when it
+// cannot be read or is not a report.
+std::optional<QList<SurveyRow>> ReadSurveyReport(const QString &path, QString *error);
+
+// The folder of the reports: "reports" beside the INI folder.
+QString ReportsDirectory(const QString &iniDirectory);
+// A new report's path in folder, named by the round's date and time
+// (survey-YYYYMMDD-HHMMSS.csv); a name already taken gets a counter.
+QString NewReportPath(const QString &folder, const QDateTime &when);
+// The newest report in folder other than except; empty when there is none.
+QString LatestReport(const QString &folder, const QString &except = QString());
+
+// The row of the same subscriber (same name and phone number) in rows, or nullptr.
+const SurveyRow *SameSubscriber(const QList<SurveyRow> &rows, const SurveySubscriber &subscriber);
+
+// What a site read now shows differently from its row of an earlier survey: the old
+// values of the pair, the peripheral's address and the version, each set only when it
+// differs. Nothing is compared unless both rows were read.
+struct SurveyChanges {
+    std::optional<QString> pair;
+    std::optional<QString> peerAddress;
+    std::optional<QString> version;
+    bool any() const { return pair || peerAddress || version; }
+};
+SurveyChanges ChangesSince(const SurveyRow &now, const SurveyRow *before);
+
+// Resuming a round from an earlier report: the chosen subscribers it has not read yet.
+QList<SurveySubscriber> NotYetRead(const QList<SurveySubscriber> &chosen, const QList<SurveyRow> &earlier);
+
+// A round's report while the round runs: written whole after every site, so that what
+// was read is on disk whatever happens next. On a resumed round the rows read before
+// stay. Thread-safe: the engines of several ports add their rows.
+class SurveyReportFile {
+public:
+    SurveyReportFile(const QString &path, const QList<SurveySubscriber> &chosen,
+                     const QList<SurveyRow> &earlier = {});
+
+    QString path() const { return m_path; }
+    // Keeps the row of a site and writes the report. False, with a message naming the
+    // file in *error, when it could not be written; the row is kept all the same.
+    bool add(const SurveyRow &row, QString *error);
+    // Writes the rows kept so far.
+    bool write(QString *error);
+    // The chosen subscribers' rows so far, in the chosen order.
+    QList<SurveyRow> rows() const;
+
+private:
+    QList<SurveyRow> rowsLocked() const;
+
+    QString m_path;
+    QList<SurveySubscriber> m_chosen;
+    QList<SurveyRow> m_earlier;
+    QList<SurveyRow> m_round;
+    mutable QMutex m_mutex;
+};
+
+} // namespace tavrin

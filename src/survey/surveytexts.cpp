@@ -1,0 +1,79 @@
+#include "survey/surveytexts.h"
+
+#include "link/modem.h"
+
+#include <QDir>
+
+namespace tavrin::surveytext {
+
+const QString Read = QStringLiteral("Прочитано");
+const QString Stopped = QStringLiteral("Опрос остановлен пользователем");
+const QString NoPhoneNumber = QStringLiteral("Не задан номер телефона");
+
+QString CarrierLost()
+{
+    return DialResultTexts()[DialNoCarrier];
+}
+
+QString PortUnavailable(int portNumber)
+{
+    return QStringLiteral("Коммуникационный порт СОМ%1 недоступен").arg(portNumber);
+}
+
+const QStringList &ReportHeader()
+{
+    static const QStringList header = {
+        QStringLiteral("№"),
+        QStringLiteral("Наименование"),
+        QStringLiteral("№ телефона"),
+        QStringLiteral("Результат"),
+        QStringLiteral("Соединение"),
+        QStringLiteral("Пара"),
+        QStringLiteral("МАС-адрес периферийного устройства"),
+        QStringLiteral("МАС-адрес центрального устройства"),
+        QStringLiteral("Версия модуля"),
+        QStringLiteral("Режим"),
+        QStringLiteral("Дата и время"),
+        QStringLiteral("Длительность, с"),
+    };
+    return header;
+}
+
+const QStringList &WindowColumns()
+{
+    static const QStringList columns = [] {
+        QStringList list = ReportHeader().mid(0, 10);
+        list << QStringLiteral("Время");
+        return list;
+    }();
+    return columns;
+}
+
+QString ReportNotWritten(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Не удалось записать отчёт об опросе в файл %1: %2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString ReportNotRead(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Не удалось прочитать отчёт об опросе %1: %2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString ReportLineBroken(int lineNumber)
+{
+    return QStringLiteral("строка %1 не является строкой отчёта").arg(lineNumber);
+}
+
+QString BadSubscriberList(const QString &numbers)
+{
+    return QStringLiteral("Неверный список номеров абонентов: \"%1\"").arg(numbers);
+}
+
+QString NoSuchSubscriber(int number)
+{
+    return QStringLiteral("Абонента с номером %1 нет в справочнике").arg(number);
+}
+
+} // namespace tavrin::surveytext

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The texts of the survey: its results, the report's header and the survey window's
+// captions, in one place.
+namespace tavrin::surveytext {
+
+// "Результат" of a site whose module was read.
+extern const QString Read;
+// "Результат" of the site a stop interrupted, and of the sites a stop left unreached.
+extern const QString Stopped;
+// "Результат" of a site whose carrier was lost in the middle of the reading.
+QString CarrierLost();
+// "Результат" of a site whose port could not be opened (the letters of "СОМ" are Cyrillic).
+QString PortUnavailable(int portNumber);
+// "Результат" of a subscriber without a phone number.
+extern const QString NoPhoneNumber;
+
+// The report's header, in column order.
+const QStringList &ReportHeader();
+
+// The survey window's columns, in order.
+const QStringList &WindowColumns();
+
+// A report that could not be written, naming the file; reason in the system's words.
+QString ReportNotWritten(const QString &path, const QString &reason);
+// A report that could not be read, naming the file.
+QString ReportNotRead(const QString &path, const QString &reason);
+// A report line that is not a row of a survey.
+QString ReportLineBroken(int lineNumber);
+// The subscriber numbers given do not parse or name nobody.
+QString BadSubscriberList(const QString &numbers);
+QString NoSuchSubscriber(int number);
+
+} // namespace tavrin::surveytext

@@ -1,0 +1,250 @@
+// The survey window: a round filling its table, the marks against the previous survey,
+// Esc and closing the window during a call, "Сохранить отчёт…", and the subscriber
+// list's "Опрос…".
+#include "dialogs/formabonentslist.h"
+#include "dialogs/formsurvey.h"
+#include "dialogtest.h"
+#include "support/devsim.h"
+#include "support/fasttiming.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace tavrin;
+using namespace tavrin::test;
+
+namespace {
+
+constexpr int kPort = 4;
+
+Settings PhoneSettings()
+{
+    Settings settings;
+    settings.phone.COMPort = kPort;
+    settings.phone.WaitTime = 1;
+    settings.ConnectWaitTime = 5;
+    return settings;
+}
+
+const QList<SurveySubscriber> kChosen = {
+    {1, "Котельная", "101"},
+    {2, "Насосная", "102"},
+    {3, "Склад", "103"},
+};
+
+SurveyRow Previous(const SurveySubscriber &subscriber, const QString &pair, const QString &peer, const QString &version)
+{
+    SurveyRow row;
+    row.subscriber = subscriber;
+    row.read = true;
+    row.result = "Прочитано";
+    row.state = {"Эксплуатационный", "Нет", pair, peer, "00:1A:7D:DA:71:13", version, true, false};
+    row.started = QDateTime(QDate(2026, 11, 30), QTime(9, 0));
+    return row;
+}
+
+QStringList Column(QTableWidget *table, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts << table->item(row, column)->text();
+    return texts;
+}
+
+} // namespace
+
+class FormSurveyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void round_fillsTheTableWritesTheReportAndMarksChanges();
+    void stopDuringACall_data();
+    void stopDuringACall();
+    void saveReport_writesTheTableWhereChosen();
+    void subscriberList_surveyButtonHandsOverTheSelectedRows();
+
+private:
+    std::unique_ptr<TFormSurvey> window(const QList<SurveySubscriber> &chosen = kChosen);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<DevSim> m_sim;
+    QString m_reports;
+    QStringList m_messages;
+};
+
+void FormSurveyTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_reports = m_dir->filePath("reports");
+    QDir().mkpath(m_dir->filePath("com"));
+    qputenv("TAVRIN_COM_DIR", m_dir->filePath("com").toLocal8Bit());
+    m_sim = std::make_unique<DevSim>(m_dir->filePath("com"));
+    QStringList args = FastModemArgs();
+    args << "--site" << "101 paired version=1.08" << "--site" << "102 busy" << "--site" << "103 none"
+         << "--site" << "104 silent";
+    QVERIFY2(m_sim->start({.port = kPort, .modem = true, .extraArgs = args}), qPrintable(m_sim->errorString()));
+    m_messages.clear();
+}
+
+void FormSurveyTest::cleanup()
+{
+    m_sim.reset();
+    m_dir.reset();
+}
+
+std::unique_ptr<TFormSurvey> FormSurveyTest::window(const QList<SurveySubscriber> &chosen)
+{
+    auto survey = std::make_unique<TFormSurvey>(PhoneSettings(), chosen, m_reports, nullptr);
+    survey->showMessage = [this](const QString &text) { m_messages << text; };
+    survey->timing.link = FastTiming();
+    survey->timing.settleAfterOpenMs = 5;
+    survey->timing.pause = [](int ms) { Pause(ms / 50); };
+    survey->show();
+    return survey;
+}
+
+void FormSurveyTest::round_fillsTheTableWritesTheReportAndMarksChanges()
+{
+    QString error;
+    QVERIFY(WriteSurveyReport(m_reports + "/survey-20261130-090000.csv",
+                              {Previous(kChosen[0], "Есть", "0A:1B:2C:3D:4E:5F", "1.07"),
+                               Previous(kChosen[2], "Есть", "0A:1B:2C:3D:4E:5F", "1.07")},
+                              &error));
+    auto survey = window();
+    auto *table = Named<QTableWidget>(survey.get(), "SurveyGrid");
+    auto *progress = Named<QProgressBar>(survey.get(), "SurveyProgress");
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(progress->maximum(), 3);
+
+    // While the second site is called, its row is marked and the first is filled in.
+    QStringList secondCalled;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        if (secondCalled.isEmpty() && progress->value() == 1)
+            secondCalled << table->item(1, 3)->text() << table->item(0, 3)->text()
+                         << (Named<QPushButton>(survey.get(), "SurveyStart")->isEnabled() ? "start on" : "start off");
+    });
+    watch.start(5);
+    QTest::mouseClick(Named<QPushButton>(survey.get(), "SurveyStart"), Qt::LeftButton);
+    watch.stop();
+    QCOMPARE(secondCalled, (QStringList{"Выполняется опрос…", "Прочитано", "start off"}));
+
+    QVERIFY(!survey->running());
+    QCOMPARE(progress->value(), 3);
+    QCOMPARE(Column(table, 3), (QStringList{"Прочитано", "Номер абонента занят", "Прочитано"}));
+    QCOMPARE(Column(table, 5), (QStringList{"Есть", "", "Нет"}));
+    QCOMPARE(Column(table, 8), (QStringList{"1.08", "", "1.07"}));
+    // Marked: the first site's version, the third site's pair and peripheral address.
+    QStringList marked;
+    for (int row = 0; row < 3; ++row)
+        for (int column : {5, 6, 8})
+            if (!table->item(row, column)->toolTip().isEmpty())
+                marked << QString("%1/%2: %3").arg(row).arg(column).arg(table->item(row, column)->toolTip());
+    QCOMPARE(marked.size(), 3);
+    QVERIFY2(marked[0].startsWith("0/8: ") && marked[0].contains("Было: 1.07"), qPrintable(marked[0]));
+    QVERIFY2(marked[1].startsWith("2/5: ") && marked[1].contains("Было: Есть"), qPrintable(marked[1]));
+    QVERIFY2(marked[2].startsWith("2/6: ") && marked[2].contains("Было: 0A:1B:2C:3D:4E:5F"), qPrintable(marked[2]));
+    QVERIFY(marked[0].contains("survey-20261130-090000.csv"));
+
+    // The round is in a new report beside the previous one.
+    QVERIFY(survey->reportPath().startsWith(m_reports + "/survey-"));
+    const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(survey->reportPath(), &error);
+    QVERIFY2(rows, qPrintable(error));
+    QCOMPARE(rows->size(), 3);
+    QVERIFY(Named<QLabel>(survey.get(), "SurveyStatus")->text().contains("Прочитано 2 из 3"));
+    QCOMPARE(m_messages, QStringList{});
+
+    // A second round compares with the first.
+    const QString firstReport = QFileInfo(survey->reportPath()).fileName();
+    QVERIFY(m_sim->command("site 101 paired version=1.09"));
+    survey->startRound();
+    QVERIFY(survey->reportPath() != m_reports + "/" + firstReport);
+    const QString tip = table->item(0, 8)->toolTip();
+    QVERIFY2(tip.contains("Было: 1.08") && tip.contains(firstReport), qPrintable(tip));
+    QCOMPARE(table->item(2, 5)->toolTip(), QString());
+}
+
+void FormSurveyTest::stopDuringACall_data()
+{
+    QTest::addColumn<bool>("byClose"); // closing the window; else Esc
+    QTest::newRow("Esc") << false;
+    QTest::newRow("closing the window") << true;
+}
+
+void FormSurveyTest::stopDuringACall()
+{
+    QFETCH(bool, byClose);
+    auto survey = window({{1, "Гараж", "104"}, {2, "Склад", "103"}});
+    // The silent module's PING waits for a reply when the user stops the round.
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        if (!m_sim->received().contains("ATD104\rPING\r"))
+            return;
+        watch.stop();
+        if (byClose)
+            survey->close();
+        else
+            QTest::keyClick(survey.get(), Qt::Key_Escape);
+    });
+    watch.start(20);
+    survey->startRound();
+
+    const QByteArray wire = m_sim->received();
+    QVERIFY2(wire.endsWith("ATD104\rPING\r+++ath\r") || wire.endsWith("ATD104\rPING\rPING\r+++ath\r"), wire.constData());
+    auto *table = Named<QTableWidget>(survey.get(), "SurveyGrid");
+    QCOMPARE(Column(table, 3), (QStringList{"Опрос остановлен пользователем", "Опрос остановлен пользователем"}));
+    // Esc stops the round and leaves the window; a close waits for the hang-up, then closes.
+    QCOMPARE(survey->isVisible(), !byClose);
+    const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(survey->reportPath(), nullptr);
+    QVERIFY(rows);
+    QCOMPARE(rows->size(), 2);
+}
+
+void FormSurveyTest::saveReport_writesTheTableWhereChosen()
+{
+    auto survey = window({kChosen[1]});
+    QVERIFY(!Named<QPushButton>(survey.get(), "SurveySave")->isEnabled());
+    survey->startRound();
+    const QString copy = m_dir->filePath("copy.csv");
+    QStringList offered;
+    survey->askSavePath = [&](const QString &suggested) {
+        offered << suggested;
+        return copy;
+    };
+    QTest::mouseClick(Named<QPushButton>(survey.get(), "SurveySave"), Qt::LeftButton);
+    QCOMPARE(offered, QStringList{survey->reportPath()});
+    QFile saved(copy), report(survey->reportPath());
+    QVERIFY(saved.open(QIODevice::ReadOnly) && report.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), report.readAll());
+
+    // A place that cannot be written is told, naming the file.
+    survey->askSavePath = [this](const QString &) { return m_dir->filePath("copy.csv/inside.csv"); };
+    QTest::mouseClick(Named<QPushButton>(survey.get(), "SurveySave"), Qt::LeftButton);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages[0].contains("inside.csv"), qPrintable(m_messages[0]));
+}
+
+void FormSurveyTest::subscriberList_surveyButtonHandsOverTheSelectedRows()
+{
+    AbonentDirectory directory = MakeDirectory({{"А", "101"}, {"Б", "102"}, {"В", "103"}}, 0);
+    TFormAbonents_List list(directory, nullptr);
+    QList<QList<int>> handed;
+    list.openSurvey = [&handed](const QList<int> &rows) { handed << rows; };
+    list.show();
+    auto *grid = Named<QTableWidget>(&list, "StringGrid1");
+    QTest::mouseClick(Named<QPushButton>(&list, "SurveyButton"), Qt::LeftButton);
+    grid->selectRow(0);
+    grid->selectionModel()->select(grid->model()->index(2, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::mouseClick(Named<QPushButton>(&list, "SurveyButton"), Qt::LeftButton);
+    QCOMPARE(handed, (QList<QList<int>>{{0}, {0, 2}}));
+}
+
+QTEST_MAIN(FormSurveyTest)
+#include "tst_formsurvey.moc"

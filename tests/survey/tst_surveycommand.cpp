@@ -1,0 +1,271 @@
+// tavrin-survey: its exit statuses, a resumed round, the report's bytes from a CP1251
+// directory, and SIGTERM in the middle of a call (the real program, the real delays).
+#include "surveycommand.h"
+#include "support/devsim.h"
+#include "support/fasttiming.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace tavrin;
+using tavrin::test::DevSim;
+
+namespace {
+
+constexpr int kPort = 6;
+
+// The name of subscriber 1 in CP1251 and as the report shows it.
+const QByteArray kCp1251Name = "\xB9" "1 \xAB\xC5\xEB\xEA\xE0\xBB; \"\xA8\"";
+const QString kName = QStringLiteral("№1 «Елка»; \"Ё\"");
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An INI folder with three subscribers dialled at 101, 102 and 103.
+void WriteIniFolder(const QString &folder)
+{
+    QDir().mkpath(folder);
+    WriteFile(folder + "/bluetooth.ini",
+              "[FON_CONN_PAR]\r\nCOMPort=6\r\nWaitTime=1\r\nTimeOut=300\r\nConnectWaitTime=5\r\n");
+    WriteFile(folder + "/abonents.ini",
+              "[FON_CONN_PAR]\r\nusers_num=3\r\nsort_prz=1\r\n"
+              "[FON_ABONENT_1]\r\nuser_name=" + kCp1251Name + "\r\nphone_code=101\r\n"
+              "[FON_ABONENT_2]\r\nuser_name=\xCD\xE0\xF1\xEE\xF1\xED\xE0\xFF\r\nphone_code=102\r\n"
+              "[FON_ABONENT_3]\r\nuser_name=\xD1\xEA\xEB\xE0\xE4\r\nphone_code=103\r\n");
+}
+
+} // namespace
+
+class SurveyCommandTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void exitStatus_data();
+    void exitStatus();
+    void resume_callsOnlyTheSitesNotRead();
+    void sigterm_hangsUpAndLeavesAReadableReport();
+    void severalPorts_shareTheSitesRowsInDirectoryOrder();
+
+private:
+    int run(const QStringList &arguments);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<DevSim> m_sim;
+    QString m_ini;
+    QString m_messages;
+    QString m_output;
+};
+
+void SurveyCommandTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_ini = m_dir->filePath("site/INI");
+    WriteIniFolder(m_ini);
+    QDir().mkpath(m_dir->filePath("com"));
+    qputenv("TAVRIN_COM_DIR", m_dir->filePath("com").toLocal8Bit());
+    m_sim = std::make_unique<DevSim>(m_dir->filePath("com"));
+    QStringList args = test::FastModemArgs();
+    args << "--site" << "101 paired version=2.10" << "--site" << "102 busy" << "--site" << "103 waiting";
+    QVERIFY2(m_sim->start({.port = kPort, .modem = true, .extraArgs = args}), qPrintable(m_sim->errorString()));
+    m_messages.clear();
+}
+
+void SurveyCommandTest::cleanup()
+{
+    m_sim.reset();
+    m_dir.reset();
+}
+
+int SurveyCommandTest::run(const QStringList &arguments)
+{
+    m_messages.clear();
+    m_output.clear();
+    QTextStream out(&m_output);
+    QTextStream err(&m_messages);
+    SurveyCommandContext context(out, err);
+    context.executableDir = m_dir->path();
+    context.timing.link = test::FastTiming();
+    context.timing.settleAfterOpenMs = 5;
+    context.timing.pause = [](int ms) { Pause(ms / 50); };
+    return RunSurveyCommand(arguments, context);
+}
+
+void SurveyCommandTest::exitStatus_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message"); // a part of what stderr says; empty: nothing
+    QTest::addColumn<QStringList>("results"); // the report's "Результат" column
+
+    const QStringList none;
+    QTest::newRow("every site read") << QStringList{"--subscribers", "1,3"} << 0 << QString() << QStringList{"Прочитано", "Прочитано"};
+    QTest::newRow("one busy") << QStringList{"--ports=COM6"} << 1 << QString()
+                              << QStringList{"Прочитано", "Номер абонента занят", "Прочитано"};
+    QTest::newRow("unknown option") << QStringList{"--all"} << 2 << "Неизвестный параметр --all" << none;
+    QTest::newRow("option without value") << QStringList{"--report"} << 2 << "не задано значение" << none;
+    QTest::newRow("bad subscriber list") << QStringList{"--subscribers", "1,x"} << 2
+                                         << "Неверный список номеров абонентов: \"1,x\"" << none;
+    QTest::newRow("subscriber not in the directory") << QStringList{"--subscribers", "2-4"} << 2
+                                                     << "Абонента с номером 4 нет в справочнике" << none;
+    QTest::newRow("bad port list") << QStringList{"--ports", "COM6,COM6"} << 2 << "Неверный список портов" << none;
+    QTest::newRow("no such port") << QStringList{"--ports", "COM6,COM9"} << 2
+                                  << "Коммуникационный порт СОМ9 недоступен" << none;
+    QTest::newRow("no INI folder") << QStringList{"--ini", "/nonexistent/INI"} << 2 << "не найдена" << none;
+    QTest::newRow("settings not readable") << QStringList{"--ini", "@unreadable"} << 2 << "abonents.ini" << none;
+    QTest::newRow("report not writable") << QStringList{"--report", "@unwritable"} << 2
+                                         << "Не удалось записать отчёт об опросе в файл" << none;
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--subscribers СПИСОК" << none;
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "tavrin-survey 1." << none;
+}
+
+void SurveyCommandTest::exitStatus()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QFETCH(QStringList, results);
+    const QString report = m_dir->filePath("out/report.csv");
+    QStringList all = arguments;
+    // An INI folder whose abonents.ini is a folder; a report inside a plain file.
+    const QString unreadable = m_dir->filePath("unreadable");
+    QDir().mkpath(unreadable + "/abonents.ini");
+    WriteFile(m_dir->filePath("plain"), "x");
+    all.replaceInStrings("@unreadable", unreadable);
+    all.replaceInStrings("@unwritable", m_dir->filePath("plain/report.csv"));
+    if (!arguments.contains("--ini"))
+        all << "--ini" << m_ini;
+    if (!arguments.contains("--report"))
+        all << "--report" << report;
+    QCOMPARE(run(all), status);
+    // --help and --version on stdout, everything else on stderr.
+    const bool toStdout = arguments.contains("--help") || arguments.contains("--version");
+    const QString &said = toStdout ? m_output : m_messages;
+    QCOMPARE((toStdout ? m_messages : m_output), QString());
+    if (message.isEmpty())
+        QCOMPARE(said, QString());
+    else
+        QVERIFY2(said.contains(message), qPrintable(said));
+    if (results.isEmpty()) {
+        QVERIFY(!QFile::exists(report));
+        return;
+    }
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), results.size() + 1);
+    for (int row = 0; row < results.size(); ++row)
+        QVERIFY2(lines[row + 1].section(';', 3, 3) == results[row] || lines[row + 1].contains(";" + results[row] + ";"),
+                 qPrintable(lines[row + 1]));
+    // The CP1251 name, quoted for its ";" and its quotes, in UTF-8 after the mark.
+    const QByteArray bytes = ReadFile(report);
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QVERIFY2(bytes.contains("\r\n1;\"№1 «Елка»; \"\"Ё\"\"\";101;Прочитано;Нет;Есть;0A:1B:2C:3D:4E:5F;00:1A:7D:DA:71:13;2.10;"
+                            "Эксплуатационный;"),
+             bytes.constData());
+}
+
+void SurveyCommandTest::resume_callsOnlyTheSitesNotRead()
+{
+    const QString report = m_dir->filePath("resumed.csv");
+    QCOMPARE(run({"--ini", m_ini, "--report", report}), 1);
+    const QByteArray first = ReadFile(report);
+    const QByteArray firstRow = first.mid(first.indexOf("\r\n1;"), first.indexOf("\r\n2;") - first.indexOf("\r\n1;"));
+
+    QVERIFY(m_sim->command("site 102 paired version=3.00"));
+    m_sim->clearLog();
+    QCOMPARE(run({"--ini", m_ini, "--resume", report}), 0);
+    // Only the busy site is called again.
+    const QByteArray wire = m_sim->received();
+    QCOMPARE(wire.count("ATD"), 1);
+    QVERIFY(wire.contains("ATD102\r"));
+    const QByteArray second = ReadFile(report);
+    const QStringList lines = QString::fromUtf8(second).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    // The rows read before stay as they were, times included.
+    QVERIFY(second.contains(firstRow));
+    QVERIFY2(lines[2].startsWith("2;Насосная;102;Прочитано;Нет;Есть;") && lines[2].contains(";3.00;"), qPrintable(lines[2]));
+
+    // Nothing left to read: nothing dialled, status 0.
+    m_sim->clearLog();
+    QCOMPARE(run({"--ini", m_ini, "--resume", report}), 0);
+    QCOMPARE(m_sim->received(), QByteArray());
+    QCOMPARE(ReadFile(report), second);
+}
+
+void SurveyCommandTest::sigterm_hangsUpAndLeavesAReadableReport()
+{
+    // The second site's module is silent; the signal comes while its PING waits.
+    QVERIFY(m_sim->command("site 102 silent"));
+    m_sim->clearLog();
+    const QString report = m_dir->filePath("interrupted.csv");
+    QProcess survey;
+    survey.setProgram(QCoreApplication::applicationDirPath() + "/tavrin-survey");
+    survey.setArguments({"--ini", m_ini, "--report", report});
+    survey.start();
+    QVERIFY(survey.waitForStarted());
+    QVERIFY(m_sim->waitForReceived("ATD102\r", 30000));
+    QVERIFY(m_sim->waitForReceived("ATD102\rPING\r", 10000));
+    ::kill(pid_t(survey.processId()), SIGTERM);
+    QVERIFY(survey.waitForFinished(20000));
+    QCOMPARE(survey.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(survey.exitCode(), 1);
+    const QString messages = QString::fromUtf8(survey.readAllStandardError());
+    QVERIFY2(messages.contains("Опрос прерван. Прочитанное записано в отчёт " + report), qPrintable(messages));
+
+    // The call was hung up: the escape and ATH after the PING, and nothing dialled after.
+    const QByteArray wire = m_sim->received();
+    const QByteArray call = wire.mid(wire.indexOf("ATD102\r"));
+    QVERIFY2(call.endsWith("+++ath\r"), call.constData());
+    QCOMPARE(wire.count("ATD"), 2);
+
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
+    QVERIFY2(lines[2].startsWith("2;Насосная;102;Опрос остановлен пользователем;;;;;;;20"), qPrintable(lines[2]));
+    QCOMPARE(lines[3], "3;Склад;103;Опрос остановлен пользователем;;;;;;;;");
+}
+
+void SurveyCommandTest::severalPorts_shareTheSitesRowsInDirectoryOrder()
+{
+    // A second modem on COM8 with the same sites: the sites finish in either order, the
+    // report keeps the directory's.
+    DevSim second(m_dir->filePath("com"));
+    QStringList args = test::FastModemArgs();
+    args << "--site" << "101 paired version=2.10" << "--site" << "102 busy" << "--site" << "103 waiting";
+    QVERIFY2(second.start({.port = 8, .modem = true, .extraArgs = args}), qPrintable(second.errorString()));
+    const QString report = m_dir->filePath("two.csv");
+    QCOMPARE(run({"--ini", m_ini, "--ports", "COM6,8", "--report", report}), 1);
+
+    // Each site called once, on one modem or the other, and both modems used.
+    const QByteArray first = m_sim->received(), other = second.received();
+    QCOMPARE(first.count("ATD") + other.count("ATD"), 3);
+    QVERIFY(first.count("ATD") >= 1 && other.count("ATD") >= 1);
+    for (const char *dial : {"ATD101\r", "ATD102\r", "ATD103\r"})
+        QCOMPARE(first.count(dial) + other.count(dial), 1);
+    for (const QByteArray &wire : {first, other})
+        QVERIFY2(wire.endsWith("+++ath\r") || wire.endsWith("ATD102\r"), wire.constData());
+
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
+    QVERIFY2(lines[2].startsWith("2;Насосная;102;Номер абонента занят;"), qPrintable(lines[2]));
+    QVERIFY2(lines[3].startsWith("3;Склад;103;Прочитано;Есть;Нет;"), qPrintable(lines[3]));
+}
+
+QTEST_GUILESS_MAIN(SurveyCommandTest)
+#include "tst_surveycommand.moc"

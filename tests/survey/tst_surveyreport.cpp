@@ -1,0 +1,250 @@
+// The report file: its literal bytes, reading it back, the rows of a resumed round,
+// the change marks against an earlier survey, and the choice of subscribers.
+#include "survey/surveyreport.h"
+#include "survey/surveytexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tavrin;
+
+namespace {
+
+SurveyRow ReadRow(int number, const QString &name, const QString &phone, const QString &pair,
+                  const QString &peer, const QString &version)
+{
+    SurveyRow row;
+    row.subscriber = {number, name, phone};
+    row.read = true;
+    row.result = "Прочитано";
+    row.state.connection = "Нет";
+    row.state.pair = pair;
+    row.state.peerAddress = peer;
+    row.state.ownAddress = "00:1A:7D:DA:71:13";
+    row.state.version = version;
+    row.state.mode = pair == "Есть" ? "Эксплуатационный" : "Пусконаладочный";
+    row.state.pairExists = pair == "Есть";
+    row.started = QDateTime(QDate(2026, 12, 7), QTime(9, 5, 30));
+    row.durationSeconds = 12.34;
+    return row;
+}
+
+SurveyRow FailedRow(int number, const QString &name, const QString &phone, const QString &result)
+{
+    SurveyRow row;
+    row.subscriber = {number, name, phone};
+    row.result = result;
+    row.started = QDateTime(QDate(2026, 12, 7), QTime(9, 6, 0));
+    row.durationSeconds = 3;
+    return row;
+}
+
+} // namespace
+
+class SurveyReportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rows_literalBytesWithQuotingAndBom();
+    void writtenReport_readsBackTheSameRows();
+    void brokenReports_refusedWithTheFileNamed_data();
+    void brokenReports_refusedWithTheFileNamed();
+    void unwritableFolder_messageNamesTheFile();
+    void resume_keepsReadRowsAndTakesTheNewOnes();
+    void changes_onlyPairPeerAndVersionOfReadRows();
+    void latestReport_byDateTimeAndCounter();
+    void chooseSubscribers_data();
+    void chooseSubscribers();
+};
+
+void SurveyReportTest::rows_literalBytesWithQuotingAndBom()
+{
+    const QList<SurveyRow> rows = {
+        ReadRow(1, "Котельная; \"Южная\"", "8 (861) 555-01-01", "Есть", "0A:1B:2C:3D:4E:5F", "1.07"),
+        FailedRow(2, "Ёлка №2 «Север»", "102", "Неопределенный ответ на команду \"PING\""),
+        UnreachedRow({3, "Склад", "103"}),
+    };
+    const QByteArray expected =
+        "\xEF\xBB\xBF"
+        "№;Наименование;№ телефона;Результат;Соединение;Пара;МАС-адрес периферийного устройства;"
+        "МАС-адрес центрального устройства;Версия модуля;Режим;Дата и время;Длительность, с\r\n"
+        "1;\"Котельная; \"\"Южная\"\"\";8 (861) 555-01-01;Прочитано;Нет;Есть;0A:1B:2C:3D:4E:5F;"
+        "00:1A:7D:DA:71:13;1.07;Эксплуатационный;2026-12-07T09:05:30;12,3\r\n"
+        "2;Ёлка №2 «Север»;102;\"Неопределенный ответ на команду \"\"PING\"\"\";;;;;;;2026-12-07T09:06:00;3,0\r\n"
+        "3;Склад;103;Опрос остановлен пользователем;;;;;;;;\r\n";
+    QCOMPARE(SurveyReportBytes(rows), expected);
+}
+
+void SurveyReportTest::writtenReport_readsBackTheSameRows()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("reports/survey-20261207-090530.csv");
+    QList<SurveyRow> rows = {
+        ReadRow(1, "Котельная; \"Южная\"\r\nвторая строка", "101", "Нет", "--", "1.07"),
+        FailedRow(2, "Ёлка №2 «Север» — ‰ ™", "102", "Потеря несущей"),
+    };
+    QString error;
+    QVERIFY2(WriteSurveyReport(path, rows, &error), qPrintable(error));
+    const std::optional<QList<SurveyRow>> back = ReadSurveyReport(path, &error);
+    QVERIFY2(back, qPrintable(error));
+    QCOMPARE(back->size(), 2);
+    QCOMPARE((*back)[0].subscriber.name, rows[0].subscriber.name);
+    QCOMPARE((*back)[1].subscriber.name, rows[1].subscriber.name);
+    QVERIFY((*back)[0].read);
+    QCOMPARE((*back)[0].state.peerAddress, "--");
+    QCOMPARE((*back)[0].state.mode, "Пусконаладочный");
+    QCOMPARE((*back)[0].started, rows[0].started);
+    QCOMPARE((*back)[0].durationSeconds, 12.3);
+    QVERIFY(!(*back)[1].read);
+    QCOMPARE((*back)[1].result, "Потеря несущей");
+}
+
+void SurveyReportTest::brokenReports_refusedWithTheFileNamed_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray header = SurveyReportBytes({});
+    QTest::newRow("not a report") << QByteArray("a;b;c\r\n");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("short row") << header + "1;Котельная;101\r\n";
+    QTest::newRow("unclosed quote") << header + "1;\"Котельная;101;;;;;;;;;\r\n";
+    QTest::newRow("no number") << header + "x;Котельная;101;Прочитано;;;;;;;;\r\n";
+}
+
+void SurveyReportTest::brokenReports_refusedWithTheFileNamed()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("old.csv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    QString error;
+    QVERIFY(!ReadSurveyReport(path, &error));
+    QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
+}
+
+void SurveyReportTest::unwritableFolder_messageNamesTheFile()
+{
+    QTemporaryDir dir;
+    // A file stands where the folder should be.
+    QFile blocker(dir.filePath("reports"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString path = dir.filePath("reports/survey.csv");
+    QString error;
+    QVERIFY(!WriteSurveyReport(path, {FailedRow(1, "Склад", "103", "Номер абонента занят")}, &error));
+    QVERIFY2(error.startsWith("Не удалось записать отчёт об опросе в файл " + QDir::toNativeSeparators(path)),
+             qPrintable(error));
+}
+
+void SurveyReportTest::resume_keepsReadRowsAndTakesTheNewOnes()
+{
+    const QList<SurveySubscriber> chosen = {{1, "А", "101"}, {2, "Б", "102"}, {3, "В", "103"}, {4, "Г", "104"}};
+    // The earlier report numbered Б as 5: the directory changed since; name and number match.
+    const QList<SurveyRow> earlier = {
+        ReadRow(5, "Б", "102", "Есть", "0A:1B:2C:3D:4E:5F", "1.07"),
+        FailedRow(1, "А", "101", "Номер абонента занят"),
+        ReadRow(9, "Д", "109", "Нет", "--", "1.07"),
+    };
+    const QList<SurveySubscriber> left = NotYetRead(chosen, earlier);
+    QCOMPARE(left.size(), 3);
+    QCOMPARE(left[0].name, "А");
+    QCOMPARE(left[1].name, "В");
+    QCOMPARE(left[2].name, "Г");
+
+    // The round's rows come one by one; each is on disk at once, with the rows read before.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("resumed.csv");
+    SurveyReportFile report(path, chosen, earlier);
+    QString error;
+    QVERIFY2(report.add(FailedRow(3, "В", "103", "Абонент не отвечает"), &error), qPrintable(error));
+    QVERIFY2(report.add(ReadRow(1, "А", "101", "Нет", "--", "1.08"), &error), qPrintable(error));
+    const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(path, &error);
+    QVERIFY2(rows, qPrintable(error));
+    QStringList shown;
+    for (const SurveyRow &row : *rows)
+        shown << QString::number(row.subscriber.number) + " " + row.subscriber.name + " " + row.result;
+    // Г has no row yet: a crash now would leave it to the next resume.
+    QCOMPARE(shown, (QStringList{"1 А Прочитано", "2 Б Прочитано", "3 В Абонент не отвечает"}));
+    QCOMPARE((*rows)[1].state.peerAddress, "0A:1B:2C:3D:4E:5F");
+    QCOMPARE(report.rows().size(), 3);
+}
+
+void SurveyReportTest::changes_onlyPairPeerAndVersionOfReadRows()
+{
+    const SurveyRow before = ReadRow(1, "А", "101", "Есть", "0A:1B:2C:3D:4E:5F", "1.07");
+    SurveyRow now = before;
+    now.state.connection = "Есть";
+    now.started = now.started.addDays(1);
+    QVERIFY(!ChangesSince(now, &before).any());
+    QVERIFY(!ChangesSince(now, nullptr).any());
+
+    now.state.pair = "Нет";
+    now.state.peerAddress = "--";
+    now.state.version = "1.08";
+    const SurveyChanges changes = ChangesSince(now, &before);
+    QCOMPARE(changes.pair, std::optional<QString>("Есть"));
+    QCOMPARE(changes.peerAddress, std::optional<QString>("0A:1B:2C:3D:4E:5F"));
+    QCOMPARE(changes.version, std::optional<QString>("1.07"));
+
+    // A site that failed now or then shows no change: nothing was compared.
+    const SurveyRow failed = FailedRow(1, "А", "101", "Абонент не отвечает");
+    QVERIFY(!ChangesSince(failed, &before).any());
+    QVERIFY(!ChangesSince(now, &failed).any());
+}
+
+void SurveyReportTest::latestReport_byDateTimeAndCounter()
+{
+    QTemporaryDir dir;
+    for (const char *name : {"survey-20261207-090530.csv", "survey-20261207-090530-2.csv",
+                             "survey-20261206-235959-10.csv", "notes.csv", "survey-20261208-000000.txt"}) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(LatestReport(dir.path()), dir.filePath("survey-20261207-090530-2.csv"));
+    QCOMPARE(LatestReport(dir.path(), dir.filePath("survey-20261207-090530-2.csv")),
+             dir.filePath("survey-20261207-090530.csv"));
+    QCOMPARE(NewReportPath(dir.path(), QDateTime(QDate(2026, 12, 7), QTime(9, 5, 30))),
+             dir.path() + "/survey-20261207-090530-3.csv");
+    QCOMPARE(ReportsDirectory("/opt/tavrin/INI"), "/opt/tavrin/reports");
+}
+
+void SurveyReportTest::chooseSubscribers_data()
+{
+    QTest::addColumn<QString>("numbers");
+    QTest::addColumn<QList<int>>("chosen"); // empty: refused
+    QTest::newRow("list and range") << "1,4-6" << QList<int>{1, 4, 5, 6};
+    QTest::newRow("out of order, repeated, blanks") << " 6, 2 - 3,2" << QList<int>{2, 3, 6};
+    QTest::newRow("single") << "7" << QList<int>{7};
+    QTest::newRow("beyond the directory") << "1,8" << QList<int>{};
+    QTest::newRow("zero") << "0" << QList<int>{};
+    QTest::newRow("backwards range") << "5-3" << QList<int>{};
+    QTest::newRow("empty item") << "1,,2" << QList<int>{};
+    QTest::newRow("words") << "all" << QList<int>{};
+}
+
+void SurveyReportTest::chooseSubscribers()
+{
+    QFETCH(QString, numbers);
+    QFETCH(QList<int>, chosen);
+    QList<SurveySubscriber> all;
+    for (int number = 1; number <= 7; ++number)
+        all.append({number, QString("Абонент %1").arg(number), QString::number(100 + number)});
+    QList<SurveySubscriber> picked;
+    QString error;
+    const bool ok = ChooseSubscribers(all, numbers, picked, &error);
+    QCOMPARE(ok, !chosen.isEmpty());
+    if (!ok) {
+        QVERIFY(!error.isEmpty());
+        return;
+    }
+    QList<int> numbersPicked;
+    for (const SurveySubscriber &subscriber : picked)
+        numbersPicked << subscriber.number;
+    QCOMPARE(numbersPicked, chosen);
+}
+
+QTEST_GUILESS_MAIN(SurveyReportTest)
+#include "tst_surveyreport.moc"

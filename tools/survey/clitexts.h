@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+
+// The messages of tavrin-survey, in one place. Russian, as every text of the program;
+// --help adds English below the Russian.
+namespace tavrin::clitext {
+
+inline const QString Usage = QStringLiteral(
+    "Использование: tavrin-survey [параметры]\n"
+    "\n"
+    "Опрос объектов: звонит по очереди каждому выбранному абоненту справочника через\n"
+    "GSM-модем, читает состояние модуля (PING, PEERADDR, DEVADDR, VER), кладёт трубку и\n"
+    "записывает строку отчёта. Модуль ничем не изменяется.\n"
+    "\n"
+    "Параметры:\n"
+    "  --ini ПАПКА            папка с bluetooth.ini и abonents.ini (по умолчанию та же,\n"
+    "                         что у tavrin)\n"
+    "  --subscribers СПИСОК   номера абонентов в справочнике, например 1,4-7\n"
+    "                         (по умолчанию все)\n"
+    "  --report ФАЙЛ          файл отчёта (по умолчанию новый файл в папке reports\n"
+    "                         рядом с папкой INI)\n"
+    "  --resume ФАЙЛ          продолжить опрос по отчёту: абоненты, уже прочитанные в нём,\n"
+    "                         пропускаются, строки опроса дописываются в этот файл\n"
+    "  --ports СПИСОК         порты модемов, например COM3,COM4: абоненты делятся между\n"
+    "                         модемами (по умолчанию порт связи по телефону)\n"
+    "  --help                 эта справка\n"
+    "  --version              версия программы\n"
+    "\n"
+    "Код завершения: 0 - прочитаны все объекты; 1 - прочитаны не все (или опрос\n"
+    "прерван); 2 - опрос не начат (неверные параметры, нет порта, настройки не прочитаны).\n"
+    "SIGINT и SIGTERM завершают текущий звонок, записывают прочитанное и завершают опрос.\n"
+    "\n"
+    "Survey of the sites: dials every chosen subscriber of the directory through the GSM\n"
+    "modem, reads the module's state, hangs up and writes one report row per site\n"
+    "(CSV, UTF-8, \";\"). Options as above. Exit status: 0 every site read, 1 some site\n"
+    "not read or the round interrupted, 2 the survey could not start.\n");
+
+inline QString Version(const QString &version)
+{
+    return QStringLiteral("tavrin-survey %1\n").arg(version);
+}
+
+inline QString UnknownOption(const QString &option)
+{
+    return QStringLiteral("Неизвестный параметр %1").arg(option);
+}
+inline QString MissingValue(const QString &option)
+{
+    return QStringLiteral("Для параметра %1 не задано значение").arg(option);
+}
+inline QString BadPortList(const QString &ports)
+{
+    return QStringLiteral("Неверный список портов: \"%1\"").arg(ports);
+}
+inline QString NoIniFolder(const QString &folder)
+{
+    return QStringLiteral("Папка настроек %1 не найдена").arg(folder);
+}
+inline const QString NoSubscribers = QStringLiteral("В справочнике абонентов нет ни одного абонента");
+inline const QString TryHelp = QStringLiteral("Справка: tavrin-survey --help");
+
+inline QString Progress(int done, int total, int read, const QString &left)
+{
+    return QStringLiteral("Опрос: %1 из %2, прочитано %3, осталось %4").arg(done).arg(total).arg(read).arg(left);
+}
+inline QString Finished(int read, int total, const QString &report)
+{
+    return QStringLiteral("Опрос завершён: прочитано %1 из %2. Отчёт: %3").arg(read).arg(total).arg(report);
+}
+inline QString Interrupted(const QString &report)
+{
+    return QStringLiteral("Опрос прерван. Прочитанное записано в отчёт %1").arg(report);
+}
+inline QString NothingLeft(const QString &report)
+{
+    return QStringLiteral("Все выбранные абоненты уже прочитаны в отчёте %1").arg(report);
+}
+
+} // namespace tavrin::clitext

@@ -1,0 +1,278 @@
+#include "surveycommand.h"
+
+#include "clitexts.h"
+#include "settings/settingsstore.h"
+#include "survey/surveyreport.h"
+#include "survey/surveytexts.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMutex>
+#include <QRegularExpression>
+
+#include <set>
+
+namespace tavrin {
+
+namespace {
+
+struct Options {
+    QString ini;
+    QString subscribers;
+    QString report;
+    QString resume;
+    QString ports;
+    bool help = false;
+    bool version = false;
+};
+
+// "--name value" and "--name=value". False with the message in *error.
+bool ParseOptions(const QStringList &arguments, Options &options, QString *error)
+{
+    const QList<std::pair<QString, QString *>> valued = {
+        {QStringLiteral("--ini"), &options.ini},
+        {QStringLiteral("--subscribers"), &options.subscribers},
+        {QStringLiteral("--report"), &options.report},
+        {QStringLiteral("--resume"), &options.resume},
+        {QStringLiteral("--ports"), &options.ports},
+    };
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            options.help = true;
+            continue;
+        }
+        if (argument == QLatin1String("--version") || argument == QLatin1String("-V")) {
+            options.version = true;
+            continue;
+        }
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        bool known = false;
+        for (const auto &[option, field] : valued) {
+            if (name != option)
+                continue;
+            known = true;
+            if (argument.contains(QLatin1Char('='))) {
+                *field = argument.section(QLatin1Char('='), 1);
+            } else if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1String("--"))) {
+                *field = arguments[++i];
+            } else {
+                *error = clitext::MissingValue(option);
+                return false;
+            }
+            if (field->isEmpty()) {
+                *error = clitext::MissingValue(option);
+                return false;
+            }
+        }
+        if (!known) {
+            *error = clitext::UnknownOption(argument);
+            return false;
+        }
+    }
+    return true;
+}
+
+// "COM3,COM4" or "3,4", each port once.
+bool ParsePorts(const QString &text, QList<int> &ports)
+{
+    static const QRegularExpression item(QStringLiteral("^\\s*(?:COM|com)?(\\d{1,3})\\s*$"));
+    std::set<int> seen;
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        const QRegularExpressionMatch match = item.match(part);
+        const int number = match.hasMatch() ? match.captured(1).toInt() : 0;
+        if (number < 1 || number > 255 || !seen.insert(number).second)
+            return false;
+        ports << number;
+    }
+    return !ports.isEmpty();
+}
+
+QString Clock(qint64 seconds)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+// Keeps every row in the report as it comes and shows the progress line.
+class CommandObserver : public SurveyObserver {
+public:
+    CommandObserver(SurveyReportFile &report, SurveyCommandContext &context, int total)
+        : m_report(report), m_context(context), m_total(total)
+    {
+        m_clock.start();
+    }
+
+    void siteFinished(int, const SurveyRow &row) override
+    {
+        QString error;
+        const bool written = m_report.add(row, &error);
+        QMutexLocker lock(&m_mutex);
+        ++m_done;
+        m_read += row.read ? 1 : 0;
+        if (!written && error != m_lastError)
+            message(error);
+        m_lastError = written ? QString() : error;
+        showProgress();
+    }
+
+    void showProgress()
+    {
+        if (!m_context.terminal)
+            return;
+        const qint64 elapsed = m_clock.elapsed() / 1000;
+        const int left = m_total - m_done;
+        const QString leftText = m_done == 0 ? QStringLiteral("--:--:--")
+                                             : Clock(elapsed * left / m_done);
+        m_context.err << '\r' << clitext::Progress(m_done, m_total, m_read, leftText) << "\x1b[K";
+        m_context.err.flush();
+        m_lineShown = true;
+    }
+
+    // A message on a line of its own, under the progress line.
+    void message(const QString &text)
+    {
+        if (m_lineShown)
+            m_context.err << '\n';
+        m_lineShown = false;
+        m_context.err << text << '\n';
+        m_context.err.flush();
+    }
+
+    void endLine()
+    {
+        if (m_lineShown)
+            m_context.err << '\n';
+        m_lineShown = false;
+    }
+
+    bool lastWriteFailed() const { return !m_lastError.isEmpty(); }
+
+private:
+    SurveyReportFile &m_report;
+    SurveyCommandContext &m_context;
+    const int m_total;
+    QMutex m_mutex;
+    QElapsedTimer m_clock;
+    int m_done = 0;
+    int m_read = 0;
+    bool m_lineShown = false;
+    QString m_lastError;
+};
+
+int Refuse(SurveyCommandContext &context, const QString &text, bool withHelp = false)
+{
+    context.err << "tavrin-survey: " << text << '\n';
+    if (withHelp)
+        context.err << clitext::TryHelp << '\n';
+    context.err.flush();
+    return CouldNotStart;
+}
+
+} // namespace
+
+int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context)
+{
+    Options options;
+    QString error;
+    if (!ParseOptions(arguments, options, &error))
+        return Refuse(context, error, true);
+    if (options.help || options.version) {
+        context.out << (options.help ? clitext::Usage : clitext::Version(QStringLiteral(TAVRIN_VERSION)));
+        context.out.flush();
+        return AllRead;
+    }
+
+    SettingsStore store;
+    if (options.ini.isEmpty()) {
+        store.LoadSettings(context.executableDir);
+    } else {
+        if (!QFileInfo(options.ini).isDir())
+            return Refuse(context, clitext::NoIniFolder(QDir::toNativeSeparators(options.ini)));
+        store.IniDirectory = QDir(options.ini).absolutePath();
+        store.BluetoothIniPath = store.IniDirectory + QStringLiteral("/bluetooth.ini");
+        store.AbonentsIniPath = store.IniDirectory + QStringLiteral("/abonents.ini");
+        store.ReadBluetoothIni();
+        store.ReadAbonentsIni();
+        SortAbonents(store.CurrentSettings.directory, store.CurrentSettings.directory.sort_prz);
+    }
+    if (!store.loadProblems().isEmpty())
+        return Refuse(context, store.loadProblems().join(QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' ')));
+    const Settings &settings = store.CurrentSettings;
+
+    const QList<SurveySubscriber> all = DirectorySubscribers(settings.directory);
+    if (all.isEmpty())
+        return Refuse(context, clitext::NoSubscribers);
+    QList<SurveySubscriber> chosen = all;
+    if (!options.subscribers.isEmpty() && !ChooseSubscribers(all, options.subscribers, chosen, &error))
+        return Refuse(context, error);
+
+    QList<int> ports;
+    if (options.ports.isEmpty())
+        ports << settings.phone.COMPort;
+    else if (!ParsePorts(options.ports, ports))
+        return Refuse(context, clitext::BadPortList(options.ports), true);
+    for (int port : ports) {
+        // Opened once to see that it is there; each call opens it again.
+        QString failure;
+        if (!OpenPort(port, PortSettings{.rate = settings.phone.Rate}, &failure))
+            return Refuse(context, surveytext::PortUnavailable(port) + (failure.isEmpty() ? QString() : ": " + failure));
+    }
+
+    QList<SurveyRow> earlier;
+    if (!options.resume.isEmpty()) {
+        const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(options.resume, &error);
+        if (!rows)
+            return Refuse(context, error);
+        earlier = *rows;
+    }
+    QString reportPath = options.report;
+    if (reportPath.isEmpty())
+        reportPath = options.resume;
+    if (reportPath.isEmpty())
+        reportPath = NewReportPath(ReportsDirectory(store.IniDirectory), QDateTime::currentDateTime());
+    reportPath = QFileInfo(reportPath).absoluteFilePath();
+
+    const QList<SurveySubscriber> toCall = NotYetRead(chosen, earlier);
+    SurveyReportFile report(reportPath, chosen, earlier);
+    // A report that cannot be written stops the round before the first call, not after.
+    if (!report.write(&error))
+        return Refuse(context, error);
+    CommandObserver observer(report, context, int(toCall.size()));
+    if (toCall.isEmpty()) {
+        if (context.terminal)
+            observer.message(clitext::NothingLeft(QDir::toNativeSeparators(reportPath)));
+        return AllRead;
+    }
+
+    SurveyPool pool(settings, ports, observer, context.timing);
+    bool interrupted = false;
+    if (context.onRunning)
+        context.onRunning([&pool, &interrupted] {
+            interrupted = true;
+            pool.stop();
+        });
+    observer.showProgress();
+    pool.run(toCall);
+    observer.endLine();
+
+    // Written after every site already; once more so that a failure at the last one
+    // is tried again and told.
+    const bool written = report.write(&error);
+    if (!written)
+        observer.message(error);
+    const QList<SurveyRow> rows = report.rows();
+    int read = 0;
+    for (const SurveyRow &row : rows)
+        read += row.read ? 1 : 0;
+    if (interrupted)
+        observer.message(clitext::Interrupted(QDir::toNativeSeparators(reportPath)));
+    else if (context.terminal)
+        observer.message(clitext::Finished(read, int(chosen.size()), QDir::toNativeSeparators(reportPath)));
+    return written && !interrupted && read == chosen.size() ? AllRead : SomeNotRead;
+}
+
+} // namespace tavrin
