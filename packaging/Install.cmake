@@ -100,9 +100,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "tavrin reads the state of a Bluetooth serial module installed at a site,\n"
   "sends the module's text commands while showing the raw byte trace, and\n"
   "creates and breaks its pair. The module is reached by cable or through a\n"
-  "dial-up GSM modem. The user interface is in Russian. tavrin-devsim\n"
-  "simulates the module and the modem on a pseudo-terminal, for\n"
-  "demonstrations and training.")
+  "dial-up GSM modem. The user interface is in Russian. tavrin-survey\n"
+  "reads the module of every subscriber site in one run, for a scheduled\n"
+  "job. tavrin-devsim simulates the module and the modem on a\n"
+  "pseudo-terminal, for demonstrations and training.")
 # Laid out under /usr whatever the build's own prefix: the program counts /usr/bin as
 # a place it is installed in, so its settings go to the user's folder there.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
