@@ -10,6 +10,7 @@
 //      most 4).
 #include "benchsim.h"
 
+#include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/tavrinapplication.h"
 #include "dialogs/formconnect.h"
@@ -177,11 +178,12 @@ int main(int argc, char *argv[])
         settle(200);
 
         const double before = residentBytes();
-        const qint64 logged = fillLog(full.window->log(), fullLines);
-        full.window->scrollLogToEnd();
+        auto *fullLog = full.window->findChild<ExchangeLogView *>(QStringLiteral("Memo1"));
+        const qint64 logged = fillLog(*fullLog, fullLines);
+        fullLog->scrollToEnd();
         settle(200);
         const double after = residentBytes();
-        const int lines = full.window->log().lineCount();
+        const int lines = fullLog->lineCount();
 
         std::vector<double> emptyCosts;
         std::vector<double> fullCosts;

@@ -2,8 +2,7 @@
 
 #include <QString>
 
-// The main window's fixed texts, in one place. "СОМ" in the initial port panel is
-// written with Cyrillic letters; the status bar's own " COM%d" is Latin.
+// The main window's fixed texts, in one place.
 namespace tavrin::apptext {
 
 inline constexpr int kVersionMajor = 1;
@@ -44,7 +43,44 @@ inline const QString HelpText = QStringLiteral(
     "The program opens its window and the connect dialog; it reads no other\n"
     "arguments. The user interface is in Russian. See man tavrin.\n");
 
+// The main menu.
+inline const QString ConnectionParametersItem = QStringLiteral("Параметры связи");
+inline const QString SettingsMenu = QStringLiteral("Настройки");
+inline const QString StateItem = QStringLiteral("Сoстояние"); // kept on purpose: the second letter is a Latin o
+inline const QString CommandModeItem = QStringLiteral("Командный режим");
+inline const QString CreatePairItem = QStringLiteral("Создание пары");
+inline const QString BreakPairItem = QStringLiteral("Разрыв пары");
+inline const QString ExitItem = QStringLiteral("Выход");
+
+// Both views.
+inline const QString Exit = QStringLiteral("Выход");
+
+// The command view.
+inline const QString CommandViewCaption = QStringLiteral(" Передать команду Bluetuth-устройству "); // "Bluetuth" kept on purpose
+inline const QString CommandHint = QStringLiteral("?");
 inline const QString CommandMode = QStringLiteral(" Командный режим");
+
+// The state view. "МАС" is written with Cyrillic letters, and two blanks follow
+// "периферийного", as the users know them.
+inline const QString StateViewCaption = QStringLiteral(" Состояние ");
+inline const QString ModeCaption = QStringLiteral("Режим");
+inline const QString ConnectionCaption = QStringLiteral("Соединение");
+inline const QString PairCaption = QStringLiteral("Пара");
+inline const QString MacAddressCaption = QStringLiteral("МАС-адрес");
+inline const QString PeripheralCaption = QStringLiteral("периферийного  устройства");
+inline const QString CentralCaption = QStringLiteral("центрального устройства");
+inline const QString VersionCaption = QStringLiteral("Версия модуля");
+inline const QString BreakPair = QStringLiteral("Разрыв пары");
+inline const QString CreatePair = QStringLiteral("Создание пары");
+inline const QString Refresh = QStringLiteral("Обновить");
+
+// The exchange log.
+inline const QString LogCaption = QStringLiteral("  Результат обмена ");
+inline const QString ClearLog = QStringLiteral("Очистить список");
+
+// The call panel.
+inline const QString CallDurationCaption = QStringLiteral("Продолжительность связи по телефону");
+inline const QString Disconnect = QStringLiteral("Отключить связь");
 inline const QString CallStarted = QStringLiteral("00:00:00");
 
 // The exchange log's context menu and the saving of the trace. %1: the file's path.
@@ -68,7 +104,7 @@ inline const QString FindWrappedToStart = QStringLiteral("Продолжено �
 inline const QString FindWrappedToEnd = QStringLiteral("Продолжено с конца");
 
 // Status bar before a connection kind is first shown.
-inline const QString InitialPortPanel = QStringLiteral("СОМ1 230540 бит/с");
+inline const QString InitialPortPanel = QStringLiteral("СОМ1 230540 бит/с"); // kept on purpose: Cyrillic "СОМ", rate as the users know it
 inline const QString InitialKindPanel = QStringLiteral("Непосредственная связь");
 
 } // namespace tavrin::apptext

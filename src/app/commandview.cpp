@@ -1,150 +1,94 @@
-// The command view: one button per module command, sent once through the session, and
-// the six fields of the stored peer address used by the addressed command.
+#include "app/commandview.h"
 
 #include "app/apptexts.h"
-#include "app/formmain.h"
-#include "app/hexbytefield.h"
+#include "app/exchangelogview.h"
+#include "app/windowdialogs.h"
 #include "app/windowgeometry.h"
-
-#include "dialogs/panelstatusbar.h"
+#include "dialogs/enterkey.h"
+#include "dialogs/macaddressedit.h"
 #include "protocol/commandtable.h"
 
-#include <QClipboard>
-#include <QGroupBox>
-#include <QGuiApplication>
-#include <QKeyEvent>
+#include <QGridLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace tavrin {
 
-namespace {
+using namespace geometry;
 
-constexpr int kRowTop = 28;
-constexpr int kRowPitch = 42;
-constexpr int kButtonLeft = 42;
-constexpr int kButtonWidth = 120;
-constexpr int kAddressLeft = 172;
-constexpr int kAddressPitch = 36;
-
-} // namespace
-
-void TFormMain::createCommandView()
+CommandView::CommandView(WindowDialogs &dialogs, ExchangeLogView &log, QWidget *parent)
+    : QGroupBox(apptext::CommandViewCaption, parent), m_dialogs(dialogs), m_log(log)
 {
-    m_commandView = new QGroupBox(QStringLiteral(" Передать команду Bluetuth-устройству "), m_background);
-    m_commandView->setObjectName(QStringLiteral("gb_command"));
-    m_commandView->setGeometry(geometry::kViewLeft, geometry::kViewTop, 410, 500);
+    setObjectName(QStringLiteral("gb_command"));
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(9, 8, 13, 12);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(10);
 
     const auto &table = CommandTable();
     for (int row = 0; row < kCommandRows; ++row) {
-        const int top = kRowTop + row * kRowPitch;
-
-        auto *hint = new QLabel(QStringLiteral("?"), m_commandView);
+        auto *hint = new QLabel(apptext::CommandHint, this);
         hint->setObjectName(QStringLiteral("pv%1").arg(row + 1));
         hint->setTextFormat(Qt::PlainText);
         hint->setAlignment(Qt::AlignCenter);
         hint->setFrameShape(QFrame::Panel);
         hint->setFrameShadow(QFrame::Raised);
-        hint->setGeometry(12, top + 5, 22, 22);
         hint->setToolTip(table[row].description);
+        AtLeast(hint, {22, 22});
+        grid->addWidget(hint, row, 0, Qt::AlignVCenter);
 
-        auto *button = new QPushButton(QString::fromLatin1(table[row].command), m_commandView);
+        auto *button = new QPushButton(QString::fromLatin1(table[row].command), this);
         button->setObjectName(QStringLiteral("bt%1").arg(row + 1));
         button->setProperty("tag", row);
-        button->setGeometry(kButtonLeft, top, kButtonWidth, 32);
-        connect(button, &QPushButton::clicked, this, [this, row] { onCommandButtonClicked(row); });
+        AtLeast(button, {120, 32});
+        connect(button, &QPushButton::clicked, this, [this, row] {
+            // A field that still has the focus has not been left yet (a button that
+            // takes no focus on click, or Enter): its byte is taken now.
+            m_address->leaveFocusedField();
+            emit commandRequested(row);
+        });
+        grid->addWidget(button, row, 1);
     }
 
-    const int addressTop = kRowTop + kPeerAddrWithAddressRow * kRowPitch + 4;
-    for (int i = 0; i < 6; ++i) {
-        auto *field = new QLineEdit(m_commandView);
-        field->setObjectName(QStringLiteral("a%1").arg(i));
-        field->setProperty("tag", i);
-        field->setMaxLength(2);
-        field->setAlignment(Qt::AlignCenter);
-        field->setValidator(new HexDigitsValidator(field));
-        field->setGeometry(kAddressLeft + i * kAddressPitch, addressTop, 30, 24);
-        field->installEventFilter(this); // the key filter and the leave handler
-        m_addressFields[i] = field;
-    }
+    m_address = new MacAddressEdit(this);
+    m_address->leaveCtrlZToWindow(); // Ctrl+Z is the window's hidden menu key
+    connect(m_address, &MacAddressEdit::byteLeft, this, &CommandView::addressByteLeft);
+    grid->addWidget(m_address, kPeerAddrWithAddressRow, 2, Qt::AlignLeft | Qt::AlignVCenter);
 
-    auto *exitButton = new QPushButton(QStringLiteral("Выход"), m_commandView);
+    auto *exitButton = new QPushButton(apptext::Exit, this);
     exitButton->setObjectName(QStringLiteral("BitBtn7"));
-    exitButton->setGeometry(294, 452, 100, 34);
-    connect(exitButton, &QPushButton::clicked, this, &TFormMain::exitView);
+    AtLeast(exitButton, {100, 34});
+    connect(exitButton, &QPushButton::clicked, this, &CommandView::exitRequested);
+    grid->setRowStretch(kCommandRows, 1);
+    grid->addWidget(exitButton, kCommandRows + 1, 0, 1, 3, Qt::AlignRight);
+    grid->setColumnStretch(2, 1);
+
+    PressFocusedButtonOnEnter(*this);
 }
 
-void TFormMain::onCommandModeTriggered()
+void CommandView::showAddress(const MacAddress &address)
 {
-    openView(ViewMode::Command);
-    const MacAddress &address = m_session.store().CurrentSettings.StoredPeerAddress;
-    for (int i = 0; i < 6; ++i)
-        m_addressFields[i]->setText(QStringLiteral("%1").arg(address[i], 2, 16, QLatin1Char('0')).toUpper());
-    m_statusBar->setPanelText(2, apptext::CommandMode);
+    m_address->setAddress(address);
 }
 
-void TFormMain::onCommandButtonClicked(int row)
+void CommandView::showMessage(const QString &text)
 {
-    // A field that still has the focus has not been left yet (a button that takes no
-    // focus on click): its byte is taken now, as leaving it would.
-    for (int i = 0; i < 6; ++i) {
-        if (m_addressFields[i]->hasFocus())
-            onAddressFieldLeft(i);
-    }
-    m_session.sendCommand(row);
+    m_dialogs.showMessage(text);
 }
 
-bool TFormMain::filterAddressFieldEvent(QLineEdit *field, QEvent *event)
+void CommandView::scrollLogToEnd()
 {
-    // Ctrl+Z is the window's hidden menu key, also while a field is being edited: the
-    // field does not claim it for its own undo, so the window's shortcut runs.
-    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Z && key->modifiers() == Qt::ControlModifier)
-            return true;
-    }
-    if (event->type() == QEvent::KeyPress)
-        return filterAddressKey(field, static_cast<QKeyEvent *>(event));
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Switching to another program or opening the field's context menu is not
-        // leaving the field.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            onAddressFieldLeft(field->property("tag").toInt());
-    }
-    return false;
+    m_log.scrollToEnd();
 }
 
-bool TFormMain::filterAddressKey(QLineEdit *field, QKeyEvent *event)
+QSize CommandView::minimumSizeHint() const
 {
-    // Pasted text is filtered as if typed key by key, before the field's length limit
-    // cuts it.
-    if (event->matches(QKeySequence::Paste)) {
-        field->insert(HexDigitsOnly(QGuiApplication::clipboard()->text()));
-        return true;
-    }
-    QChar replacement;
-    switch (FilterHexKey(*event, replacement)) {
-    case HexKey::Pass:
-        return false;
-    case HexKey::Discard:
-        return true;
-    case HexKey::Replace:
-        field->insert(QString(replacement));
-        return true;
-    }
-    return false;
+    return QGroupBox::minimumSizeHint().expandedTo(kViewSize);
 }
 
-void TFormMain::onAddressFieldLeft(int index)
+QSize CommandView::sizeHint() const
 {
-    if (index < 0 || index >= 6)
-        return;
-    QLineEdit *field = m_addressFields[index];
-    if (field->text().isEmpty())
-        field->setText(QStringLiteral("00"));
-    m_session.store().CurrentSettings.StoredPeerAddress[index] = HexFieldByte(field->text());
+    return QGroupBox::sizeHint().expandedTo(kViewSize);
 }
 
 } // namespace tavrin

@@ -6,10 +6,12 @@
 
 #include "app/applog.h"
 #include "app/apptexts.h"
+#include "app/exchangelogpanel.h"
 #include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/messagepresenter.h"
 #include "app/tracefile.h"
+#include "app/windowdialogs.h"
 #include "settings/logviewsettings.h"
 
 #include <QDir>
@@ -23,26 +25,26 @@ void TFormMain::onSaveLogRequested()
     const QString path = chooseLogFile();
     if (path.isEmpty())
         return;
-    const QString failure = WriteTraceFile(path, m_exchangeLog->traceFileText());
+    const QString failure = WriteTraceFile(path, m_logPanel->log().traceFileText());
     if (failure.isEmpty())
         return;
     qCInfo(lcApp) << "trace not saved to" << path << ":" << failure;
-    showMessage(apptext::LogNotSaved.arg(QDir::toNativeSeparators(path)));
+    m_dialogs->showMessage(apptext::LogNotSaved.arg(QDir::toNativeSeparators(path)));
 }
 
 void TFormMain::restoreLogView()
 {
-    const LogViewSettings kept = ReadLogViewSettings(m_session.store().BluetoothIniPath);
-    m_exchangeLog->setViewOptions({kept.hexView, kept.times});
-    connect(m_exchangeLog, &ExchangeLogView::viewOptionsChosen, this, &TFormMain::onLogViewChosen);
+    const LogViewSettings kept = ReadLogViewSettings(m_session->store().BluetoothIniPath);
+    m_logPanel->log().setViewOptions({kept.hexView, kept.times});
+    connect(&m_logPanel->log(), &ExchangeLogView::viewOptionsChosen, this, &TFormMain::onLogViewChosen);
 }
 
 void TFormMain::onLogViewChosen(const TraceViewOptions &options)
 {
     // A view not kept costs the user one click at the next start: it is only logged.
     QString failure;
-    if (!WriteLogViewSettings(m_session.store().BluetoothIniPath, {options.hex, options.times}, &failure))
-        qCInfo(lcApp) << "log view not kept in" << m_session.store().BluetoothIniPath << ":" << failure;
+    if (!WriteLogViewSettings(m_session->store().BluetoothIniPath, {options.hex, options.times}, &failure))
+        qCInfo(lcApp) << "log view not kept in" << m_session->store().BluetoothIniPath << ":" << failure;
 }
 
 namespace {
@@ -59,16 +61,13 @@ QDir LogFolder()
 QString TFormMain::chooseLogFile()
 {
     const QString proposed = LogFolder().filePath(TraceFileName(QDateTime::currentDateTime()));
-    if (m_presenter)
-        return m_presenter->chooseSaveFile(proposed);
+    if (MessagePresenter *presenter = m_dialogs->presenter())
+        return presenter->chooseSaveFile(proposed);
     QFileDialog dialog(this, apptext::SaveLogCaption, proposed, apptext::LogFileFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("log"));
-    const QPointer<QWidget> previous = m_modal;
-    m_modal = &dialog;
-    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    m_modal = previous;
+    const bool chosen = m_dialogs->run(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     return chosen ? dialog.selectedFiles().constFirst() : QString();
 }
 

@@ -82,11 +82,11 @@ void AbonentBox::onListClicked()
         const Settings settings = m_hooks.surveySettings ? m_hooks.surveySettings() : m_store.CurrentSettings;
         OpenSurveyWindow(settings, m_directory, rows, m_store.IniDirectory, &list, m_hooks.showMessage);
     };
-    list.exec();
+    const bool accepted = list.exec() == QDialog::Accepted;
     // The list changes the directory in place even when cancelled: the box shows it as
     // it now is, so a line chosen afterwards is the subscriber it names.
     fill();
-    if (list.Accepted)
+    if (accepted)
         commit();
 }
 

@@ -36,7 +36,7 @@ public:
     AbonentBox(SettingsStore &store, AbonentDirectory &directory, QComboBox *box, QPushButton *listButton,
                QWidget *dialog, Hooks hooks);
 
-    // FillAbonentCombo: the names and "Новый абонент"; the selected subscriber selected
+    // fillAbonentCombo: the names and "Новый абонент"; the selected subscriber selected
     // and shown in the status bar, or nothing selected for an empty directory.
     void fill();
     // A subscriber, not the "Новый абонент" line, is selected.

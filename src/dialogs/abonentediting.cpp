@@ -11,8 +11,7 @@ bool RunEditor(AbonentRecord &target, int editMode, QWidget *owner, const ShowMe
 {
     TFormAbonent editor(target, editMode, owner);
     editor.showMessage = showMessage;
-    editor.exec();
-    return editor.Accepted;
+    return editor.exec() == QDialog::Accepted;
 }
 
 } // namespace

@@ -115,6 +115,14 @@ inline const QString PairCreationLine1 = QStringLiteral("Выполняется 
 inline const QString PairCreationLine2 = QStringLiteral("создания пары с периферийным устройством");
 } // namespace WaitTexts
 
+// The status bar's port and kind panels. %1: the port number, %2: the rate; %1: the
+// subscriber's phone number.
+namespace StatusTexts {
+inline const QString PortAndRate = QStringLiteral(" COM%1,   %2 бит/с");
+inline const QString DirectKind = QStringLiteral(" Непосредственная связь");
+inline const QString PhoneKind = QStringLiteral(" Тел. %1");
+} // namespace StatusTexts
+
 namespace AddressTexts {
 inline const QString Line1 = QStringLiteral("Введите адрес");
 inline const QString Line2 = QStringLiteral("для создания пары");

@@ -102,7 +102,6 @@ void TFormAbonent::onAcceptClicked()
     }
     m_target.user_name = m_nameEdit->text();
     m_target.phone_code = m_phoneEdit->text();
-    Accepted = true;
     accept();
 }
 

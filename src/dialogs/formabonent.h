@@ -21,7 +21,6 @@ public:
     // target: the slot to fill (in EditMode also shown); editMode: AddMode or EditMode.
     TFormAbonent(AbonentRecord &target, int editMode, QWidget *owner);
 
-    bool Accepted = false;
     ShowMessageFn showMessage; // a message box of this dialog unless the opener hands on its own
 
 protected:

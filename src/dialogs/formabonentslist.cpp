@@ -165,7 +165,7 @@ void TFormAbonents_List::showEvent(QShowEvent *event)
         return;
     resize(kWidth, kHeight);
     CentreOnScreen(*this);
-    FillGrid();
+    fillGrid();
     m_grid->setFocus(Qt::OtherFocusReason);
 }
 

@@ -25,14 +25,13 @@ class TFormAbonents_List : public QDialog {
 public:
     TFormAbonents_List(AbonentDirectory &directory, QWidget *owner);
 
-    bool Accepted = false;
     ShowMessageFn showMessage; // handed on to the subscriber editor
     AskQuestionFn askQuestion; // the question before a deletion
     // "Опрос…": opens the survey window for the selected rows (positions from 0).
     std::function<void(const QList<int> &rows)> openSurvey;
 
 protected:
-    void showEvent(QShowEvent *event) override; // FormShow: size, place, FillGrid
+    void showEvent(QShowEvent *event) override; // FormShow: size, place, fillGrid
 
 private:
     void createGrid();
@@ -40,7 +39,7 @@ private:
     QHBoxLayout *createButtons();
     void connectHandlers();
 
-    void FillGrid();
+    void fillGrid();
     void showRow(int row);
     void showSortOrder();
     void onRowChosen(int row);        // a row selected by mouse or keys

@@ -33,7 +33,7 @@ void SetCell(QTableWidget *grid, int row, int column, const QString &text)
 
 } // namespace
 
-void TFormAbonents_List::FillGrid()
+void TFormAbonents_List::fillGrid()
 {
     // The rows change here, not by the user's choice: the selection is set at the end.
     const QSignalBlocker quiet(m_grid);
@@ -97,19 +97,19 @@ void TFormAbonents_List::onRowDoubleClicked(int row)
 void TFormAbonents_List::onSortClicked(int sortKey)
 {
     m_directory.sort_prz = quint8(sortKey);
-    FillGrid();
+    fillGrid();
 }
 
 void TFormAbonents_List::onEditClicked()
 {
     if (EditAbonent(m_directory, this, showMessage))
-        FillGrid(); // an edited name or number may move the subscriber
+        fillGrid(); // an edited name or number may move the subscriber
 }
 
 void TFormAbonents_List::onAddClicked()
 {
     if (AddAbonent(m_directory, this, showMessage))
-        FillGrid();
+        fillGrid();
 }
 
 void TFormAbonents_List::onDeleteClicked()
@@ -120,7 +120,7 @@ void TFormAbonents_List::onDeleteClicked()
         return;
     const WaitCursor hourglass;
     deleteSelected();
-    FillGrid();
+    fillGrid();
 }
 
 // The entries after the selected one move down a place; the slot left over at the end
@@ -139,7 +139,6 @@ void TFormAbonents_List::deleteSelected()
 void TFormAbonents_List::onAcceptClicked()
 {
     onRowChosen(m_grid->currentRow());
-    Accepted = true;
     accept();
 }
 

@@ -52,10 +52,10 @@ TFormConnect::TFormConnect(SettingsStore &store, QWidget *owner)
     // from the keyboard; a focused button still takes Enter itself.
     m_acceptButton->setDefault(true);
     // Off until the phone kind is chosen: a stored kind that selects nothing leaves them off.
-    EnableSubscriberControls(false);
+    enableSubscriberControls(false);
 
     m_abonents = new AbonentBox(m_store, WorkingSettings.directory, m_abonentList, m_listButton, this,
-                                {[this] { ShowStatus(); }, [this](const QString &text) { showMessage(text); },
+                                {[this] { showStatus(); }, [this](const QString &text) { showMessage(text); },
                                  [this] { return WorkingSettings; }});
     // activated: only the user's choice runs the handler, as the list's click does.
     connect(m_kindList, &QComboBox::activated, this, &TFormConnect::onKindChosen);
@@ -83,7 +83,7 @@ QLayout *TFormConnect::createControls()
     m_listButton->setObjectName(QStringLiteral("BitBtn6"));
     m_parametersButton = new QPushButton(ConnectTexts::ChangeParameters, this);
     m_parametersButton->setObjectName(QStringLiteral("BitBtn3"));
-    m_parametersButton->setMinimumSize(220, 30);
+    m_parametersButton->setMinimumSize(m_parametersButton->sizeHint().expandedTo(QSize(220, 30))); // more for a larger font
     m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn1", this);
     m_exitButton = DialogButton(CommonTexts::Exit, "BitBtn2", this);
 
@@ -120,12 +120,12 @@ void TFormConnect::FormShow()
     onKindChosen();
 }
 
-void TFormConnect::ShowStatus()
+void TFormConnect::showStatus()
 {
     ShowConnectionStatus(WorkingSettings, StatusBar);
 }
 
-void TFormConnect::FillAbonentCombo()
+void TFormConnect::fillAbonentCombo()
 {
     m_abonents->fill();
 }
@@ -137,16 +137,16 @@ void TFormConnect::onKindChosen()
         return;
     WorkingSettings.Conn_Prz = quint8(kind);
     const bool phone = kind == Phone;
-    EnableSubscriberControls(phone);
+    enableSubscriberControls(phone);
     if (phone) {
-        FillAbonentCombo();
+        fillAbonentCombo();
     } else {
         m_abonentList->setCurrentIndex(-1); // user_index stays as it is
-        ShowStatus();
+        showStatus();
     }
 }
 
-void TFormConnect::EnableSubscriberControls(bool enabled)
+void TFormConnect::enableSubscriberControls(bool enabled)
 {
     for (QWidget *control : {static_cast<QWidget *>(m_abonentLabel), static_cast<QWidget *>(m_abonentList),
                              static_cast<QWidget *>(m_listLabel), static_cast<QWidget *>(m_listButton)})
@@ -158,18 +158,18 @@ void TFormConnect::onChangeParametersClicked()
     TFormConn_Par parameters(m_store, WorkingSettings, this);
     parameters.StatusBar = StatusBar;
     parameters.showMessage = [this](const QString &text) { showMessage(text); };
-    parameters.exec();
+    const bool accepted = parameters.exec() == QDialog::Accepted;
     const bool phone = WorkingSettings.Conn_Prz == Phone;
-    if (!parameters.Accepted) {
+    if (!accepted) {
         // Subscribers added or a list used in there changed the working directory: the
         // box shows it as it now is, so a line chosen afterwards is the one it names.
         if (phone)
-            FillAbonentCombo();
+            fillAbonentCombo();
         return;
     }
-    ShowStatus();
+    showStatus();
     if (phone) {
-        FillAbonentCombo();
+        fillAbonentCombo();
         m_abonents->commit();
     }
 }
@@ -180,9 +180,8 @@ void TFormConnect::onAcceptClicked()
         showMessage(CommonTexts::NotAllParameters);
         return;
     }
-    ShowStatus();
+    showStatus();
     m_store.CurrentSettings = WorkingSettings;
-    Accepted = true;
     accept();
 }
 

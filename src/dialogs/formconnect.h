@@ -26,7 +26,6 @@ public:
 
     Settings WorkingSettings;
     PanelStatusBar *StatusBar = nullptr; // set by the opener before showing
-    bool Accepted = false;
 
     // Tells the user something in a modal box with an empty title and one OK button; the
     // dialogs opened from here use it too. The opener or a test may replace it.
@@ -38,13 +37,13 @@ protected:
 private:
     QLayout *createControls();
     void FormShow();
-    void FillAbonentCombo();
+    void fillAbonentCombo();
     void onKindChosen();
     void onChangeParametersClicked();
     void onAcceptClicked();
-    void ShowStatus();
+    void showStatus();
     // "Абонент", the subscriber box, "Список абонентов" and the list button.
-    void EnableSubscriberControls(bool enabled);
+    void enableSubscriberControls(bool enabled);
 
     SettingsStore &m_store;
     QComboBox *m_kindList = nullptr; // the position is the ConnectionKind

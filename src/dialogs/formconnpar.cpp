@@ -67,7 +67,7 @@ TFormConn_Par::TFormConn_Par(SettingsStore &store, Settings &editedSettings, QWi
                  m_exitButton});
 
     m_abonents = new AbonentBox(m_store, m_editedSettings.directory, m_abonentList, m_listButton, this,
-                                {[this] { ShowStatus(); }, [this](const QString &text) { showMessage(text); },
+                                {[this] { showStatus(); }, [this](const QString &text) { showMessage(text); },
                                  [this] { return m_editedSettings; }});
     connect(m_acceptButton, &QPushButton::clicked, this, &TFormConn_Par::onAcceptClicked);
     connect(m_exitButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -33,7 +33,6 @@ public:
     TFormConn_Par(SettingsStore &store, Settings &editedSettings, QWidget *owner);
 
     PanelStatusBar *StatusBar = nullptr; // set by the opener before showing
-    bool Accepted = false;
     ShowMessageFn showMessage; // a message box of this dialog unless the opener hands on its own
 
 protected:
@@ -55,8 +54,8 @@ private:
     void fillPortList();
     void fillRateList();
     void showPhoneParameters();
-    void FillAbonentCombo();
-    void ShowStatus();
+    void fillAbonentCombo();
+    void showStatus();
     void showPhoneCode(); // the selected subscriber's phone number beside the box
     void onAcceptClicked();
     bool allLineParametersGiven() const;

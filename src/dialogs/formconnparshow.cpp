@@ -97,16 +97,16 @@ void TFormConn_Par::showPhoneParameters()
     ShowNumber(m_connectWaitEdit, m_editedSettings.ConnectWaitTime);
     ShowNumber(m_connRepeatEdit, m_editedSettings.Conn_Repeat);
     m_commandEdit->setText(m_editedSettings.Command);
-    FillAbonentCombo();
+    fillAbonentCombo();
 }
 
-void TFormConn_Par::FillAbonentCombo()
+void TFormConn_Par::fillAbonentCombo()
 {
     m_abonents->fill();
     showPhoneCode();
 }
 
-void TFormConn_Par::ShowStatus()
+void TFormConn_Par::showStatus()
 {
     ShowConnectionStatus(m_editedSettings, StatusBar);
     showPhoneCode();
@@ -133,7 +133,6 @@ void TFormConn_Par::onAcceptClicked()
             return;
         m_editedSettings.phone = m_localParameters;
     }
-    Accepted = true;
     accept();
 }
 

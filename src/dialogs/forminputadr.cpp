@@ -3,10 +3,8 @@
 #include "dialogs/dialogtexts.h"
 #include "dialogs/dialogwidgets.h"
 #include "dialogs/enterkey.h"
-#include "dialogs/hexdigits.h"
+#include "dialogs/macaddressedit.h"
 
-#include <QEvent>
-#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,7 +52,16 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
     auto *top = new QHBoxLayout;
     top->addLayout(captions, 1);
     top->addSpacing(10);
-    top->addLayout(createAddressFields());
+    m_addressEdit = new MacAddressEdit(this);
+    QFont fieldFont(QStringLiteral("Arial"));
+    fieldFont.setBold(true);
+    fieldFont.setPointSize(12);
+    m_addressEdit->setFieldLook(fieldFont, 36, 5);
+    connect(m_addressEdit, &MacAddressEdit::byteLeft, this, [this](int index, quint8 value) {
+        if (index >= 0 && index < int(EditedAddress.size()))
+            EditedAddress[size_t(index)] = value;
+    });
+    top->addWidget(m_addressEdit);
 
     m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn1", this);
     m_cancelButton = DialogButton(CommonTexts::Cancel, "BitBtn2", this);
@@ -68,33 +75,8 @@ TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
     layout->addStretch();
     layout->addLayout(ButtonRow({}, {m_acceptButton, m_cancelButton}));
 
-    const auto &f = m_addressFields;
-    SetTabOrder({m_cancelButton, m_acceptButton, f[0], f[1], f[2], f[3], f[4], f[5]});
-}
-
-// The six fields a0..a5, left to right; field i carries tag i.
-QLayout *TFormInput_Adr::createAddressFields()
-{
-    QFont fieldFont(QStringLiteral("Arial"));
-    fieldFont.setBold(true);
-    fieldFont.setPointSize(12);
-    auto *hexOnly = new HexDigitsValidator(this);
-    auto *fields = new QHBoxLayout;
-    fields->setSpacing(5);
-    for (int i = 0; i < int(m_addressFields.size()); ++i) {
-        auto *field = new QLineEdit(this);
-        field->setObjectName(QStringLiteral("a%1").arg(i));
-        field->setProperty("tag", i);
-        field->setMaxLength(2);
-        field->setFont(fieldFont);
-        field->setAlignment(Qt::AlignCenter);
-        field->setFixedWidth(36);
-        field->setValidator(hexOnly);
-        field->installEventFilter(this);
-        fields->addWidget(field);
-        m_addressFields[i] = field;
-    }
-    return fields;
+    const auto field = [this](int i) { return static_cast<QWidget *>(m_addressEdit->field(i)); };
+    SetTabOrder({m_cancelButton, m_acceptButton, field(0), field(1), field(2), field(3), field(4), field(5)});
 }
 
 void TFormInput_Adr::showEvent(QShowEvent *event)
@@ -108,40 +90,17 @@ void TFormInput_Adr::FormShow()
 {
     resize(kWidth, kHeight);
     EditedAddress = m_storedPeerAddress;
-    for (int i = 0; i < int(m_addressFields.size()); ++i)
-        m_addressFields[i]->setText(QString::asprintf("%02X", EditedAddress[i]));
+    m_addressEdit->setAddress(EditedAddress);
     CentreOnOwner(*this);
     m_cancelButton->setFocus(Qt::OtherFocusReason);
 }
 
-bool TFormInput_Adr::eventFilter(QObject *watched, QEvent *event)
-{
-    // A field is left when the focus moves to another control of the dialog. Its own
-    // context menu or a switch to another window only lends the focus away: filling an
-    // emptied field with "00" there would leave no room to paste the digits into it.
-    if (event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        auto *field = qobject_cast<QLineEdit *>(watched);
-        if (field && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-            onFieldLeft(field);
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TFormInput_Adr::onFieldLeft(QLineEdit *field)
-{
-    if (field->text().isEmpty())
-        field->setText(QStringLiteral("00"));
-    const int tag = field->property("tag").toInt();
-    if (tag >= 0 && tag < int(EditedAddress.size()))
-        EditedAddress[tag] = HexFieldByte(field->text());
-}
-
 void TFormInput_Adr::onAcceptClicked()
 {
-    // A field still being edited when "Принять" is pressed by key counts as left.
-    if (auto *field = qobject_cast<QLineEdit *>(focusWidget()); field && field->hasFocus())
-        onFieldLeft(field);
+    // Every field is taken as it is shown: one still being edited has not been left when
+    // "Принять" is pressed by key, nor when the dialog is not the active window at the
+    // click, since the focus then moves without a focus-out.
+    m_addressEdit->leaveEveryField();
     if (IsNoDeviceAddress(EditedAddress)) {
         const MacAddress &a = EditedAddress;
         showMessage(AddressTexts::NoDeviceAddress.arg(
@@ -149,7 +108,6 @@ void TFormInput_Adr::onAcceptClicked()
         return; // the dialog stays open with the address as typed
     }
     m_storedPeerAddress = EditedAddress;
-    Accepted = true;
     accept();
 }
 

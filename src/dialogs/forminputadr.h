@@ -5,12 +5,11 @@
 
 #include <QDialog>
 
-#include <array>
-
-class QLineEdit;
 class QPushButton;
 
 namespace tavrin {
+
+class MacAddressEdit;
 
 // The address dialog: the peripheral's six-byte address typed as six two-digit
 // hexadecimal fields. "Принять" stores it into the address the opener gave; cancelling
@@ -22,24 +21,19 @@ public:
     TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner);
 
     MacAddress EditedAddress{}; // the working copy
-    bool Accepted = false;
     // Tells why an address is refused: a message box of this dialog unless the opener
     // hands on its own.
     ShowMessageFn showMessage;
 
 protected:
     void showEvent(QShowEvent *event) override; // FormShow
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QLayout *createAddressFields();
     void FormShow();
-    // A field left: an empty one shows "00"; its byte goes into EditedAddress.
-    void onFieldLeft(QLineEdit *field);
     void onAcceptClicked();
 
     MacAddress &m_storedPeerAddress;
-    std::array<QLineEdit *, 6> m_addressFields{}; // field i carries tag i
+    MacAddressEdit *m_addressEdit = nullptr; // a0..a5; a field left puts its byte into EditedAddress
     QPushButton *m_acceptButton = nullptr;
     QPushButton *m_cancelButton = nullptr; // also Esc and the close button
 };

@@ -111,7 +111,7 @@ void TFormWait::showEvent(QShowEvent *event)
 void TFormWait::FormShow()
 {
     resize(kWidth, kHeight);
-    if (WaitKind == WaitPairCreation) {
+    if (WaitKind == WaitWindowKind::PairCreation) {
         m_operationLine1->setText(WaitTexts::PairCreationLine1);
         m_operationLine2->setText(WaitTexts::PairCreationLine2);
     } else {

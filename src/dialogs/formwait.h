@@ -1,14 +1,13 @@
 #pragma once
 
+#include "protocol/moduleoperationhost.h" // WaitWindowKind
+
 #include <QWidget>
 
 class QLabel;
 class QProgressBar;
 
 namespace tavrin {
-
-// What the wait window names: the state reading or a pair creation.
-enum WaitKindValue : quint8 { WaitStateReading = 0, WaitPairCreation = 1 };
 
 // The progress window shown, without blocking, while a module operation runs. The user
 // cannot close it; the operation that opened it destroys it.
@@ -17,7 +16,7 @@ class TFormWait : public QWidget {
 public:
     explicit TFormWait(QWidget *owner);
 
-    quint8 WaitKind = WaitStateReading;
+    WaitWindowKind WaitKind = WaitWindowKind::StateReading; // what the window names
 
     // Sets the bar's maximum; a bar already under way keeps its position.
     void setMaximum(int maximum);

@@ -1,5 +1,6 @@
 #include "dialogs/panelstatusbar.h"
 
+#include "dialogs/dialogtexts.h"
 #include "settings/settings.h"
 
 #include <QLabel>
@@ -12,7 +13,6 @@ namespace tavrin {
 PanelStatusBar::PanelStatusBar(QWidget *parent) : QWidget(parent)
 {
     // Tall enough for one line of the font in use, never lower than the classic 22.
-    setFixedHeight(std::max(22, fontMetrics().height() + 8));
     for (int i = 0; i < kPanels; ++i) {
         auto *label = new QLabel(this);
         label->setObjectName(QStringLiteral("panel%1").arg(i));
@@ -26,46 +26,56 @@ PanelStatusBar::PanelStatusBar(QWidget *parent) : QWidget(parent)
     relayout();
 }
 
-void PanelStatusBar::setPanelText(int panel, const QString &text)
+void PanelStatusBar::setPanelText(StatusPanel which, const QString &text)
 {
-    if (panel < 0 || panel >= kPanels)
-        return;
+    const int panel = int(which);
     m_texts[panel] = text;
     QString line = text;
     for (QChar &c : line) {
         if (c.category() == QChar::Other_Control)
             c = QLatin1Char(' ');
     }
+    const bool wider = m_panels[panel]->sizeHint().width() > m_panels[panel]->width();
     m_panels[panel]->setText(line);
+    if (wider || m_panels[panel]->sizeHint().width() > m_panels[panel]->width())
+        relayout();
 }
 
-QString PanelStatusBar::panelText(int panel) const
+QString PanelStatusBar::panelText(StatusPanel panel) const
 {
-    if (panel < 0 || panel >= kPanels)
-        return {};
-    return m_texts[panel];
+    return m_texts[int(panel)];
 }
 
-QString PanelStatusBar::shownText(int panel) const
+QString PanelStatusBar::shownText(StatusPanel panel) const
 {
-    if (panel < 0 || panel >= kPanels)
-        return {};
-    return m_panels[panel]->text();
+    return m_panels[int(panel)]->text();
 }
 
-void PanelStatusBar::setPanelWidth(int panel, int width)
+void PanelStatusBar::setPanelWidth(StatusPanel panel, int width)
 {
-    if (panel < 0 || panel >= kPanels)
-        return;
-    m_widths[panel] = std::max(width, 0);
+    m_widths[int(panel)] = std::max(width, 0);
     relayout();
 }
 
-int PanelStatusBar::panelWidth(int panel) const
+int PanelStatusBar::panelWidth(StatusPanel panel) const
 {
-    if (panel < 0 || panel >= kPanels)
-        return 0;
-    return m_widths[panel];
+    const QLabel *label = m_panels[int(panel)];
+    const int needed = label->text().isEmpty() ? 0 : label->sizeHint().width();
+    return std::max(m_widths[int(panel)], needed);
+}
+
+void PanelStatusBar::fillWithPanel(StatusPanel panel, int spare)
+{
+    m_fillPanel = int(panel);
+    m_spare = spare;
+    relayout();
+}
+
+void PanelStatusBar::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        relayout();
 }
 
 void PanelStatusBar::resizeEvent(QResizeEvent *event)
@@ -78,11 +88,20 @@ void PanelStatusBar::resizeEvent(QResizeEvent *event)
 // as a status bar's last panel does.
 void PanelStatusBar::relayout()
 {
+    // Tall enough for one line of the font in use, never lower than the classic 22.
+    setFixedHeight(std::max(22, fontMetrics().height() + 8));
+    if (m_fillPanel >= 0) {
+        int others = 0;
+        for (int i = 0; i < kPanels; ++i)
+            others += i == m_fillPanel ? 0 : panelWidth(StatusPanel(i));
+        m_widths[m_fillPanel] = std::max(0, width() - others - m_spare);
+    }
     int x = 0;
     for (int i = 0; i < kPanels; ++i) {
-        const int w = i == kPanels - 1 ? std::max(m_widths[i], width() - x) : m_widths[i];
+        const int own = panelWidth(StatusPanel(i));
+        const int w = i == kPanels - 1 ? std::max(own, width() - x) : own;
         m_panels[i]->setGeometry(x, 0, w, height());
-        x += m_widths[i];
+        x += own;
     }
 }
 
@@ -95,13 +114,13 @@ void ShowConnectionStatus(const Settings &settings, PanelStatusBar *statusBar)
     const ConnectionParameters &line = settings.active();
     QString kindText;
     if (settings.Conn_Prz == Direct) {
-        kindText = QStringLiteral(" Непосредственная связь");
+        kindText = StatusTexts::DirectKind;
     } else if (settings.Conn_Prz == Phone) {
         if (const AbonentRecord *abonent = settings.selectedAbonent())
-            kindText = QStringLiteral(" Тел. %1").arg(abonent->phone_code);
+            kindText = StatusTexts::PhoneKind.arg(abonent->phone_code);
     }
-    statusBar->setPanelText(1, kindText);
-    statusBar->setPanelText(0, QStringLiteral(" COM%1,   %2 бит/с").arg(line.COMPort).arg(line.Rate));
+    statusBar->setPanelText(StatusPanel::Kind, kindText);
+    statusBar->setPanelText(StatusPanel::Port, StatusTexts::PortAndRate.arg(line.COMPort).arg(line.Rate));
     statusBar->repaint();
 }
 

@@ -8,8 +8,15 @@ namespace tavrin {
 
 struct Settings;
 
-// A status bar of four panels of settable width and plain text (panel 0 port and rate,
-// 1 connection kind, 2 operation text, 3 exchange activity).
+// The four panels of the main window's status bar, left to right.
+enum class StatusPanel {
+    Port = 0,      // port and rate
+    Kind = 1,      // connection kind or the subscriber's phone number
+    Operation = 2, // the operation's progress or result, the dialling progress
+    Activity = 3,  // the exchange under way
+};
+
+// A status bar of four panels of settable width and plain text.
 class PanelStatusBar : public QWidget {
     Q_OBJECT
 public:
@@ -19,14 +26,20 @@ public:
     // A panel shows one line: a line break or other control character in the text (a
     // modem reply quoted in a progress text ends in CR LF) is shown as a blank.
     // panelText gives the text as it was set.
-    void setPanelText(int panel, const QString &text);
-    QString panelText(int panel) const;
-    QString shownText(int panel) const;
-    void setPanelWidth(int panel, int width);
-    int panelWidth(int panel) const;
+    void setPanelText(StatusPanel panel, const QString &text);
+    QString panelText(StatusPanel panel) const;
+    QString shownText(StatusPanel panel) const;
+    void setPanelWidth(StatusPanel panel, int width);
+    // The width set, or more when the panel's text needs it: a larger font never cuts
+    // a port, a rate or a phone number.
+    int panelWidth(StatusPanel panel) const;
+    // panel takes the bar's width less the others' and spare: it alone follows the
+    // bar's width.
+    void fillWithPanel(StatusPanel panel, int spare);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void relayout();
@@ -34,6 +47,8 @@ private:
     QLabel *m_panels[kPanels] = {};
     QString m_texts[kPanels];
     int m_widths[kPanels] = {175, 220, 400, 50};
+    int m_fillPanel = -1;
+    int m_spare = 0;
 };
 
 // Panels 0 and 1 for the kind, port, rate and subscriber of settings; repaints at once.

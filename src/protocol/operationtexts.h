@@ -3,10 +3,10 @@
 #include <QString>
 
 // The texts of the state reading, pair creation and pair break, in one place. A line
-// break inside a message is "\r". The progress texts keep their spelling
-// ("Выполняеся"), as the users know them.
+// break inside a message is "\r".
 namespace tavrin::operationtext {
 
+// "Выполняеся" in the three progress texts is kept on purpose, as the users know it.
 inline const QString ReadingState = QStringLiteral(" Выполняеся чтение состояния устройства");
 inline const QString CreatingPair = QStringLiteral(" Выполняеся создание пары");
 inline const QString BreakingPair = QStringLiteral(" Выполняеся разрыв пары");

@@ -40,10 +40,25 @@ void Session::chooseConnection()
     if (m_closeRequested || !m_host.runConnectDialog() || m_closeRequested)
         return;
 
-    m_store.WriteBluetoothIni();
-    m_store.WriteAbonentsIni();
+    writeSettingsAtAccept();
+    if (m_closeRequested)
+        return;
     if (OpenConnection())
         m_host.setSettingsMenuVisible(true);
+}
+
+void Session::writeSettingsAtAccept()
+{
+    // A file that cannot be written is named, and the link is opened all the same: the
+    // chosen parameters are in memory, and the close writes bluetooth.ini again.
+    for (void (SettingsStore::*write)() : {&SettingsStore::WriteBluetoothIni, &SettingsStore::WriteAbonentsIni}) {
+        try {
+            (m_store.*write)();
+        } catch (const SettingsWriteError &error) {
+            qCInfo(lcSession) << "settings not written at accept:" << error.what();
+            m_host.reportError(error);
+        }
+    }
 }
 
 void Session::tellLoadProblems()

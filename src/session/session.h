@@ -77,6 +77,7 @@ private:
     class ActivityScope;
 
     void tellLoadProblems();
+    void writeSettingsAtAccept();
     bool OpenConnection();
     bool EstablishCall();
     void CloseConnection();

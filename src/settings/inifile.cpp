@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <utility>
 
@@ -96,12 +97,23 @@ std::optional<IniFile> IniFile::load(const QString &path, IniLoadFailure *failur
             why.kind = IniLoadFailure::Kind::TooLarge;
             why.reason = settingstexts::kTooLarge.arg(file.size()).arg(kMaxFileBytes);
         } else {
-            return IniFile(content);
+            return IniFile(fileText(content));
         }
     }
     if (failure)
         *failure = why;
     return std::nullopt;
+}
+
+QByteArray IniFile::fileText(const QByteArray &bytes)
+{
+    static constexpr QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
+    if (!bytes.startsWith(kUtf8Mark))
+        return bytes;
+    const QByteArrayView text = QByteArrayView(bytes).sliced(kUtf8Mark.size());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(text);
+    return utf8.hasError() ? text.toByteArray() : cp1251::encode(decoded);
 }
 
 std::optional<QByteArray> IniFile::value(const QString &section, const QString &key) const

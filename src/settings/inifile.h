@@ -40,10 +40,17 @@ public:
     IniFile();
     explicit IniFile(const QByteArray &content);
 
-    // The file's contents; a file that does not exist is an empty one. Nullopt when it
-    // exists but cannot be read or is larger than kMaxFileBytes, with the cause in
-    // *failure.
+    // The file's contents (see fileText); a file that does not exist is an empty one.
+    // Nullopt when it exists but cannot be read or is larger than kMaxFileBytes, with
+    // the cause in *failure.
     static std::optional<IniFile> load(const QString &path, IniLoadFailure *failure = nullptr);
+
+    // The CP1251 text of a file's bytes. A file a text editor saved as UTF-8 with a
+    // byte-order mark is converted and loses the mark, so that its first section is
+    // found and a write puts the whole file back in CP1251 (characters without a
+    // CP1251 form become '?'). After a mark, bytes that are no UTF-8 are taken as
+    // CP1251 as they stand. A file without the mark is taken as it is.
+    static QByteArray fileText(const QByteArray &bytes);
 
     QString readString(const QString &section, const QString &key,
                        const QString &defaultValue = {}) const;

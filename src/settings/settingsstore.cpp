@@ -1,7 +1,9 @@
 #include "settings/settingsstore.h"
 
+#include "settings/cp1251.h"
 #include "settings/inidirectory.h"
 #include "settings/inifile.h"
+#include "settings/iniline.h"
 #include "settings/settingslog.h"
 #include "settings/settingstexts.h"
 #include "settings/writeleftovers.h"
@@ -9,7 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -35,6 +36,7 @@ const QString kDirectSection = QStringLiteral("DIR_CONN_PAR");
 // In bluetooth.ini it holds the phone line parameters, in abonents.ini the
 // directory's count, selection and sort key.
 const QString kPhoneSection = QStringLiteral("FON_CONN_PAR");
+const QString kAbonentCountKey = QStringLiteral("users_num");
 
 QString addressKey(int byteIndex)
 {
@@ -50,6 +52,7 @@ QString abonentSection(int entry)
 // defaults are written down once.
 struct Reader {
     const IniFile &ini;
+    QStringList replaced; // one line per value replaced by its default
     void byte(const QString &section, const QString &key, quint8 &field, quint8 fallback)
     {
         field = ini.readByte(section, key, fallback);
@@ -61,6 +64,27 @@ struct Reader {
     void boolean(const QString &section, const QString &key, bool &field, bool fallback)
     {
         field = ini.readBool(section, key, fallback);
+    }
+    // A port number of 0, or a rate, a wait or a count of attempts of 0 or below: no
+    // dialog gives one and no link works with it, so the default takes its place.
+    void positiveByte(const QString &section, const QString &key, quint8 &field, quint8 fallback)
+    {
+        byte(section, key, field, fallback);
+        if (field == 0)
+            replace(section, key, field, fallback);
+    }
+    void positiveInteger(const QString &section, const QString &key, qint32 &field, qint32 fallback)
+    {
+        integer(section, key, field, fallback);
+        if (field <= 0)
+            replace(section, key, field, fallback);
+    }
+    template <class T>
+    void replace(const QString &section, const QString &key, T &field, T fallback)
+    {
+        replaced << settingstexts::kValueReplaced.arg(section, key, ini.readString(section, key),
+                                                      QString::number(fallback));
+        field = fallback;
     }
     // One CP1251 byte is one character, so cutting the text cuts the store.
     void text(const QString &section, const QString &key, QString &field, int maxChars)
@@ -76,6 +100,14 @@ struct Writer {
         ini.writeInteger(section, key, field);
     }
     void integer(const QString &section, const QString &key, qint32 field, qint32)
+    {
+        ini.writeInteger(section, key, field);
+    }
+    void positiveByte(const QString &section, const QString &key, quint8 field, quint8)
+    {
+        ini.writeInteger(section, key, field);
+    }
+    void positiveInteger(const QString &section, const QString &key, qint32 field, qint32)
     {
         ini.writeInteger(section, key, field);
     }
@@ -101,12 +133,13 @@ void visitCurrentGroup(Io &io, S &settings)
 template <class Io, class P>
 void visitLineParameters(Io &io, const QString &section, P &parameters, qint32 defaultWaitTime)
 {
-    io.byte(section, QStringLiteral("COMPort"), parameters.COMPort, 1);
+    io.positiveByte(section, QStringLiteral("COMPort"), parameters.COMPort, 1);
     io.boolean(section, QStringLiteral("First_Zero_Need"), parameters.First_Zero_Need, false);
-    io.integer(section, QStringLiteral("Rate"), parameters.Rate, 38400);
+    io.positiveInteger(section, QStringLiteral("Rate"), parameters.Rate, 38400);
+    // The exchange takes 0 attempts as 1.
     io.byte(section, QStringLiteral("Repeat"), parameters.Repeat, 1);
-    io.integer(section, QStringLiteral("WaitTime"), parameters.WaitTime, defaultWaitTime);
-    io.integer(section, QStringLiteral("TimeOut"), parameters.TimeOut, 300);
+    io.positiveInteger(section, QStringLiteral("WaitTime"), parameters.WaitTime, defaultWaitTime);
+    io.positiveInteger(section, QStringLiteral("TimeOut"), parameters.TimeOut, 300);
 }
 
 template <class Io, class S>
@@ -121,15 +154,15 @@ void visitPhoneGroup(Io &io, S &settings)
     visitLineParameters(io, kPhoneSection, settings.phone, 6);
     io.boolean(kPhoneSection, QStringLiteral("Default_Command"), settings.Default_Command, false);
     io.text(kPhoneSection, QStringLiteral("Command"), settings.Command, kCommandChars);
-    io.integer(kPhoneSection, QStringLiteral("ConnectWaitTime"), settings.ConnectWaitTime, 50);
+    io.positiveInteger(kPhoneSection, QStringLiteral("ConnectWaitTime"), settings.ConnectWaitTime, 50);
     io.boolean(kPhoneSection, QStringLiteral("AutoRepeat"), settings.AutoRepeat, false);
-    io.integer(kPhoneSection, QStringLiteral("Conn_Repeat"), settings.Conn_Repeat, 1);
+    io.positiveInteger(kPhoneSection, QStringLiteral("Conn_Repeat"), settings.Conn_Repeat, 1);
 }
 
 template <class Io, class D>
 void visitDirectory(Io &io, D &directory)
 {
-    io.byte(kPhoneSection, QStringLiteral("users_num"), directory.users_num, 0);
+    io.byte(kPhoneSection, kAbonentCountKey, directory.users_num, 0);
     io.byte(kPhoneSection, QStringLiteral("user_index"), directory.user_index, 0);
     io.byte(kPhoneSection, QStringLiteral("sort_prz"), directory.sort_prz, ByName);
     for (int i = 0; i < kMaxAbonents; ++i) {
@@ -140,6 +173,25 @@ void visitDirectory(Io &io, D &directory)
         io.byte(section, QStringLiteral("adr_modbus"), entry.adr_modbus, 1);
         io.text(section, QStringLiteral("phone_code"), entry.phone_code, kPhoneCodeChars);
     }
+}
+
+// The count as the file states it, unless it is no integer from 0 to 100 or leaves out
+// a named entry of the run from FON_ABONENT_1 on: then that run's length, noted. An add
+// goes into the slot after the count, so a named entry there would be overwritten.
+void takeAbonentCount(Reader &reader, AbonentDirectory &directory)
+{
+    const QString text = reader.ini.readString(kPhoneSection, kAbonentCountKey);
+    // Absent or empty, it is the default 0.
+    const std::optional<qint32> stated =
+        text.isEmpty() ? 0 : iniline::parseProfileInteger(cp1251::encode(text));
+    int named = 0;
+    while (named < kMaxAbonents && !directory.entries[named].user_name.isEmpty())
+        ++named;
+    if (stated && *stated >= named && *stated <= kMaxAbonents)
+        return;
+    directory.users_num = quint8(named);
+    reader.replaced << settingstexts::kAbonentCountReplaced.arg(kPhoneSection, kAbonentCountKey, text,
+                                                                QString::number(named));
 }
 
 // The fields of the two groups that are written only when they changed, as one
@@ -221,22 +273,32 @@ IniFile SettingsStore::loadForReading(const QString &path)
 void SettingsStore::ReadBluetoothIni()
 {
     const IniFile ini = loadForReading(BluetoothIniPath);
-    Reader reader{ini};
+    Reader reader{ini, {}};
     visitCurrentGroup(reader, CurrentSettings);
     visitDirectGroup(reader, CurrentSettings);
     visitPhoneGroup(reader, CurrentSettings);
+    noteReplacedValues(BluetoothIniPath, reader.replaced);
 }
 
 void SettingsStore::ReadAbonentsIni()
 {
     const IniFile ini = loadForReading(AbonentsIniPath);
-    Reader reader{ini};
+    Reader reader{ini, {}};
     AbonentDirectory &directory = CurrentSettings.directory;
     visitDirectory(reader, directory);
-    // Counts the dialogs never write would address entries outside the directory.
-    directory.users_num = std::min<quint8>(directory.users_num, kMaxAbonents);
+    takeAbonentCount(reader, directory);
     if (directory.user_index >= directory.users_num)
         directory.user_index = 0;
+    noteReplacedValues(AbonentsIniPath, reader.replaced);
+}
+
+void SettingsStore::noteReplacedValues(const QString &path, const QStringList &replaced)
+{
+    if (replaced.isEmpty())
+        return;
+    qCInfo(settingsLog) << "values replaced in" << path << ":" << replaced;
+    m_loadProblems << settingstexts::kValuesReplaced.arg(QDir::toNativeSeparators(path)) + QLatin1Char('\r')
+            + replaced.join(QLatin1Char('\r'));
 }
 
 void SettingsStore::WriteBluetoothIni()

@@ -51,16 +51,19 @@ public:
     void WriteBluetoothIni();
     void WriteAbonentsIni();
 
-    // One message for the user per file that exists but was not read by the last
-    // LoadSettings (unreadable, or over 1 MB), naming the file; its settings are the
-    // defaults. Empty when both files were read or are absent. The window shows them
-    // after start; the library shows nothing itself.
+    // The messages for the user from the last LoadSettings, each naming its file: a file
+    // that exists but was not read (unreadable, or over 1 MB), whose settings are the
+    // defaults; and for a file that was read, the values that were replaced, each with
+    // its section and key (a port, rate, wait or attempt count no link works with, a
+    // subscriber count that leaves named entries out). Empty when nothing of this was
+    // found. The window shows them after start; the library shows nothing itself.
     const QStringList &loadProblems() const { return m_loadProblems; }
 
 private:
     // The file's contents, or an empty file after noting why an existing one was not
     // read.
     IniFile loadForReading(const QString &path);
+    void noteReplacedValues(const QString &path, const QStringList &replaced);
 
     QStringList m_loadProblems;
 };

@@ -16,6 +16,16 @@ inline const QString kLoadRefusedTooLarge = QStringLiteral(
 inline const QString kLoadRefusedUnreadable = QStringLiteral(
     "Не удалось прочитать файл %1. Настройки из него взяты по умолчанию, "
     "файл программа не изменит.");
+// %1: the file's path. Shown after start above one line per value replaced, with a CR
+// before each line.
+inline const QString kValuesReplaced = QStringLiteral(
+    "В файле %1 есть значения, с которыми программа работать не может. Вместо них взяты:");
+// %1: the section, %2: the key, %3: the value in the file, %4: the key's default.
+inline const QString kValueReplaced = QStringLiteral("[%1] %2=%3: взято %4 (по умолчанию)");
+// %1: the section, %2: the key, %3: the value in the file, %4: the count taken.
+inline const QString kAbonentCountReplaced = QStringLiteral(
+    "[%1] %2=%3: взято %4, столько абонентов с именами записано подряд от раздела "
+    "[FON_ABONENT_1]");
 
 // %1: the file's size, %2: the largest size read, both in bytes.
 inline const QString kTooLarge = QStringLiteral("%1 bytes, over the limit of %2");

@@ -4,7 +4,10 @@
 // short link delays, scripted answers to the window's message boxes and a driver for
 // the modal dialogs the window opens.
 
+#include "app/commandview.h"
+#include "app/exchangelogview.h"
 #include "app/formmain.h"
+#include "app/stateview.h"
 #include "app/messagepresenter.h"
 #include "support/devsim.h"
 #include "support/fasttiming.h"
@@ -143,6 +146,12 @@ template <class T>
 T *Named(const QObject *root, const char *objectName)
 {
     return root ? root->findChild<T *>(QLatin1String(objectName)) : nullptr;
+}
+
+// The window as the device link sees it (status texts, log, questions, keyboard watch).
+inline LinkUi &WindowUi(TFormMain &window)
+{
+    return *window.session().channel().ui;
 }
 
 // Shorthands for the window's controls by their object names.

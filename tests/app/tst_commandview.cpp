@@ -113,7 +113,7 @@ void TestCommandView::open_placesViewsFillsFieldsDisablesMenu()
     window->session().store().CurrentSettings.StoredPeerAddress = {0x00, 0x0A, 0x7F, 0xAB, 0xF0, 0x05};
     auto *view = Named<QGroupBox>(window.get(), "gb_command");
     view->move(100, 100);
-    window->log().addLine(QStringLiteral("old"));
+    (*Named<ExchangeLogView>(window.get(), "Memo1")).addLine(QStringLiteral("old"));
     Action(*window, "Ncommand")->trigger();
     QVERIFY(view->isVisible());
     QCOMPARE(view->pos(), QPoint(14, 18));
@@ -125,8 +125,8 @@ void TestCommandView::open_placesViewsFillsFieldsDisablesMenu()
     for (int i = 0; i < 6; ++i)
         fields << AddressField(*window, i)->text();
     QCOMPARE(fields, QStringList({"00", "0A", "7F", "AB", "F0", "05"}));
-    QCOMPARE(window->log().lineCount(), 0);
-    QCOMPARE(StatusBar(*window)->panelText(2), QStringLiteral(" Командный режим"));
+    QCOMPARE((*Named<ExchangeLogView>(window.get(), "Memo1")).lineCount(), 0);
+    QCOMPARE(StatusBar(*window)->panelText(StatusPanel::Operation), QStringLiteral(" Командный режим"));
     QVERIFY(!Action(*window, "Nconn")->isEnabled());
     QVERIFY(!SettingsMenuItem(*window)->isEnabled());
     QVERIFY(!Action(*window, "Nexit")->isEnabled());
@@ -146,12 +146,16 @@ void TestCommandView::buttons_captionsTagsAndHints()
     }
     QCOMPARE(Named<QLabel>(window.get(), "pv1")->toolTip(), QStringLiteral("Получить перечень команд"));
     QCOMPARE(Named<QLabel>(window.get(), "pv10")->toolTip(), QStringLiteral("Разорвать пару с периферийным устройством"));
-    const QRect addressedButton = CommandButton(*window, 7)->geometry();
+    // The fields sit in one line beside the button of the addressed command.
+    Action(*window, "Ncommand")->trigger();
+    const auto inView = [&window](QWidget *control) {
+        return QRect(control->mapTo(Named<QWidget>(window.get(), "gb_command"), QPoint(0, 0)), control->size());
+    };
+    const QRect addressedButton = inView(CommandButton(*window, 7));
     for (int i = 0; i < 6; ++i) {
-        QLineEdit *field = AddressField(*window, i);
-        // The fields sit in one line beside the button of the addressed command.
-        QCOMPARE(field->geometry().center().y(), addressedButton.center().y());
-        QVERIFY(field->x() > addressedButton.right());
+        const QRect field = inView(AddressField(*window, i));
+        QVERIFY(qAbs(field.center().y() - addressedButton.center().y()) <= 1);
+        QVERIFY(field.x() > addressedButton.right());
     }
 }
 
@@ -336,8 +340,8 @@ void TestCommandView::session_everyButton_repliesInLog()
             QTest::qWait(150); // the module restarts after RESET
     }
     // No failure text: panel 2 still names the view.
-    QCOMPARE(StatusBar(window)->panelText(2), QStringLiteral(" Командный режим"));
-    QCOMPARE(StatusBar(window)->panelText(3), QString());
+    QCOMPARE(StatusBar(window)->panelText(StatusPanel::Operation), QStringLiteral(" Командный режим"));
+    QCOMPARE(StatusBar(window)->panelText(StatusPanel::Activity), QString());
 
     // Per exchange the log holds a blank line, the command sent and the reply.
     auto *memo = Named<ExchangeLogView>(&window, "Memo1");
@@ -383,7 +387,7 @@ void TestCommandView::silentDevice_resultTextInPanel2AndViewStays()
     messages.attach(window);
     QTest::mouseClick(CommandButton(window, 2), Qt::LeftButton);
     QCOMPARE(int(window.session().channel().result), int(NoAnswer));
-    QCOMPARE(StatusBar(window)->panelText(2), QStringLiteral("Устройство не отвечает"));
+    QCOMPARE(StatusBar(window)->panelText(StatusPanel::Operation), QStringLiteral("Устройство не отвечает"));
     QCOMPARE(messages.messages, QStringList());
     QVERIFY(IsShown(window, "gb_command"));
     QVERIFY(!Action(window, "Nconn")->isEnabled()); // the view is still in force
@@ -426,7 +430,7 @@ void TestCommandView::duringExchangeOnSilentModule_allElseRefused_escapeAborts()
     QVERIFY(Named<ExchangeLogView>(&window, "Memo1")->lines().join(u'\n').contains(QStringLiteral("PING")));
     QCOMPARE(int(window.session().channel().result), int(Aborted));
     QCOMPARE(linked.sim.received(), QByteArray("PING\r")); // no further attempt
-    QCOMPARE(StatusBar(window)->panelText(2), QStringLiteral("Обмен прерван по Esc"));
+    QCOMPARE(StatusBar(window)->panelText(StatusPanel::Operation), QStringLiteral("Обмен прерван по Esc"));
     QCOMPARE(messages.messages, QStringList());
     QVERIFY(IsShown(window, "gb_command"));
 

@@ -3,8 +3,11 @@
 // window while an exchange or a dial is running.
 #include "apptest.h"
 
+#include "app/errorreport.h"
 #include "app/tavrinapplication.h"
+#include "dialogs/formabonentslist.h"
 #include "dialogs/formconnect.h"
+#include "dialogs/formsurvey.h"
 #include "dialogs/panelstatusbar.h"
 #include "link/serialport.h"
 #include "support/devsim.h"
@@ -15,6 +18,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QTest>
 
@@ -93,7 +97,7 @@ struct Rig {
     }
     Session &session() { return window->session(); }
     bool shown(const char *objectName) const { return IsShown(*window, objectName); }
-    QString panel(int index) const { return Named<PanelStatusBar>(window.get(), "StatusBar1")->panelText(index); }
+    QString panel(int index) const { return Named<PanelStatusBar>(window.get(), "StatusBar1")->panelText(StatusPanel(index)); }
     // What is left of a link that should be gone; empty when nothing is.
     QStringList linkLeftovers() const
     {
@@ -126,6 +130,7 @@ private slots:
     void startTick_fromAnyState_leavesWindowUsable();
     void start_settingsFilesNotRead_namedBeforeConnectDialog();
     void accept_directWithoutChanges_armsChannelWritesNoFile();
+    void accept_settingsNotWritable_namesEachFileAndOpensTheLink();
     void absentPort_namesItsNumberAndNothingElse();
     void phoneKindWithoutSubscriber_isRefused();
     void phoneDial_success_showsCallPanelAndCountsDuration_data();
@@ -141,6 +146,7 @@ private slots:
     void close_midExchange_abortsThenClosesFully();
     void close_midDial_endsDialThenClosesFully();
     void close_whileConnectDialogOpen_closesDialogThenWindow();
+    void close_duringSurvey_hangsUpAndClosesEveryWindow();
 
 private:
     std::unique_ptr<Rig> m_rig;
@@ -284,6 +290,30 @@ void TestConnection::accept_directWithoutChanges_armsChannelWritesNoFile()
     QCOMPARE(rig.panel(1), QStringLiteral(" Непосредственная связь"));
     QVERIFY(!QFile::exists(rig.app.iniPath("bluetooth.ini")));
     QVERIFY(!QFile::exists(rig.app.iniPath("abonents.ini")));
+}
+
+void TestConnection::accept_settingsNotWritable_namesEachFileAndOpensTheLink()
+{
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Direct));
+    QStringList reported;
+    SetExceptionReporter([&reported](const QString &message) { reported << message; });
+    const auto noReporter = qScopeGuard([] { SetExceptionReporter({}); });
+    // Folders where the files should be, and a choice that differs from both files.
+    QVERIFY(QDir().mkpath(rig.app.iniPath("bluetooth.ini")));
+    QVERIFY(QDir().mkpath(rig.app.iniPath("abonents.ini")));
+    SettingsStore &store = rig.session().store();
+    store.SavedSettings.direct.Rate = 9600;
+    store.SavedSettings.directory.users_num = 0;
+
+    QVERIFY(Connect(*rig.window));
+    QCOMPARE(reported, QStringList({"Не удалось записать файл " + QDir::toNativeSeparators(rig.app.iniPath("bluetooth.ini")),
+                                    "Не удалось записать файл " + QDir::toNativeSeparators(rig.app.iniPath("abonents.ini"))}));
+    QCOMPARE(rig.session().channel().baudRate, 19200); // the parameters chosen
+    PressCommand(*rig.window, 2); // PING
+    QCOMPARE(int(rig.session().channel().result), int(ExchangeOk));
+    QCOMPARE(rig.sim.received(), QByteArray("\0PING\r", 6)); // with the wake-up byte
+    QCOMPARE(store.SavedSettings.direct.Rate, 9600); // still to be written at close
 }
 
 void TestConnection::absentPort_namesItsNumberAndNothingElse()
@@ -548,7 +578,7 @@ void TestConnection::close_midExchange_abortsThenClosesFully()
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 2000);
     QVERIFY(!rig.window->isVisible());
     QCOMPARE(rig.linkLeftovers(), QStringList());
-    QVERIFY(!rig.window->cancelRequested());
+    QVERIFY(!WindowUi(*rig.window).cancelRequested());
     QVERIFY(rig.app.readIni("bluetooth.ini").contains("Adr_5=90"));
     QCOMPARE(rig.messages.messages, QStringList());
 }
@@ -589,6 +619,50 @@ void TestConnection::close_whileConnectDialogOpen_closesDialogThenWindow()
     QCOMPARE(rig.linkLeftovers(), QStringList()); // the dialog ended as cancelled
     QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 1000);
     QVERIFY(!rig.window->isVisible());
+}
+
+void TestConnection::close_duringSurvey_hangsUpAndClosesEveryWindow()
+{
+    // The connect dialog, its subscriber list and the survey window over it; the module
+    // is silent, so the survey's PING waits when the main window is closed.
+    Rig &rig = *m_rig;
+    QVERIFY(rig.start(Phone, {QStringLiteral("silent on")}));
+    // Each press from the event loop, since each opens a window or runs the round there.
+    const auto later = [](QPushButton *button) { QTimer::singleShot(0, button, &QPushButton::click); };
+    ModalDriver driver;
+    driver.on<TFormConnect>([later](TFormConnect *dialog) { later(Button(*dialog, "BitBtn6")); });
+    driver.on<TFormAbonents_List>([later](TFormAbonents_List *list) { later(Named<QPushButton>(list, "SurveyButton")); });
+    driver.on<TFormSurvey>([later](TFormSurvey *survey) { later(Named<QPushButton>(survey, "SurveyStart")); });
+    bool closeReturned = true;
+    QElapsedTimer clock;
+    OnceWhen close([&] { return rig.sim.received().contains("ATD89005551234\rPING\r"); }, [&] {
+        clock.start();
+        closeReturned = rig.window->close();
+    });
+    // A window the close left open is closed by hand after a while, as a user would.
+    QTimer::singleShot(20000, [&rig] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window != rig.window.get() && window->isVisible())
+                window->close();
+        }
+    });
+    Action(*rig.window, "Nconn")->trigger();
+    QCOMPARE(driver.done(), 3);
+    QVERIFY(close.done());
+    QVERIFY(!closeReturned);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.session().activity() == Activity::Closed, 10000);
+    // The silent module's PING would wait for many seconds more; the close cut it short.
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    // The survey's call was hung up before everything closed.
+    const QByteArray wire = rig.sim.received();
+    QVERIFY2(wire.endsWith("+++ath\r"), wire.right(40).constData());
+    QCOMPARE(rig.linkLeftovers(), QStringList());
+    QStringList open;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            open << window->metaObject()->className();
+    }
+    QCOMPARE(open, QStringList());
 }
 
 int main(int argc, char *argv[])

@@ -27,7 +27,7 @@ struct LogWindow {
     AppFixture fixture;
     std::unique_ptr<TFormMain> window = fixture.window();
     ExchangeLogView *memo = Named<ExchangeLogView>(window.get(), "Memo1");
-    TraceLog &log = window->log();
+    TraceLog &log = (*Named<ExchangeLogView>(window.get(), "Memo1"));
 
     LogWindow() { Action(*window, "Ncommand")->trigger(); }
 
@@ -147,7 +147,7 @@ void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
     const int heightBefore = w.memo->height();
     for (int i = 0; i < 100; ++i)
         w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"} %1").arg(i));
-    w.window->scrollLogToEnd();
+    Named<CommandView>(w.window.get(), "gb_command")->scrollLogToEnd();
     QCOMPARE(w.memo->height(), heightBefore); // the view scrolls; it does not grow
     QTRY_VERIFY(bar->isVisible());
     QCOMPARE(bar->value(), bar->maximum());
@@ -165,7 +165,7 @@ void TestExchangeLog::scrolling_oneLinePerStep_newestLinesInView()
     w.exchange(QStringLiteral("VER"), QStringLiteral("{\"VER\":\"OK\"}"));
     w.memo->flush();
     QCOMPARE(bar->value(), kept);
-    w.window->scrollLogToEnd();
+    Named<CommandView>(w.window.get(), "gb_command")->scrollLogToEnd();
     QCOMPARE(bar->value(), bar->maximum());
     // At the end, the log follows new lines by itself.
     w.exchange(QStringLiteral("HELP"), QStringLiteral("{\"HELP\":\"OK\"}"));
@@ -353,7 +353,7 @@ void TestExchangeLog::save_failure_namesFile_screenUnchanged()
     messages.attach(*w.window);
     for (int i = 0; i < 60; ++i)
         w.exchange(QStringLiteral("PING"), QStringLiteral("{\"PING\":\"OK\"} %1").arg(i));
-    w.window->scrollLogToEnd();
+    Named<CommandView>(w.window.get(), "gb_command")->scrollLogToEnd();
     w.memo->select(40, 0, 40, 6);
     QScrollBar *bar = Named<QScrollBar>(w.window.get(), "ScrollBox1");
     bar->setValue(bar->maximum() / 2);

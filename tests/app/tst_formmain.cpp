@@ -90,13 +90,13 @@ void TestFormMain::freshWindow_captionStatusPanelsAndResize()
     QCOMPARE(m_window->size(), QSize(1000, 616));
     auto *bar = Named<PanelStatusBar>(m_window.get(), "StatusBar1");
     // The port panel's "СОМ" is Cyrillic before a kind is first shown.
-    QCOMPARE(bar->panelText(0), QStringLiteral("\u0421\u041e\u041c1 230540 бит/с"));
-    QCOMPARE(bar->panelText(1), QStringLiteral("Непосредственная связь"));
+    QCOMPARE(bar->panelText(StatusPanel::Port), QStringLiteral("\u0421\u041e\u041c1 230540 бит/с"));
+    QCOMPARE(bar->panelText(StatusPanel::Kind), QStringLiteral("Непосредственная связь"));
     SaveScreen(m_window.get(), QStringLiteral("main-window.png"));
     for (int width : {1000, 1200}) {
         m_window->resize(width, 616);
         QTRY_COMPARE(bar->width(), width);
-        const QList<int> widths = {bar->panelWidth(0), bar->panelWidth(1), bar->panelWidth(2), bar->panelWidth(3)};
+        const QList<int> widths = {bar->panelWidth(StatusPanel::Port), bar->panelWidth(StatusPanel::Kind), bar->panelWidth(StatusPanel::Operation), bar->panelWidth(StatusPanel::Activity)};
         QCOMPARE(widths, (QList<int>{175, 220, width - 175 - 220 - 60, 50}));
     }
     // The call panel stays in the bottom right corner.
@@ -109,8 +109,8 @@ void TestFormMain::statusPanel_showsQuotedModemReplyOnOneLine()
     auto *bar = Named<PanelStatusBar>(m_window.get(), "StatusBar1");
     // A dialling progress text quotes the modem's command and reply with their CR LF.
     const QString progress = QStringLiteral(" Установление связи по телефону. Команда ATV1\r.  Ответ \r\nOK\r\n");
-    bar->setPanelText(2, progress);
-    QCOMPARE(bar->shownText(2), QStringLiteral(" Установление связи по телефону. Команда ATV1 .  Ответ   OK  "));
+    bar->setPanelText(StatusPanel::Operation, progress);
+    QCOMPARE(bar->shownText(StatusPanel::Operation), QStringLiteral(" Установление связи по телефону. Команда ATV1 .  Ответ   OK  "));
     auto *label = bar->findChild<QLabel *>(QStringLiteral("panel2"));
     QVERIFY(label);
     QVERIFY2(label->sizeHint().height() <= bar->height(), qPrintable(QString::number(label->sizeHint().height())));
@@ -192,10 +192,10 @@ void TestFormMain::showConnectionStatus()
     settings.directory.entries[0].phone_code = QStringLiteral("000");
     settings.directory.entries[1].phone_code = QStringLiteral("+7 (900) 111-22-33");
     PanelStatusBar bar;
-    bar.setPanelText(1, QStringLiteral("stale"));
+    bar.setPanelText(StatusPanel::Kind, QStringLiteral("stale"));
     ShowConnectionStatus(settings, &bar);
-    QCOMPARE(bar.panelText(0), panel0);
-    QCOMPARE(bar.panelText(1), panel1);
+    QCOMPARE(bar.panelText(StatusPanel::Port), panel0);
+    QCOMPARE(bar.panelText(StatusPanel::Kind), panel1);
 }
 
 void TestFormMain::menu_afterShow_pairItemsHiddenSecretNeverVisible()
@@ -282,10 +282,10 @@ void TestFormMain::exitButtons_leaveViewAndEnableMenu()
     auto *bar = Named<PanelStatusBar>(m_window.get(), "StatusBar1");
     if (stateView) {
         m_window->openView(ViewMode::State);
-        bar->setPanelText(2, QStringLiteral(" Выполняеся чтение состояния устройства"));
+        bar->setPanelText(StatusPanel::Operation, QStringLiteral(" Выполняеся чтение состояния устройства"));
     } else {
         Action(*m_window, "Ncommand")->trigger();
-        QCOMPARE(bar->panelText(2), QStringLiteral(" Командный режим")); // for the exit to clear
+        QCOMPARE(bar->panelText(StatusPanel::Operation), QStringLiteral(" Командный режим")); // for the exit to clear
     }
     QPushButton *exit = Button(*m_window, qPrintable(button));
     QVERIFY(exit);
@@ -293,7 +293,7 @@ void TestFormMain::exitButtons_leaveViewAndEnableMenu()
     QTest::mouseClick(exit, Qt::LeftButton);
     for (const char *group : {"gb_command", "gb_state", "gb_obmen"})
         QVERIFY2(!IsShown(*m_window, group), group);
-    QCOMPARE(bar->panelText(2), QString());
+    QCOMPARE(bar->panelText(StatusPanel::Operation), QString());
     QVERIFY(Action(*m_window, "Nconn")->isEnabled());
     QVERIFY(Action(*m_window, "Nexit")->isEnabled());
     QVERIFY(SettingsMenuItem(*m_window)->isEnabled());
@@ -316,11 +316,11 @@ void TestFormMain::escape_pressesRefreshOnlyInStateView()
     QTest::keyClick(m_window.get(), Qt::Key_Escape);
     QCOMPARE(refreshes, 1);
     // During an exchange Esc is the abort, not a press of the button.
-    m_window->watchKeyboard(true);
+    WindowUi(*m_window).watchKeyboard(true);
     QTest::keyClick(m_window.get(), Qt::Key_Escape);
     QCOMPARE(refreshes, 1);
-    QVERIFY(m_window->takeEscape());
-    m_window->watchKeyboard(false);
+    QVERIFY(WindowUi(*m_window).takeEscape());
+    WindowUi(*m_window).watchKeyboard(false);
 }
 
 void TestFormMain::menuKeys_reachEveryItemWithoutTheMouse_data()
@@ -374,15 +374,15 @@ void TestFormMain::cyrillicGlyphs_inDefaultAndLogFonts()
 
 void TestFormMain::busyCursor_isAbsolute()
 {
-    m_window->setBusyCursor(true);
-    m_window->setBusyCursor(true);
+    SetBusyCursor(true);
+    SetBusyCursor(true);
     QVERIFY(QApplication::overrideCursor());
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QApplication::restoreOverrideCursor();
     QVERIFY(!QApplication::overrideCursor()); // on twice is still one override
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_window->setBusyCursor(false);
+    SetBusyCursor(false);
     QVERIFY(!QApplication::overrideCursor());
 }
 
@@ -394,25 +394,25 @@ void TestFormMain::keyboardWatch_swallowsKeysAndRemembersEscOnce()
     field->setFocus();
     field->clear();
 
-    m_window->watchKeyboard(true);
-    m_window->watchKeyboard(true); // nested: counted
+    WindowUi(*m_window).watchKeyboard(true);
+    WindowUi(*m_window).watchKeyboard(true); // nested: counted
     QTest::keyClick(field, Qt::Key_5, Qt::NoModifier);
     QCOMPARE(field->text(), QString());
-    QVERIFY(!m_window->takeEscape());
+    QVERIFY(!WindowUi(*m_window).takeEscape());
     QTest::keyClick(field, Qt::Key_Escape);
-    QVERIFY(m_window->takeEscape());
-    QVERIFY(!m_window->takeEscape()); // consumed
-    m_window->watchKeyboard(false);
+    QVERIFY(WindowUi(*m_window).takeEscape());
+    QVERIFY(!WindowUi(*m_window).takeEscape()); // consumed
+    WindowUi(*m_window).watchKeyboard(false);
     QTest::keyClick(field, Qt::Key_6);
     QCOMPARE(field->text(), QString()); // still watching: one start is left
-    m_window->watchKeyboard(false);
+    WindowUi(*m_window).watchKeyboard(false);
 
     QTest::keyClick(field, Qt::Key_7);
     QCOMPARE(field->text(), QStringLiteral("7"));
     QTest::keyClick(field, Qt::Key_Escape);
-    m_window->watchKeyboard(true);
-    QVERIFY(!m_window->takeEscape()); // a press before the watch is not an abort
-    m_window->watchKeyboard(false);
+    WindowUi(*m_window).watchKeyboard(true);
+    QVERIFY(!WindowUi(*m_window).takeEscape()); // a press before the watch is not an abort
+    WindowUi(*m_window).watchKeyboard(false);
 }
 
 void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
@@ -431,7 +431,7 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
         buttons = box->standardButtons();
         box->button(QMessageBox::No)->click();
     });
-    const bool answer = m_window->askYesNo(QStringLiteral("<b>Занят</b>\rПовторить попытку соединения?"));
+    const bool answer = WindowUi(*m_window).askYesNo(QStringLiteral("<b>Занят</b>\rПовторить попытку соединения?"));
     QVERIFY(!answer);
     QCOMPARE(driver.done(), 1);
     QCOMPARE(title.trimmed(), QString());
@@ -441,7 +441,7 @@ void TestFormMain::question_realBox_plainTextNoTitleNoIcon()
     QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
 
     driver.on<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
-    QVERIFY(m_window->askYesNo(QStringLiteral("?")));
+    QVERIFY(WindowUi(*m_window).askYesNo(QStringLiteral("?")));
 }
 
 // A control's text as the user reads it: no mnemonic mark, no shortcut column.
@@ -471,9 +471,9 @@ void TestFormMain::qtTexts_areRussian()
         box->buttons().constFirst()->click();
     });
     if (where == "question") {
-        m_window->askYesNo(QStringLiteral("Повторить попытку соединения?"));
+        WindowUi(*m_window).askYesNo(QStringLiteral("Повторить попытку соединения?"));
     } else if (where == "message") {
-        m_window->showMessage(QStringLiteral("Связь по телефону не установлена"));
+        Named<CommandView>(m_window.get(), "gb_command")->showMessage(QStringLiteral("Связь по телефону не установлена"));
     } else {
         Action(*m_window, "Ncommand")->trigger();
         std::unique_ptr<QMenu> menu(Named<QLineEdit>(m_window.get(), "a0")->createStandardContextMenu());

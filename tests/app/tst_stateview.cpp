@@ -136,7 +136,7 @@ void TestStateView::reading_showsValuesModeAndButtons()
     QCOMPARE(linked.enabled("BitBtn1"), breakPair);
     QVERIFY(!WaitWindow(window));
     QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(Named<PanelStatusBar>(&window, "StatusBar1")->panelText(2), QString());
+    QCOMPARE(Named<PanelStatusBar>(&window, "StatusBar1")->panelText(StatusPanel::Operation), QString());
     QVERIFY(!Action(window, "Nconn")->isEnabled());
     SaveScreen(&window, screen);
     SaveWholeScreen(QStringLiteral("screen-") + screen);
@@ -207,7 +207,7 @@ void TestStateView::escape_readsAgain_ctrlZ_showsTheReadingsLog()
     // Ctrl+Z shows the exchange log of the readings beside the view and hides it again.
     PressCtrlZ(&window);
     QVERIFY(IsShown(window, "gb_obmen"));
-    QVERIFY(window.log().lineCount() > 0);
+    QVERIFY((*Named<ExchangeLogView>(&window, "Memo1")).lineCount() > 0);
     SaveScreen(&window, QStringLiteral("state-with-log.png"));
     PressCtrlZ(&window);
     QVERIFY(!IsShown(window, "gb_obmen"));
@@ -243,7 +243,7 @@ void TestStateView::createPair_confirmationTitledQuestionMark()
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
         const TFormWait *wait = WaitWindow(window);
-        const QString status = Named<PanelStatusBar>(&window, "StatusBar1")->panelText(2);
+        const QString status = Named<PanelStatusBar>(&window, "StatusBar1")->panelText(StatusPanel::Operation);
         if (wait && status == QStringLiteral(" Выполняеся чтение состояния устройства"))
             namedDuringReading << WaitLines(wait);
     });

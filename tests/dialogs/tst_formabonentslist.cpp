@@ -253,7 +253,7 @@ void FormAbonentsListTest::accept_recordsTheSelectedRow()
     Grid(*o.list)->setCurrentCell(3, 2);
     QCOMPARE(o.directory.user_index, quint8(3)); // a row chosen is selected at once
     AcceptButton(*o.list)->click();
-    QVERIFY(o.list->Accepted);
+    QCOMPARE(o.list->result(), int(QDialog::Accepted));
     QVERIFY(!o.list->isVisible());
     QCOMPARE(o.directory.user_index, quint8(3));
 }
@@ -266,7 +266,7 @@ void FormAbonentsListTest::cancel_keepsTheChangesAlreadyMade()
     EditButton(*o.list)->click();
     ByPhoneButton(*o.list)->click();
     CancelButton(*o.list)->click();
-    QVERIFY(!o.list->Accepted);
+    QCOMPARE(o.list->result(), int(QDialog::Rejected));
     QCOMPARE(o.directory.sort_prz, quint8(ByPhone));
     QCOMPARE(o.directory.entries[4], (AbonentRecord{QStringLiteral("Анна-Мария"), 1, 1, QStringLiteral("556")}));
     QCOMPARE(o.directory.user_index, quint8(4));
@@ -287,13 +287,13 @@ void FormAbonentsListTest::keyboard_arrowsChooseEnterAcceptsEscCancels()
                                         CancelButton(l), ByPhoneButton(l), Grid(l)}; // by name is in force
         QCOMPARE(TabWalk(order.size()), order);
         QTest::keyClick(Grid(l), Qt::Key_Return);
-        QVERIFY(l.Accepted);
+        QCOMPARE(l.result(), int(QDialog::Accepted));
         QCOMPARE(o.directory.user_index, quint8(2));
     }
     OpenedList o(Five(0));
     QTest::keyClick(Grid(*o.list), Qt::Key_Escape);
     QVERIFY(!o.list->isVisible());
-    QVERIFY(!o.list->Accepted);
+    QCOMPARE(o.list->result(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(FormAbonentsListTest)

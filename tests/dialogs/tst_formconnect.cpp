@@ -40,7 +40,7 @@ Settings WithAbonents(int count, int selected, quint8 kind)
 
 QStringList Status(const PanelStatusBar &bar)
 {
-    return {bar.panelText(0), bar.panelText(1)};
+    return {bar.panelText(StatusPanel::Port), bar.panelText(StatusPanel::Kind)};
 }
 
 QComboBox *KindList(const TFormConnect &d) { return Named<QComboBox>(&d, "ComboBox3"); }
@@ -433,11 +433,11 @@ void FormConnectTest::accept_copiesTheWorkingSettingsAndShowsThem()
     TFormConnect &d = *o.dialog;
     Choose(KindList(d), Phone);
     Choose(AbonentList(d), 2);
-    o.bar.setPanelText(1, QString()); // the accept itself shows the choice again
+    o.bar.setPanelText(StatusPanel::Kind, QString()); // the accept itself shows the choice again
     AcceptButton(d)->click();
 
     QVERIFY(o.messages.isEmpty());
-    QVERIFY(d.Accepted);
+    QCOMPARE(d.result(), int(QDialog::Accepted));
     QVERIFY(!d.isVisible());
     Settings expected = WithAbonents(3, 2, Phone);
     QCOMPARE(o.store.CurrentSettings, expected);
@@ -466,7 +466,7 @@ void FormConnectTest::accept_refusedWithoutAKindOrWithoutASubscriber()
     AcceptButton(d)->click();
     QCOMPARE(o.messages, QStringList{QStringLiteral("Введены не все параметры")});
     QVERIFY(d.isVisible());
-    QVERIFY(!d.Accepted);
+    QCOMPARE(d.result(), int(QDialog::Rejected));
     QCOMPARE(o.store.CurrentSettings, current);
 }
 
@@ -490,7 +490,7 @@ void FormConnectTest::exit_leavesTheLiveSettingsUnchanged()
     else
         ExitButton(d)->click();
     QVERIFY(!d.isVisible());
-    QVERIFY(!d.Accepted);
+    QCOMPARE(d.result(), int(QDialog::Rejected));
     QVERIFY(o.messages.isEmpty());
     QCOMPARE(o.store.CurrentSettings, current);
     QVERIFY(!o.abonentsWritten());
@@ -524,7 +524,7 @@ void FormConnectTest::enter_inAListAccepts_onAButtonPressesIt()
     target->setFocus();
     QTest::keyClick(target, Qt::Key_Return);
     QCOMPARE(listOpened, 0);
-    QCOMPARE(d.Accepted, accepted);
+    QCOMPARE(d.result() == QDialog::Accepted, accepted);
     QCOMPARE(d.isVisible(), !messages.isEmpty()); // a refusal keeps the dialog open
     QCOMPARE(o.messages, messages);
 }

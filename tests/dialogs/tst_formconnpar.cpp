@@ -142,12 +142,12 @@ void FormConnParTest::show_phoneKindWithItsPanel()
     QLabel *phoneCode = Named<QLabel>(&p, "pn_phone_code");
     QCOMPARE(phoneCode->text(), QStringLiteral("8 (900) 333-33-33"));
     QCOMPARE(phoneCode->textFormat(), Qt::PlainText);
-    QCOMPARE(o.bar.panelText(1), QStringLiteral(" Тел. 8 (900) 333-33-33"));
+    QCOMPARE(o.bar.panelText(StatusPanel::Kind), QStringLiteral(" Тел. 8 (900) 333-33-33"));
 
     Choose(List(p, "ComboBox4"), 0);
     QCOMPARE(o.edited.directory.user_index, quint8(0));
     QCOMPARE(phoneCode->text(), QStringLiteral("8 (900) 111-11-11"));
-    QCOMPARE(o.bar.panelText(1), QStringLiteral(" Тел. 8 (900) 111-11-11"));
+    QCOMPARE(o.bar.panelText(StatusPanel::Kind), QStringLiteral(" Тел. 8 (900) 111-11-11"));
 }
 
 void FormConnParTest::line_presentPortsListedStoredPortAndRateSelected_data()
@@ -192,7 +192,7 @@ void FormConnParTest::line_presentPortsListedStoredPortAndRateSelected()
     o.accept();
     const bool complete = portLine >= 0 && rateLine >= 0;
     QCOMPARE(o.messages, complete ? QStringList() : QStringList{kNotAll});
-    QCOMPARE(o.dialog->Accepted, complete);
+    QCOMPARE(o.dialog->result() == QDialog::Accepted, complete);
     QCOMPARE(int(o.edited.phone.COMPort), complete ? ports[portLine].mid(3).toInt() : port);
     QCOMPARE(o.edited.phone.Rate, rate);
 }
@@ -234,7 +234,7 @@ void FormConnParTest::ranges_bothEdgesOfEveryField()
     const QByteArray name = field.toLatin1();
     o.accept({{name.constData(), text}});
     QCOMPARE(o.messages, message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(o.dialog->Accepted, message.isEmpty());
+    QCOMPARE(o.dialog->result() == QDialog::Accepted, message.isEmpty());
     QCOMPARE(o.dialog->isVisible(), !message.isEmpty());
     QCOMPARE(Field(*o.dialog, name.constData())->text(), text); // kept for correction
     if (!message.isEmpty()) {
@@ -279,7 +279,7 @@ void FormConnParTest::checks_comeInTheirOrder()
     o.accept({{"Edit1", typed[0]}, {"Edit2", typed[1]}, {"Edit6", typed[2]}, {"Edit10", typed[3]}});
     QCOMPARE(o.messages, QStringList{message});
     QVERIFY(o.dialog->isVisible());
-    QVERIFY(!o.dialog->Accepted);
+    QCOMPARE(o.dialog->result(), int(QDialog::Rejected));
     QCOMPARE(o.edited.phone, working.phone);
     QCOMPARE(o.edited.ConnectWaitTime, connectWait);
     QCOMPARE(o.edited.Conn_Repeat, working.Conn_Repeat);
@@ -295,7 +295,7 @@ void FormConnParTest::accept_directStoresTheDirectLineOnly()
     Choose(List(*o.dialog, "ComboBox2"), 15); // 19200
     Named<QCheckBox>(o.dialog.get(), "CheckBox1")->setChecked(true);
     o.accept({{"Edit1", "120"}, {"Edit2", "55"}});
-    QVERIFY(o.dialog->Accepted);
+    QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
     Settings expected = working;
     expected.direct = {.COMPort = 7, .First_Zero_Need = true, .Rate = 19200, .Repeat = 2, .WaitTime = 120, .TimeOut = 55};
     QCOMPARE(o.edited, expected);
@@ -311,7 +311,7 @@ void FormConnParTest::accept_phoneStoresLineAndModemFieldsRepeatUnchanged()
     Named<QCheckBox>(o.dialog.get(), "CheckBox1")->setChecked(false);
     o.accept({{"Edit1", "1"}, {"Edit2", "5000"}, {"Edit5", ""}, {"Edit6", "360"}, {"Edit10", "10"}});
     QCOMPARE(o.messages, QStringList());
-    QVERIFY(o.dialog->Accepted);
+    QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
     Settings expected = Stored();
     expected.phone = {.COMPort = 3, .First_Zero_Need = false, .Rate = 38400, .Repeat = 3, .WaitTime = 1, .TimeOut = 5000};
     expected.Command = QString();
@@ -340,7 +340,7 @@ void FormConnParTest::accept_unknownKindStoresNothing()
     QCOMPARE(o.dialog->windowTitle(), QStringLiteral("Параметры связи с устройством "));
     QVERIFY(!Named<QFrame>(o.dialog.get(), "pn_fon")->isVisible());
     o.accept({{"Edit1", "9"}});
-    QVERIFY(o.dialog->Accepted);
+    QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
     QCOMPARE(o.edited, working);
 }
 
@@ -394,14 +394,14 @@ void FormConnParTest::keyboard_tabOrderEnterAcceptsEscLeaves()
         Field(p, "Edit6")->setFocus();
         Field(p, "Edit6")->setText(QStringLiteral("45"));
         QTest::keyClick(Field(p, "Edit6"), Qt::Key_Return);
-        QVERIFY(p.Accepted);
+        QCOMPARE(p.result(), int(QDialog::Accepted));
         QCOMPARE(o.edited.ConnectWaitTime, 45);
     }
     Opened o(Stored());
     Field(*o.dialog, "Edit6")->setText(QStringLiteral("45"));
     QTest::keyClick(Field(*o.dialog, "Edit6"), Qt::Key_Escape);
     QVERIFY(!o.dialog->isVisible());
-    QVERIFY(!o.dialog->Accepted);
+    QCOMPARE(o.dialog->result(), int(QDialog::Rejected));
     QCOMPARE(o.edited, Stored());
 }
 

@@ -60,6 +60,7 @@ private slots:
     void leavingAField_storesItsByteAndFillsAnEmptyOne();
     void focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField_data();
     void focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField();
+    void accept_changedFieldReplacesOnlyItsByte_data();
     void accept_changedFieldReplacesOnlyItsByte();
     void accept_addressNoDeviceHas_isRefusedAndTheDialogStays_data();
     void accept_addressNoDeviceHas_isRefusedAndTheDialogStays();
@@ -73,7 +74,7 @@ void FormInputAdrTest::show_showsTheStoredAddressInUpperCaseHex()
 {
     MacAddress stored{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
     TFormInput_Adr dialog(stored, nullptr);
-    QVERIFY(!dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(ShowActive(dialog));
     QCOMPARE(Texts(&dialog, {"a0", "a1", "a2", "a3", "a4", "a5"}), (QStringList{"0A", "1B", "2C", "3D", "4E", "5F"}));
     for (int i = 1; i < 6; ++i) // the bytes in order, left to right
@@ -146,7 +147,7 @@ void FormInputAdrTest::leavingAField_storesItsByteAndFillsAnEmptyOne()
 
     QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x44, 0x55, 0x66})); // nothing stored before "Принять"
     QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
-    QVERIFY(dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(stored, (MacAddress{0x11, 0x22, 0x33, 0x00, 0x55, 0x07}));
 }
 
@@ -191,15 +192,30 @@ void FormInputAdrTest::focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField()
     QCOMPARE(stored, (MacAddress{0x11, 0x9C, 0x33, 0x44, 0x55, 0x66}));
 }
 
+void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte_data()
+{
+    QTest::addColumn<bool>("elsewhere");
+    QTest::newRow("the dialog active") << false;
+    // The click then moves the focus without leaving the field.
+    QTest::newRow("another window active") << true;
+}
+
 void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte()
 {
+    QFETCH(bool, elsewhere);
     MacAddress stored{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
     TFormInput_Adr dialog(stored, nullptr);
     QVERIFY(ShowActive(dialog));
+    QWidget other;
+    if (elsewhere) {
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
     Retype(Field(dialog, 2), QStringLiteral("7f"));
-    // Clicking "Принять" takes the focus from the field first, so the field counts as left.
+    QCOMPARE(Field(dialog, 2)->text(), QStringLiteral("7F"));
     QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
-    QVERIFY(dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(stored, (MacAddress{0x0A, 0x1B, 0x7F, 0x3D, 0x4E, 0x5F}));
 }
@@ -234,7 +250,7 @@ void FormInputAdrTest::accept_addressNoDeviceHas_isRefusedAndTheDialogStays()
         Retype(Field(dialog, i), typed[i]);
     QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
     if (refused.isEmpty()) {
-        QVERIFY(dialog.Accepted);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(messages, QStringList());
         QCOMPARE(stored[5], quint8(typed[5] == "01" ? 0x01 : 0xFE));
         return;
@@ -242,12 +258,12 @@ void FormInputAdrTest::accept_addressNoDeviceHas_isRefusedAndTheDialogStays()
     QCOMPARE(messages, QStringList{QStringLiteral("Адрес %1 не может быть адресом периферийного устройства.\r"
                                                   "Введите адрес устройства").arg(refused)});
     QVERIFY(dialog.isVisible());
-    QVERIFY(!dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(stored, before);
     // The address is mended in place and taken.
     Retype(Field(dialog, 3), QStringLiteral("3d"));
     QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
-    QVERIFY(dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(stored[3], quint8(0x3D));
     QCOMPARE(messages.size(), 1);
 }
@@ -281,7 +297,7 @@ void FormInputAdrTest::cancel_leavesTheStoredAddressAlone()
     else
         dialog.close();
     QVERIFY(!dialog.isVisible());
-    QVERIFY(!dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(stored, (MacAddress{1, 2, 3, 4, 5, 6}));
 }
 
@@ -311,7 +327,7 @@ void FormInputAdrTest::enter_pressesOnlyTheFocusedButton()
     AcceptButton(dialog)->setFocus();
     QTest::keyClick(AcceptButton(dialog), Qt::Key_Enter, Qt::KeypadModifier);
     QVERIFY(!dialog.isVisible());
-    QVERIFY(dialog.Accepted);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(stored, (MacAddress{0xAB, 2, 3, 4, 5, 6}));
 }
 

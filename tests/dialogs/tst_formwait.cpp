@@ -54,8 +54,8 @@ void FormWaitTest::show_namesTheOperationOfItsKind()
     owner.resize(800, 600);
     owner.show();
     auto *wait = new TFormWait(&owner);
-    QCOMPARE(wait->WaitKind, quint8(0)); // a new window reads the state unless told otherwise
-    wait->WaitKind = quint8(kind);
+    QCOMPARE(wait->WaitKind, WaitWindowKind::StateReading); // a new window reads the state unless told otherwise
+    wait->WaitKind = WaitWindowKind(kind);
     wait->setMaximum(4);
     wait->show();
     QCOMPARE(wait->windowTitle(), QStringLiteral("..."));
@@ -75,7 +75,7 @@ void FormWaitTest::stateReadingAfterPairCreation_keepsTheTextsAndContinuesTheBar
 {
     QWidget owner;
     TFormWait wait(&owner);
-    wait.WaitKind = 1;
+    wait.WaitKind = WaitWindowKind::PairCreation;
     wait.setMaximum(5);
     wait.show();
     wait.advance(); // PING
@@ -84,7 +84,7 @@ void FormWaitTest::stateReadingAfterPairCreation_keepsTheTextsAndContinuesTheBar
     QCOMPARE(Bar(wait)->value(), 3);
 
     // The closing state reading finds the window open and only sets its own kind and maximum.
-    wait.WaitKind = 0;
+    wait.WaitKind = WaitWindowKind::StateReading;
     wait.setMaximum(4);
     wait.show();
     QCOMPARE(Line(wait, "Label2"), QStringLiteral("Выполняется операция"));

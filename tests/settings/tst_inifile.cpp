@@ -281,6 +281,31 @@ private slots:
         }
     }
 
+    void fileText_utf8WithMarkBecomesCp1251_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF[S]\r\nK=\xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0 \xD1\x91\r\n")
+                                         << QByteArray("[S]\r\nK=\xC0\xED\xED\xE0 \xB8\r\n");
+        QTest::newRow("mark alone") << QByteArray("\xEF\xBB\xBF") << QByteArray("");
+        QTest::newRow("no CP1251 form") << QByteArray("\xEF\xBB\xBFK=\xE2\x82\xAC\xF0\x9F\x93\x9E\r\n")
+                                        << QByteArray("K=\x88?\r\n");
+        QTest::newRow("mark before CP1251 bytes") << QByteArray("\xEF\xBB\xBFK=\xC0\xED\xED\xE0\r\n")
+                                                  << QByteArray("K=\xC0\xED\xED\xE0\r\n");
+        QTest::newRow("mark before a cut UTF-8 letter") << QByteArray("\xEF\xBB\xBFK=\xD0")
+                                                        << QByteArray("K=\xD0");
+        QTest::newRow("UTF-8 without mark, as it is") << QByteArray("K=\xD0\x90\r\n") << QByteArray("K=\xD0\x90\r\n");
+        QTest::newRow("mark not at the start") << QByteArray("\r\n\xEF\xBB\xBF[S]\r\n")
+                                               << QByteArray("\r\n\xEF\xBB\xBF[S]\r\n");
+    }
+
+    void fileText_utf8WithMarkBecomesCp1251()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, text);
+        QCOMPARE(IniFile::fileText(bytes), text);
+    }
+
     void loadAndSave_missingFileIsEmptyAndFailureIsReported()
     {
         QTemporaryDir dir;

@@ -27,6 +27,33 @@ QByteArray bluetoothIniOfSize(qsizetype size)
     return kBluetoothIni + ';' + QByteArray(size - kBluetoothIni.size() - 3, '-') + "\r\n";
 }
 
+// The message after start for a file of which values were replaced, one line each.
+QString replacedMessage(const QString &path, const QStringList &lines)
+{
+    return "В файле " + QDir::toNativeSeparators(path)
+        + " есть значения, с которыми программа работать не может. Вместо них взяты:\r" + lines.join('\r');
+}
+
+// A subscriber added as the dialogs add one: into the slot after the count, selected,
+// then sorted.
+void addAbonent(SettingsStore &store, const QString &name, const QString &phone)
+{
+    AbonentDirectory &directory = store.CurrentSettings.directory;
+    directory.entries[directory.users_num].user_name = name;
+    directory.entries[directory.users_num].phone_code = phone;
+    directory.user_index = directory.users_num++;
+    SortAbonents(directory, directory.sort_prz);
+    store.WriteAbonentsIni();
+}
+
+QStringList abonentNames(const AbonentDirectory &directory)
+{
+    QStringList names;
+    for (int i = 0; i < directory.users_num; ++i)
+        names << directory.entries[i].user_name;
+    return names;
+}
+
 QStringList folderEntries(const QString &folder)
 {
     QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden
@@ -142,6 +169,137 @@ private slots:
         QVERIFY(QDir(exe.filePath("INI/abonents.ini")).removeRecursively());
         fine.LoadSettings(exe.path());
         QVERIFY(fine.loadProblems().isEmpty()); // the list is of the last start only
+    }
+
+    // What a Windows editor leaves on "Save as UTF-8": the mark before the first section.
+    void byteOrderMark_readAsUtf8AndWrittenBackInCp1251WithoutIt()
+    {
+        QTemporaryDir exe;
+        const QByteArray bluetooth = "\xEF\xBB\xBF[CURR_PAR]\r\nConn_Prz=1\r\nLast_Command=0\r\n"
+                                     "; Котельная\r\n[FON_CONN_PAR]\r\nCOMPort=3\r\nCommand=ATZ\r\n";
+        const QByteArray abonents = "\xEF\xBB\xBF[FON_CONN_PAR]\r\nusers_num=1\r\nuser_index=0\r\nsort_prz=0\r\n"
+                                    "[FON_ABONENT_1]\r\nuser_name=Иванов Иван\r\ncontr_adr=1\r\nadr_modbus=1\r\n"
+                                    "phone_code=111\r\n";
+        SettingsStore store = loaded(exe.path(), bluetooth, abonents);
+        QCOMPARE(store.loadProblems(), QStringList());
+        QCOMPARE(store.CurrentSettings.Conn_Prz, quint8(Phone));
+        QCOMPARE(store.CurrentSettings.phone.COMPort, quint8(3));
+        QCOMPARE(abonentNames(store.CurrentSettings.directory), QStringList{"Иванов Иван"});
+        store.WriteBluetoothIni();
+        store.WriteAbonentsIni();
+        QCOMPARE(readBytes(store.BluetoothIniPath), bluetooth); // read, not written
+        QCOMPARE(readBytes(store.AbonentsIniPath), abonents);
+
+        store.CurrentSettings.Conn_Prz = Direct;
+        store.WriteBluetoothIni();
+        QCOMPARE(readBytes(store.BluetoothIniPath),
+                 QByteArray("[CURR_PAR]\r\nConn_Prz=0\r\nLast_Command=0\r\n"
+                            "; \xCA\xEE\xF2\xE5\xEB\xFC\xED\xE0\xFF\r\n[FON_CONN_PAR]\r\nCOMPort=3\r\nCommand=ATZ\r\n"
+                            "\r\n[Val_Adr]\r\nAdr_0=0\r\nAdr_1=0\r\nAdr_2=0\r\nAdr_3=0\r\nAdr_4=0\r\nAdr_5=0\r\n"));
+
+        addAbonent(store, "Петров", "222");
+        const QByteArray written = readBytes(store.AbonentsIniPath);
+        QVERIFY(written.startsWith("[FON_CONN_PAR]\r\nusers_num=2\r\nuser_index=1\r\nsort_prz=0\r\n"
+                                   "[FON_ABONENT_1]\r\nuser_name=\xC8\xE2\xE0\xED\xEE\xE2 \xC8\xE2\xE0\xED\r\n"
+                                   "contr_adr=1\r\nadr_modbus=1\r\nphone_code=111\r\n"
+                                   "\r\n[FON_ABONENT_2]\r\nuser_name=\xCF\xE5\xF2\xF0\xEE\xE2\r\n"));
+        QCOMPARE(written.count("[FON_CONN_PAR]"), 1);
+        QCOMPARE(written.count("[FON_ABONENT_1]"), 1);
+        QCOMPARE(written.count("[FON_ABONENT_100]"), 1);
+
+        const SettingsStore again = loaded(exe.path(), {}, {});
+        QCOMPARE(again.CurrentSettings.Conn_Prz, quint8(Direct));
+        QCOMPARE(abonentNames(again.CurrentSettings.directory), (QStringList{"Иванов Иван", "Петров"}));
+        QCOMPARE(again.loadProblems(), QStringList());
+    }
+
+    void abonentCount_neverHidesNorGivesAwayNamedEntries_data()
+    {
+        QTest::addColumn<QByteArray>("countLine");
+        QTest::addColumn<int>("count");     // as taken
+        QTest::addColumn<QString>("shown"); // the value the message shows
+        QTest::addColumn<bool>("told");
+        QTest::newRow("0") << QByteArray("users_num=0\r\n") << 2 << "0" << true;
+        QTest::newRow("abc") << QByteArray("users_num=abc\r\n") << 2 << "abc" << true;
+        QTest::newRow("-1") << QByteArray("users_num=-1\r\n") << 2 << "-1" << true;
+        QTest::newRow("101") << QByteArray("users_num=101\r\n") << 2 << "101" << true;
+        QTest::newRow("256") << QByteArray("users_num=256\r\n") << 2 << "256" << true;
+        QTest::newRow("1") << QByteArray("users_num=1\r\n") << 2 << "1" << true;
+        QTest::newRow("absent") << QByteArray() << 2 << "" << true;
+        QTest::newRow("2, as the entries") << QByteArray("users_num=2\r\n") << 2 << "" << false;
+        QTest::newRow("4, above the entries: kept") << QByteArray("users_num=4\r\n") << 4 << "" << false;
+    }
+
+    void abonentCount_neverHidesNorGivesAwayNamedEntries()
+    {
+        QFETCH(QByteArray, countLine);
+        QFETCH(int, count);
+        QFETCH(QString, shown);
+        QFETCH(bool, told);
+        QTemporaryDir exe;
+        const QByteArray abonents = "[FON_CONN_PAR]\r\n" + countLine + "user_index=1\r\n"
+                                    "[FON_ABONENT_1]\r\nuser_name=\xC8\xE2\xE0\xED\xEE\xE2 \xC8\xE2\xE0\xED\r\nphone_code=111\r\n"
+                                    "[FON_ABONENT_2]\r\nuser_name=\xCF\xE5\xF2\xF0\xEE\xE2\r\nphone_code=222\r\n";
+        SettingsStore store = loaded(exe.path(), {}, abonents);
+        const AbonentDirectory &directory = store.CurrentSettings.directory;
+        QCOMPARE(int(directory.users_num), count);
+        QCOMPARE(store.CurrentSettings.selectedAbonent()->phone_code, QStringLiteral("222"));
+        const QString message = replacedMessage(
+            store.AbonentsIniPath, {"[FON_CONN_PAR] users_num=" + shown
+                                    + ": взято 2, столько абонентов с именами записано подряд от раздела [FON_ABONENT_1]"});
+        QCOMPARE(store.loadProblems(), told ? QStringList{message} : QStringList());
+        store.WriteAbonentsIni();
+        QCOMPARE(readBytes(store.AbonentsIniPath), abonents); // nothing changed yet
+
+        addAbonent(store, "Сидоров", "333");
+        const SettingsStore again = loaded(exe.path(), {}, {});
+        QStringList names = abonentNames(again.CurrentSettings.directory);
+        names.removeAll(QString()); // the empty entries the count of 4 held
+        QCOMPARE(names, (QStringList{"Иванов Иван", "Петров", "Сидоров"}));
+        QCOMPARE(int(again.CurrentSettings.directory.users_num), count + 1);
+        QCOMPARE(again.CurrentSettings.selectedAbonent()->phone_code, QStringLiteral("333"));
+        QCOMPARE(again.loadProblems(), QStringList());
+    }
+
+    void unworkableValues_replacedByDefaultsNamingSectionAndKey_data()
+    {
+        QTest::addColumn<QByteArray>("bluetooth");
+        QTest::addColumn<QStringList>("lines"); // of the message; none: all taken as they are
+        QTest::newRow("rate 0")
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=0\r\n") << QStringList{"[DIR_CONN_PAR] Rate=0: взято 38400 (по умолчанию)"};
+        QTest::newRow("rate below 0")
+            << QByteArray("[FON_CONN_PAR]\r\nRate=-5\r\n") << QStringList{"[FON_CONN_PAR] Rate=-5: взято 38400 (по умолчанию)"};
+        QTest::newRow("waits below 0")
+            << QByteArray("[FON_CONN_PAR]\r\nWaitTime=-5\r\nTimeOut=-100\r\n")
+            << QStringList{"[FON_CONN_PAR] WaitTime=-5: взято 6 (по умолчанию)",
+                           "[FON_CONN_PAR] TimeOut=-100: взято 300 (по умолчанию)"};
+        QTest::newRow("waits 0")
+            << QByteArray("[DIR_CONN_PAR]\r\nWaitTime=0\r\nTimeOut=0x0\r\n")
+            << QStringList{"[DIR_CONN_PAR] WaitTime=0: взято 3 (по умолчанию)",
+                           "[DIR_CONN_PAR] TimeOut=0x0: взято 300 (по умолчанию)"};
+        QTest::newRow("connection wait and dialling attempts")
+            << QByteArray("[FON_CONN_PAR]\r\nConnectWaitTime=0\r\nConn_Repeat=-1\r\n")
+            << QStringList{"[FON_CONN_PAR] ConnectWaitTime=0: взято 50 (по умолчанию)",
+                           "[FON_CONN_PAR] Conn_Repeat=-1: взято 1 (по умолчанию)"};
+        QTest::newRow("port 0, and 256 whose low byte is 0")
+            << QByteArray("[DIR_CONN_PAR]\r\nCOMPort=0\r\n[FON_CONN_PAR]\r\nCOMPort=256\r\n")
+            << QStringList{"[DIR_CONN_PAR] COMPort=0: взято 1 (по умолчанию)",
+                           "[FON_CONN_PAR] COMPort=256: взято 1 (по умолчанию)"};
+        QTest::newRow("no integer: the default, unnoted as ever")
+            << QByteArray("[DIR_CONN_PAR]\r\nRate=fast\r\nWaitTime=\r\n") << QStringList();
+    }
+
+    void unworkableValues_replacedByDefaultsNamingSectionAndKey()
+    {
+        QFETCH(QByteArray, bluetooth);
+        QFETCH(QStringList, lines);
+        QTemporaryDir exe;
+        SettingsStore store = loaded(exe.path(), bluetooth, {});
+        QCOMPARE(store.CurrentSettings, Settings());
+        QCOMPARE(store.loadProblems(),
+                 lines.isEmpty() ? QStringList() : QStringList{replacedMessage(store.BluetoothIniPath, lines)});
+        store.WriteBluetoothIni();
+        QCOMPARE(readBytes(store.BluetoothIniPath), bluetooth); // replaced in memory only
     }
 
     void settingsLog_silentUntilTurnedOn()

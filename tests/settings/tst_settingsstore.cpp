@@ -283,8 +283,11 @@ private slots:
             "COMPort=257\n"
             "First_Zero_Need=5\n"
             "Rate=115200 bit/s\n"
+            "Repeat=0\n"
             "WaitTime=0X10\n"
+            "TimeOut=1\n"
             "[FON_CONN_PAR]\n"
+            "Rate=1000\n"
             "Command=\"  " + QByteArray(250, 'A') + "\"\n"
             "ConnectWaitTime=+12\n"
             "Conn_Repeat=x\n";
@@ -306,8 +309,11 @@ private slots:
         QCOMPARE(s.direct.COMPort, quint8(1));
         QCOMPARE(s.direct.First_Zero_Need, true);
         QCOMPARE(s.direct.Rate, 38400); // "115200 bit/s" is no integer
+        // Outside what the dialogs allow, but workable: taken as they are.
+        QCOMPARE(s.direct.Repeat, quint8(0));
         QCOMPARE(s.direct.WaitTime, 16);
-        QCOMPARE(s.direct.TimeOut, 300);
+        QCOMPARE(s.direct.TimeOut, 1);
+        QCOMPARE(s.phone.Rate, 1000);
         QCOMPARE(s.Command, QStringLiteral("  ") + QString(197, QLatin1Char('A')));
         QCOMPARE(s.ConnectWaitTime, 12);
         QCOMPARE(s.Conn_Repeat, 1);
@@ -322,6 +328,11 @@ private slots:
         QCOMPARE(s.directory.entries[2].contr_adr, quint8(0));
         QCOMPARE(s.directory.entries[99].user_name, QStringLiteral("N1100"));
         QCOMPARE(store.SavedSettings, s);
+        QCOMPARE(store.loadProblems(),
+                 QStringList{"В файле " + QDir::toNativeSeparators(store.AbonentsIniPath)
+                             + " есть значения, с которыми программа работать не может. Вместо них взяты:\r"
+                               "[FON_CONN_PAR] users_num=150: взято 100, столько абонентов с именами записано "
+                               "подряд от раздела [FON_ABONENT_1]"});
     }
 
     void selectionBeyondCount_readsAsFirstAndLoadSorts()
@@ -331,13 +342,13 @@ private slots:
                                     "[FON_ABONENT_1]\r\nuser_name=\xE2\xE0\xF1\xFF\r\n"
                                     "[FON_ABONENT_2]\r\nuser_name=\xC0\xED\xED\xE0\r\n"
                                     "[FON_ABONENT_3]\r\nuser_name=\xB8\xEB\xEA\xE0\r\n"
-                                    "[FON_ABONENT_4]\r\nuser_name=\xC0\xE0\r\n";
+                                    "[FON_ABONENT_5]\r\nuser_name=\xC0\xE0\r\n"; // beyond a gap
         SettingsStore store = loaded(exe.path(), {}, abonents);
         const AbonentDirectory &d = store.CurrentSettings.directory;
         QCOMPARE(d.entries[0].user_name, QStringLiteral("ёлка"));
         QCOMPARE(d.entries[1].user_name, QStringLiteral("Анна"));
         QCOMPARE(d.entries[2].user_name, QStringLiteral("вася"));
-        QCOMPARE(d.entries[3].user_name, QStringLiteral("Аа")); // free slot, not sorted
+        QCOMPARE(d.entries[4].user_name, QStringLiteral("Аа")); // free slot, not sorted
         QCOMPARE(d.user_index, quint8(2)); // 3 read as 0, and вася moved to 2
         // The sort at start-up is no change of its own.
         store.WriteAbonentsIni();

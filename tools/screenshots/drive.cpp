@@ -48,7 +48,7 @@ Walk::Find MainWindowWhen(TFormMain &window, std::function<bool()> condition)
     };
 }
 
-Walk::Find WaitWindowFor(TFormMain &window, int kind)
+Walk::Find WaitWindowFor(TFormMain &window, WaitWindowKind kind)
 {
     return [&window, kind]() -> QWidget * {
         auto *wait = window.findChild<TFormWait *>(QString(), Qt::FindDirectChildrenOnly);

@@ -4,6 +4,7 @@
 // button, choose an item, type; and what it tells the simulators. Each fails the walk
 // when the control it names is not there.
 
+#include "protocol/moduleoperationhost.h" // WaitWindowKind
 #include "walk.h"
 
 #include <QApplication>
@@ -32,9 +33,9 @@ Walk::Find ModalOf()
 Walk::Find MessageBoxWith(const QString &part);
 // The main window, once nothing runs in it, no dialog is open and condition holds.
 Walk::Find MainWindowWhen(TFormMain &window, std::function<bool()> condition);
-// The main window's wait window for that kind of operation (WaitStateReading,
-// WaitPairCreation), once its progress bar has moved on.
-Walk::Find WaitWindowFor(TFormMain &window, int kind);
+// The main window's wait window for that kind of operation, once its progress bar has
+// moved on.
+Walk::Find WaitWindowFor(TFormMain &window, WaitWindowKind kind);
 
 bool IsShown(const QWidget &root, const char *objectName);
 bool IsEnabled(const QWidget &root, const char *objectName);

@@ -1,9 +1,10 @@
-// tavrin-screenshots OUTDIR: the program's main window, started in a program folder of
+// tavrin-screenshots [--font-points N] OUTDIR: the program's main window, started in a program folder of
 // its own against the simulated module (COM1) and the simulated modem with a module
 // behind it (COM2), walked through every window as a user would; each window is saved
 // in OUTDIR as a PNG of the screen with the window manager's frame. Needs an X display
 // with a window manager: scripts/screenshots runs it under Xvfb with openbox. Exits
-// with status 1, naming the window, when one does not appear.
+// with status 1, naming the window, when one does not appear. --font-points sets the
+// application font's size, to see the windows grow with a larger font.
 #include "scenario.h"
 #include "walk.h"
 
@@ -12,6 +13,7 @@
 #include "support/devsim.h"
 
 #include <QFile>
+#include <QFont>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -40,8 +42,21 @@ void StartSimulator(test::DevSim &simulator, int port, bool modem, const QString
 int main(int argc, char *argv[])
 {
     TavrinApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "Usage: tavrin-screenshots OUTDIR\n");
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.size() == 3 && arguments[0] == QLatin1String("--font-points")) {
+        bool ok = false;
+        const int points = arguments[1].toInt(&ok);
+        if (!ok || points < 4 || points > 72) {
+            std::fprintf(stderr, "tavrin-screenshots: --font-points needs a size from 4 to 72\n");
+            return 2;
+        }
+        QFont font = QApplication::font();
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        arguments = arguments.mid(2);
+    }
+    if (arguments.size() != 1) {
+        std::fprintf(stderr, "Usage: tavrin-screenshots [--font-points N] OUTDIR\n");
         return 2;
     }
     // The INI files and the simulated ports live in folders of the walk's own, never
@@ -58,7 +73,7 @@ int main(int argc, char *argv[])
     StartSimulator(modem, 2, true, SurveySites());
 
     TFormMain window(program.path());
-    Walk walk(window, QString::fromLocal8Bit(argv[1]));
+    Walk walk(window, arguments[0]);
     const WalkPlan plan(walk, window, cable);
     QObject::connect(&window, &TFormMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QTimer::singleShot(kWalkLimitMs, [] { Walk::Fail(QStringLiteral("the walk did not end within three minutes")); });

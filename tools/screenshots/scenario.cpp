@@ -157,7 +157,7 @@ void WalkPlan::commandView()
 
 void WalkPlan::stateReading()
 {
-    walk.step("the wait window of the state reading", WaitWindowFor(window, WaitStateReading), "wait-reading.png",
+    walk.step("the wait window of the state reading", WaitWindowFor(window, WaitWindowKind::StateReading), "wait-reading.png",
               Frame::Window, [](QWidget *) {});
     walk.step("the state view, commissioning mode",
               mainWindowWhen([this] { return stateShownWith("BitBtn4"); }), "state-commissioning.png",
@@ -168,7 +168,7 @@ void WalkPlan::pairWithWaitingPeripheral()
 {
     walk.step("the pairing confirmation", MessageBoxWith(QStringLiteral("Создать пару")), "pair-confirmation.png",
               Frame::Window, [](QWidget *box) { Answer(box, QMessageBox::Yes); });
-    walk.step("the wait window of the pair creation", WaitWindowFor(window, WaitPairCreation),
+    walk.step("the wait window of the pair creation", WaitWindowFor(window, WaitWindowKind::PairCreation),
               "wait-pairing.png", Frame::Window, [](QWidget *) {});
     walk.step("the pair created message", MessageBoxWith(QStringLiteral("Операция создания пары")),
               "pair-created.png", Frame::Window, [](QWidget *box) { Answer(box, QMessageBox::Ok); });

@@ -118,8 +118,10 @@ void Walk::save(QWidget *window, const Step &step)
     QRect area = WindowManagerFrame(*window).value_or(QRect());
     if (step.frame == Frame::WithMainWindow)
         area = area.united(WindowManagerFrame(m_mainWindow).value_or(QRect()));
+    // The frame is in the X server's pixels; a grab of a part of the screen takes Qt's
+    // scaled coordinates. The whole screen is grabbed and cut in its own pixels.
     QScreen *screen = QGuiApplication::primaryScreen();
-    const QPixmap picture = screen ? screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()) : QPixmap();
+    const QImage picture = screen ? screen->grabWindow(0).toImage().copy(area) : QImage();
     const QString path = QDir(m_outDir).filePath(step.file);
     if (picture.isNull() || !picture.save(path, "PNG"))
         Fail(QStringLiteral("cannot save %1").arg(path));

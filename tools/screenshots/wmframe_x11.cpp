@@ -47,8 +47,8 @@ std::optional<QRect> WindowManagerFrame(const QWidget &widget)
         return std::nullopt;
     const int border = attributes.border_width;
     const QRect area(attributes.x, attributes.y, attributes.width + 2 * border, attributes.height + 2 * border);
-    // A frame no taller than the window has no title bar.
-    if (area.height() <= widget.height())
+    // A frame no taller than the window (in the server's pixels) has no title bar.
+    if (area.height() <= qRound(widget.height() * widget.devicePixelRatioF()))
         return std::nullopt;
     return area;
 }
