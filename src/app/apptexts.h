@@ -15,6 +15,34 @@ inline QString Caption()
         .arg(kVersionMinor, 2, 10, QLatin1Char('0'));
 }
 
+// What `tavrin --version` and `tavrin --help` print, before any window is made.
+inline QString VersionText()
+{
+    return QStringLiteral("tavrin %1.%2\n"
+                          "Программа обслуживания Bluetooth-устройства\n")
+        .arg(kVersionMajor)
+        .arg(kVersionMinor);
+}
+inline const QString HelpText = QStringLiteral(
+    "Использование: tavrin [--help | --version]\n"
+    "\n"
+    "Обслуживание Bluetooth-модуля: чтение состояния, команды модуля, создание\n"
+    "и разрыв пары, по кабелю или через GSM-модем. Программа открывает окно\n"
+    "и диалог \"Параметры связи\"; другие аргументы она не читает.\n"
+    "\n"
+    "  --help      показать эту справку и выйти\n"
+    "  --version   показать версию и выйти\n"
+    "\n"
+    "Настройки: папка INI рядом с программой или ~/.config/tavrin/INI.\n"
+    "Подробнее: man tavrin.\n"
+    "\n"
+    "Usage: tavrin [--help | --version]\n"
+    "\n"
+    "Service tool for a Bluetooth serial module: reads its state, sends its\n"
+    "commands, creates and breaks its pair, by cable or through a GSM modem.\n"
+    "The program opens its window and the connect dialog; it reads no other\n"
+    "arguments. The user interface is in Russian. See man tavrin.\n");
+
 // The main menu.
 inline const QString ConnectionParametersItem = QStringLiteral("Параметры связи");
 inline const QString SettingsMenu = QStringLiteral("Настройки");

@@ -1,10 +1,13 @@
+#include "app/commandline.h"
 #include "app/errorreport.h"
 #include "app/formmain.h"
 #include "app/tavrinapplication.h"
 
-// No command-line argument is read. The process returns 0 in every case.
+// Only --help and --version are read; the process otherwise returns 0 in every case.
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> answered = tavrin::AnswerInformationOptions(argc, argv))
+        return *answered;
     try {
         tavrin::TavrinApplication app(argc, argv);
         try {

@@ -171,6 +171,8 @@ std::optional<MacAddress> StateView::askPeerAddress()
         return std::nullopt;
     // Typed into under the normal cursor; a closing window cancels it.
     TFormInput_Adr dialog(*m_storedPeerAddress, &m_window);
+    if (m_dialogs.presenter())
+        dialog.showMessage = [this](const QString &text) { m_dialogs.showMessage(text); };
     if (m_dialogs.run(dialog) != QDialog::Accepted)
         return std::nullopt;
     return *m_storedPeerAddress;

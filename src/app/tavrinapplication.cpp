@@ -4,6 +4,7 @@
 #include "app/menukeys.h"
 #include "app/russiantexts.h"
 
+#include <QIcon>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -12,6 +13,12 @@ namespace tavrin {
 TavrinApplication::TavrinApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("tavrin"));
+    // Every window without an icon of its own, dialogs and message boxes included,
+    // carries this one in its title bar and the task bar.
+    QIcon icon;
+    for (const int size : {48, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/tavrin-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     InstallRussianTexts(*this);
     setStyle(new MenuBarKeysStyle(QStyleFactory::create(style()->name())));
 }

@@ -126,6 +126,9 @@ inline const QString PhoneKind = QStringLiteral(" Тел. %1");
 namespace AddressTexts {
 inline const QString Line1 = QStringLiteral("Введите адрес");
 inline const QString Line2 = QStringLiteral("для создания пары");
+// %1: the address typed, which no device can have (all zeros, all ones).
+inline const QString NoDeviceAddress =
+    QStringLiteral("Адрес %1 не может быть адресом периферийного устройства.\rВведите адрес устройства");
 } // namespace AddressTexts
 
 } // namespace tavrin

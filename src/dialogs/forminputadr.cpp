@@ -12,6 +12,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace tavrin {
@@ -21,10 +22,20 @@ namespace {
 constexpr int kWidth = 416;
 constexpr int kHeight = 156;
 
+// The null and the broadcast address: no peripheral has them, and a module paired with
+// one is left paired with nothing.
+bool IsNoDeviceAddress(const MacAddress &address)
+{
+    const auto all = [&address](quint8 value) {
+        return std::all_of(address.begin(), address.end(), [value](quint8 byte) { return byte == value; });
+    };
+    return all(0x00) || all(0xFF);
+}
+
 } // namespace
 
 TFormInput_Adr::TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner)
-    : QDialog(owner, kSystemMenuOnly), m_storedPeerAddress(storedPeerAddress)
+    : QDialog(owner, kSystemMenuOnly), showMessage(MessageBoxOf(this)), m_storedPeerAddress(storedPeerAddress)
 {
     setObjectName(QStringLiteral("FormInput_Adr"));
     setWindowTitle(CommonTexts::BlankTitle);
@@ -90,6 +101,12 @@ void TFormInput_Adr::onAcceptClicked()
     // "Принять" is pressed by key, nor when the dialog is not the active window at the
     // click, since the focus then moves without a focus-out.
     m_addressEdit->leaveEveryField();
+    if (IsNoDeviceAddress(EditedAddress)) {
+        const MacAddress &a = EditedAddress;
+        showMessage(AddressTexts::NoDeviceAddress.arg(
+            QString::asprintf("%02X:%02X:%02X:%02X:%02X:%02X", a[0], a[1], a[2], a[3], a[4], a[5])));
+        return; // the dialog stays open with the address as typed
+    }
     m_storedPeerAddress = EditedAddress;
     accept();
 }

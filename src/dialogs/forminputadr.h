@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/messagebox.h"
 #include "settings/settings.h" // MacAddress
 
 #include <QDialog>
@@ -20,6 +21,9 @@ public:
     TFormInput_Adr(MacAddress &storedPeerAddress, QWidget *owner);
 
     MacAddress EditedAddress{}; // the working copy
+    // Tells why an address is refused: a message box of this dialog unless the opener
+    // hands on its own.
+    ShowMessageFn showMessage;
 
 protected:
     void showEvent(QShowEvent *event) override; // FormShow

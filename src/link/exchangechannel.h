@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <cstdint>
 
 namespace tavrin {
@@ -64,6 +65,8 @@ struct ExchangeChannel {
     // Where the engine finds the connection kind and the subscriber to re-dial.
     const Settings *settings = nullptr;
     LinkState *linkState = nullptr;
+    // Told when a re-dial has restored the call, so the window starts its duration anew.
+    std::function<void()> callRestored;
     LinkTiming timing{};
     bool busy = false; // a transaction is running (guards against a second one)
 

@@ -68,26 +68,56 @@ bool readByte(ExchangeChannel &channel, char &byte)
     return got == 1;
 }
 
-// On a phone link the bytes already waiting are the first the carrier watch sees, so
-// that a no-carrier report which came while no exchange ran is not purged unseen. One
-// pass of the event loop first takes in what arrived during the wake-up pause. False,
-// with the bytes traced as received, when they hold the report.
-bool watchWaitingBytes(ExchangeChannel &channel)
+// Reads the bytes already waiting, after one pass of the event loop has taken in what
+// arrived; with watchCarrier they also go into the carrier watch, and lost tells
+// whether they completed a no-carrier report.
+QByteArray readWaiting(ExchangeChannel &channel, bool watchCarrier, bool &lost)
 {
     linkwait::pump(channel.ui);
     QByteArray waiting;
+    lost = false;
     char byte = 0;
     while (readByte(channel, byte)) {
         waiting += byte;
-        if (!channel.recordForCarrierCheck(byte)) {
-            addTraceLine(channel);
-            TraceBytes(channel, waiting.constData(), int(waiting.size()), TraceDirection::Received);
-            channel.result = CarrierLost;
-            return false;
-        }
+        // Once the report is in the watch, more bytes could only push it out again.
+        if (watchCarrier && !lost && !channel.recordForCarrierCheck(byte))
+            lost = true;
     }
+    return waiting;
+}
+
+// Whatever the device sent since the last reply (the rest of that reply, an answer to
+// the wake-up byte, a modem's report) is traced on a line of its own before the purge,
+// so the log holds every byte; on a phone link it is the first the carrier watch sees,
+// so a no-carrier report that came while no exchange ran is not purged unseen. False
+// when the bytes hold that report.
+bool traceBeforePurge(ExchangeChannel &channel)
+{
+    bool lost = false;
+    const QByteArray waiting = readWaiting(channel, channel.onPhoneLink(), lost);
+    if (waiting.isEmpty())
+        return true;
+    addTraceLine(channel);
+    TraceBytes(channel, waiting.constData(), int(waiting.size()), TraceDirection::Received);
+    if (lost) {
+        channel.result = CarrierLost;
+        return false;
+    }
+    addTraceLine(channel); // the command's own line
     return true;
 }
+
+} // namespace
+
+bool TraceWaitingBytes(ExchangeChannel &channel, bool watchCarrier)
+{
+    bool lost = false;
+    const QByteArray waiting = readWaiting(channel, watchCarrier, lost);
+    TraceBytes(channel, waiting.constData(), int(waiting.size()), TraceDirection::Received);
+    return !lost;
+}
+
+namespace {
 
 // The wake-up byte with its pause, if wanted, then the command; both traced.
 bool sendCommand(ExchangeChannel &channel, int byteCount)
@@ -103,9 +133,8 @@ bool sendCommand(ExchangeChannel &channel, int byteCount)
         TraceBytes(channel, &zero, 1, TraceDirection::Sent);
         Pause(channel.timing.wakeUpPauseMs);
     }
-    if (channel.onPhoneLink() && !watchWaitingBytes(channel))
+    if (!traceBeforePurge(channel))
         return false;
-    // Whatever answered the wake-up byte, or was left of an earlier reply, goes here.
     if (channel.port)
         channel.port->purge();
     if (!writeToPort(channel, channel.sendBuffer.data(), byteCount))
@@ -122,6 +151,9 @@ ByteOutcome takeByte(ExchangeChannel &channel, FrameScanner &scanner, char byte,
     // The modem's no-carrier report may come in the middle of a frame.
     if (phoneLink && !channel.recordForCarrierCheck(byte)) {
         channel.result = CarrierLost;
+        // The rest of the report is on its way: what has come of it is traced now,
+        // before the hang-up's purge could discard it.
+        TraceWaitingBytes(channel, false);
         return ByteOutcome::CycleFailed;
     }
     if (progress == FrameScanner::Overflow) {
@@ -159,6 +191,7 @@ bool receiveReply(ExchangeChannel &channel)
         const bool inFrame = scanner.progress() == FrameScanner::InsideFrame;
         if (inFrame ? gap.expired() : firstByte.expired()) {
             channel.result = inFrame ? IncompleteReply : NoAnswer;
+            TraceWaitingBytes(channel, phoneLink);
             if (channel.port)
                 channel.port->purge();
             return false;

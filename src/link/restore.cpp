@@ -1,4 +1,5 @@
 #include "link/exchangechannel.h"
+#include "link/exchangecycle.h"
 
 #include "link/linktexts.h"
 #include "link/linkui.h"
@@ -40,6 +41,11 @@ bool redialUntilGivenUp(ExchangeChannel &channel, ModemDialogue &modem, SerialPo
                 channel.linkState->LinkOpen = true;
                 channel.linkState->ModemConnected = true;
             }
+            // A new call, shown as the first one was: the dial dialogue leaves status
+            // panel 2 and the call's duration starts again.
+            channel.ui->setResultText(QString());
+            if (channel.callRestored)
+                channel.callRestored();
             return true;
         }
         if (!channel.ui->askYesNo(linktext::RestoreQuestion()) || restoreStopped(channel, port))
@@ -69,6 +75,8 @@ bool RestoreModemLink(ExchangeChannel &channel)
     ModemDialogue modem(*port, *channel.ui, channel.timing);
     modem.setAbortFlag(&channel.abortRequested);
 
+    // What came after the report (its CR LF) joins the trace before the hang-up purges.
+    TraceWaitingBytes(channel, false);
     modem.HangUp(false);
     if (restoreStopped(channel, port))
         return false;

@@ -33,6 +33,7 @@ Session::Session(const QString &executableDir, LinkUi &ui, CommandHost &commands
     m_channel.ui = &m_sessionUi;
     m_channel.settings = &m_store.CurrentSettings;
     m_channel.linkState = &m_link;
+    m_channel.callRestored = [this] { m_host.showCallPanel(); };
     m_channel.timing = m_timing;
     m_store.LoadSettings(executableDir);
 

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace tavrin {
 
 namespace {
@@ -24,10 +26,11 @@ bool isSameFolder(const QString &one, const QString &other)
 
 } // namespace
 
-QString ChooseIniDirectory(const QString &executableDir, const QString &installedBinDir)
+QString ChooseIniDirectory(const QString &executableDir, const QStringList &installedBinDirs)
 {
     const QString beside = QDir::cleanPath(executableDir + QStringLiteral("/INI"));
-    const bool installed = isSameFolder(executableDir, installedBinDir);
+    const bool installed = std::any_of(installedBinDirs.begin(), installedBinDirs.end(),
+                                       [&executableDir](const QString &dir) { return isSameFolder(executableDir, dir); });
     const bool writable = QFileInfo::exists(beside) ? isWritableFolder(beside)
                                                     : isWritableFolder(executableDir);
     if (!installed && writable) {
@@ -47,9 +50,11 @@ QString ChooseIniDirectory(const QString &executableDir, const QString &installe
     return perUser;
 }
 
-QString InstalledBinDirectory()
+QStringList InstalledBinDirectories()
 {
-    return QStringLiteral(TAVRIN_INSTALLED_BINDIR);
+    QStringList dirs{QStringLiteral(TAVRIN_INSTALLED_BINDIR), QStringLiteral("/usr/bin")};
+    dirs.removeDuplicates();
+    return dirs;
 }
 
 } // namespace tavrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tavrin {
 
@@ -12,12 +13,14 @@ namespace tavrin {
 // the log category tavrin.settings. Nothing is created here.
 //
 // Beside the executable means: <executable folder>/INI is a writable folder, or it is
-// absent and the executable folder is writable; and the executable folder is not
-// `installedBinDir`, the folder the build installs its programs to, which root could
-// write but which is still the package's.
-QString ChooseIniDirectory(const QString &executableDir, const QString &installedBinDir);
+// absent and the executable folder is writable; and the executable folder is none of
+// `installedBinDirs`, the folders programs are installed to, which root could write
+// but which are still the package's.
+QString ChooseIniDirectory(const QString &executableDir, const QStringList &installedBinDirs);
 
-// The folder this build installs tavrin to (CMAKE_INSTALL_FULL_BINDIR).
-QString InstalledBinDirectory();
+// The folders an installed tavrin runs from: the one this build installs to
+// (CMAKE_INSTALL_FULL_BINDIR) and the Debian package's /usr/bin, which a package made
+// from any build uses.
+QStringList InstalledBinDirectories();
 
 } // namespace tavrin

@@ -133,6 +133,7 @@ private slots:
     void accept_settingsNotWritable_namesEachFileAndOpensTheLink();
     void absentPort_namesItsNumberAndNothingElse();
     void phoneKindWithoutSubscriber_isRefused();
+    void phoneDial_success_showsCallPanelAndCountsDuration_data();
     void phoneDial_success_showsCallPanelAndCountsDuration();
     void phoneDial_failure_asksAgainThenGivesUpWithoutHangUp();
     void hangUp_escapesAtOnceAndLeavesNoLink_data();
@@ -342,26 +343,50 @@ void TestConnection::phoneKindWithoutSubscriber_isRefused()
     QCOMPARE(rig.linkLeftovers(), QStringList());
 }
 
+void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration_data()
+{
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("first call") << false;
+    // The carrier lost after a second of the call, the link restored from the command
+    // view: the new call is shown as the first one was.
+    QTest::newRow("call restored by a re-dial") << true;
+}
+
 void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration()
 {
+    QFETCH(bool, restored);
     Rig &rig = *m_rig;
     QVERIFY(rig.start(Phone));
 
     QVERIFY(Connect(*rig.window));
+    auto *duration = Named<QLabel>(rig.window.get(), "pntime");
+    if (restored) {
+        QTRY_COMPARE_WITH_TIMEOUT(duration->text(), QStringLiteral("00:00:01"), 2500);
+        QVERIFY(rig.sim.command(QStringLiteral("drop")));
+        QVERIFY(rig.sim.waitForSent("\r\nNO CARRIER\r\n", 2000));
+        rig.messages.answers = {true};
+        rig.sim.clearLog();
+        PressCommand(*rig.window, 2); // PING: the report is found, the link restored
+        QCOMPARE(rig.messages.questions,
+                 QStringList{QStringLiteral("Связь через модем прервана.\rВосстановить сейчас?")});
+        QVERIFY(rig.sim.received().endsWith("ATD89005551234\rPING\r"));
+        QCOMPARE(int(rig.session().channel().result), int(ExchangeOk));
+    }
     QVERIFY(rig.session().link().ModemConnected);
     QVERIFY(rig.shown("pnmodem"));
-    auto *duration = Named<QLabel>(rig.window.get(), "pntime");
     QCOMPARE(duration->text(), QStringLiteral("00:00:00"));
     QVERIFY(Named<QTimer>(rig.window.get(), "TimerMoney")->isActive());
-    QCOMPARE(rig.panel(2), QString()); // the dialling progress is gone
+    QCOMPARE(rig.panel(2), QString()); // no dialling progress left
     QVERIFY(rig.sim.received().contains("ATD89005551234\r"));
     QCOMPARE(rig.session().channel().port, rig.session().port());
     QCOMPARE(rig.session().channel().baudRate, 9600);
     QCOMPARE(rig.session().channel().firstByteWaitMs, 3000);
-    QCOMPARE(rig.messages.questions, QStringList());
+    if (!restored)
+        QCOMPARE(rig.messages.questions, QStringList());
 
     QTRY_COMPARE_WITH_TIMEOUT(duration->text(), QStringLiteral("00:00:01"), 2500);
-    SaveScreen(rig.window.get(), QStringLiteral("call-panel.png"));
+    if (!restored)
+        SaveScreen(rig.window.get(), QStringLiteral("call-panel.png"));
 }
 
 void TestConnection::phoneDial_failure_asksAgainThenGivesUpWithoutHangUp()

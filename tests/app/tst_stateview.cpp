@@ -92,6 +92,7 @@ private slots:
     void escape_readsAgain_ctrlZ_showsTheReadingsLog();
     void createPair_confirmationTitledQuestionMark();
     void createPair_typedAddressUnderTheWaitWindow();
+    void createPair_nullAddressRefusedAndNothingSent();
     void breakPair_fromItsButton();
     void closeInTheAddressDialog_sendsNothingMoreAndCloses();
 };
@@ -295,6 +296,37 @@ void TestStateView::createPair_typedAddressUnderTheWaitWindow()
     QCOMPARE(messages.messages, QStringList{"Операция создания пары\rвыполнена успешно"});
     QCOMPARE(window.session().store().CurrentSettings.storedPeerAddress, (MacAddress{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}));
     QCOMPARE(linked.values().mid(0, 4), (QStringList{"Эксплуатационный", "Нет", "Есть", "12:34:56:78:9A:BC"}));
+}
+
+void TestStateView::createPair_nullAddressRefusedAndNothingSent()
+{
+    StateWindow linked;
+    QVERIFY(linked.open({"waiting"}));
+    linked.readState();
+    TFormMain &window = *linked.window;
+    MacAddress &stored = window.session().store().CurrentSettings.StoredPeerAddress;
+    stored = MacAddress{}; // nothing stored yet: the dialog offers 00:00:00:00:00:00
+    linked.sim.command(QStringLiteral("state none"));
+    MessageLog messages;
+    messages.attach(window);
+    bool stayedOpen = false;
+    ModalDriver driver;
+    driver.on<TFormInput_Adr>([&](TFormInput_Adr *dialog) {
+        QTest::mouseClick(Named<QPushButton>(dialog, "BitBtn1"), Qt::LeftButton); // "Принять"
+        stayedOpen = dialog->isVisible();
+        QTest::mouseClick(Named<QPushButton>(dialog, "BitBtn2"), Qt::LeftButton); // "Отменить"
+    });
+    linked.sim.clearLog();
+    QTest::mouseClick(Button(window, "BitBtn4"), Qt::LeftButton);
+    QCOMPARE(driver.done(), 1);
+    QVERIFY(stayedOpen);
+    QCOMPARE(messages.messages,
+             QStringList{"Адрес 00:00:00:00:00:00 не может быть адресом периферийного устройства.\r"
+                         "Введите адрес устройства"});
+    // No pair written, no restart, and no success told: only the closing reading.
+    QCOMPARE(linked.sim.received(), QByteArray("PING\rPING\rPEERADDR\rDEVADDR\rVER\r"));
+    QCOMPARE(stored, MacAddress{});
+    QCOMPARE(linked.value(0), QStringLiteral("Пусконаладочный"));
 }
 
 void TestStateView::breakPair_fromItsButton()

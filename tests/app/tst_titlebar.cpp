@@ -1,6 +1,6 @@
 // What the title bars show, read back from a real X server (Xvfb) the way a window
 // manager reads it: the windows the program shows without a title must carry no name
-// at all, where Qt would put the program's.
+// at all, where Qt would put the program's; every window carries the program's icon.
 #include "apptest.h"
 
 #include "app/tavrinapplication.h"
@@ -37,6 +37,21 @@ QMap<QString, QString> TitleProperties(WId window)
             properties.insert(match.captured(1), match.captured(2));
     }
     return properties;
+}
+
+// The sizes of the icons in the window's _NET_WM_ICON, as xprop prints them ("48 x 48").
+QStringList IconSizes(WId window)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_ICON")});
+    if (!xprop.waitForFinished(5000) || xprop.exitCode() != 0)
+        return {QStringLiteral("error: ") + QString::fromLocal8Bit(xprop.readAllStandardError())};
+    QStringList sizes;
+    static const QRegularExpression icon(QStringLiteral(R"(Icon \((\d+ x \d+)\):)"));
+    auto matches = icon.globalMatch(QString::fromUtf8(xprop.readAllStandardOutput()));
+    while (matches.hasNext())
+        sizes << matches.next().captured(1);
+    return sizes;
 }
 
 } // namespace
@@ -90,6 +105,11 @@ void TestTitleBar::titleOnTheServer()
     QCOMPARE(properties.value(QStringLiteral("_NET_WM_NAME"), QStringLiteral("(unset)")), shown);
     if (shown.trimmed().isEmpty()) // the old property, for window managers that read only it
         QCOMPARE(properties.value(QStringLiteral("WM_NAME"), QStringLiteral("(unset)")).trimmed(), QString());
+    // The icon a task bar and the title bar show (Qt hands the window manager the sizes
+    // up to 128 pixels).
+    const QStringList sizes = IconSizes(checked->winId());
+    for (const char *size : {"48 x 48", "128 x 128"})
+        QVERIFY2(sizes.contains(QLatin1String(size)), qPrintable(sizes.join(u',')));
 }
 
 int main(int argc, char *argv[])

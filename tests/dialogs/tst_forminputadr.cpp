@@ -62,6 +62,8 @@ private slots:
     void focusLentToAMenuOrAnotherWindow_doesNotLeaveTheField();
     void accept_changedFieldReplacesOnlyItsByte_data();
     void accept_changedFieldReplacesOnlyItsByte();
+    void accept_addressNoDeviceHas_isRefusedAndTheDialogStays_data();
+    void accept_addressNoDeviceHas_isRefusedAndTheDialogStays();
     void cancel_leavesTheStoredAddressAlone_data();
     void cancel_leavesTheStoredAddressAlone();
     void tabOrder_startsOnCancelThenAcceptThenTheFields();
@@ -216,6 +218,54 @@ void FormInputAdrTest::accept_changedFieldReplacesOnlyItsByte()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(stored, (MacAddress{0x0A, 0x1B, 0x7F, 0x3D, 0x4E, 0x5F}));
+}
+
+void FormInputAdrTest::accept_addressNoDeviceHas_isRefusedAndTheDialogStays_data()
+{
+    QTest::addColumn<MacAddress>("stored");
+    QTest::addColumn<QStringList>("typed"); // the six fields; none: as offered
+    QTest::addColumn<QString>("refused");   // the address named in the message; none: accepted
+    const MacAddress sample{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
+    QTest::newRow("nothing stored: the null address offered") << MacAddress{} << QStringList() << "00:00:00:00:00:00";
+    QTest::newRow("zeros typed") << sample << QStringList{"0", "00", "", "00", "0", "00"} << "00:00:00:00:00:00";
+    QTest::newRow("broadcast typed") << sample << QStringList{"ff", "FF", "Ff", "FF", "ff", "FF"}
+                                     << "FF:FF:FF:FF:FF:FF";
+    QTest::newRow("one bit short of null is a device") << sample << QStringList{"00", "00", "00", "00", "00", "01"}
+                                                       << QString();
+    QTest::newRow("one bit short of broadcast is a device")
+        << sample << QStringList{"FF", "FF", "FF", "FF", "FF", "FE"} << QString();
+}
+
+void FormInputAdrTest::accept_addressNoDeviceHas_isRefusedAndTheDialogStays()
+{
+    QFETCH(MacAddress, stored);
+    QFETCH(QStringList, typed);
+    QFETCH(QString, refused);
+    const MacAddress before = stored;
+    TFormInput_Adr dialog(stored, nullptr);
+    QStringList messages;
+    dialog.showMessage = [&messages](const QString &text) { messages << text; };
+    QVERIFY(ShowActive(dialog));
+    for (int i = 0; i < typed.size(); ++i)
+        Retype(Field(dialog, i), typed[i]);
+    QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
+    if (refused.isEmpty()) {
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(messages, QStringList());
+        QCOMPARE(stored[5], quint8(typed[5] == "01" ? 0x01 : 0xFE));
+        return;
+    }
+    QCOMPARE(messages, QStringList{QStringLiteral("Адрес %1 не может быть адресом периферийного устройства.\r"
+                                                  "Введите адрес устройства").arg(refused)});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(stored, before);
+    // The address is mended in place and taken.
+    Retype(Field(dialog, 3), QStringLiteral("3d"));
+    QTest::mouseClick(AcceptButton(dialog), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(stored[3], quint8(0x3D));
+    QCOMPARE(messages.size(), 1);
 }
 
 void FormInputAdrTest::cancel_leavesTheStoredAddressAlone_data()

@@ -114,25 +114,39 @@ bool ExchangeModel::watchByte(char byte)
     return !carrierLost();
 }
 
-// On a phone link the bytes that have arrived before the purge are read into the
-// carrier watch first, up to a read that fails; a no-carrier report among them ends
-// the cycle before the command, with them traced on a line of their own.
-bool ExchangeModel::watchWaiting()
+// The bytes that have arrived by now, read up to a read that fails; with watchCarrier
+// they go into the carrier watch until one completes a no-carrier report.
+QByteArray ExchangeModel::readArrived(bool watchCarrier, bool &lost)
 {
-    QByteArray waiting;
+    QByteArray arrived;
+    lost = false;
     while (!m_unread.isEmpty() && m_unread.first().at <= m_now) {
         const Unread next = m_unread.takeFirst();
         if (next.byte == test::VirtualPort::kReadError) {
             ++m_expected.errorClears;
-            return true;
+            break;
         }
-        waiting += char(next.byte);
-        if (!watchByte(char(next.byte))) {
-            m_expected.trace << QStringLiteral(" ");
-            trace(waiting);
-            return false;
-        }
+        arrived += char(next.byte);
+        if (watchCarrier && !lost && !watchByte(char(next.byte)))
+            lost = true;
     }
+    return arrived;
+}
+
+// The bytes that have arrived before the purge are read first and traced on a line of
+// their own, then the command gets a line of its own; on a phone link they go into the
+// carrier watch, and a no-carrier report among them ends the cycle before the command.
+bool ExchangeModel::watchWaiting()
+{
+    bool lost = false;
+    const QByteArray waiting = readArrived(m_setup.phoneLink, lost);
+    if (waiting.isEmpty())
+        return true;
+    m_expected.trace << QStringLiteral(" ");
+    trace(waiting);
+    if (lost)
+        return false;
+    m_expected.trace << QStringLiteral(" ");
     return true;
 }
 
@@ -168,7 +182,7 @@ int ExchangeModel::sendCommand(const QByteArray &command, const test::VirtualPor
         std::stable_sort(m_unread.begin(), m_unread.end(), [](const Unread &a, const Unread &b) { return a.at < b.at; });
         m_now += ticks(100) + 1;
     }
-    if (m_setup.phoneLink && !watchWaiting())
+    if (!watchWaiting())
         return CarrierLost;
     m_expected.purges.append(m_now);
     dropArrived();
@@ -234,6 +248,13 @@ int ExchangeModel::receive(const test::VirtualPort::Script &script, QByteArray &
             if (result == Ok)
                 frame = candidate;
             keepUnread(events, next + 1, written);
+            if (result == CarrierLost) {
+                // The rest of the report that has come is traced after it.
+                std::stable_sort(m_unread.begin(), m_unread.end(),
+                                 [](const Unread &a, const Unread &b) { return a.at < b.at; });
+                bool lost = false;
+                trace(readArrived(false, lost));
+            }
             return result;
         }
         lastByte = at;
@@ -244,6 +265,10 @@ int ExchangeModel::receive(const test::VirtualPort::Script &script, QByteArray &
         return Aborted;
     }
     m_now = timeOutAt();
+    // What has arrived by the time-out is traced before the purge.
+    std::stable_sort(m_unread.begin(), m_unread.end(), [](const Unread &a, const Unread &b) { return a.at < b.at; });
+    bool lost = false;
+    trace(readArrived(m_setup.phoneLink, lost));
     m_expected.purges.append(m_now);
     dropArrived();
     return candidate.size() >= 2 ? Incomplete : NoAnswer;

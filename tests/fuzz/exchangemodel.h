@@ -59,6 +59,7 @@ private:
     int receive(const test::VirtualPort::Script &script, QByteArray &frame);
     int sendCommand(const QByteArray &command, const test::VirtualPort::Script &script);
     bool watchWaiting();
+    QByteArray readArrived(bool watchCarrier, bool &lost);
     void keepUnread(const QList<test::VirtualPort::Event> &events, qsizetype from, quint64 written);
     void dropArrived();
     void trace(const QByteArray &bytes);

@@ -331,8 +331,10 @@ void ExchangeTest::noCarrierMidFrame_endsWithCarrierLost()
     QCOMPARE(rig.commandWrites(), 1);
     QCOMPARE(rig.ui.questions, QStringList{QString::fromUtf8("Связь через модем прервана.\rВосстановить сейчас?")});
     QCOMPARE(rig.ui.resultTexts, QStringList{QString::fromUtf8("Связь через модем прервана")});
-    // The cycle stopped at the I of CARRIER: the rest is still unread.
-    QCOMPARE(rig.port.bytesAvailable(), qint64(4)); // "ER\r\n"
+    // The cycle stopped at the I of CARRIER; the rest of the report that had come is
+    // traced too, before the hang-up could purge it.
+    QCOMPARE(rig.port.bytesAvailable(), qint64(0));
+    QCOMPARE(rig.ui.trace.lines.last(), QString::fromUtf8(" {\"PING\":\"Wa\u240D\u240ANO CARRIER\u240D\u240A"));
 }
 
 void ExchangeTest::carrierRing_searchedInStorageOrder_data()
@@ -380,28 +382,36 @@ void ExchangeTest::bytesWaitingBeforeThePurge_data()
     QTest::addColumn<QByteArray>("reply"); // to the command, once written
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("commands"); // command writes
-    QTest::addColumn<QString>("received"); // the trace's last line
+    // The whole trace: bytes waiting before the purge on a line of their own, a report
+    // with the rest of its line (CR LF) that came with it.
+    QTest::addColumn<QStringList>("trace");
 
     const QByteArray frame = "{\"PING\":\"Connected\"}";
     const QString frameLine = QString::fromUtf8(" {\"PING\":\"Connected\"}");
+    const QString command = QString::fromUtf8(" PING\u240D");
+    const QString report = QString::fromUtf8(" \u240D\u240ANO CARRIER\u240D\u240A");
     // The modem reported the loss while no exchange ran: nothing is sent, and the
-    // report is traced as received up to the byte that completes it.
+    // report is traced as received.
     QTest::newRow("phone, NO CARRIER waiting")
-        << true << false << QByteArray("\r\nNO CARRIER\r\n") << frame << 6 << 0
-        << QString::fromUtf8(" \u240D\u240ANO CARRI");
+        << true << false << QByteArray("\r\nNO CARRIER\r\n") << frame << 6 << 0 << QStringList{" ", " ", report};
     QTest::newRow("phone, no carrier waiting")
         << true << false << QByteArray("\r\nno carrier\r\n") << frame << 6 << 0
-        << QString::fromUtf8(" \u240D\u240Ano carri");
+        << QStringList{" ", " ", QString::fromUtf8(" \u240D\u240Ano carrier\u240D\u240A")};
     QTest::newRow("phone, NO CARRIER during the wake-up pause")
-        << true << true << QByteArray("\r\nNO CARRIER\r\n") << frame << 6 << 0
-        << QString::fromUtf8(" \u240D\u240ANO CARRI");
+        << true << true << QByteArray("\r\nNO CARRIER\r\n") << frame << 6 << 0 << QStringList{" ", " ", report};
     // The purge fell in the middle of the report: its two halves still make it.
     QTest::newRow("phone, report split by the purge")
-        << true << false << QByteArray("\r\nNO CA") << QByteArray("RRIER\r\n") << 6 << 1 << QString(" RRI");
-    QTest::newRow("phone, other waiting bytes are purged unseen")
-        << true << false << QByteArray("{\"PING\":\"old\"}\r\n") << frame << 0 << 1 << frameLine;
-    QTest::newRow("direct, NO CARRIER waiting is purged unseen")
-        << false << false << QByteArray("\r\nNO CARRIER\r\n") << frame << 0 << 1 << frameLine;
+        << true << false << QByteArray("\r\nNO CA") << QByteArray("RRIER\r\n") << 6 << 1
+        << QStringList{" ", " ", QString::fromUtf8(" \u240D\u240ANO CA"), command,
+                       QString::fromUtf8(" RRIER\u240D\u240A")};
+    QTest::newRow("phone, the rest of an earlier reply is traced, then purged")
+        << true << false << QByteArray("{\"PING\":\"old\"}\r\n") << frame << 0 << 1
+        << QStringList{" ", " ", QString::fromUtf8(" {\"PING\":\"old\"}\u240D\u240A"), command, frameLine};
+    QTest::newRow("direct, NO CARRIER waiting is traced, then purged: just bytes")
+        << false << false << QByteArray("\r\nNO CARRIER\r\n") << frame << 0 << 1
+        << QStringList{" ", " ", report, command, frameLine};
+    QTest::newRow("direct, nothing waiting: no line for it")
+        << false << false << QByteArray() << frame << 0 << 1 << QStringList{" ", command, frameLine};
 }
 
 void ExchangeTest::bytesWaitingBeforeThePurge()
@@ -426,7 +436,7 @@ void ExchangeTest::bytesWaitingBeforeThePurge()
     QCOMPARE(rig.run("PING"), result == 0);
     QCOMPARE(int(rig.channel.result), result);
     QTEST(rig.commandWrites(), "commands");
-    QTEST(rig.ui.trace.lines.last(), "received");
+    QTEST(rig.ui.trace.lines, "trace");
     // A carrier loss asks whether to restore the link; declined, it is the result shown.
     QCOMPARE(rig.ui.questions.size(), result == 6 ? 1 : 0);
     QCOMPARE(rig.ui.resultTexts,

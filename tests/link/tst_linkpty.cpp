@@ -344,7 +344,7 @@ void LinkPtyTest::vanishedPort_endsByTimeOutThenWritesFail()
     m_channel.firstByteWaitMs = 700;
     int vanished = 0;
     m_ui->onPass = [&] {
-        if (m_ui->passes == 3 && !vanished++)
+        if (m_ui->passes == 4 && !vanished++) // waiting for the reply
             QVERIFY(m_sim->command("vanish"));
     };
     // Both causes reach the log: the port going away, and the writes that then fail.
@@ -458,14 +458,22 @@ void LinkPtyTest::phone_carrierLost_asksToRestore_data()
     QTest::addColumn<bool>("restore");  // the user's answer
     QTest::addColumn<int>("attempts");
     QTest::addColumn<int>("pings");     // PING commands that reached the module
+    // The trace's line of the report: the whole line the modem sent, its CR LF that
+    // follows the token included, not cut where the report was recognised. Waiting
+    // before the command, the report comes after the LF that ended the modem's CONNECT
+    // line (the dial reads that line up to its CR).
+    QTest::addColumn<QString>("traced");
+    const QString midFrame = QString::fromUtf8(" {\"PIN\u240D\u240ANO CARRIER\u240D\u240A");
+    const QString waiting = QString::fromUtf8(" \u240A\u240D\u240ANO CARRIER\u240D\u240A");
     // Declined, a loss ends the exchange however many attempts are left.
-    QTest::newRow("mid-frame, declined") << true << false << 3 << 1;
+    QTest::newRow("mid-frame, declined") << true << false << 3 << 1 << midFrame;
     // The same command again after the re-dial, without costing the one attempt.
-    QTest::newRow("mid-frame, restored and repeated") << true << true << 1 << 2;
+    QTest::newRow("mid-frame, restored and repeated") << true << true << 1 << 2 << midFrame;
     // The next exchange finds the modem's report waiting and asks at once, instead of
     // sending into a dead line and waiting out the grace window.
-    QTest::newRow("between exchanges, declined") << false << false << 1 << 0;
-    QTest::newRow("between exchanges, restored: the command once, after the call") << false << true << 1 << 1;
+    QTest::newRow("between exchanges, declined") << false << false << 1 << 0 << waiting;
+    QTest::newRow("between exchanges, restored: the command once, after the call")
+        << false << true << 1 << 1 << waiting;
 }
 
 void LinkPtyTest::phone_carrierLost_asksToRestore()
@@ -493,6 +501,9 @@ void LinkPtyTest::phone_carrierLost_asksToRestore()
     QFETCH(int, pings);
     QCOMPARE(count(wire, "PING\r"), pings);
     QCOMPARE(m_ui->busyCursor, 0);
+    const QStringList reports = m_ui->trace.lines.filter(QStringLiteral("NO CARRI"));
+    QCOMPARE(reports.size(), 1);
+    QTEST(reports.first(), "traced");
     if (restore) {
         // Hung up, called again, and only then the command.
         QVERIFY2(wire.contains("ath\r") && wire.contains("AT&C1\r") && wire.endsWith("ATD881255501\rPING\r"),

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -93,7 +94,7 @@ private slots:
         const QString expected = expectBeside ? machine.beside : machine.perUser;
 
         const int result = run(readOnly, machine.bin, [&] {
-            return ChooseIniDirectory(machine.bin, installedBin) == expected ? 0 : 1;
+            return ChooseIniDirectory(machine.bin, QStringList{installedBin}) == expected ? 0 : 1;
         });
         QCOMPARE(result, 0);
         // Choosing creates nothing.
@@ -110,9 +111,20 @@ private slots:
         QTest::ignoreMessage(QtInfoMsg,
                              QRegularExpression("INI folder .*/config/tavrin/INI.* in the user's "
                                                 "configuration folder: the program is installed in .*/bin"));
-        ChooseIniDirectory(machine.bin, machine.bin + "/../bin");
+        ChooseIniDirectory(machine.bin, QStringList{machine.bin + "/../bin"});
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression("INI folder .*/bin/INI.* beside the executable"));
-        ChooseIniDirectory(machine.bin, QStringLiteral("/usr/bin"));
+        ChooseIniDirectory(machine.bin, QStringList{QStringLiteral("/usr/bin")});
+    }
+
+    // A package made with cpack from a build configured for another prefix still puts
+    // tavrin in /usr/bin: run from there by root, who may write it, it keeps nothing there.
+    void packageFolder_isInstalledWhateverTheBuildsPrefix()
+    {
+        QVERIFY(InstalledBinDirectories().contains(QStringLiteral("/usr/bin")));
+        if (!QFileInfo(QStringLiteral("/usr/bin")).isDir())
+            QSKIP("no /usr/bin here");
+        QCOMPARE(ChooseIniDirectory(QStringLiteral("/usr/bin"), InstalledBinDirectories()),
+                 QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/INI"));
     }
 
     // The first start of a program whose folder cannot be written: the folder is made in

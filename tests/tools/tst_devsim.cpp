@@ -186,9 +186,11 @@ void TestDevSim::quirks_keepTheModuleConsistent()
 
 void TestDevSim::controlOption_setsTheModuleUpBeforeThePortAppears()
 {
-    QVERIFY(up({"--state", "paired", "--control", "kill-mode keeps", "--control", "memerror 1"}));
+    QVERIFY(up({"--state", "paired", "--module-version", "2.5b", "--control", "kill-mode keeps", "--control",
+                "memerror 1"}));
     QVERIFY(m_sim->command("status"));
     QVERIFY2(m_sim->lastReply().contains(" memerror=1 kill-mode=keeps"), qPrintable(m_sim->lastReply()));
+    QCOMPARE(ask("VER\r"), QByteArray(R"({"VER":"OK","Val":"2.5b"})"));
     QCOMPARE(ask("KILL\r"), QByteArray(R"({"KILL":"OK"})"));
     QCOMPARE(ask("PEERADDR(11:22:33:44:55:66)\r"), QByteArray(R"({"PEERADDR(":"MemError"})"));
 
@@ -198,6 +200,13 @@ void TestDevSim::controlOption_setsTheModuleUpBeforeThePortAppears()
     QVERIFY(sim.waitForFinished(5000));
     QCOMPARE(sim.exitCode(), 2);
     QVERIFY(sim.readAllStandardError().contains("kill-mode sometimes -- expected deleted, forgets or keeps"));
+    QVERIFY(!QFileInfo::exists(m_dir->path() + "/COM8"));
+
+    // --version is the simulator's own, and publishes nothing.
+    sim.start(DevSim::Program(), {"--com-dir", m_dir->path(), "--port", "8", "--version"});
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitCode(), 0);
+    QCOMPARE(sim.readAllStandardOutput(), QByteArray("tavrin-devsim 1.0\n"));
     QVERIFY(!QFileInfo::exists(m_dir->path() + "/COM8"));
 }
 

@@ -29,7 +29,7 @@ Options:
   --state NAME       none | waiting | connected | paired (default none)
   --peripheral ADDR  address of the peripheral that `state` brings (0A:1B:2C:3D:4E:5F)
   --devaddr ADDR     the module's own address (00:1A:7D:DA:71:13)
-  --version TEXT     the module's version (1.07)
+  --module-version TEXT  the module's software version, VER (1.07)
   --reply-ms MS      time from a command's CR to its reply (0)
   --reset-ms MS      the module is deaf this long after RESET (200)
   --dial-ms MS       time from ATD to CONNECT (500)
@@ -40,6 +40,7 @@ Options:
   --control LINE     carry out this control line before the port is published
                      (repeatable, in order; e.g. --control 'kill-mode keeps')
   --help             this text
+  --version          the simulator's own version
 
 The module answers HELP, VER, PING, RESET, SLEEP, DEVADDR, PEERADDR,
 PEERADDR(XX:XX:XX:XX:XX:XX), KEEP and KILL, each ended by CR; a 0x00 wake-up
@@ -95,6 +96,9 @@ int main(int argc, char **argv)
             std::fputs(kUsage, stdout);
             std::fputs(ControlHelp().c_str(), stdout);
             return 0;
+        } else if (arg == "--version") {
+            std::puts("tavrin-devsim " TAVRIN_VERSION);
+            return 0;
         } else if (arg == "--modem") {
             options.modem = true;
         } else if (arg == "--pace") {
@@ -124,7 +128,7 @@ int main(int argc, char **argv)
             ok = v != nullptr;
             if (ok)
                 controls.push_back(v);
-        } else if (arg == "--state" || arg == "--peripheral" || arg == "--devaddr" || arg == "--version") {
+        } else if (arg == "--state" || arg == "--peripheral" || arg == "--devaddr" || arg == "--module-version") {
             const char *v = value();
             ok = v != nullptr;
             if (ok)
