@@ -304,7 +304,7 @@ void TestStateView::createPair_nullAddressRefusedAndNothingSent()
     QVERIFY(linked.open({"waiting"}));
     linked.readState();
     TFormMain &window = *linked.window;
-    MacAddress &stored = window.session().store().CurrentSettings.StoredPeerAddress;
+    MacAddress &stored = window.session().store().CurrentSettings.storedPeerAddress;
     stored = MacAddress{}; // nothing stored yet: the dialog offers 00:00:00:00:00:00
     linked.sim.command(QStringLiteral("state none"));
     MessageLog messages;
