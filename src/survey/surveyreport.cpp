@@ -198,7 +198,7 @@ bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QStrin
     };
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
-        return fail(QStringLiteral("не удалось создать папку %1").arg(QDir::toNativeSeparators(folder)));
+        return fail(surveytext::FolderNotCreated(folder));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());

@@ -49,6 +49,11 @@ const QStringList &WindowColumns()
     return columns;
 }
 
+QString FolderNotCreated(const QString &folder)
+{
+    return QStringLiteral("не удалось создать папку %1").arg(QDir::toNativeSeparators(folder));
+}
+
 QString ReportNotWritten(const QString &path, const QString &reason)
 {
     return QStringLiteral("Не удалось записать отчёт об опросе в файл %1: %2")

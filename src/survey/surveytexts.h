@@ -26,6 +26,8 @@ const QStringList &WindowColumns();
 
 // A report that could not be written, naming the file; reason in the system's words.
 QString ReportNotWritten(const QString &path, const QString &reason);
+// The reason when the report's folder could not be made, naming the folder.
+QString FolderNotCreated(const QString &folder);
 // A report that could not be read, naming the file.
 QString ReportNotRead(const QString &path, const QString &reason);
 // A report line that is not a row of a survey.
