@@ -345,12 +345,8 @@ bool ExchangeLogView::find(const QString &what, bool backward)
         m_findBar->showOutcome(what.isEmpty() ? LogFindBar::Outcome::Nothing : LogFindBar::Outcome::NotFound);
         return false;
     }
-    if (m_match.inPart) {
-        const qint64 row = m_match.row + m_match.start / TraceRows::kHexBytesPerRow;
-        bringIntoView(row, m_rows.hexColumn(row, m_match.start % TraceRows::kHexBytesPerRow));
-    } else {
-        bringIntoView(m_match.row, m_match.start);
-    }
+    const auto [row, column] = m_rows.matchBegin(m_match);
+    bringIntoView(row, column);
     m_findBar->showOutcome(!wrapped ? LogFindBar::Outcome::Found
                            : backward ? LogFindBar::Outcome::WrappedBack
                                       : LogFindBar::Outcome::Wrapped);
@@ -486,25 +482,10 @@ void ExchangeLogView::highlightedRanges(qint64 row, const QString &text, std::ve
                 selected->push_back({from, to});
         }
     }
-    if (m_match.row < 0)
-        return;
-    if (!m_match.inPart) {
-        if (row == m_match.row)
-            found->push_back({m_match.start, std::min(length, m_match.start + m_match.length)});
-        return;
+    for (const ColumnRange &range : m_rows.matchColumns(m_match, row)) {
+        if (range.from < std::min(range.to, length))
+            found->push_back({range.from, std::min(range.to, length)});
     }
-    TraceRows::HexSpan span;
-    TraceRows::HexSpan matched;
-    if (!m_rows.hexSpan(row, &span) || !m_rows.hexSpan(m_match.row, &matched) || span.line != matched.line)
-        return;
-    const qint64 first = std::max<qint64>(m_match.start, span.offset);
-    const qint64 last = std::min<qint64>(m_match.start + m_match.length, span.offset + span.count) - 1;
-    if (first > last)
-        return;
-    const int from = int(first - span.offset);
-    const int to = int(last - span.offset);
-    found->push_back({m_rows.hexColumn(row, from), m_rows.hexColumn(row, to) + 2});
-    found->push_back({m_rows.textColumn(row, from), m_rows.textColumn(row, to) + 1});
 }
 
 void ExchangeLogView::paintRow(QPainter &painter, qint64 row, qreal top)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/controlmarks.h"
-#include "app/tracerows.h"
-#include "app/tracestore.h"
+#include "tracelog/tracerows.h"
+#include "tracelog/tracestore.h"
 #include "link/linkui.h"
 
 #include <QAbstractScrollArea>

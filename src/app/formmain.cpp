@@ -51,7 +51,6 @@ TFormMain::TFormMain(const QString &executableDir, const LinkTiming &timing, QWi
     setSettingsMenuVisible(false);
     ClearLog();
     restoreLogView();
-    restoreLogView();
 
     setWindowTitle(apptext::Caption());
     resize(kWindowWidth, kWindowHeight);

@@ -10,7 +10,7 @@
 #include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/messagepresenter.h"
-#include "app/tracefile.h"
+#include "tracelog/tracefile.h"
 #include "app/windowdialogs.h"
 #include "settings/logviewsettings.h"
 

@@ -5,10 +5,13 @@
 
 #include "app/exchangelogview.h"
 #include "app/tavrinapplication.h"
-#include "app/tracefile.h"
+#include "tracelog/tracefile.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QLineEdit>
 #include <QFileDialog>
 #include <QMenu>
@@ -111,6 +114,7 @@ private slots:
     void save_failure_namesFile_screenUnchanged();
     void save_realDialog_russianAndOffersProposedFile();
     void viewItems_redrawFromBytes_keptInBluetoothIni();
+    void viewChange_oneWritePerChange();
     void findBar_ctrlF_nextPreviousWrapNotFoundEsc();
     void findBar_escInStateView_closesBarOnly();
 };
@@ -454,6 +458,32 @@ void TestExchangeLog::viewItems_redrawFromBytes_keptInBluetoothIni()
     QCOMPARE(checked, QList<bool>({false, true}));
     QCOMPARE(w.memo->lines(), text); // back where it began, every byte kept
     QVERIFY(w.fixture.readIni(QStringLiteral("bluetooth.ini")).contains(QStringLiteral("[LOG_VIEW]\r\nHexView=0\r\nTime=0\r\n")));
+}
+
+void TestExchangeLog::viewChange_oneWritePerChange()
+{
+    // Every attempt to keep the view is counted: with bluetooth.ini turned into a folder
+    // each one fails and says so once.
+    QLoggingCategory::setFilterRules(QStringLiteral("tavrin.app.info=true"));
+    auto quiet = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
+    LogWindow w;
+    const QString ini = w.fixture.iniPath(QStringLiteral("bluetooth.ini"));
+    QFile::remove(ini);
+    QVERIFY(QDir().mkpath(ini));
+    static int writes = 0;
+    writes = 0;
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+        if (text.contains(QLatin1String("log view not kept")))
+            ++writes;
+        else if (previous)
+            previous(type, context, text);
+    });
+    auto restore = qScopeGuard([] { qInstallMessageHandler(previous); });
+    for (const QString &item : {QStringLiteral("Шестнадцатеричный вид"), QStringLiteral("Время")}) {
+        WithContextMenu(w.memo, [&](QMenu *menu) { Choose(menu, item); });
+    }
+    QCOMPARE(writes, 2);
 }
 
 void TestExchangeLog::findBar_ctrlF_nextPreviousWrapNotFoundEsc()

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/tracefile.h"
-#include "app/tracestore.h"
+#include "tracelog/tracefile.h"
+#include "tracelog/tracestore.h"
 
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace tavrin {
@@ -16,15 +17,22 @@ struct TraceViewOptions {
     bool operator==(const TraceViewOptions &) const = default;
 };
 
-// Where a find ended: in the text views a run of characters of one row, in the
-// hexadecimal view a run of bytes of one part (the bytes of one direction), which may
-// cross its rows. row is the row the run begins on.
+// Where a find ended: a run of characters or bytes of one part (the bytes of one
+// direction with the text before them), which may cross its rows where the traffic
+// wraps. row is the part's first row.
 struct TraceMatch {
     qint64 row = -1;
-    int start = 0;  // character in the row, or byte in the part
+    int start = 0;  // character in the part's text, or byte in the part's traffic
     int length = 0; // characters or bytes
-    bool inPart = false;
+    bool inPart = false; // bytes of the hexadecimal view
     bool operator==(const TraceMatch &) const = default;
+};
+
+// A run of columns of one row, the last one not included.
+struct ColumnRange {
+    int from = 0;
+    int to = 0;
+    bool operator==(const ColumnRange &) const = default;
 };
 
 // The rows of the trace as the log draws, finds, copies and saves them, made from the
@@ -50,6 +58,11 @@ public:
     qint64 firstRowOf(int line) const;
     // The rows' widest text, in characters (the hexadecimal rows all have one width).
     int widestRow() const;
+    // How many characters rowText(row) holds, without making the text.
+    int rowLength(qint64 row) const;
+    // Counts the changes that altered rows already taken in (a view switched, the log
+    // cleared, the offsets widened), as opposed to rows only added or the last one grown.
+    int layoutChanges() const { return m_layoutChanges; }
 
     // In the hexadecimal view: the part row shows, the offset in it of its first byte
     // and how many of the part's bytes it shows; false for other rows.
@@ -63,6 +76,8 @@ public:
     // and in its text field. -1 when the row shows no bytes.
     int hexColumn(qint64 row, int byte) const;
     int textColumn(qint64 row, int byte) const;
+    // Hexadecimal digits of the offsets: four, or as many as the longest part needs.
+    int offsetDigits() const { return m_offsetDigits; }
 
     // The exchanges' first rows, for the saved file's date-and-time headings.
     std::vector<ExchangeStart> exchangeStarts() const;
@@ -76,6 +91,10 @@ public:
     TraceMatch find(const QString &what, const TraceMatch &from, qint64 fromRow, bool backward, bool *wrapped) const;
     // The bytes a hexadecimal query stands for; empty when it is not one.
     static QByteArray hexQuery(const QString &what);
+    // The columns of row that show match (in the hexadecimal view its bytes and their
+    // text), and the row and column where it begins.
+    std::vector<ColumnRange> matchColumns(const TraceMatch &match, qint64 row) const;
+    std::pair<qint64, int> matchBegin(const TraceMatch &match) const;
 
 private:
     struct HexRow {
@@ -85,9 +104,24 @@ private:
     static constexpr qint32 kHeadRow = -1; // the blank row that opens an exchange
     static constexpr qint32 kTextRow = -2; // a line of text without traffic
 
+    // The columns of a hexadecimal row that shows bytes: time, direction and offset,
+    // the bytes in hexadecimal with a gap after the eighth, then their text.
+    struct HexColumns {
+        int prefix = 0; // the time and its blank, when times are shown
+        int offsetDigits = 4;
+        int hexField() const { return prefix + 2 + offsetDigits + 1; }
+        int hexByte(int byte) const { return hexField() + byte * 3 + (byte >= kHexBytesPerRow / 2 ? 1 : 0); }
+        int textField() const { return hexField() + kHexBytesPerRow * 3 + 1; }
+        int width() const { return textField() + kHexBytesPerRow; }
+    };
+    HexColumns hexColumns() const;
     QString timeText(int line) const;
+    // Columns before a text-view row's stored text: its time, when times are shown.
+    int textPrefix(int line) const;
     QString hexRowText(const HexRow &row) const;
     void indexHexRows();
+    // A text-view part's text: its lines' text one after the other.
+    QString partText(int line) const;
     bool matchIn(qint64 row, const QString &what, const QByteArray &bytes, int from, bool backward, TraceMatch *match) const;
 
     const TraceStore &m_store;
@@ -97,6 +131,8 @@ private:
     qint64 m_hexTailRow = 0;     // its first row
     int m_widestText = 0;        // text view: the longest line, in characters
     int m_measuredLines = 0;
+    int m_offsetDigits = 4;
+    int m_layoutChanges = 0;
 };
 
 } // namespace tavrin

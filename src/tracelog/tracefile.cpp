@@ -1,4 +1,4 @@
-#include "app/tracefile.h"
+#include "tracelog/tracefile.h"
 
 #include <QSaveFile>
 

@@ -1,4 +1,4 @@
-#include "app/tracerows.h"
+#include "tracelog/tracerows.h"
 
 #include "settings/cp1251.h"
 
@@ -12,8 +12,6 @@ namespace tavrin {
 
 namespace {
 
-constexpr int kHexFieldWidth = TraceRows::kHexBytesPerRow * 3 + 1; // "XX " each, a gap after the 8th
-
 // The text field's character for a byte: every byte takes one, control bytes (the
 // zero byte too) their pictures.
 QChar HexTextCharacter(unsigned char byte)
@@ -25,9 +23,18 @@ QChar HexTextCharacter(unsigned char byte)
     return cp1251::toUnicode(byte);
 }
 
-QString OffsetText(qint64 offset)
+QString OffsetText(qint64 offset, int digits)
 {
-    return QString::number(offset, 16).toUpper().rightJustified(4, u'0');
+    return QString::number(offset, 16).toUpper().rightJustified(digits, u'0');
+}
+
+// Hexadecimal digits that the offsets of a part of size bytes need, never fewer than four.
+int OffsetDigits(qint64 size)
+{
+    int digits = 4;
+    while (size - 1 >= (qint64(1) << (4 * digits)))
+        ++digits;
+    return digits;
 }
 
 bool IsBlank(const QString &text)
@@ -43,7 +50,10 @@ void TraceRows::setOptions(const TraceViewOptions &options)
         m_hexRows.clear();
         m_hexTailLine = 0;
         m_hexTailRow = 0;
+        m_offsetDigits = 4;
     }
+    if (options != m_options)
+        ++m_layoutChanges;
     m_options = options;
     update();
 }
@@ -57,6 +67,8 @@ void TraceRows::update()
         m_hexRows.clear();
         m_hexTailLine = 0;
         m_hexTailRow = 0;
+        m_offsetDigits = 4;
+        ++m_layoutChanges;
     }
     // The last line may have grown since it was measured.
     for (int line = std::max(0, m_measuredLines - 1); line < lines; ++line)
@@ -82,6 +94,10 @@ void TraceRows::indexHexRows()
             m_hexRows.push_back({line, kHeadRow});
         if (m_store.kind(line) != TraceStore::NoTraffic && !m_store.continues(line)) {
             const qint64 size = m_store.partSize(line);
+            if (const int digits = OffsetDigits(size); digits > m_offsetDigits) {
+                m_offsetDigits = digits; // every row's columns move
+                ++m_layoutChanges;
+            }
             for (qint64 offset = 0; offset < size; offset += kHexBytesPerRow)
                 m_hexRows.push_back({line, qint32(offset)});
             line = m_store.partEnd(line);
@@ -120,24 +136,35 @@ QString TraceRows::rowText(qint64 row) const
     return timeText(line) + text;
 }
 
+TraceRows::HexColumns TraceRows::hexColumns() const
+{
+    return {m_options.times ? kTimeWidth + 1 : 0, m_offsetDigits};
+}
+
+int TraceRows::textPrefix(int line) const
+{
+    return m_options.times && !IsBlank(m_store.lineText(line)) ? kTimeWidth : 0;
+}
+
 QString TraceRows::hexRowText(const HexRow &row) const
 {
     if (row.offset == kHeadRow)
         return {};
     if (row.offset == kTextRow)
         return m_options.times ? timeText(row.line) + m_store.leadText(row.line) : m_store.leadText(row.line);
+    const HexColumns columns = hexColumns();
     QString text;
+    text.reserve(columns.width());
     if (m_options.times)
         text = row.offset == 0 ? timeText(row.line) + QLatin1Char(' ') : QString(kTimeWidth + 1, u' ');
-    const QByteArray bytes = m_store.partTraffic(row.line).mid(row.offset, kHexBytesPerRow);
+    const QByteArray bytes = m_store.partTraffic(row.line, row.offset, kHexBytesPerRow);
     text += m_store.kind(row.line) == TraceStore::Sent ? QChar(u'→') : QChar(u'←');
-    text += QLatin1Char(' ') + OffsetText(row.offset) + QLatin1Char(' ');
-    for (int i = 0; i < kHexBytesPerRow; ++i) {
-        text += i < bytes.size() ? QString::number(quint8(bytes[i]), 16).toUpper().rightJustified(2, u'0') + QLatin1Char(' ')
-                                 : QStringLiteral("   ");
-        if (i == kHexBytesPerRow / 2 - 1)
-            text += u' ';
+    text += QLatin1Char(' ') + OffsetText(row.offset, columns.offsetDigits) + QLatin1Char(' ');
+    for (int i = 0; i < bytes.size(); ++i) {
+        text.resize(columns.hexByte(i), u' ');
+        text += QString::number(quint8(bytes[i]), 16).toUpper().rightJustified(2, u'0');
     }
+    text.resize(columns.textField(), u' ');
     for (char byte : bytes)
         text += HexTextCharacter(static_cast<unsigned char>(byte));
     return text;
@@ -160,8 +187,22 @@ qint64 TraceRows::firstRowOf(int line) const
 int TraceRows::widestRow() const
 {
     if (m_options.hex)
-        return (m_options.times ? kTimeWidth + 1 : 0) + 2 + 4 + 1 + kHexFieldWidth + kHexBytesPerRow;
+        return hexColumns().width();
     return m_widestText + (m_options.times ? kTimeWidth : 0);
+}
+
+int TraceRows::rowLength(qint64 row) const
+{
+    if (!m_options.hex) {
+        const int line = int(row);
+        return textPrefix(line) + m_store.lineLength(line);
+    }
+    const HexRow &hexRow = m_hexRows[size_t(row)];
+    if (hexRow.offset == kHeadRow)
+        return 0;
+    if (hexRow.offset == kTextRow)
+        return (m_options.times ? kTimeWidth : 0) + int(m_store.leadText(hexRow.line).size());
+    return hexColumns().textField() + int(std::min<qint64>(kHexBytesPerRow, m_store.partSize(hexRow.line) - hexRow.offset));
 }
 
 bool TraceRows::hexSpan(qint64 row, HexSpan *span) const
@@ -178,19 +219,13 @@ bool TraceRows::hexSpan(qint64 row, HexSpan *span) const
 int TraceRows::hexColumn(qint64 row, int byte) const
 {
     HexSpan span;
-    if (!hexSpan(row, &span))
-        return -1;
-    const int prefix = m_options.times ? kTimeWidth + 1 : 0;
-    return prefix + 2 + int(OffsetText(span.offset).size()) + 1 + byte * 3 + (byte >= kHexBytesPerRow / 2 ? 1 : 0);
+    return hexSpan(row, &span) ? hexColumns().hexByte(byte) : -1;
 }
 
 int TraceRows::textColumn(qint64 row, int byte) const
 {
     HexSpan span;
-    if (!hexSpan(row, &span))
-        return -1;
-    const int prefix = m_options.times ? kTimeWidth + 1 : 0;
-    return prefix + 2 + int(OffsetText(span.offset).size()) + 1 + kHexFieldWidth + byte;
+    return hexSpan(row, &span) ? hexColumns().textField() + byte : -1;
 }
 
 std::vector<ExchangeStart> TraceRows::exchangeStarts() const
@@ -226,6 +261,14 @@ QByteArray TraceRows::hexQuery(const QString &what)
     return QByteArray::fromHex(digits.toLatin1());
 }
 
+QString TraceRows::partText(int line) const
+{
+    QString text;
+    for (int end = m_store.partEnd(line); line < end; ++line)
+        text += m_store.lineText(line);
+    return text;
+}
+
 bool TraceRows::matchIn(qint64 row, const QString &what, const QByteArray &bytes, int from, bool backward,
                         TraceMatch *match) const
 {
@@ -246,10 +289,14 @@ bool TraceRows::matchIn(qint64 row, const QString &what, const QByteArray &bytes
             return true;
         }
         text = cp1251::decode(traffic); // one character a byte
-    } else if (m_options.hex && m_hexRows[size_t(row)].offset == kHeadRow) {
-        return false;
+    } else if (m_options.hex) {
+        if (m_hexRows[size_t(row)].offset == kHeadRow)
+            return false;
+        text = m_store.leadText(m_hexRows[size_t(row)].line);
+    } else if (m_store.continues(int(row))) {
+        return false; // searched with the line it continues: text split by the wrap is found
     } else {
-        text = rowText(row);
+        text = partText(int(row));
     }
     const qsizetype last = text.size() - what.size();
     qsizetype found = -1;
@@ -261,6 +308,59 @@ bool TraceRows::matchIn(qint64 row, const QString &what, const QByteArray &bytes
         return false;
     *match = {row, int(found), int(what.size()), inPart};
     return true;
+}
+
+std::vector<ColumnRange> TraceRows::matchColumns(const TraceMatch &match, qint64 row) const
+{
+    if (match.row < 0 || row < match.row || row >= rowCount())
+        return {};
+    if (!match.inPart && m_options.hex) {
+        const int prefix = m_options.times ? kTimeWidth : 0; // a text row: the time, then the text
+        return row == match.row ? std::vector<ColumnRange>{{prefix + match.start, prefix + match.start + match.length}}
+                                : std::vector<ColumnRange>{};
+    }
+    if (!match.inPart) {
+        // The part's lines one after the other, each after its time.
+        if (row >= m_store.partEnd(int(match.row)))
+            return {};
+        qint64 lineStart = 0;
+        for (int line = int(match.row); line < row; ++line)
+            lineStart += m_store.lineLength(line);
+        const int line = int(row);
+        const qint64 from = std::max<qint64>(match.start - lineStart, 0);
+        const qint64 to = std::min<qint64>(match.start + match.length - lineStart, m_store.lineLength(line));
+        if (from >= to)
+            return {};
+        const int prefix = textPrefix(line);
+        return {{int(prefix + from), int(prefix + to)}};
+    }
+    HexSpan span;
+    HexSpan matched;
+    if (!hexSpan(row, &span) || !hexSpan(match.row, &matched) || span.line != matched.line)
+        return {};
+    const qint64 first = std::max<qint64>(match.start, span.offset);
+    const qint64 last = std::min<qint64>(match.start + match.length, span.offset + span.count) - 1;
+    if (first > last)
+        return {};
+    const HexColumns columns = hexColumns();
+    const int from = int(first - span.offset);
+    const int to = int(last - span.offset);
+    return {{columns.hexByte(from), columns.hexByte(to) + 2}, {columns.textField() + from, columns.textField() + to + 1}};
+}
+
+std::pair<qint64, int> TraceRows::matchBegin(const TraceMatch &match) const
+{
+    if (match.inPart) {
+        const qint64 row = match.row + match.start / kHexBytesPerRow;
+        return {row, hexColumns().hexByte(match.start % kHexBytesPerRow)};
+    }
+    if (m_options.hex)
+        return {match.row, (m_options.times ? kTimeWidth : 0) + match.start};
+    int line = int(match.row);
+    int start = match.start;
+    for (const int end = m_store.partEnd(line); line + 1 < end && start >= m_store.lineLength(line); ++line)
+        start -= m_store.lineLength(line);
+    return {line, textPrefix(line) + start};
 }
 
 TraceMatch TraceRows::find(const QString &what, const TraceMatch &from, qint64 fromRow, bool backward,
@@ -281,6 +381,15 @@ TraceMatch TraceRows::find(const QString &what, const TraceMatch &from, qint64 f
         // Inside a part: from its byte shown first (or last) in that row.
         row -= span.offset / kHexBytesPerRow;
         position = int(backward ? span.offset + span.count - 1 : span.offset);
+    } else if (!m_options.hex && m_store.continues(int(row))) {
+        // A line that carries on the part above: from its first (or last) character.
+        const int first = m_store.partStart(int(row));
+        position = 0;
+        for (int line = first; line < row; ++line)
+            position += m_store.lineLength(line);
+        if (backward)
+            position += m_store.lineLength(int(row)) - 1;
+        row = first;
     }
     for (qint64 step = 0; step <= count; ++step) {
         TraceMatch match;

@@ -2,8 +2,8 @@
 // every byte value, the times before commands and replies, finding in both views,
 // switching views, and the saved file in each view. Times are given, not read from a
 // clock, so every row is known to the character.
-#include "app/tracerows.h"
-#include "app/tracestore.h"
+#include "tracelog/tracerows.h"
+#include "tracelog/tracestore.h"
 
 #include <QDateTime>
 #include <QTest>
@@ -76,6 +76,9 @@ private slots:
     void find_data();
     void find();
     void find_wrapsBothWays_notFound();
+    void find_acrossTheTrafficWrap_data();
+    void find_acrossTheTrafficWrap();
+    void hexRows_longPart_offsetsWidenColumnsAlign();
     void fileText_inEachView_data();
     void fileText_inEachView();
     void growingReply_hexRowsFollow();
@@ -244,6 +247,84 @@ void TestTraceRows::find_wrapsBothWays_notFound()
     TraceStore empty;
     TraceRows none(empty);
     QCOMPARE(none.find(QStringLiteral("PING"), {}, 0, false, &wrapped).row, -1);
+}
+
+void TestTraceRows::find_acrossTheTrafficWrap_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<bool>("times");
+    QTest::addColumn<QList<int>>("found");  // row, start, length
+    QTest::addColumn<QList<int>>("begin");  // row, column
+    QTest::addColumn<QList<int>>("columns"); // row, from, to of each range drawn
+
+    // Rows: 0 " ", 1 " HELP␍", 2 " " + 95 x + "WRAP", 3 "PED" + 30 y.
+    QTest::newRow("text") << false << false << QList<int>{2, 96, 7} << QList<int>{2, 96}
+                          << QList<int>{2, 96, 100, 3, 0, 3};
+    QTest::newRow("text with times") << false << true << QList<int>{2, 96, 7} << QList<int>{2, 108}
+                                     << QList<int>{2, 108, 112, 3, 12, 15};
+    // Hex rows: 0 blank, 1 → HELP, 2-10 ← reply; byte 95 is the last of row 7.
+    QTest::newRow("hex") << true << false << QList<int>{2, 95, 7} << QList<int>{7, 53}
+                         << QList<int>{7, 53, 55, 7, 71, 72, 8, 7, 24, 8, 56, 62};
+}
+
+void TestTraceRows::find_acrossTheTrafficWrap()
+{
+    QFETCH(bool, hex);
+    QFETCH(bool, times);
+    QFETCH(QList<int>, found);
+    QFETCH(QList<int>, begin);
+    QFETCH(QList<int>, columns);
+    TraceStore store;
+    Exchange(store, 0, "HELP\r", QByteArray(95, 'x') + "WRAPPED" + QByteArray(30, 'y'), 40);
+    TraceRows rows(store);
+    rows.setOptions({hex, times});
+    for (const qint64 fromRow : {qint64(0), qint64(3)}) { // from above, and from the wrapped row
+        bool wrapped = false;
+        const TraceMatch match = rows.find(QStringLiteral("wrapped"), {}, fromRow, false, &wrapped);
+        QCOMPARE((QList<int>{int(match.row), match.start, match.length}), found);
+        const auto [row, column] = rows.matchBegin(match);
+        QCOMPARE((QList<int>{int(row), column}), begin);
+        QList<int> drawn;
+        for (qint64 r = 0; r < rows.rowCount(); ++r) {
+            for (const ColumnRange &range : rows.matchColumns(match, r)) {
+                drawn << int(r) << range.from << range.to;
+                QVERIFY(range.to <= rows.rowLength(r));
+                if (!hex) // the characters drawn are the ones found, less the wrap
+                    QVERIFY(QStringLiteral("WRAPPED").contains(rows.rowText(r).mid(range.from, range.to - range.from)));
+            }
+        }
+        QCOMPARE(drawn, columns);
+    }
+}
+
+void TestTraceRows::hexRows_longPart_offsetsWidenColumnsAlign()
+{
+    // A stream of 70,000 bytes without a frame: offsets past FFFF take a fifth digit, and
+    // every row of the log moves with them.
+    TraceStore store;
+    Exchange(store, 0, "PING\r", "{\"PING\":\"OK\"}", 40);
+    TraceRows rows(store);
+    rows.setOptions({true, false});
+    QCOMPARE(rows.offsetDigits(), 4);
+    const int changesBefore = rows.layoutChanges();
+    QByteArray stream(70000, 'z');
+    stream[0x10000] = 'A';
+    store.addLine(QStringLiteral(" "), At(100));
+    store.appendTraffic(stream.constData(), int(stream.size()), TraceDirection::Received, At(100));
+    rows.update();
+    QCOMPARE(rows.offsetDigits(), 5);
+    QVERIFY(rows.layoutChanges() > changesBefore);
+    const qint64 last = rows.rowCount() - 1;
+    QCOMPARE(rows.rowText(1), "→ 00000 50 49 4E 47 0D" + QString(35, u' ') + "PING\u240D");
+    QVERIFY2(rows.rowText(last).startsWith(QStringLiteral("← 11160 7A 7A 7A 7A")), qPrintable(rows.rowText(last)));
+    for (const qint64 row : {qint64(1), qint64(2), qint64(3) + 0x1000, last}) {
+        QCOMPARE(rows.rowText(row).size(), rows.rowLength(row));
+        QVERIFY(rows.rowLength(row) <= rows.widestRow());
+        QCOMPARE(rows.textColumn(row, 0), 57);
+    }
+    QCOMPARE(rows.rowText(3 + 0x1000).mid(rows.hexColumn(3 + 0x1000, 0), 2), QStringLiteral("41"));
+    QCOMPARE(rows.rowText(3 + 0x1000).mid(rows.textColumn(3 + 0x1000, 0), 2), QStringLiteral("Az"));
+    QCOMPARE(HexBytes(rows).size(), 5 + 13 + 70000);
 }
 
 void TestTraceRows::fileText_inEachView_data()

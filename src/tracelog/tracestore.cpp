@@ -1,4 +1,4 @@
-#include "app/tracestore.h"
+#include "tracelog/tracestore.h"
 
 #include "link/exchangechannel.h"
 #include "settings/cp1251.h"
@@ -124,6 +124,14 @@ QString TraceStore::lineText(int line) const
     return text;
 }
 
+int TraceStore::lineLength(int line) const
+{
+    int length = 0;
+    for (qint64 i = m_lines[line].start, end = lineEnd(line); i < end; ++i)
+        length += m_bytes[i] != 0 ? 1 : 0;
+    return length;
+}
+
 QString TraceStore::leadText(int line) const
 {
     const Line &stored = m_lines[line];
@@ -150,8 +158,13 @@ int TraceStore::partEnd(int line) const
 
 QByteArray TraceStore::partTraffic(int line) const
 {
-    const qint64 begin = qint64(m_lines[line].start) + m_lines[line].lead;
-    QByteArray traffic(partSize(line), Qt::Uninitialized);
+    return partTraffic(line, 0, int(std::min<qint64>(partSize(line), std::numeric_limits<int>::max())));
+}
+
+QByteArray TraceStore::partTraffic(int line, qint64 offset, int count) const
+{
+    const qint64 begin = qint64(m_lines[line].start) + m_lines[line].lead + offset;
+    QByteArray traffic(std::clamp<qint64>(partSize(line) - offset, 0, count), Qt::Uninitialized);
     for (qint64 i = 0; i < traffic.size(); ++i)
         traffic[i] = m_bytes[begin + i];
     return traffic;

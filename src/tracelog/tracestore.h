@@ -70,6 +70,8 @@ public:
     qint64 lineSize(int line) const { return lineEnd(line) - m_lines[line].start; }
     // The line as the trace shows it: each byte as TraceCharacter gives it.
     QString lineText(int line) const;
+    // Its characters: every byte but the zero byte, which shows nothing.
+    int lineLength(int line) const;
     Kind kind(int line) const { return Kind(m_lines[line].kind); }
     // The line carries on the traffic of the line before it.
     bool continues(int line) const { return m_lines[line].continues; }
@@ -79,6 +81,8 @@ public:
     QString leadText(int line) const;
     // The traffic from this line and the lines that continue it.
     QByteArray partTraffic(int line) const;
+    // count of those bytes from offset on (fewer at the part's end).
+    QByteArray partTraffic(int line, qint64 offset, int count) const;
     qint64 partSize(int line) const;
     // The line after the last one that continues this one.
     int partEnd(int line) const;
