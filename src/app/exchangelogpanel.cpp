@@ -22,6 +22,7 @@ ExchangeLogPanel::ExchangeLogPanel(QWidget *parent) : QGroupBox(apptext::LogCapt
     // the text once did, one line per step.
     m_log = new ExchangeLogView(this);
     m_log->setObjectName(QStringLiteral("Memo1"));
+    m_log->setAccessibleName(apptext::LogCaption.trimmed());
     m_log->verticalScrollBar()->setObjectName(QStringLiteral("ScrollBox1"));
     m_log->setFrameShape(QFrame::StyledPanel);
     m_log->setFrameShadow(QFrame::Sunken);

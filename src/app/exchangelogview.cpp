@@ -1,6 +1,7 @@
 #include "app/exchangelogview.h"
 
 #include "app/apptexts.h"
+#include "app/exchangelogaccessible.h"
 #include "app/logfindbar.h"
 #include "app/windowgeometry.h"
 
@@ -48,8 +49,10 @@ QColor FoundColour()
 
 } // namespace
 
-ExchangeLogView::ExchangeLogView(QWidget *parent) : QAbstractScrollArea(parent), m_marks(LogFont())
+ExchangeLogView::ExchangeLogView(QWidget *parent)
+    : QAbstractScrollArea(parent), m_marks(LogFont()), m_announcer(std::make_unique<LogAnnouncer>())
 {
+    ExchangeLogAccessible::install();
     setFont(LogFont());
     m_charWidth = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
     m_rowHeight = RowHeight(font());
@@ -87,6 +90,8 @@ void ExchangeLogView::clearLog()
     m_store.clear();
     m_rows.update();
     m_shownRows = 0;
+    m_text.setRowCount(0);
+    m_announcer->rowsTakenIn(this, m_rows, m_text);
     m_anchor = m_cursor = {};
     m_match = {};
     m_widestSeen = 0;
@@ -144,6 +149,8 @@ void ExchangeLogView::flush()
     const bool following = bar->value() >= bar->maximum();
     m_rows.update();
     m_shownRows = m_rows.rowCount();
+    m_text.setRowCount(m_shownRows);
+    m_announcer->rowsTakenIn(this, m_rows, m_text);
     updateScrollRanges();
     if (following)
         bar->setValue(bar->maximum());
@@ -167,6 +174,8 @@ void ExchangeLogView::setViewOptions(const TraceViewOptions &options)
     const int topLine = m_shownRows > 0 ? m_rows.lineOf(firstVisibleRow()) : 0;
     m_rows.setOptions(options);
     m_shownRows = m_rows.rowCount();
+    m_text.setRowCount(m_shownRows);
+    m_announcer->rowsTakenIn(this, m_rows, m_text);
     m_anchor = m_cursor = {};
     m_match = {};
     m_widestSeen = 0;
@@ -250,45 +259,29 @@ ExchangeLogView::Position ExchangeLogView::positionAt(const QPoint &point) const
     return {row, column};
 }
 
-bool ExchangeLogView::hasSelection() const
+QRectF ExchangeLogView::characterCellAt(qint64 offset) const
 {
-    return !(m_anchor == m_cursor);
+    if (m_shownRows == 0)
+        return QRectF(kMargin, kMargin, 0, m_rowHeight);
+    const auto [row, column] = m_text.positionOf(offset);
+    return characterCell(row, column);
 }
 
-void ExchangeLogView::select(qint64 fromRow, int fromColumn, qint64 toRow, int toColumn)
+qint64 ExchangeLogView::offsetAt(const QPoint &point) const
 {
-    m_anchor = {fromRow, fromColumn};
-    m_cursor = {toRow, toColumn};
-    viewport()->update();
+    const Position at = positionAt(point);
+    return m_text.offsetOf(at.row, at.column);
 }
 
-void ExchangeLogView::selectAll()
+void ExchangeLogView::scrollToOffsets(qint64 start, qint64 end)
 {
     flush();
-    if (m_shownRows > 0)
-        select(0, 0, m_shownRows - 1, std::numeric_limits<int>::max());
-}
-
-QString ExchangeLogView::selectedText() const
-{
-    if (!hasSelection())
-        return {};
-    const Position first = std::min(m_anchor, m_cursor);
-    const Position last = std::max(m_anchor, m_cursor);
-    QStringList rows;
-    for (qint64 row = first.row; row <= last.row && row < m_shownRows; ++row) {
-        const QString text = m_rows.rowText(row);
-        const int from = row == first.row ? std::min(first.column, int(text.size())) : 0;
-        const int to = row == last.row ? std::min(last.column, int(text.size())) : int(text.size());
-        rows << text.mid(from, to - from);
-    }
-    return rows.join(u'\n');
-}
-
-void ExchangeLogView::copy() const
-{
-    if (hasSelection())
-        QApplication::clipboard()->setText(selectedText());
+    if (m_shownRows == 0)
+        return;
+    const auto [lastRow, lastColumn] = m_text.positionOf(end);
+    bringIntoView(lastRow, lastColumn);
+    const auto [row, column] = m_text.positionOf(start);
+    bringIntoView(row, column);
 }
 
 void ExchangeLogView::openFind()
@@ -423,51 +416,6 @@ void ExchangeLogView::changeEvent(QEvent *event)
     }
 }
 
-void ExchangeLogView::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mousePressEvent(event);
-        return;
-    }
-    flush();
-    const Position at = positionAt(event->position().toPoint());
-    if (!event->modifiers().testFlag(Qt::ShiftModifier))
-        m_anchor = at;
-    m_cursor = at;
-    viewport()->update();
-}
-
-void ExchangeLogView::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!event->buttons().testFlag(Qt::LeftButton))
-        return;
-    const QPoint point = event->position().toPoint();
-    // Dragged past the top or the bottom, the rows scroll under the pointer.
-    if (point.y() < 0)
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    else if (point.y() > viewport()->height())
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    m_cursor = positionAt(point);
-    viewport()->update();
-}
-
-void ExchangeLogView::keyPressEvent(QKeyEvent *event)
-{
-    if (event->matches(QKeySequence::Copy)) {
-        copy();
-    } else if (event->matches(QKeySequence::SelectAll)) {
-        selectAll();
-    } else if (event->matches(QKeySequence::MoveToStartOfDocument)) {
-        verticalScrollBar()->setValue(0);
-    } else if (event->matches(QKeySequence::MoveToEndOfDocument)) {
-        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    } else {
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-}
-
 void ExchangeLogView::highlightedRanges(qint64 row, const QString &text, std::vector<std::pair<int, int>> *selected,
                                         std::vector<std::pair<int, int>> *found) const
 {
@@ -558,6 +506,7 @@ void ExchangeLogView::paintEvent(QPaintEvent *event)
         if (top + m_rowHeight >= event->rect().top())
             paintRow(painter, row, top);
     }
+    paintFocus(painter);
 }
 
 } // namespace tavrin

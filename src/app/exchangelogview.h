@@ -3,14 +3,17 @@
 #include "app/controlmarks.h"
 #include "tracelog/tracerows.h"
 #include "tracelog/tracestore.h"
+#include "tracelog/tracetext.h"
 #include "link/linkui.h"
 
 #include <QAbstractScrollArea>
 
+#include <memory>
 #include <vector>
 
 namespace tavrin {
 
+class LogAnnouncer;
 class LogFindBar;
 
 // The exchange trace (Memo1): the bytes of each exchange with their direction and time
@@ -27,6 +30,13 @@ class LogFindBar;
 // most once per flush interval; while the last row is in view, new rows are brought
 // into view as they come. Rows are selected with the mouse and copied; Ctrl+F opens a
 // find bar under the rows.
+//
+// As in a plain-text control, the log has a caret, drawn while it has the keyboard
+// (with a frame around the rows): the arrows, Home/End, Ctrl+Home/End and PgUp/PgDn
+// move it, with Shift they select; a double click selects a word, a triple click a row.
+// Assistive technology reads the rows as one text (TraceText) through the log's
+// accessible interface (ExchangeLogAccessible), which each flush tells of the rows it
+// brought.
 class ExchangeLogView : public QAbstractScrollArea, public TraceLog {
     Q_OBJECT
 public:
@@ -67,6 +77,22 @@ public:
 
     bool hasSelection() const;
     QString selectedText() const;
+    // The rows as one text (line feeds between rows), as assistive technology reads it.
+    const TraceText &plainText() const { return m_text; }
+    // The caret and the selection as offsets in that text; the selection's end is the
+    // caret, its start the anchor.
+    qint64 caretOffset() const;
+    qint64 anchorOffset() const;
+    // Puts the caret at offset; keepAnchor extends the selection to it.
+    void setCaretOffset(qint64 offset, bool keepAnchor);
+    // Where the character at offset is drawn, in viewport coordinates; the offset under
+    // a viewport point.
+    QRectF characterCellAt(qint64 offset) const;
+    qint64 offsetAt(const QPoint &point) const;
+    // Brings the text between the offsets into view.
+    void scrollToOffsets(qint64 start, qint64 end);
+    // What tells assistive technology of the rows each flush brings.
+    LogAnnouncer &announcer() { return *m_announcer; }
     // Selects the columns from `from` to `to` (not included) of the rows between.
     void select(qint64 fromRow, int fromColumn, qint64 toRow, int toColumn);
     void selectAll();
@@ -93,8 +119,11 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     struct Position {
@@ -109,6 +138,13 @@ private:
     // Where each character of a row starts, and where the last one ends.
     std::vector<qreal> characterEdges(const QString &text) const;
     Position positionAt(const QPoint &point) const;
+    // The caret's moves: the place a key takes it to, and putting it there.
+    bool caretTarget(QKeyEvent *event, Position *to, bool *select) const;
+    void moveCaret(const Position &to, bool select);
+    // Tells assistive technology where the caret and the selection are now.
+    void announceCaret();
+    // The caret and the frame that show the log has the keyboard.
+    void paintFocus(QPainter &painter);
     int visibleRowCount() const;
     qreal rowTop(qint64 row) const;
     void updateScrollRanges();
@@ -130,9 +166,11 @@ private:
     qreal m_charWidth = 0;
     int m_rowHeight = 0;
     qreal m_widestSeen = 0;
+    TraceText m_text{m_rows};
+    std::unique_ptr<LogAnnouncer> m_announcer;
     Position m_anchor;
     Position m_cursor;
-    bool m_selecting = false;
+    qint64 m_doubleClickAt = -1; // when a double click selected a word: a third click selects the row
     LogFindBar *m_findBar = nullptr;
     TraceMatch m_match;
 };

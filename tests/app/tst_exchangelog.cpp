@@ -3,10 +3,12 @@
 // menu that copies the trace or saves it to a file.
 #include "apptest.h"
 
+#include "app/exchangelogaccessible.h"
 #include "app/exchangelogview.h"
 #include "app/tavrinapplication.h"
 #include "tracelog/tracefile.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -117,6 +119,10 @@ private slots:
     void viewChange_oneWritePerChange();
     void findBar_ctrlF_nextPreviousWrapNotFoundEsc();
     void findBar_escInStateView_closesBarOnly();
+    void accessibleText_bothViews_selection_newRowsOnePerFlush();
+    void caretKeys_selectAsInATextField_data();
+    void caretKeys_selectAsInATextField();
+    void clicks_wordThenRow_focusFrameAndCaretDrawn();
 };
 
 void TestExchangeLog::lines_unwrapped_clearedByButton()
@@ -566,6 +572,183 @@ void TestExchangeLog::findBar_escInStateView_closesBarOnly()
     QCOMPARE(refreshes, 0);
     QTest::keyClick(window.get(), Qt::Key_Escape); // elsewhere it still refreshes
     QCOMPARE(refreshes, 1);
+}
+
+namespace {
+
+// Text events as assistive technology gets them: kind, position, text.
+struct TextEvent {
+    QAccessible::Event kind;
+    int position = 0;
+    QString text;
+};
+QList<TextEvent> g_textEvents;
+
+void KeepTextEvents(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::TextInserted) {
+        const auto *insert = static_cast<QAccessibleTextInsertEvent *>(event);
+        g_textEvents.append({event->type(), insert->changePosition(), insert->textInserted()});
+    } else if (event->type() == QAccessible::TextUpdated) {
+        const auto *update = static_cast<QAccessibleTextUpdateEvent *>(event);
+        g_textEvents.append({event->type(), update->changePosition(), update->textInserted()});
+    }
+}
+
+} // namespace
+
+void TestExchangeLog::accessibleText_bothViews_selection_newRowsOnePerFlush()
+{
+    LogWindow w;
+    w.traffic("PING\r", "{\"PING\":\"NoConnection\"}");
+    w.traffic("VER\r", "{\"VER\":\"" + QByteArray(120, 'v') + "\"}"); // wraps in both views
+    QVERIFY(Activate(w.window.get()));
+    QAccessibleInterface *log = QAccessible::queryAccessibleInterface(w.memo);
+    QVERIFY(log);
+    QCOMPARE(log->role(), QAccessible::EditableText);
+    QVERIFY(log->state().readOnly && log->state().multiLine);
+    QCOMPARE(log->text(QAccessible::Name), QStringLiteral("Результат обмена"));
+    QAccessibleTextInterface *text = log->textInterface();
+    QVERIFY(text);
+
+    // The text is the rows as shown, in either view: what "Выделить всё" and "Копировать" give.
+    for (const bool hex : {true, false}) {
+        w.memo->setViewOptions({hex, false});
+        const QString shown = w.memo->lines().join(u'\n');
+        QCOMPARE(text->characterCount(), shown.size());
+        QCOMPARE(text->text(0, text->characterCount()), shown);
+        w.memo->selectAll();
+        w.memo->copy();
+        QCOMPARE(QApplication::clipboard()->text(), shown);
+        int start = -1;
+        int end = -1;
+        text->selection(0, &start, &end);
+        QCOMPARE(text->text(start, end), shown);
+    }
+    // The caret and the selection the keys make.
+    w.memo->setFocus();
+    QTest::keyClick(w.memo, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(w.memo, Qt::Key_Down);
+    QCOMPARE(text->cursorPosition(), 2);
+    QTest::keyClick(w.memo, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(text->selectionCount(), 1);
+    int start = -1;
+    int end = -1;
+    text->selection(0, &start, &end);
+    QCOMPARE(text->text(start, end), QStringLiteral(" PING\u240D"));
+    QCOMPARE(text->cursorPosition(), end);
+    QCOMPARE(text->textAtOffset(end, QAccessible::LineBoundary, &start, &end), QStringLiteral(" PING\u240D"));
+    QCOMPARE(text->textAtOffset(4, QAccessible::WordBoundary, &start, &end), QStringLiteral("PING"));
+    QCOMPARE(text->textAfterOffset(4, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral(" {\"PING\":\"NoConnection\"}"));
+    // Where a character is on the screen, and back.
+    const QRect cell = text->characterRect(4);
+    QVERIFY(QRect(w.memo->viewport()->mapToGlobal(QPoint()), w.memo->viewport()->size()).contains(cell));
+    QCOMPARE(text->offsetAtPoint(cell.center()), 4);
+    text->setSelection(0, 4, 8);
+    QCOMPARE(w.memo->selectedText(), QStringLiteral("ING\u240D"));
+
+    // New rows are told as one insertion per flush, however many bytes came.
+    w.memo->announcer().setListener(KeepTextEvents);
+    w.memo->flush(); // heard from here on
+    g_textEvents.clear();
+    const qint64 before = text->characterCount();
+    w.traffic("PING\r", ""); // the reply a byte at a time, as it comes
+    for (const char byte : QByteArray("{\"PING\":\"Connected\"}")) {
+        w.log.traceBytes(&byte, 1, TraceDirection::Received);
+        w.log.refresh();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(g_textEvents.size(), 1, 1000);
+    QCOMPARE(g_textEvents[0].kind, QAccessible::TextInserted);
+    QCOMPARE(g_textEvents[0].position, before);
+    QCOMPARE(g_textEvents[0].text, QStringLiteral("\n \n PING\u240D\n {\"PING\":\"Connected\"}"));
+    QCOMPARE(text->text(0, text->characterCount()), w.memo->lines().join(u'\n'));
+    // The last row growing is an insertion at its end.
+    w.log.traceBytes("{", 1, TraceDirection::Received);
+    w.memo->flush();
+    QCOMPARE(g_textEvents.size(), 2);
+    QCOMPARE(g_textEvents[1].text, QStringLiteral("{"));
+    QCOMPARE(g_textEvents[1].position, before + g_textEvents[0].text.size());
+    // Another view is the whole text anew.
+    w.memo->setViewOptions({true, false});
+    QCOMPARE(g_textEvents.size(), 3);
+    QCOMPARE(g_textEvents[2].kind, QAccessible::TextUpdated);
+    QCOMPARE(g_textEvents[2].text, w.memo->lines().join(u'\n'));
+}
+
+void TestExchangeLog::caretKeys_selectAsInATextField_data()
+{
+    QTest::addColumn<QList<QKeyCombination>>("keys");
+    QTest::addColumn<QString>("selected");
+    // Rows: 0 " ", 1 " PING␍", 2 " {"PING":"OK"}", then the same again.
+    const auto shift = [](Qt::Key key) { return QKeyCombination(Qt::ShiftModifier, key); };
+    const QKeyCombination down(Qt::Key_Down);
+    QTest::newRow("Shift+End") << QList{down, shift(Qt::Key_End)} << QStringLiteral(" PING\u240D");
+    QTest::newRow("Shift+Right") << QList{down, QKeyCombination(Qt::Key_Right), shift(Qt::Key_Right), shift(Qt::Key_Right)}
+                                 << QStringLiteral("PI");
+    QTest::newRow("Shift+Left across a row's start") << QList{down, down, shift(Qt::Key_Left), shift(Qt::Key_Left)}
+                                                     << QStringLiteral("\u240D\n");
+    QTest::newRow("Shift+Down") << QList{down, shift(Qt::Key_Down)} << QStringLiteral(" PING\u240D\n");
+    QTest::newRow("Shift+Home") << QList{down, down, QKeyCombination(Qt::Key_End), shift(Qt::Key_Home)}
+                                << QStringLiteral(" {\"PING\":\"OK\"}");
+    QTest::newRow("Shift+Up keeps the column across shorter rows")
+        << QList{down, down, down, down, down, QKeyCombination(Qt::Key_End), shift(Qt::Key_Up), shift(Qt::Key_Up), shift(Qt::Key_Up)}
+        << QStringLiteral("\n \n PING\u240D\n {\"PING\":\"OK\"}");
+    QTest::newRow("Shift+Ctrl+End")
+        << QList{QKeyCombination(Qt::ShiftModifier | Qt::ControlModifier, Qt::Key_End)}
+        << QStringLiteral(" \n PING\u240D\n {\"PING\":\"OK\"}\n \n PING\u240D\n {\"PING\":\"OK\"}");
+    QTest::newRow("Shift+PgDn to the last row")
+        << QList{shift(Qt::Key_PageDown), shift(Qt::Key_End)}
+        << QStringLiteral(" \n PING\u240D\n {\"PING\":\"OK\"}\n \n PING\u240D\n {\"PING\":\"OK\"}");
+    QTest::newRow("an arrow alone ends the selection") << QList{down, shift(Qt::Key_End), QKeyCombination(Qt::Key_Left)}
+                                                       << QString();
+}
+
+void TestExchangeLog::caretKeys_selectAsInATextField()
+{
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, selected);
+    LogWindow w;
+    w.traffic("PING\r", "{\"PING\":\"OK\"}");
+    w.traffic("PING\r", "{\"PING\":\"OK\"}");
+    QVERIFY(Activate(w.window.get()));
+    w.memo->setFocus();
+    QTest::keyClick(w.memo, Qt::Key_Home, Qt::ControlModifier);
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(w.memo, key.key(), key.keyboardModifiers());
+    QCOMPARE(w.memo->selectedText(), selected);
+    QCOMPARE(w.memo->hasSelection(), !selected.isEmpty());
+}
+
+void TestExchangeLog::clicks_wordThenRow_focusFrameAndCaretDrawn()
+{
+    LogWindow w;
+    w.traffic("PING\r", "{\"PING\":\"NoConnection\"}");
+    w.memo->flush();
+    QVERIFY(Activate(w.window.get()));
+    QWidget *rows = w.memo->viewport();
+    const QPoint inWord = w.memo->characterCell(2, 14).center().toPoint(); // in "NoConnection"
+    QTest::mouseDClick(rows, Qt::LeftButton, {}, inWord);
+    QCOMPARE(w.memo->selectedText(), QStringLiteral("NoConnection"));
+    QTest::mouseClick(rows, Qt::LeftButton, {}, inWord);
+    QCOMPARE(w.memo->selectedText(), QStringLiteral(" {\"PING\":\"NoConnection\"}"));
+
+    // Focus shows: a frame in the selection's colour around the rows, and the caret.
+    const QColor accent = w.memo->palette().color(QPalette::Highlight);
+    w.window->setFocus();
+    QVERIFY(!w.memo->hasFocus());
+    const QImage unfocused = rows->grab().toImage();
+    w.memo->setFocus();
+    QTest::keyClick(w.memo, Qt::Key_Home, Qt::ControlModifier);
+    const QImage focused = rows->grab().toImage();
+    const qreal ratio = focused.devicePixelRatio();
+    const QPoint frame(int(rows->width() / 2 * ratio), int(1 * ratio));
+    QCOMPARE(QColor(focused.pixel(frame)).rgb(), accent.rgb());
+    QVERIFY(QColor(unfocused.pixel(frame)).rgb() != accent.rgb());
+    const QPointF caret = w.memo->characterCell(0, 0).center();
+    const QPoint caretPixel(int((w.memo->characterCell(0, 0).left() + 1) * ratio), int(caret.y() * ratio));
+    QCOMPARE(QColor(focused.pixel(caretPixel)).rgb(), w.memo->palette().color(QPalette::Text).rgb());
+    QVERIFY(QColor(unfocused.pixel(caretPixel)).rgb() != w.memo->palette().color(QPalette::Text).rgb());
 }
 
 int main(int argc, char *argv[])
