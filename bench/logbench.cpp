@@ -8,14 +8,19 @@
 //   2. Memory per logged byte: the resident size before and after the lines are
 //      logged, as the engine logs them, over the bytes sent and received (goal: at
 //      most 4).
+// With --accessible both logs speak to assistive technology as with its bridge on: each
+// flush's insertion is taken, with its text, and the log's text length asked for, as a
+// screen reader that follows the log does.
 #include "benchsim.h"
 
+#include "app/exchangelogaccessible.h"
 #include "app/exchangelogview.h"
 #include "app/formmain.h"
 #include "app/tavrinapplication.h"
 #include "dialogs/formconnect.h"
 #include "support/devsim.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QEventLoop>
 #include <QFile>
@@ -154,10 +159,23 @@ qint64 fillLog(TraceLog &log, int lines)
     return bytes;
 }
 
+// Listens to the log as assistive technology's bridge does.
+void listenAsABridge(ExchangeLogView *log)
+{
+    log->announcer().setListener([log](QAccessibleEvent *event) {
+        static qint64 heard = 0;
+        if (event->type() == QAccessible::TextInserted)
+            heard += static_cast<QAccessibleTextInsertEvent *>(event)->textInserted().size();
+        if (QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(log))
+            heard += reader->textInterface()->characterCount();
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    const bool accessible = argc > 1 && qstrcmp(argv[1], "--accessible") == 0;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TavrinApplication app(argc, argv);
@@ -167,6 +185,11 @@ int main(int argc, char *argv[])
     if (!empty.open(1) || !full.open(2)) {
         std::fprintf(stderr, "cannot link to the simulated modules on COM1 and COM2\n");
         return 1;
+    }
+    if (accessible) {
+        for (LinkedWindow *linked : {&empty, &full})
+            listenAsABridge(linked->window->findChild<ExchangeLogView *>(QStringLiteral("Memo1")));
+        std::printf("with assistive technology listening\n");
     }
     for (int k = 0; k < 50; ++k) { // warm up
         empty.ping();

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace tavrin {
 
 using namespace geometry;
@@ -26,9 +28,10 @@ CallPanel::CallPanel(QWidget *parent) : QFrame(parent)
     setFrameShadow(QFrame::Raised);
     setAutoFillBackground(true);
 
-    auto *caption = new QLabel(apptext::CallDurationCaption, this);
-    caption->setObjectName(QStringLiteral("Label1"));
-    caption->setTextFormat(Qt::PlainText);
+    m_caption = new QLabel(apptext::CallDurationCaption, this);
+    m_caption->setObjectName(QStringLiteral("Label1"));
+    m_caption->setTextFormat(Qt::PlainText);
+    m_caption->setWordWrap(true);
 
     m_duration = new QLabel(this);
     m_duration->setObjectName(QStringLiteral("pntime"));
@@ -48,7 +51,7 @@ CallPanel::CallPanel(QWidget *parent) : QFrame(parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(11, 6, 10, 6);
     row->setSpacing(8);
-    row->addWidget(caption, 1);
+    row->addWidget(m_caption, 1);
     row->addWidget(m_duration, 0, Qt::AlignVCenter);
     row->addSpacing(6);
     row->addWidget(m_disconnectButton);
@@ -88,7 +91,15 @@ QSize CallPanel::minimumSizeHint() const
 
 QSize CallPanel::sizeHint() const
 {
-    return QFrame::sizeHint().expandedTo(kDesignSize);
+    // The caption on one line, where a wrapping label would offer a narrower block.
+    QSize hint = QFrame::sizeHint();
+    const int oneLine = m_caption->fontMetrics().horizontalAdvance(m_caption->text()) + 2 * m_caption->margin();
+    hint.rwidth() += std::max(0, oneLine - m_caption->sizeHint().width());
+    const QMargins margins = layout()->contentsMargins();
+    const int tallest = std::max({m_caption->heightForWidth(oneLine), m_duration->sizeHint().height(),
+                                  m_disconnectButton->sizeHint().height()});
+    hint.setHeight(tallest + margins.top() + margins.bottom() + 2 * frameWidth());
+    return hint.expandedTo(kDesignSize);
 }
 
 } // namespace tavrin

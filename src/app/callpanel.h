@@ -10,7 +10,9 @@ class QTimer;
 namespace tavrin {
 
 // The phone-call panel (pnmodem): the call's duration, counted once a second on a
-// monotonic clock, and "Отключить связь".
+// monotonic clock, and "Отключить связь". Its caption stays on one line where the window
+// has room for it and wraps where a large font leaves too little, so that the main
+// window still fits a screen of 1280 pixels.
 class CallPanel : public QFrame {
     Q_OBJECT
 public:
@@ -30,6 +32,7 @@ signals:
 private:
     void onClockTick();
 
+    QLabel *m_caption = nullptr;
     QLabel *m_duration = nullptr;
     QPushButton *m_disconnectButton = nullptr;
     QTimer *m_clockTimer = nullptr;

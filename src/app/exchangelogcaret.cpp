@@ -9,7 +9,6 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
 
@@ -217,22 +216,6 @@ void ExchangeLogView::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
-}
-
-void ExchangeLogView::paintFocus(QPainter &painter)
-{
-    if (!hasFocus())
-        return;
-    const QColor accent = palette().color(QPalette::Highlight);
-    // The frame: two pixels inside the rows' edge, in the colour of the selection.
-    painter.setPen(QPen(accent, 2));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
-    if (m_shownRows == 0)
-        return;
-    const qint64 row = std::min(m_cursor.row, m_shownRows - 1);
-    const QRectF cell = characterCell(row, std::min(m_cursor.column, m_rows.rowLength(row)));
-    painter.fillRect(QRectF(cell.left(), cell.top(), 2, cell.height()), palette().color(QPalette::Text));
 }
 
 } // namespace tavrin

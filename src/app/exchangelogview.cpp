@@ -3,7 +3,6 @@
 #include "app/apptexts.h"
 #include "app/exchangelogaccessible.h"
 #include "app/logfindbar.h"
-#include "app/windowgeometry.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,7 +10,6 @@
 #include <QDateTime>
 #include <QFontDatabase>
 #include <QMenu>
-#include <QPainter>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
@@ -21,8 +19,6 @@
 namespace tavrin {
 
 namespace {
-
-constexpr int kMargin = 2; // pixels around the rows, as a text document keeps them
 
 // Byte traces line up column by column in a fixed-pitch font.
 QFont LogFont()
@@ -40,11 +36,6 @@ int RowHeight(const QFont &font)
 qint64 Now()
 {
     return QDateTime::currentMSecsSinceEpoch();
-}
-
-QColor FoundColour()
-{
-    return QColor(255, 222, 110);
 }
 
 } // namespace
@@ -414,99 +405,6 @@ void ExchangeLogView::changeEvent(QEvent *event)
         m_widestSeen = 0;
         updateScrollRanges();
     }
-}
-
-void ExchangeLogView::highlightedRanges(qint64 row, const QString &text, std::vector<std::pair<int, int>> *selected,
-                                        std::vector<std::pair<int, int>> *found) const
-{
-    const int length = int(text.size());
-    if (hasSelection()) {
-        const Position first = std::min(m_anchor, m_cursor);
-        const Position last = std::max(m_anchor, m_cursor);
-        if (row >= first.row && row <= last.row) {
-            const int from = row == first.row ? std::min(first.column, length) : 0;
-            const int to = row == last.row ? std::min(last.column, length) : length;
-            if (from < to)
-                selected->push_back({from, to});
-        }
-    }
-    for (const ColumnRange &range : m_rows.matchColumns(m_match, row)) {
-        if (range.from < std::min(range.to, length))
-            found->push_back({range.from, std::min(range.to, length)});
-    }
-}
-
-void ExchangeLogView::paintRow(QPainter &painter, qint64 row, qreal top)
-{
-    const QString text = m_rows.rowText(row);
-    if (text.isEmpty())
-        return;
-    const std::vector<qreal> edges = characterEdges(text);
-    m_widestSeen = std::max(m_widestSeen, edges.back());
-    const qreal left = kMargin - horizontalScrollBar()->value();
-    std::vector<std::pair<int, int>> selected;
-    std::vector<std::pair<int, int>> found;
-    highlightedRanges(row, text, &selected, &found);
-    const auto cell = [&](int from, int to) {
-        return QRectF(left + edges[size_t(from)], top, edges[size_t(to)] - edges[size_t(from)], m_rowHeight);
-    };
-    for (const auto &[from, to] : found)
-        painter.fillRect(cell(from, to), FoundColour());
-    for (const auto &[from, to] : selected)
-        painter.fillRect(cell(from, to), palette().color(QPalette::Highlight));
-    const auto isSelected = [&selected](int column) {
-        return std::any_of(selected.begin(), selected.end(),
-                           [column](const auto &range) { return column >= range.first && column < range.second; });
-    };
-
-    const bool hex = m_rows.options().hex;
-    const QFontMetricsF metrics(font());
-    const qreal baseline = top + (m_rowHeight - metrics.lineSpacing()) / 2 + metrics.ascent();
-    // In the hexadecimal view a character outside ASCII (the arrows, the pictures, the
-    // letters) is drawn in its own cell, so the grid holds whatever font draws it.
-    const auto standsAlone = [hex](QChar c) { return hex ? c.unicode() >= 0x80 : ControlMarks::isMark(c); };
-    const int length = int(text.size());
-    for (int i = 0; i < length;) {
-        const bool chosen = isSelected(i);
-        const QChar c = text[i];
-        if (!hex && ControlMarks::isMark(c)) {
-            m_marks.paint(painter, cell(i, i + 1), c, chosen, palette());
-            ++i;
-            continue;
-        }
-        int end = i + 1;
-        while (!standsAlone(c) && end < length && !standsAlone(text[end]) && isSelected(end) == chosen)
-            ++end;
-        QColor ink = palette().color(chosen ? QPalette::HighlightedText : QPalette::Text);
-        if (hex && !chosen && ControlMarks::isMark(c)) {
-            // A control byte's picture is small: its cell is tinted so that it is seen.
-            QColor tint = geometry::ControlMarkColour();
-            tint.setAlpha(48);
-            painter.fillRect(cell(i, i + 1), tint);
-            ink = geometry::ControlMarkColour();
-        }
-        painter.setPen(ink);
-        painter.setFont(font()); // a mark draws its name in a font of its own
-        painter.drawText(QPointF(left + edges[size_t(i)], baseline), text.mid(i, end - i));
-        i = end;
-    }
-}
-
-void ExchangeLogView::paintEvent(QPaintEvent *event)
-{
-    QPainter painter(viewport());
-    painter.setFont(font());
-    const qint64 first = firstVisibleRow();
-    const qint64 last = std::min<qint64>(m_shownRows, first + visibleRowCount() + 1);
-    const int bottom = event->rect().bottom();
-    for (qint64 row = first; row < last; ++row) {
-        const qreal top = rowTop(row);
-        if (top > bottom)
-            break;
-        if (top + m_rowHeight >= event->rect().top())
-            paintRow(painter, row, top);
-    }
-    paintFocus(painter);
 }
 
 } // namespace tavrin

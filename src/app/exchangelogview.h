@@ -126,6 +126,8 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    static constexpr int kMargin = 2; // pixels around the rows, as a text document keeps them
+
     struct Position {
         qint64 row = 0;
         int column = 0;

@@ -11,6 +11,7 @@
 #include "app/stateview.h"
 #include "app/windowdialogs.h"
 #include "app/windowgeometry.h"
+#include "dialogs/dialogwidgets.h"
 #include "dialogs/formconnect.h"
 #include "dialogs/panelstatusbar.h"
 #include "link/eventloop.h"
@@ -183,11 +184,8 @@ void TFormMain::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     resize(kWindowWidth, kWindowHeight);
-    if (QScreen *display = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(display->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    // Centred, and inside the screen's free area at any font.
+    CentreOnScreen(*this);
     m_createPairAction->setVisible(false);
     m_breakPairAction->setVisible(false);
     // Every run begins by asking how to connect.

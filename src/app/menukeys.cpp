@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QShortcut>
+#include <QStyleOptionMenuItem>
 
 #include <memory>
 
@@ -17,6 +18,20 @@ int MenuBarKeysStyle::styleHint(StyleHint hint, const QStyleOption *option, cons
     if (hint == SH_MenuBar_AltKeyNavigation)
         return 1;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
+void MenuBarKeysStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                                   const QWidget *widget) const
+{
+    const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+    if (element == CE_MenuBarItem && item && widget && widget->hasFocus() && item->state.testFlag(State_Selected)) {
+        // The bar has the keyboard: its chosen title looks as an open one does.
+        QStyleOptionMenuItem shown(*item);
+        shown.state |= State_Sunken;
+        QProxyStyle::drawControl(element, &shown, painter, widget);
+        return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 namespace {

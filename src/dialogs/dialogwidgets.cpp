@@ -66,11 +66,50 @@ void SetTabOrder(std::initializer_list<QWidget *> widgets)
     }
 }
 
-void CentreOnScreen(QWidget &window)
+namespace {
+
+const QScreen *ScreenOf(const QWidget &window)
 {
     const QWidget *owner = window.parentWidget();
-    if (const QScreen *screen = owner ? owner->screen() : window.screen())
+    return owner ? owner->screen() : window.screen();
+}
+
+// The window manager's frame around window; before it is first shown, what a title bar
+// and a border usually take.
+QMargins FrameOf(const QWidget &window)
+{
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    if (frame != client)
+        return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                frame.bottom() - client.bottom()};
+    return window.isWindow() && !window.testAttribute(Qt::WA_WState_Visible) ? QMargins(4, 32, 4, 4) : QMargins();
+}
+
+} // namespace
+
+void KeepOnScreen(QWidget &window)
+{
+    const QScreen *screen = ScreenOf(window);
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QMargins frame = FrameOf(window);
+    const QSize room = area.size().shrunkBy(frame);
+    if (window.width() > room.width() || window.height() > room.height())
+        window.resize(window.size().boundedTo(room));
+    const QSize outer = window.size().grownBy(frame);
+    const QPoint at(std::clamp(window.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
+                    std::clamp(window.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+    if (at != window.pos())
+        window.move(at);
+}
+
+void CentreOnScreen(QWidget &window)
+{
+    if (const QScreen *screen = ScreenOf(window))
         window.move(screen->availableGeometry().center() - QPoint(window.width() / 2, window.height() / 2));
+    KeepOnScreen(window);
 }
 
 void CentreOnOwner(QWidget &window)
@@ -79,6 +118,7 @@ void CentreOnOwner(QWidget &window)
         const QRect area = owner->window()->frameGeometry();
         window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
     }
+    KeepOnScreen(window);
 }
 
 } // namespace tavrin

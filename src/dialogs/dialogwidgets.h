@@ -35,9 +35,14 @@ QString PlainToolTip(const QString &text);
 // Tab moves through widgets in the order given.
 void SetTabOrder(std::initializer_list<QWidget *> widgets);
 
-// Moves window so that its centre is the centre of its screen's free area.
+// Moves window so that its centre is the centre of its screen's free area (then keeps it
+// on the screen, as KeepOnScreen does).
 void CentreOnScreen(QWidget &window);
-// Moves window so that its frame is centred on its owner's window; nothing without an owner.
+// Keeps window, frame and all, inside its screen's available area: no larger than the
+// area (down to its least size) and moved inside it where it sticks out.
+void KeepOnScreen(QWidget &window);
+// Moves window so that its frame is centred on its owner's window, nothing without an
+// owner; then keeps it on the screen.
 void CentreOnOwner(QWidget &window);
 
 } // namespace tavrin

@@ -118,9 +118,11 @@ void TFormSurvey::createControls()
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
     m_table->setTabKeyNavigation(false);
-    // The result takes what the other columns leave; its full text is in its tooltip.
+    // Every column as wide as its values (the window grows to show them, see
+    // formsurveysize.cpp); the last one takes what is left. The result's full text is
+    // also in its tooltip.
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(ResultColumn, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     m_table->setTextElideMode(Qt::ElideRight);
     // Long captions in several lines, so that the columns are as wide as their values.
@@ -163,7 +165,6 @@ void TFormSurvey::createControls()
     connect(m_saveButton, &QPushButton::clicked, this, &TFormSurvey::onSaveClicked);
     connect(m_closeButton, &QPushButton::clicked, this, &TFormSurvey::reject);
     SetTabOrder({m_table, m_startButton, m_stopButton, m_saveButton, m_closeButton});
-    resize(1240, 520);
 }
 
 void TFormSurvey::fillRows()
@@ -215,6 +216,7 @@ void TFormSurvey::showRow(int index, const SurveyRow &row)
     mark(PairColumn, changes.pair);
     mark(PeerAddressColumn, changes.peerAddress);
     mark(VersionColumn, changes.version);
+    fitToTable();
 }
 
 void TFormSurvey::showProgress()

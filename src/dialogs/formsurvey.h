@@ -48,6 +48,7 @@ public:
     void stopRound();  // "Остановить"
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override; // Esc and the close button: a running round is stopped first
 
@@ -60,6 +61,9 @@ private:
     void showProgress();
     void showButtons();
     void onSaveClicked();
+    // Widens the window (within its screen) until every column of the table shows its
+    // values whole; the first time also sets a height of some fifteen rows.
+    void fitToTable();
 
     Settings m_settings;
     QList<SurveySubscriber> m_chosen;
@@ -72,6 +76,7 @@ private:
     bool m_closeWhenDone = false;
     int m_done = 0;
     QElapsedTimer m_clock;
+    bool m_sized = false;
 
     QTableWidget *m_table = nullptr;
     QProgressBar *m_progress = nullptr;

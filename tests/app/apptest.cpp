@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenuBar>
 #include <QTest>
 
 namespace tavrin::test {
@@ -197,6 +198,29 @@ void PressLoneAlt()
     QWidget *target = KeyboardTarget();
     QTest::sendKeyEvent(QTest::Press, target, Qt::Key_Alt, QString(), Qt::AltModifier);
     QTest::sendKeyEvent(QTest::Release, target, Qt::Key_Alt, QString(), Qt::NoModifier);
+}
+
+QList<QAction *> HighlightedTitles(QMenuBar &bar)
+{
+    const QImage drawn = bar.grab().toImage();
+    const qreal ratio = drawn.devicePixelRatio();
+    const QRgb accent = bar.palette().color(QPalette::Highlight).rgb();
+    QList<QAction *> highlighted;
+    for (QAction *action : bar.actions()) {
+        const QRect place = bar.actionGeometry(action);
+        if (!action->isVisible() || place.isEmpty())
+            continue;
+        const QRect pixels(QPoint(int(place.left() * ratio), int(place.top() * ratio)),
+                           QPoint(int((place.right() + 1) * ratio) - 1, int((place.bottom() + 1) * ratio) - 1));
+        qint64 inAccent = 0;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                inAccent += drawn.pixel(x, y) == accent ? 1 : 0;
+        }
+        if (inAccent * 4 >= qint64(pixels.width()) * pixels.height())
+            highlighted << action;
+    }
+    return highlighted;
 }
 
 void PressCtrlZ(QWidget *target)

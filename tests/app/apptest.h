@@ -25,6 +25,8 @@
 #include <functional>
 #include <memory>
 
+class QMenuBar;
+
 namespace tavrin::test {
 
 // Records the window's messages and answers its questions from a script (No once the
@@ -134,6 +136,10 @@ bool Activate(QWidget *widget);
 void PressKey(Qt::Key key);
 // Alt pressed and released with no other key between.
 void PressLoneAlt();
+
+// The menu bar's titles drawn highlighted (a quarter of their place or more in the
+// selection's colour), as the eye finds them.
+QList<QAction *> HighlightedTitles(QMenuBar &bar);
 
 // Ctrl+Z as a keyboard sends it: the key with its control character.
 void PressCtrlZ(QWidget *target);

@@ -342,10 +342,15 @@ void TestFormMain::menuKeys_reachEveryItemWithoutTheMouse()
     menuKey();
     QTRY_VERIFY(bar->hasFocus());
     QCOMPARE(bar->activeAction(), Action(*m_window, "Nconn"));
+    QCOMPARE(HighlightedTitles(*bar), QList<QAction *>{Action(*m_window, "Nconn")}); // seen, not only there
     PressKey(Qt::Key_Right);
     QCOMPARE(bar->activeAction(), SettingsMenuItem(*m_window));
+    QCOMPARE(HighlightedTitles(*bar), QList<QAction *>{SettingsMenuItem(*m_window)});
+    PressKey(Qt::Key_Left);
+    QCOMPARE(bar->activeAction(), Action(*m_window, "Nconn"));
     PressKey(Qt::Key_Escape);
     QVERIFY(!bar->activeAction());
+    QCOMPARE(HighlightedTitles(*bar), QList<QAction *>{});
 
     menuKey();
     QTRY_VERIFY(bar->hasFocus());

@@ -13,6 +13,10 @@
 #include "dialogs/formwait.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/panelstatusbar.h"
+#include "link/linktiming.h"
+#include "support/devsim.h"
+#include "support/fasttiming.h"
+#include "survey/surveytexts.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -20,10 +24,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QScreen>
 #include <QStyleOptionComboBox>
+#include <QTableWidget>
 #include <QTest>
 
 using namespace tavrin;
@@ -87,6 +94,21 @@ QString Cut(QWidget *widget)
     }
     if (auto *group = qobject_cast<QGroupBox *>(widget))
         return cut(group->title(), metrics.horizontalAdvance(group->title()), group->width() - 8);
+    if (auto *table = qobject_cast<QTableWidget *>(widget)) {
+        // Every value whole; a failure's long text may end in "…" (its tooltip holds it),
+        // a site that was read may not.
+        const int padding = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+        for (int row = 0; row < table->rowCount(); ++row) {
+            for (int column = 0; column < table->columnCount(); ++column) {
+                const QTableWidgetItem *item = table->item(row, column);
+                if (!item || item->text().isEmpty() || (!item->toolTip().isEmpty() && item->text() != surveytext::Read))
+                    continue;
+                const int needed = QFontMetrics(item->font()).horizontalAdvance(item->text()) + padding;
+                if (QString c = cut(item->text(), needed, table->columnWidth(column)); !c.isEmpty())
+                    return c;
+            }
+        }
+    }
     return {};
 }
 
@@ -113,6 +135,27 @@ void FillStatusPanels(TFormMain &window)
     bar->setPanelText(StatusPanel::Activity, QStringLiteral("Обмен..."));
 }
 
+constexpr int kSurveyPort = 7;
+
+// Sites of every result a round gives: read (paired, without a pair, connected), and the
+// call failing every way the modem reports, and a subscriber without a number.
+const QStringList kSurveySites = {
+    QStringLiteral("101 paired version=1.08 peripheral=0A:1B:2C:3D:4E:5F"), QStringLiteral("102 busy"),
+    QStringLiteral("103 none"),        QStringLiteral("104 no-answer"),   QStringLiteral("105 no-carrier"),
+    QStringLiteral("106 no-dialtone"), QStringLiteral("107 error"),       QStringLiteral("108 connected"),
+};
+
+QList<SurveySubscriber> SurveySites()
+{
+    QList<SurveySubscriber> sites;
+    for (const QString &site : kSurveySites) {
+        const int number = site.section(u' ', 0, 0).toInt();
+        sites.append({number - 100, QStringLiteral("Подстанция Северная, КТП-%1").arg(number), QString::number(number)});
+    }
+    sites.append({int(sites.size()) + 1, QStringLiteral("Котельная №2"), QString()});
+    return sites;
+}
+
 } // namespace
 
 class TestTextFits : public QObject {
@@ -121,6 +164,8 @@ private slots:
     void initTestCase() { QuietPlatformNotes(); }
     void everyWindow_showsWholeTexts_data();
     void everyWindow_showsWholeTexts();
+    void everyWindow_insideTheScreen_data() { everyWindow_showsWholeTexts_data(); }
+    void everyWindow_insideTheScreen();
 };
 
 void TestTextFits::everyWindow_showsWholeTexts_data()
@@ -130,24 +175,36 @@ void TestTextFits::everyWindow_showsWholeTexts_data()
     const QStringList windows = {"main window",       "command view",   "state view",       "connect direct",
                                  "connect phone",     "parameters direct", "parameters phone", "subscriber list",
                                  "subscriber editor", "address dialog", "wait reading",     "wait pairing",
-                                 "message box",       "survey"};
+                                 "message box",       "survey",         "log in hex view"};
     for (int points : {9, 12, 14}) {
         for (const QString &window : windows)
             QTest::addRow("%d pt, %s", points, qPrintable(window)) << points << window;
     }
 }
 
-void TestTextFits::everyWindow_showsWholeTexts()
-{
-    QFETCH(int, points);
-    QFETCH(QString, window);
-    const QFont previousFont = QApplication::font();
-    QFont font = previousFont;
-    font.setPointSize(points);
-    QApplication::setFont(font);
-
+// One window of the walk, shown at the application's font.
+struct ShownWindow {
     AppFixture fixture;
-    std::unique_ptr<TFormMain> main = fixture.window();
+    std::unique_ptr<DevSim> sim;
+    std::unique_ptr<TFormMain> main;
+    std::unique_ptr<QWidget> shown;
+    QWidget *checked = nullptr;
+    QString failure;
+
+    explicit ShownWindow(const QString &window);
+    ~ShownWindow()
+    {
+        shown.reset();
+        main.reset();
+    }
+    // A round of the survey window to its end, against simulated sites of every result.
+    void finishSurveyRound(TFormSurvey &survey);
+};
+
+ShownWindow::ShownWindow(const QString &window)
+{
+    main = fixture.window();
+    checked = main.get();
     Settings &settings = main->session().store().CurrentSettings;
     settings.directory.count = 2;
     settings.directory.entries[0] = {QStringLiteral("Подстанция Северная"), 1, 1, QStringLiteral("+7 (343) 210-55-17")};
@@ -157,8 +214,6 @@ void TestTextFits::everyWindow_showsWholeTexts()
     MacAddress address{0xDD, 0xDD, 0xDD, 0xDD, 0xDD, 0xDD};
     AbonentRecord abonent = settings.directory.entries[0];
 
-    std::unique_ptr<QWidget> shown;
-    QWidget *checked = main.get();
     FillStatusPanels(*main);
     if (window == "command view") {
         settings.storedPeerAddress = address;
@@ -171,6 +226,18 @@ void TestTextFits::everyWindow_showsWholeTexts()
                           QStringLiteral("0A:1B:2C:3D:4E:5F"), QStringLiteral("00:1A:7D:DA:71:13"),
                           QStringLiteral("1.07"), true, false};
         Named<StateView>(main.get(), "gb_state")->showState(state);
+    } else if (window == "log in hex view") {
+        Action(*main, "Ncommand")->trigger();
+        auto *memo = Named<ExchangeLogView>(main.get(), "Memo1");
+        memo->setViewOptions({true, true});
+        TraceLog &log = *memo;
+        log.beginExchange();
+        log.addLine(QStringLiteral(" "));
+        log.addLine(QStringLiteral(" "));
+        log.traceBytes("PING\r", 5, TraceDirection::Sent);
+        log.addLine(QStringLiteral(" "));
+        log.traceBytes("{\"PING\":\"NoConnection\"}", 23, TraceDirection::Received);
+        memo->flush();
     } else if (window.startsWith(QLatin1String("connect"))) {
         shown = std::make_unique<TFormConnect>(main->session().store(), main.get());
     } else if (window.startsWith(QLatin1String("parameters"))) {
@@ -187,9 +254,14 @@ void TestTextFits::everyWindow_showsWholeTexts()
                                                                    : WaitWindowKind::StateReading;
         shown.reset(wait);
     } else if (window == "survey") {
-        const QList<SurveySubscriber> chosen = {{1, QStringLiteral("Подстанция Северная"), QStringLiteral("+7 (343) 210-55-17")},
-                                                {2, QStringLiteral("Котельная №2"), QStringLiteral("8 800 100-00-00")}};
-        shown = std::make_unique<TFormSurvey>(settings, chosen, fixture.programDir(), main.get());
+        Settings phone = settings;
+        phone.phone.portNumber = kSurveyPort;
+        phone.phone.replyWaitSeconds = 1;
+        phone.connectWaitSeconds = 5;
+        auto survey = std::make_unique<TFormSurvey>(phone, SurveySites(), fixture.programDir(), main.get());
+        survey->show();
+        finishSurveyRound(*survey);
+        shown = std::move(survey);
     } else if (window == "message box") {
         shown = std::make_unique<PlainMessageBox>(QStringLiteral("Связь через модем прервана. Восстановить сейчас?"),
                                                   QMessageBox::Yes | QMessageBox::No, main.get());
@@ -199,12 +271,72 @@ void TestTextFits::everyWindow_showsWholeTexts()
         checked = shown.get();
     }
     QTest::qWait(30);
-    SaveScreen(checked, QStringLiteral("textfits-%1pt-%2.png").arg(points).arg(QString(window).replace(u' ', u'-')));
-    const QStringList cut = CutTexts(checked);
-    shown.reset();
-    main.reset();
+}
+
+void ShownWindow::finishSurveyRound(TFormSurvey &survey)
+{
+    survey.showMessage = [](const QString &) {};
+    survey.timing.link = FastTiming();
+    survey.timing.settleAfterOpenMs = 5;
+    survey.timing.pause = [](int ms) { Pause(ms / 50); };
+    sim = std::make_unique<DevSim>(fixture.comDir());
+    QStringList args = FastModemArgs();
+    for (const QString &site : kSurveySites)
+        args << QStringLiteral("--site") << site;
+    if (!sim->start({.port = kSurveyPort, .modem = true, .extraArgs = args})) {
+        failure = QStringLiteral("simulated sites not started: ") + sim->errorString();
+        return;
+    }
+    QTest::mouseClick(Named<QPushButton>(&survey, "SurveyStart"), Qt::LeftButton);
+    if (!QTest::qWaitFor([&] { return !survey.running(); }, 60000))
+        failure = QStringLiteral("the round did not end");
+    else if (Named<QProgressBar>(&survey, "SurveyProgress")->value() != int(SurveySites().size()))
+        failure = QStringLiteral("the round did not reach every site");
+}
+
+void TestTextFits::everyWindow_showsWholeTexts()
+{
+    QFETCH(int, points);
+    QFETCH(QString, window);
+    const QFont previousFont = QApplication::font();
+    QFont font = previousFont;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    QStringList cut;
+    {
+        ShownWindow shown(window);
+        QVERIFY2(shown.failure.isEmpty(), qPrintable(shown.failure));
+        SaveScreen(shown.checked, QStringLiteral("textfits-%1pt-%2.png").arg(points).arg(QString(window).replace(u' ', u'-')));
+        cut = CutTexts(shown.checked);
+    }
     QApplication::setFont(previousFont);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+}
+
+void TestTextFits::everyWindow_insideTheScreen()
+{
+    QFETCH(int, points);
+    QFETCH(QString, window);
+    const QFont previousFont = QApplication::font();
+    QFont font = previousFont;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    QString outside;
+    {
+        ShownWindow shown(window);
+        QVERIFY2(shown.failure.isEmpty(), qPrintable(shown.failure));
+        const QRect area = shown.checked->screen()->availableGeometry();
+        const QRect frame = shown.checked->frameGeometry();
+        const QSize least = shown.checked->minimumSizeHint().expandedTo(shown.checked->minimumSize());
+        if (!area.contains(frame))
+            outside = QStringLiteral("opens at %1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height());
+        else if (least.width() > area.width() || least.height() > area.height())
+            outside = QStringLiteral("needs at least %1x%2").arg(least.width()).arg(least.height());
+        if (!outside.isEmpty())
+            outside += QStringLiteral(" on a free area of %1x%2").arg(area.width()).arg(area.height());
+    }
+    QApplication::setFont(previousFont);
+    QVERIFY2(outside.isEmpty(), qPrintable(outside));
 }
 
 int main(int argc, char *argv[])
