@@ -113,10 +113,18 @@ public:
         QMutexLocker lock(&m_mutex);
         ++m_done;
         m_read += row.read ? 1 : 0;
-        if (!written && error != m_lastError)
-            message(error);
-        m_lastError = written ? QString() : error;
+        if (!written)
+            tellWriteFailure(error);
         showProgress();
+    }
+
+    // Once a round: every later site tries the write again, and the end lists what
+    // never reached the file.
+    void tellWriteFailure(const QString &error)
+    {
+        if (!m_writeFailureTold)
+            message(error);
+        m_writeFailureTold = true;
     }
 
     void showProgress()
@@ -149,8 +157,6 @@ public:
         m_lineShown = false;
     }
 
-    bool lastWriteFailed() const { return !m_lastError.isEmpty(); }
-
 private:
     SurveyReportFile &m_report;
     SurveyCommandContext &m_context;
@@ -160,7 +166,7 @@ private:
     int m_done = 0;
     int m_read = 0;
     bool m_lineShown = false;
-    QString m_lastError;
+    bool m_writeFailureTold = false;
 };
 
 int Refuse(SurveyCommandContext &context, const QString &text, bool withHelp = false)
@@ -260,17 +266,23 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
     observer.endLine();
 
     // Written after every site already; once more so that a failure at the last one
-    // is tried again and told.
+    // is tried again. What never reached the file goes to stderr, to be kept from there.
     const bool written = report.write(&error);
-    if (!written)
-        observer.message(error);
+    if (!written) {
+        observer.tellWriteFailure(error);
+        observer.message(clitext::RowsNotWritten + u'\n' + SurveyReportText(report.unwrittenRows()).remove(u'\r').trimmed());
+    }
+    // A resumed report holds rows of subscribers not chosen now: they do not count.
     const QList<SurveyRow> rows = report.rows();
     int read = 0;
-    for (const SurveyRow &row : rows)
-        read += row.read ? 1 : 0;
+    for (const SurveySubscriber &subscriber : chosen) {
+        const SurveyRow *row = SameSubscriber(rows, subscriber);
+        read += row && row->read ? 1 : 0;
+    }
+    // Neither says the report holds what it lacks.
     if (interrupted)
-        observer.message(clitext::Interrupted(QDir::toNativeSeparators(reportPath)));
-    else if (context.terminal)
+        observer.message(written ? clitext::Interrupted(QDir::toNativeSeparators(reportPath)) : clitext::InterruptedUnwritten);
+    else if (context.terminal && written)
         observer.message(clitext::Finished(read, int(chosen.size()), QDir::toNativeSeparators(reportPath)));
     return written && !interrupted && read == chosen.size() ? AllRead : SomeNotRead;
 }
