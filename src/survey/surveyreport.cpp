@@ -3,6 +3,7 @@
 #include "protocol/operationtexts.h"
 #include "settings/safewrite.h"
 #include "settings/writeleftovers.h"
+#include "survey/surveycolumns.h"
 #include "survey/surveytexts.h"
 
 #include <QDir>
@@ -15,24 +16,7 @@ namespace tavrin {
 
 namespace {
 
-enum Column {
-    NumberColumn,
-    NameColumn,
-    PhoneColumn,
-    ResultColumn,
-    ConnectionColumn,
-    PairColumn,
-    PeerAddressColumn,
-    OwnAddressColumn,
-    VersionColumn,
-    ModeColumn,
-    StartedColumn,
-    DurationColumn,
-    ColumnCount
-};
-
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
-const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 const QString kReportPrefix = QStringLiteral("survey-");
 const QString kReportSuffix = QStringLiteral(".csv");
 // A report is a few hundred bytes a site; a larger file is damaged or not a report.
@@ -48,34 +32,6 @@ QString Quoted(const QString &field)
     QString quoted = field;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-// A spreadsheet set to Russian reads a decimal comma.
-QString Duration(double seconds)
-{
-    return QString::number(seconds, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
-QStringList Fields(const SurveyRow &row)
-{
-    QStringList fields(ColumnCount);
-    fields[NumberColumn] = QString::number(row.subscriber.number);
-    fields[NameColumn] = row.subscriber.name;
-    fields[PhoneColumn] = row.subscriber.phone;
-    fields[ResultColumn] = row.result;
-    if (row.read) {
-        fields[ConnectionColumn] = row.state.connection;
-        fields[PairColumn] = row.state.pair;
-        fields[PeerAddressColumn] = row.state.peerAddress;
-        fields[OwnAddressColumn] = row.state.ownAddress;
-        fields[VersionColumn] = row.state.version;
-        fields[ModeColumn] = row.state.mode;
-    }
-    if (row.started.isValid()) {
-        fields[StartedColumn] = row.started.toString(kTimeFormat);
-        fields[DurationColumn] = Duration(row.durationSeconds);
-    }
-    return fields;
 }
 
 QString Line(const QStringList &fields)
@@ -156,9 +112,9 @@ const SurveySubscriber *ChosenAs(const QList<SurveySubscriber> &chosen, const Su
 
 QString SurveyReportText(const QList<SurveyRow> &rows)
 {
-    QString text = Line(surveytext::ReportHeader());
+    QString text = Line(SurveyCaptions(SurveyView::Report));
     for (const SurveyRow &row : rows)
-        text += Line(Fields(row));
+        text += Line(SurveyFields(row, SurveyView::Report));
     return text;
 }
 
@@ -179,7 +135,7 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         body.remove(0, kByteOrderMark.size());
     QList<QStringList> records;
     if (!Records(QString::fromUtf8(body), records) || records.isEmpty() ||
-        records.first() != surveytext::ReportHeader())
+        records.first() != SurveyCaptions(SurveyView::Report))
         return fail(surveytext::ReportLineBroken(1));
     rows.clear();
     for (qsizetype index = 1; index < records.size(); ++index) {
@@ -187,7 +143,7 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         bool numbered = false;
         SurveyRow row;
         row.subscriber.number = fields.value(NumberColumn).toInt(&numbered);
-        if (fields.size() != ColumnCount || !numbered)
+        if (fields.size() != ReportColumnCount || !numbered)
             return fail(surveytext::ReportLineBroken(int(index) + 1));
         row.subscriber.name = fields[NameColumn];
         row.subscriber.phone = fields[PhoneColumn];
@@ -202,7 +158,7 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
             row.state.mode = fields[ModeColumn];
             row.state.pairExists = row.state.mode == operationtext::Operational;
         }
-        row.started = QDateTime::fromString(fields[StartedColumn], kTimeFormat);
+        row.started = QDateTime::fromString(fields[StartedColumn], kReportTimeFormat);
         QString duration = fields[DurationColumn];
         row.durationSeconds = duration.replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
         rows << row;
