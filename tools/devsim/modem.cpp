@@ -80,7 +80,7 @@ void Modem::fromProgram(std::string_view bytes, int64_t nowMicros)
             data += c;
             continue;
         }
-        if (m_dialling) {
+        if (m_dialling && characterAbandonsDial) {
             // As a Hayes modem does: any character while it dials ends the attempt.
             abandonDial();
             out += result(NoCarrier);

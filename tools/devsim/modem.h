@@ -54,6 +54,9 @@ public:
     // A modem that neither answers nor obeys ATH while a call is up, so that a
     // hang-up that never checks ATH's answer leaves the call up unnoticed.
     bool ignoresHangUp = false;
+    // A character sent while the modem dials ends the attempt, as on a Hayes modem;
+    // off: the dial goes on to its result whatever is sent meanwhile.
+    bool characterAbandonsDial = true;
 
     bool inDataMode() const { return m_callUp && m_dataMode; }
     std::string describe() const;
