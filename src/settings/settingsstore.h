@@ -11,10 +11,12 @@ namespace tavrin {
 
 class IniFile;
 
-// A settings file could not be written. The message names the file.
+// A settings file could not be written. The message names the file, and the system's
+// reason when the system refused the write (a full disk, a read-only folder).
 class SettingsWriteError : public std::runtime_error {
 public:
-    SettingsWriteError(const QString &filePath, const QString &reason);
+    enum class Cause { ExistingNotRead, SystemRefused };
+    SettingsWriteError(const QString &filePath, const QString &reason, Cause cause);
     QString filePath() const { return m_filePath; }
     // The text for the user (what() in UTF-8).
     QString message() const { return QString::fromUtf8(what()); }
@@ -41,6 +43,8 @@ public:
     // of the two files left beside them, reads both files, sorts the directory and
     // takes SavedSettings.
     void LoadSettings(const QString &executableDir);
+    // The same with the INI folder given: tavrin-survey's --ini.
+    void LoadSettingsFrom(const QString &iniDirectory);
 
     void ReadBluetoothIni();
     void ReadAbonentsIni();
