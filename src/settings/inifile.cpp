@@ -30,6 +30,18 @@ QByteArray lineOf(QByteArrayView key, const QByteArray &value)
     return key.toByteArray() + '=' + value + kLineEnd;
 }
 
+// How often `byte` occurs in `text`; memchr finds them many times faster than a loop.
+qsizetype countOf(QByteArrayView text, char byte)
+{
+    qsizetype count = 0;
+    if (text.isEmpty())
+        return 0;
+    for (const char *at = text.data(), *end = at + text.size();
+         (at = static_cast<const char *>(std::memchr(at, byte, size_t(end - at)))) != nullptr; ++at)
+        ++count;
+    return count;
+}
+
 // A view as a QByteArray that shares the bytes instead of copying them; `bytes` must
 // outlive it and never change.
 QByteArray sharedBytes(QByteArrayView bytes)
@@ -50,10 +62,7 @@ IniFile::IniFile(const QByteArray &content)
 {
     const QByteArrayView text(m_content);
     // At most one header per '['; counting them first spares growing the lists.
-    qsizetype brackets = 0;
-    for (const char *at = text.data(), *end = at + text.size();
-         (at = static_cast<const char *>(std::memchr(at, '[', size_t(end - at)))) != nullptr; ++at)
-        ++brackets;
+    const qsizetype brackets = countOf(text, '[');
     m_sections.reserve(brackets);
     m_segmentStarts.reserve(size_t(brackets) + 1);
     for (qsizetype start = 0; start < text.size();) {
@@ -84,7 +93,13 @@ IniFile::OpenSegment &IniFile::opened(qsizetype segment) const
     // Only the file's segments are ever closed: an added section is open from the start.
     OpenSegment &open = m_openSegments[segment];
     const QByteArrayView text(m_content);
-    for (qsizetype start = m_segmentStarts[size_t(segment)]; start < fileSegmentEnd(segment);) {
+    const qsizetype begin = m_segmentStarts[size_t(segment)];
+    const qsizetype segmentEnd = fileSegmentEnd(segment);
+    // Room for every line ending in LF, and so for each key, without growing the lists.
+    const qsizetype lines = countOf(text.sliced(begin, segmentEnd - begin), '\n') + 1;
+    open.lines.reserve(lines);
+    open.keys.reserve(lines);
+    for (qsizetype start = begin; start < segmentEnd;) {
         const qsizetype end = iniline::lineEnd(text, start);
         // The lines point into m_content, which is never changed, until they are edited.
         const QByteArray line = sharedBytes(text.sliced(start, end - start));
