@@ -58,6 +58,13 @@ QString ReportNotRead(const QString &path, const QString &reason)
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
+const QString NotARegularFile = QStringLiteral("это не обычный файл");
+
+QString ReportTooLarge(qint64 bytes)
+{
+    return QStringLiteral("размер файла %1 байт больше 10 МБ").arg(bytes);
+}
+
 QString ReportLineBroken(int lineNumber)
 {
     return QStringLiteral("строка %1 не является строкой отчёта").arg(lineNumber);
