@@ -7,6 +7,7 @@
 #include "dialogtest.h"
 #include "support/devsim.h"
 #include "support/fasttiming.h"
+#include "support/hostilefile.h"
 #include "support/smalldisk.h"
 
 #include <QFile>
@@ -20,10 +21,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include <sys/stat.h>
-
 using namespace tavrin;
 using namespace tavrin::test;
+using tavrin::testsupport::MakeHostileFile;
 using tavrin::testsupport::SmallDisk;
 
 namespace {
@@ -246,7 +246,7 @@ void FormSurveyTest::previousSurvey_readAfterTheWindowOpens_data()
     QTest::addColumn<QString>("newest"); // what is named as the newest report
     QTest::addColumn<QString>("refusal"); // what the status line adds; empty: the older report is used
     QTest::newRow("none: the older report") << "" << "";
-    QTest::newRow("a link to a device") << "link" << "";
+    QTest::newRow("a link to a device") << "link:/dev/zero" << "";
     QTest::newRow("a FIFO") << "fifo" << "";
     QTest::newRow("11 MB") << "11MB" << "размер файла 11534336 байт больше 10 МБ";
 }
@@ -258,14 +258,8 @@ void FormSurveyTest::previousSurvey_readAfterTheWindowOpens()
     const QString older = m_reports + "/survey-20261130-090000.csv";
     QVERIFY(WriteSurveyReport(older, {Previous(kChosen[0], "Есть", "0A:1B:2C:3D:4E:5F", "1.07")}, nullptr));
     const QString newestPath = m_reports + "/survey-20991231-235959.csv";
-    if (newest == "link") {
-        QVERIFY(QFile::link("/dev/zero", newestPath));
-    } else if (newest == "fifo") {
-        QVERIFY(::mkfifo(QFile::encodeName(newestPath).constData(), 0644) == 0);
-    } else if (newest == "11MB") {
-        QFile file(newestPath);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(11 * 1024 * 1024));
-    }
+    if (!newest.isEmpty())
+        QVERIFY(MakeHostileFile(newest, newestPath));
     auto survey = window();
     // The table is there at once; the report is read on another thread, and comes after.
     QCOMPARE(Named<QTableWidget>(survey.get(), "SurveyGrid")->rowCount(), 3);

@@ -3,6 +3,7 @@
 #include "surveycommand.h"
 #include "support/devsim.h"
 #include "support/fasttiming.h"
+#include "support/hostilefile.h"
 #include "support/smalldisk.h"
 
 #include <QCoreApplication>
@@ -16,10 +17,9 @@
 #include <csignal>
 #include <cstring>
 
-#include <sys/stat.h>
-
 using namespace tavrin;
 using tavrin::test::DevSim;
+using tavrin::testsupport::MakeHostileFile;
 using tavrin::testsupport::SmallDisk;
 
 namespace {
@@ -165,7 +165,7 @@ void SurveyCommandTest::exitStatus()
     all.replaceInStrings("@unreadable", unreadable);
     all.replaceInStrings("@unwritable", m_dir->filePath("plain/report.csv"));
     // Opening a FIFO without a writer would wait for ever.
-    QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath("fifo")).constData(), 0644) == 0);
+    QVERIFY(MakeHostileFile("fifo", m_dir->filePath("fifo")));
     all.replaceInStrings("@fifo", m_dir->filePath("fifo"));
     if (!arguments.contains("--ini"))
         all << "--ini" << m_ini;

@@ -2,6 +2,7 @@
 // of a resumed round, the leftovers of interrupted writes, the change marks against an
 // earlier survey, and the choice of subscribers.
 #include "link/clocktext.h"
+#include "support/hostilefile.h"
 #include "survey/surveycolumns.h"
 #include "survey/surveyreport.h"
 #include "survey/surveytexts.h"
@@ -11,9 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 using namespace tavrin;
+using tavrin::testsupport::MakeHostileFile;
 
 Q_DECLARE_METATYPE(tavrin::SurveyRow)
 
@@ -218,19 +218,10 @@ void SurveyReportTest::hostilePreviousReports_refusedAtOnce()
     const QString older = dir.filePath("survey-20261130-090000.csv");
     QVERIFY(WriteSurveyReport(older, {}, nullptr));
     QString path = dir.filePath("survey-20991231-235959.csv");
-    if (kind.startsWith("link:")) {
-        QVERIFY(QFile::link(kind.mid(5), path));
-    } else if (kind == "fifo") {
-        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0644) == 0);
-    } else if (kind == "folder") {
-        QVERIFY(QDir().mkpath(path));
-    } else if (kind == "11MB") {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(11 * 1024 * 1024));
-    } else {
+    if (kind.startsWith("/dev/"))
         path = kind;
-    }
+    else
+        QVERIFY(MakeHostileFile(kind, path));
     QString error;
     QVERIFY(!ReadSurveyReport(path, &error));
     QCOMPARE(error, "Не удалось прочитать отчёт об опросе " + QDir::toNativeSeparators(path) + ": " + reason);
