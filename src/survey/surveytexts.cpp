@@ -20,6 +20,11 @@ QString PortUnavailable(int portNumber)
     return QStringLiteral("Коммуникационный порт СОМ%1 недоступен").arg(portNumber);
 }
 
+QString ModemMayBeOnline(int portNumber)
+{
+    return QStringLiteral("Модем на порту СОМ%1 не ответил на ATH и, возможно, остался на линии").arg(portNumber);
+}
+
 const QStringList &ReportHeader()
 {
     static const QStringList header = {

@@ -15,6 +15,8 @@ extern const QString Stopped;
 QString CarrierLost();
 // "Результат" of a site whose port could not be opened (the letters of "СОМ" are Cyrillic).
 QString PortUnavailable(int portNumber);
+// "Результат" of a site whose hang-up ATH never answered with OK.
+QString ModemMayBeOnline(int portNumber);
 // "Результат" of a subscriber without a phone number.
 extern const QString NoPhoneNumber;
 
