@@ -13,6 +13,10 @@ enum ConnectionKind : quint8 { Direct = 0, Phone = 1 };
 
 enum AbonentSortKey : quint8 { ByName = 0, ByPhone = 1 };
 
+// How a subscriber's serial line is served over the network: the bytes as they are, or
+// with Telnet remote port control (the server sets the line the program asks for).
+enum NetworkProtocol : quint8 { RawTcp = 0, Rfc2217 = 1 };
+
 inline constexpr int kMaxAbonents = 100;
 inline constexpr int kUserNameChars = 49;   // store of 50 bytes
 inline constexpr int kPhoneCodeChars = 29;  // store of 30 bytes
