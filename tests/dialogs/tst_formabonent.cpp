@@ -4,6 +4,7 @@
 
 #include "dialogtest.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +16,8 @@ namespace {
 
 QLineEdit *NameEdit(const TFormAbonent &e) { return Named<QLineEdit>(&e, "Edit1"); }
 QLineEdit *PhoneEdit(const TFormAbonent &e) { return Named<QLineEdit>(&e, "Edit2"); }
+QLineEdit *AddressEdit(const TFormAbonent &e) { return Named<QLineEdit>(&e, "NetworkAddressEdit"); }
+QComboBox *ProtocolList(const TFormAbonent &e) { return Named<QComboBox>(&e, "ProtocolList"); }
 QPushButton *AcceptButton(const TFormAbonent &e) { return Named<QPushButton>(&e, "BitBtn4"); }
 QPushButton *CancelButton(const TFormAbonent &e) { return Named<QPushButton>(&e, "BitBtn5"); }
 
@@ -32,6 +35,8 @@ private slots:
     void show_addModeEmptyEditModeShowsTheSlot();
     void accept_storesOrRefuses_data();
     void accept_storesOrRefuses();
+    void networkAddress_storedOrRefused_data();
+    void networkAddress_storedOrRefused();
     void cancel_leavesTheSlotAlone_data();
     void cancel_leavesTheSlotAlone();
     void keyboard_tabOrderAndEnterAccepts();
@@ -39,7 +44,8 @@ private slots:
 
 void FormAbonentTest::show_addModeEmptyEditModeShowsTheSlot()
 {
-    AbonentRecord slot{QStringLiteral("Котельная <b>5</b>"), 1, 1, QStringLiteral("+7 (812) 100%")};
+    AbonentRecord slot{QStringLiteral("Котельная <b>5</b>"), 1, 1, QStringLiteral("+7 (812) 100%"),
+                       QStringLiteral("kotelnaya-5.example:4001"), Rfc2217};
     {
         TFormAbonent editor(slot, AddMode, nullptr);
         editor.open();
@@ -49,13 +55,18 @@ void FormAbonentTest::show_addModeEmptyEditModeShowsTheSlot()
         QCOMPARE(NameEdit(editor)->maxLength(), 49);
         QCOMPARE(PhoneEdit(editor)->maxLength(), 29);
         QCOMPARE(Texts(&editor, {"BitBtn4", "BitBtn5"}), (QStringList{QStringLiteral("Принять"), QStringLiteral("Отменить")}));
-        QCOMPARE(LabelTexts(&editor), (QStringList{QStringLiteral("Наименование"), QStringLiteral("№ телефона")}));
+        QCOMPARE(LabelTexts(&editor), (QStringList{QStringLiteral("Наименование"), QStringLiteral("Протокол"),
+                                                   QStringLiteral("Сетевой адрес"), QStringLiteral("№ телефона")}));
+        QCOMPARE(AddressEdit(editor)->text(), QString());
+        QCOMPARE(Items(ProtocolList(editor)), (QStringList{QStringLiteral("TCP"), QStringLiteral("RFC 2217")}));
     }
     TFormAbonent editor(slot, EditMode, nullptr);
     editor.open();
     SaveScreen(&editor, QStringLiteral("formabonent.png"));
     QCOMPARE(NameEdit(editor)->text(), QStringLiteral("Котельная <b>5</b>"));
     QCOMPARE(PhoneEdit(editor)->text(), QStringLiteral("+7 (812) 100%"));
+    QCOMPARE(AddressEdit(editor)->text(), QStringLiteral("kotelnaya-5.example:4001"));
+    QCOMPARE(ProtocolList(editor)->currentIndex(), int(Rfc2217));
 }
 
 void FormAbonentTest::accept_storesOrRefuses_data()
@@ -105,6 +116,62 @@ void FormAbonentTest::accept_storesOrRefuses()
         QVERIFY(editor.isVisible());
         QCOMPARE(slot, Slot());
         QCOMPARE(NameEdit(editor)->text(), name); // kept for correction
+    }
+}
+
+void FormAbonentTest::networkAddress_storedOrRefused_data()
+{
+    QTest::addColumn<QString>("phone");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("protocol");
+    QTest::addColumn<QString>("stored"); // the address stored; empty with a message
+    QTest::addColumn<QString>("message");
+    const QString notAll = QStringLiteral("Введены не все параметры");
+    const auto bad = [](const QString &address) {
+        return QStringLiteral("Неверный сетевой адрес «%1».\rУкажите узел и порт через двоеточие: имя:порт, IPv4:порт "
+                              "или [IPv6]:порт; порт от 1 до 65535.")
+            .arg(address);
+    };
+    QTest::newRow("none: phone only") << "1" << "" << 0 << "" << QString();
+    QTest::newRow("host name, RFC 2217") << "1" << "site-7.example.ru:2217" << 1 << "site-7.example.ru:2217" << QString();
+    QTest::newRow("IPv4, no phone needed") << "" << "192.168.1.20:4001" << 0 << "192.168.1.20:4001" << QString();
+    QTest::newRow("IPv6 in brackets, blanks trimmed") << "1" << "  [2001:db8::1]:65535 " << 0 << "[2001:db8::1]:65535"
+                                                      << QString();
+    QTest::newRow("no phone and no address") << "" << "" << 0 << "" << notAll;
+    QTest::newRow("no port") << "1" << "10.0.0.1" << 0 << "" << bad("10.0.0.1");
+    QTest::newRow("port 0") << "1" << "10.0.0.1:0" << 0 << "" << bad("10.0.0.1:0");
+    QTest::newRow("port 65536") << "1" << "10.0.0.1:65536" << 0 << "" << bad("10.0.0.1:65536");
+    QTest::newRow("IPv4 out of range") << "1" << "10.0.0.300:4001" << 0 << "" << bad("10.0.0.300:4001");
+    QTest::newRow("IPv6 without brackets") << "1" << "2001:db8::1:4001" << 0 << "" << bad("2001:db8::1:4001");
+    QTest::newRow("blank in the host") << "1" << "site 7:4001" << 0 << "" << bad("site 7:4001");
+    QTest::newRow("Cyrillic host") << "1" << "объект.рф:4001" << 0 << "" << bad("объект.рф:4001");
+}
+
+void FormAbonentTest::networkAddress_storedOrRefused()
+{
+    QFETCH(QString, phone);
+    QFETCH(QString, address);
+    QFETCH(int, protocol);
+    QFETCH(QString, stored);
+    QFETCH(QString, message);
+    AbonentRecord slot = Slot();
+    QStringList messages;
+    TFormAbonent editor(slot, AddMode, nullptr);
+    editor.showMessage = [&messages](const QString &text) { messages << text; };
+    editor.open();
+    NameEdit(editor)->setText(QStringLiteral("Щит"));
+    PhoneEdit(editor)->setText(phone);
+    AddressEdit(editor)->setText(address);
+    ProtocolList(editor)->setCurrentIndex(protocol);
+    AcceptButton(editor)->click();
+    if (message.isEmpty()) {
+        QCOMPARE(messages, QStringList());
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        QCOMPARE(slot, (AbonentRecord{QStringLiteral("Щит"), 0x21, 0x42, phone, stored, NetworkProtocol(protocol)}));
+    } else {
+        QCOMPARE(messages, QStringList{message});
+        QVERIFY(editor.isVisible());
+        QCOMPARE(slot, Slot());
     }
 }
 
