@@ -1,6 +1,7 @@
 #include "survey/surveyreport.h"
 
 #include "protocol/operationtexts.h"
+#include "survey/surveycolumns.h"
 #include "survey/surveytexts.h"
 
 #include <QDir>
@@ -12,24 +13,7 @@ namespace tavrin {
 
 namespace {
 
-enum Column {
-    NumberColumn,
-    NameColumn,
-    PhoneColumn,
-    ResultColumn,
-    ConnectionColumn,
-    PairColumn,
-    PeerAddressColumn,
-    OwnAddressColumn,
-    VersionColumn,
-    ModeColumn,
-    StartedColumn,
-    DurationColumn,
-    ColumnCount
-};
-
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
-const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 const QString kReportPrefix = QStringLiteral("survey-");
 const QString kReportSuffix = QStringLiteral(".csv");
 
@@ -41,34 +25,6 @@ QString Quoted(const QString &field)
     QString quoted = field;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-// A spreadsheet set to Russian reads a decimal comma.
-QString Duration(double seconds)
-{
-    return QString::number(seconds, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
-QStringList Fields(const SurveyRow &row)
-{
-    QStringList fields(ColumnCount);
-    fields[NumberColumn] = QString::number(row.subscriber.number);
-    fields[NameColumn] = row.subscriber.name;
-    fields[PhoneColumn] = row.subscriber.phone;
-    fields[ResultColumn] = row.result;
-    if (row.read) {
-        fields[ConnectionColumn] = row.state.connection;
-        fields[PairColumn] = row.state.pair;
-        fields[PeerAddressColumn] = row.state.peerAddress;
-        fields[OwnAddressColumn] = row.state.ownAddress;
-        fields[VersionColumn] = row.state.version;
-        fields[ModeColumn] = row.state.mode;
-    }
-    if (row.started.isValid()) {
-        fields[StartedColumn] = row.started.toString(kTimeFormat);
-        fields[DurationColumn] = Duration(row.durationSeconds);
-    }
-    return fields;
 }
 
 QString Line(const QStringList &fields)
@@ -140,9 +96,9 @@ bool SameSubscriberAs(const SurveySubscriber &one, const SurveySubscriber &other
 
 QByteArray SurveyReportBytes(const QList<SurveyRow> &rows)
 {
-    QString text = Line(surveytext::ReportHeader());
+    QString text = Line(SurveyCaptions(SurveyView::Report));
     for (const SurveyRow &row : rows)
-        text += Line(Fields(row));
+        text += Line(SurveyFields(row, SurveyView::Report));
     return kByteOrderMark + text.toUtf8();
 }
 
@@ -158,7 +114,7 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         body.remove(0, kByteOrderMark.size());
     QList<QStringList> records;
     if (!Records(QString::fromUtf8(body), records) || records.isEmpty() ||
-        records.first() != surveytext::ReportHeader())
+        records.first() != SurveyCaptions(SurveyView::Report))
         return fail(surveytext::ReportLineBroken(1));
     rows.clear();
     for (qsizetype index = 1; index < records.size(); ++index) {
@@ -166,7 +122,7 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         bool numbered = false;
         SurveyRow row;
         row.subscriber.number = fields.value(NumberColumn).toInt(&numbered);
-        if (fields.size() != ColumnCount || !numbered)
+        if (fields.size() != ReportColumnCount || !numbered)
             return fail(surveytext::ReportLineBroken(int(index) + 1));
         row.subscriber.name = fields[NameColumn];
         row.subscriber.phone = fields[PhoneColumn];
@@ -181,7 +137,7 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
             row.state.mode = fields[ModeColumn];
             row.state.pairExists = row.state.mode == operationtext::Operational;
         }
-        row.started = QDateTime::fromString(fields[StartedColumn], kTimeFormat);
+        row.started = QDateTime::fromString(fields[StartedColumn], kReportTimeFormat);
         QString duration = fields[DurationColumn];
         row.durationSeconds = duration.replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
         rows << row;

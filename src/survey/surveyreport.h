@@ -46,7 +46,6 @@ struct SurveyChanges {
     std::optional<QString> pair;
     std::optional<QString> peerAddress;
     std::optional<QString> version;
-    bool any() const { return pair || peerAddress || version; }
 };
 SurveyChanges ChangesSince(const SurveyRow &now, const SurveyRow *before);
 

@@ -21,8 +21,8 @@ extern const QString NoPhoneNumber;
 // The report's header, in column order.
 const QStringList &ReportHeader();
 
-// The survey window's columns, in order.
-const QStringList &WindowColumns();
+// The survey window's caption of the column with the time a site's call began.
+extern const QString WindowTimeCaption;
 
 // A report that could not be written, naming the file; reason in the system's words.
 QString ReportNotWritten(const QString &path, const QString &reason);
