@@ -35,12 +35,8 @@ constexpr unsigned char kPurgeBoth = 3;
 constexpr unsigned kAllConfirmed = (1u << kSetBaudRate) | (1u << kSetDataSize) | (1u << kSetParity)
     | (1u << kSetStopSize);
 
-bool weDo(unsigned char option)
-{
-    return option == kBinary || option == kSuppressGoAhead || option == kComPort;
-}
-
-bool heMay(unsigned char option)
+// The options the link uses, on either side; every other one is refused.
+bool usedOption(unsigned char option)
 {
     return option == kBinary || option == kSuppressGoAhead || option == kComPort;
 }
@@ -177,20 +173,33 @@ void TelnetCodec::takeVerb(unsigned char verb, unsigned char option, QByteArray 
     checkReady();
 }
 
-void TelnetCodec::takeWill(unsigned char option, QByteArray &reply)
+// A request to enable an option on one side: agreed to for an option the link uses,
+// refused once for any other, unanswered when it changes nothing. True when the side
+// has just been enabled.
+bool TelnetCodec::takeEnableRequest(Side &side, bool &refused, unsigned char option, unsigned char agree,
+                                    unsigned char refuse, QByteArray &reply)
 {
-    Side &side = m_him[option];
     if (side == Side::WantYes) {
         side = Side::Yes;
-    } else if (side == Side::No) {
-        if (heMay(option)) {
-            side = Side::Yes;
-            appendVerb(reply, kDo, option);
-        } else if (!m_refused[option]) {
-            m_refused[option] = true;
-            appendVerb(reply, kDont, option);
-        }
+        return true;
     }
+    if (side != Side::No)
+        return false;
+    if (usedOption(option)) {
+        side = Side::Yes;
+        appendVerb(reply, agree, option);
+        return true;
+    }
+    if (!refused) {
+        refused = true;
+        appendVerb(reply, refuse, option);
+    }
+    return false;
+}
+
+void TelnetCodec::takeWill(unsigned char option, QByteArray &reply)
+{
+    takeEnableRequest(m_him[option], m_himRefused[option], option, kDo, kDont, reply);
 }
 
 void TelnetCodec::takeWont(unsigned char option, QByteArray &reply)
@@ -203,22 +212,8 @@ void TelnetCodec::takeWont(unsigned char option, QByteArray &reply)
 
 void TelnetCodec::takeDo(unsigned char option, QByteArray &reply)
 {
-    Side &side = m_us[option];
-    if (side == Side::WantYes) {
-        side = Side::Yes;
-        if (option == kComPort)
-            portControlAccepted(reply);
-    } else if (side == Side::No) {
-        if (weDo(option)) {
-            side = Side::Yes;
-            appendVerb(reply, kWill, option);
-            if (option == kComPort)
-                portControlAccepted(reply);
-        } else if (!m_refused[option]) {
-            m_refused[option] = true;
-            appendVerb(reply, kWont, option);
-        }
-    }
+    if (takeEnableRequest(m_us[option], m_usRefused[option], option, kWill, kWont, reply) && option == kComPort)
+        portControlAccepted(reply);
 }
 
 void TelnetCodec::takeDont(unsigned char option, QByteArray &reply)

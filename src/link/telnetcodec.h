@@ -48,6 +48,8 @@ private:
     enum class State : unsigned char { Data, Iac, Verb, Sub, SubIac };
 
     void takeVerb(unsigned char verb, unsigned char option, QByteArray &reply);
+    bool takeEnableRequest(Side &side, bool &refused, unsigned char option, unsigned char agree,
+                           unsigned char refuse, QByteArray &reply);
     void takeWill(unsigned char option, QByteArray &reply);
     void takeWont(unsigned char option, QByteArray &reply);
     void takeDo(unsigned char option, QByteArray &reply);
@@ -60,7 +62,9 @@ private:
     const qint32 m_rate;
     std::array<Side, 256> m_us{};  // what we do
     std::array<Side, 256> m_him{}; // what the server does
-    std::array<bool, 256> m_refused{}; // an option asked for and refused: not answered again
+    // An option asked for and refused, per side: not answered again.
+    std::array<bool, 256> m_usRefused{};
+    std::array<bool, 256> m_himRefused{};
     State m_state = State::Data;
     unsigned char m_verb = 0;
     QByteArray m_sub;

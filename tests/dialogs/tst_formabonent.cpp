@@ -35,8 +35,6 @@ private slots:
     void show_addModeEmptyEditModeShowsTheSlot();
     void accept_storesOrRefuses_data();
     void accept_storesOrRefuses();
-    void networkAddress_storedOrRefused_data();
-    void networkAddress_storedOrRefused();
     void cancel_leavesTheSlotAlone_data();
     void cancel_leavesTheSlotAlone();
     void keyboard_tabOrderAndEnterAccepts();
@@ -73,82 +71,52 @@ void FormAbonentTest::accept_storesOrRefuses_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("phone");
-    QTest::addColumn<QString>("message"); // empty: accepted
-    const QString notAll = QStringLiteral("Введены не все параметры");
-    QTest::newRow("both given") << QStringLiteral("Насосная Ёлкино") << QStringLiteral("8 (900) 000-00-01") << QString();
-    QTest::newRow("percent and markup as typed") << QStringLiteral("100% <b>Щит</b> &amp;") << QStringLiteral("%d%s")
-                                                 << QString();
-    QTest::newRow("CP1251 signs") << QStringLiteral("Цех №3 «Юг» – €") << QStringLiteral("+7") << QString();
-    QTest::newRow("no name") << QString() << QStringLiteral("1") << notAll;
-    QTest::newRow("no phone") << QStringLiteral("Анна") << QString() << notAll;
-    QTest::newRow("blank name counts as given") << QStringLiteral(" ") << QStringLiteral("1") << QString();
-    QTest::newRow("Greek letter in the name")
-        << QStringLiteral("Щит Ω") << QStringLiteral("1")
-        << QStringLiteral("Символ «Ω» в поле «Наименование» не может быть сохранён в файле абонентов.\rЗамените его.");
-    QTest::newRow("emoji in the phone")
-        << QStringLiteral("Щит") << QStringLiteral("8 900 \U0001F4DE")
-        << QStringLiteral("Символ «\U0001F4DE» в поле «№ телефона» не может быть сохранён в файле абонентов.\rЗамените его.");
-    QTest::newRow("empty field asked for before a foreign character") << QStringLiteral("Ω") << QString() << notAll;
-}
-
-void FormAbonentTest::accept_storesOrRefuses()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, phone);
-    QFETCH(QString, message);
-    AbonentRecord slot = Slot();
-    QStringList messages;
-    TFormAbonent editor(slot, AddMode, nullptr);
-    editor.showMessage = [&messages](const QString &text) { messages << text; };
-    editor.open();
-    NameEdit(editor)->setText(name);
-    PhoneEdit(editor)->setText(phone);
-    AcceptButton(editor)->click();
-
-    if (message.isEmpty()) {
-        QCOMPARE(messages, QStringList());
-        QCOMPARE(editor.result(), int(QDialog::Accepted));
-        QVERIFY(!editor.isVisible());
-        QCOMPARE(slot, (AbonentRecord{name, 0x21, 0x42, phone}));
-    } else {
-        QCOMPARE(messages, QStringList{message});
-        QCOMPARE(editor.result(), int(QDialog::Rejected));
-        QVERIFY(editor.isVisible());
-        QCOMPARE(slot, Slot());
-        QCOMPARE(NameEdit(editor)->text(), name); // kept for correction
-    }
-}
-
-void FormAbonentTest::networkAddress_storedOrRefused_data()
-{
-    QTest::addColumn<QString>("phone");
-    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("address"); // typed into "Сетевой адрес"
     QTest::addColumn<int>("protocol");
-    QTest::addColumn<QString>("stored"); // the address stored; empty with a message
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stored");  // the address stored
+    QTest::addColumn<QString>("message"); // empty: accepted
     const QString notAll = QStringLiteral("Введены не все параметры");
     const auto bad = [](const QString &address) {
         return QStringLiteral("Неверный сетевой адрес «%1».\rУкажите узел и порт через двоеточие: имя:порт, IPv4:порт "
                               "или [IPv6]:порт; порт от 1 до 65535.")
             .arg(address);
     };
-    QTest::newRow("none: phone only") << "1" << "" << 0 << "" << QString();
-    QTest::newRow("host name, RFC 2217") << "1" << "site-7.example.ru:2217" << 1 << "site-7.example.ru:2217" << QString();
-    QTest::newRow("IPv4, no phone needed") << "" << "192.168.1.20:4001" << 0 << "192.168.1.20:4001" << QString();
-    QTest::newRow("IPv6 in brackets, blanks trimmed") << "1" << "  [2001:db8::1]:65535 " << 0 << "[2001:db8::1]:65535"
-                                                      << QString();
-    QTest::newRow("no phone and no address") << "" << "" << 0 << "" << notAll;
-    QTest::newRow("no port") << "1" << "10.0.0.1" << 0 << "" << bad("10.0.0.1");
-    QTest::newRow("port 0") << "1" << "10.0.0.1:0" << 0 << "" << bad("10.0.0.1:0");
-    QTest::newRow("port 65536") << "1" << "10.0.0.1:65536" << 0 << "" << bad("10.0.0.1:65536");
-    QTest::newRow("IPv4 out of range") << "1" << "10.0.0.300:4001" << 0 << "" << bad("10.0.0.300:4001");
-    QTest::newRow("IPv6 without brackets") << "1" << "2001:db8::1:4001" << 0 << "" << bad("2001:db8::1:4001");
-    QTest::newRow("blank in the host") << "1" << "site 7:4001" << 0 << "" << bad("site 7:4001");
-    QTest::newRow("Cyrillic host") << "1" << "объект.рф:4001" << 0 << "" << bad("объект.рф:4001");
+    const auto row = [](const char *tag, const QString &name, const QString &phone, const QString &message) {
+        QTest::newRow(tag) << name << phone << QString() << 0 << QString() << message;
+    };
+    row("both given", QStringLiteral("Насосная Ёлкино"), QStringLiteral("8 (900) 000-00-01"), QString());
+    row("percent and markup as typed", QStringLiteral("100% <b>Щит</b> &amp;"), QStringLiteral("%d%s"), QString());
+    row("CP1251 signs", QStringLiteral("Цех №3 «Юг» – €"), QStringLiteral("+7"), QString());
+    row("no name", QString(), QStringLiteral("1"), notAll);
+    row("no phone", QStringLiteral("Анна"), QString(), notAll);
+    row("blank name counts as given", QStringLiteral(" "), QStringLiteral("1"), QString());
+    row("Greek letter in the name", QStringLiteral("Щит Ω"), QStringLiteral("1"),
+        QStringLiteral("Символ «Ω» в поле «Наименование» не может быть сохранён в файле абонентов.\rЗамените его."));
+    row("emoji in the phone", QStringLiteral("Щит"), QStringLiteral("8 900 \U0001F4DE"),
+        QStringLiteral("Символ «\U0001F4DE» в поле «№ телефона» не может быть сохранён в файле абонентов.\rЗамените его."));
+    row("empty field asked for before a foreign character", QStringLiteral("Ω"), QString(), notAll);
+
+    const auto site = [](const char *tag, const char *phone, const char *address, int protocol, const char *stored,
+                         const QString &message) {
+        QTest::newRow(tag) << QStringLiteral("Щит") << QString::fromUtf8(phone) << QString::fromUtf8(address)
+                           << protocol << QString::fromUtf8(stored) << message;
+    };
+    site("address: host name, RFC 2217", "1", "site-7.example.ru:2217", 1, "site-7.example.ru:2217", QString());
+    site("address: IPv4, no phone needed", "", "192.168.1.20:4001", 0, "192.168.1.20:4001", QString());
+    site("address: IPv6 in brackets, blanks trimmed", "1", "  [2001:db8::1]:65535 ", 0, "[2001:db8::1]:65535",
+         QString());
+    site("address: no port", "1", "10.0.0.1", 0, "", bad("10.0.0.1"));
+    site("address: port 0", "1", "10.0.0.1:0", 0, "", bad("10.0.0.1:0"));
+    site("address: port 65536", "1", "10.0.0.1:65536", 0, "", bad("10.0.0.1:65536"));
+    site("address: IPv4 out of range", "1", "10.0.0.300:4001", 0, "", bad("10.0.0.300:4001"));
+    site("address: IPv6 without brackets", "1", "2001:db8::1:4001", 0, "", bad("2001:db8::1:4001"));
+    site("address: blank in the host", "1", "site 7:4001", 0, "", bad("site 7:4001"));
+    site("address: Cyrillic host", "1", "объект.рф:4001", 0, "", bad("объект.рф:4001"));
 }
 
-void FormAbonentTest::networkAddress_storedOrRefused()
+void FormAbonentTest::accept_storesOrRefuses()
 {
+    QFETCH(QString, name);
     QFETCH(QString, phone);
     QFETCH(QString, address);
     QFETCH(int, protocol);
@@ -159,19 +127,23 @@ void FormAbonentTest::networkAddress_storedOrRefused()
     TFormAbonent editor(slot, AddMode, nullptr);
     editor.showMessage = [&messages](const QString &text) { messages << text; };
     editor.open();
-    NameEdit(editor)->setText(QStringLiteral("Щит"));
+    NameEdit(editor)->setText(name);
     PhoneEdit(editor)->setText(phone);
     AddressEdit(editor)->setText(address);
     ProtocolList(editor)->setCurrentIndex(protocol);
     AcceptButton(editor)->click();
+
     if (message.isEmpty()) {
         QCOMPARE(messages, QStringList());
         QCOMPARE(editor.result(), int(QDialog::Accepted));
-        QCOMPARE(slot, (AbonentRecord{QStringLiteral("Щит"), 0x21, 0x42, phone, stored, NetworkProtocol(protocol)}));
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(slot, (AbonentRecord{name, 0x21, 0x42, phone, stored, NetworkProtocol(protocol)}));
     } else {
         QCOMPARE(messages, QStringList{message});
+        QCOMPARE(editor.result(), int(QDialog::Rejected));
         QVERIFY(editor.isVisible());
         QCOMPARE(slot, Slot());
+        QCOMPARE(NameEdit(editor)->text(), name); // kept for correction
     }
 }
 

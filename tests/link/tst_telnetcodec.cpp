@@ -86,6 +86,8 @@ void TelnetCodecTest::serverBytes_becomeDataRepliesAndOutcome_data()
     QTest::newRow("port control refused") << hex("fffe2c") << QByteArray() << QByteArray() << O::Refused << 0;
     QTest::newRow("server offers echo: refused once")
         << hex("fffb01 fffb01") << QByteArray() << hex("fffe01") << O::Negotiating << 0;
+    QTest::newRow("echo offered and asked: each side refused once")
+        << hex("fffb01 fffd01 fffb01 fffd01") << QByteArray() << hex("fffe01 fffc01") << O::Negotiating << 0;
     QTest::newRow("server asks terminal type: refused once")
         << hex("fffd18 fffd18") << QByteArray() << hex("fffc18") << O::Negotiating << 0;
     QTest::newRow("server agrees to binary: no answer owed")
