@@ -1,13 +1,16 @@
 #include "survey/surveyreport.h"
 
 #include "protocol/operationtexts.h"
+#include "settings/safewrite.h"
+#include "settings/writeleftovers.h"
 #include "survey/surveycolumns.h"
 #include "survey/surveytexts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <chrono>
 
 namespace tavrin {
 
@@ -16,6 +19,10 @@ namespace {
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
 const QString kReportPrefix = QStringLiteral("survey-");
 const QString kReportSuffix = QStringLiteral(".csv");
+// A report is a few hundred bytes a site; a larger file is damaged or not a report.
+constexpr qint64 kMaxReportBytes = 10 * 1024 * 1024;
+// A younger temporary file may be another round's write in progress.
+constexpr std::chrono::seconds kLeftoverAge{60};
 
 QString Quoted(const QString &field)
 {
@@ -92,14 +99,28 @@ bool SameSubscriberAs(const SurveySubscriber &one, const SurveySubscriber &other
     return one.name == other.name && one.phone == other.phone;
 }
 
+const SurveySubscriber *ChosenAs(const QList<SurveySubscriber> &chosen, const SurveySubscriber &subscriber)
+{
+    for (const SurveySubscriber &one : chosen) {
+        if (SameSubscriberAs(one, subscriber))
+            return &one;
+    }
+    return nullptr;
+}
+
 } // namespace
 
-QByteArray SurveyReportBytes(const QList<SurveyRow> &rows)
+QString SurveyReportText(const QList<SurveyRow> &rows)
 {
     QString text = Line(SurveyCaptions(SurveyView::Report));
     for (const SurveyRow &row : rows)
         text += Line(SurveyFields(row, SurveyView::Report));
-    return kByteOrderMark + text.toUtf8();
+    return text;
+}
+
+QByteArray SurveyReportBytes(const QList<SurveyRow> &rows)
+{
+    return kByteOrderMark + SurveyReportText(rows).toUtf8();
 }
 
 bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString *error)
@@ -155,30 +176,38 @@ bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QStrin
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(surveytext::FolderNotCreated(folder));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = SurveyReportBytes(rows);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(file.errorString());
-    return true;
+    removeStaleWriteLeftovers(folder, {QFileInfo(path).fileName(), kReportPrefix + u'*' + kReportSuffix},
+                              kLeftoverAge);
+    QString reason;
+    return WriteFileSafely(path, SurveyReportBytes(rows), &reason) || fail(reason);
 }
 
 std::optional<QList<SurveyRow>> ReadSurveyReport(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = surveytext::ReportNotRead(path, file.errorString());
-        return std::nullopt;
-    }
-    QList<SurveyRow> rows;
-    QString reason;
-    if (!ParseSurveyReport(file.readAll(), rows, &reason)) {
+    const auto fail = [&path, error](const QString &reason) {
         if (error)
             *error = surveytext::ReportNotRead(path, reason);
         return std::nullopt;
-    }
+    };
+    // Opening a FIFO would wait for a writer, and a device never ends.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return fail(surveytext::NotARegularFile);
+    if (info.size() > kMaxReportBytes)
+        return fail(surveytext::ReportTooLarge(info.size()));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    // One byte over the limit tells a file that grew since.
+    const QByteArray bytes = file.read(kMaxReportBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (bytes.size() > kMaxReportBytes)
+        return fail(surveytext::ReportTooLarge(file.size()));
+    QList<SurveyRow> rows;
+    QString reason;
+    if (!ParseSurveyReport(bytes, rows, &reason))
+        return fail(reason);
     return rows;
 }
 
@@ -210,7 +239,7 @@ QString LatestReport(const QString &folder, const QString &except)
     std::pair<QString, int> latestOrder;
     for (const QString &name : dir.entryList({kReportPrefix + QStringLiteral("*") + kReportSuffix}, QDir::Files)) {
         const QString path = dir.absoluteFilePath(name);
-        if (path == skipped || (!latest.isEmpty() && order(name) <= latestOrder))
+        if (path == skipped || (!latest.isEmpty() && order(name) <= latestOrder) || !QFileInfo(path).isFile())
             continue;
         latest = path;
         latestOrder = order(name);
@@ -266,13 +295,22 @@ bool SurveyReportFile::add(const SurveyRow &row, QString *error)
 {
     QMutexLocker lock(&m_mutex);
     m_round << row;
-    return WriteSurveyReport(m_path, rowsLocked(), error);
+    m_unwritten << row;
+    return writeLocked(error);
 }
 
 bool SurveyReportFile::write(QString *error)
 {
     QMutexLocker lock(&m_mutex);
-    return WriteSurveyReport(m_path, rowsLocked(), error);
+    return writeLocked(error);
+}
+
+bool SurveyReportFile::writeLocked(QString *error)
+{
+    if (!WriteSurveyReport(m_path, rowsLocked(), error))
+        return false;
+    m_unwritten.clear();
+    return true;
 }
 
 QList<SurveyRow> SurveyReportFile::rows() const
@@ -281,18 +319,33 @@ QList<SurveyRow> SurveyReportFile::rows() const
     return rowsLocked();
 }
 
+QList<SurveyRow> SurveyReportFile::unwrittenRows() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_unwritten;
+}
+
 QList<SurveyRow> SurveyReportFile::rowsLocked() const
 {
+    // The earlier rows in their order, each replaced by this round's row of its
+    // subscriber once there is one; then the chosen subscribers the earlier report had
+    // not, as their rows come.
     QList<SurveyRow> rows;
-    for (const SurveySubscriber &subscriber : m_chosen) {
-        const SurveyRow *before = SameSubscriber(m_earlier, subscriber);
-        if (before && before->read) {
-            SurveyRow kept = *before;
-            kept.subscriber.number = subscriber.number;
-            rows << kept;
-        } else if (const SurveyRow *now = SameSubscriber(m_round, subscriber)) {
+    for (const SurveyRow &before : m_earlier) {
+        if (const SurveyRow *now = SameSubscriber(m_round, before.subscriber)) {
             rows << *now;
+            continue;
         }
+        SurveyRow kept = before;
+        if (const SurveySubscriber *chosen = ChosenAs(m_chosen, before.subscriber))
+            kept.subscriber.number = chosen->number;
+        rows << kept;
+    }
+    for (const SurveySubscriber &subscriber : m_chosen) {
+        if (SameSubscriber(m_earlier, subscriber))
+            continue;
+        if (const SurveyRow *now = SameSubscriber(m_round, subscriber))
+            rows << *now;
     }
     return rows;
 }
