@@ -2,41 +2,40 @@
 
 #include "protocol/operationtexts.h"
 #include "survey/surveytexts.h"
+#include "survey/surveyworkbook.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace tavrin {
 
 namespace {
 
-enum Column {
-    NumberColumn,
-    NameColumn,
-    PhoneColumn,
-    ResultColumn,
-    ConnectionColumn,
-    PairColumn,
-    PeerAddressColumn,
-    OwnAddressColumn,
-    VersionColumn,
-    ModeColumn,
-    StartedColumn,
-    DurationColumn,
-    ColumnCount
-};
-
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
 const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 const QString kReportPrefix = QStringLiteral("survey-");
 const QString kReportSuffix = QStringLiteral(".csv");
+const QString kWorkbookSuffix = QStringLiteral(".xlsx");
 
+// A report's path without its ".csv" or ".xlsx", in any case of letters.
+QString ReportStem(const QString &path)
+{
+    for (const QString &suffix : {kReportSuffix, kWorkbookSuffix}) {
+        if (path.endsWith(suffix, Qt::CaseInsensitive) && path.size() > suffix.size())
+            return path.left(path.size() - suffix.size());
+    }
+    return path;
+}
+
+// A comma is quoted too: an import that splits on commas as well as on ";" (as
+// LibreOffice's does by default) then keeps "8,0" and "Теплотрасса, узел 5" whole.
 QString Quoted(const QString &field)
 {
-    if (!field.contains(QLatin1Char(';')) && !field.contains(QLatin1Char('"')) &&
-        !field.contains(QLatin1Char('\r')) && !field.contains(QLatin1Char('\n')))
+    static const QRegularExpression special(QStringLiteral("[;,\"\r\n]"));
+    if (!field.contains(special))
         return field;
     QString quoted = field;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -49,27 +48,31 @@ QString Duration(double seconds)
     return QString::number(seconds, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
-QStringList Fields(const SurveyRow &row)
+} // namespace
+
+QStringList SurveyReportFields(const SurveyRow &row)
 {
-    QStringList fields(ColumnCount);
-    fields[NumberColumn] = QString::number(row.subscriber.number);
-    fields[NameColumn] = row.subscriber.name;
-    fields[PhoneColumn] = row.subscriber.phone;
-    fields[ResultColumn] = row.result;
+    QStringList fields(reportcolumn::Count);
+    fields[reportcolumn::Number] = QString::number(row.subscriber.number);
+    fields[reportcolumn::Name] = row.subscriber.name;
+    fields[reportcolumn::Phone] = row.subscriber.phone;
+    fields[reportcolumn::Result] = row.result;
     if (row.read) {
-        fields[ConnectionColumn] = row.state.connection;
-        fields[PairColumn] = row.state.pair;
-        fields[PeerAddressColumn] = row.state.peerAddress;
-        fields[OwnAddressColumn] = row.state.ownAddress;
-        fields[VersionColumn] = row.state.version;
-        fields[ModeColumn] = row.state.mode;
+        fields[reportcolumn::Connection] = row.state.connection;
+        fields[reportcolumn::Pair] = row.state.pair;
+        fields[reportcolumn::PeerAddress] = row.state.peerAddress;
+        fields[reportcolumn::OwnAddress] = row.state.ownAddress;
+        fields[reportcolumn::Version] = row.state.version;
+        fields[reportcolumn::Mode] = row.state.mode;
     }
     if (row.started.isValid()) {
-        fields[StartedColumn] = row.started.toString(kTimeFormat);
-        fields[DurationColumn] = Duration(row.durationSeconds);
+        fields[reportcolumn::Started] = row.started.toString(kTimeFormat);
+        fields[reportcolumn::Duration] = Duration(row.durationSeconds);
     }
     return fields;
 }
+
+namespace {
 
 QString Line(const QStringList &fields)
 {
@@ -142,7 +145,7 @@ QByteArray SurveyReportBytes(const QList<SurveyRow> &rows)
 {
     QString text = Line(surveytext::ReportHeader());
     for (const SurveyRow &row : rows)
-        text += Line(Fields(row));
+        text += Line(SurveyReportFields(row));
     return kByteOrderMark + text.toUtf8();
 }
 
@@ -165,31 +168,34 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         const QStringList &fields = records[index];
         bool numbered = false;
         SurveyRow row;
-        row.subscriber.number = fields.value(NumberColumn).toInt(&numbered);
-        if (fields.size() != ColumnCount || !numbered)
+        row.subscriber.number = fields.value(reportcolumn::Number).toInt(&numbered);
+        if (fields.size() != reportcolumn::Count || !numbered)
             return fail(surveytext::ReportLineBroken(int(index) + 1));
-        row.subscriber.name = fields[NameColumn];
-        row.subscriber.phone = fields[PhoneColumn];
-        row.result = fields[ResultColumn];
+        row.subscriber.name = fields[reportcolumn::Name];
+        row.subscriber.phone = fields[reportcolumn::Phone];
+        row.result = fields[reportcolumn::Result];
         row.read = row.result == surveytext::Read;
         if (row.read) {
-            row.state.connection = fields[ConnectionColumn];
-            row.state.pair = fields[PairColumn];
-            row.state.peerAddress = fields[PeerAddressColumn];
-            row.state.ownAddress = fields[OwnAddressColumn];
-            row.state.version = fields[VersionColumn];
-            row.state.mode = fields[ModeColumn];
+            row.state.connection = fields[reportcolumn::Connection];
+            row.state.pair = fields[reportcolumn::Pair];
+            row.state.peerAddress = fields[reportcolumn::PeerAddress];
+            row.state.ownAddress = fields[reportcolumn::OwnAddress];
+            row.state.version = fields[reportcolumn::Version];
+            row.state.mode = fields[reportcolumn::Mode];
             row.state.pairExists = row.state.mode == operationtext::Operational;
         }
-        row.started = QDateTime::fromString(fields[StartedColumn], kTimeFormat);
-        QString duration = fields[DurationColumn];
+        row.started = QDateTime::fromString(fields[reportcolumn::Started], kTimeFormat);
+        QString duration = fields[reportcolumn::Duration];
         row.durationSeconds = duration.replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
         rows << row;
     }
     return true;
 }
 
-bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QString *error)
+namespace {
+
+// Writes bytes to path whole or not at all; creates the folder.
+bool WriteReportBytes(const QString &path, const QByteArray &bytes, QString *error)
 {
     const auto fail = [&path, error](const QString &reason) {
         if (error)
@@ -202,10 +208,39 @@ bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QStrin
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
-    const QByteArray bytes = SurveyReportBytes(rows);
     if (file.write(bytes) != bytes.size() || !file.commit())
         return fail(file.errorString());
     return true;
+}
+
+} // namespace
+
+bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QString *error)
+{
+    return WriteReportBytes(path, SurveyReportBytes(rows), error);
+}
+
+bool WriteSurveyWorkbook(const QString &path, const QList<SurveyRow> &rows, const SurveyWorkbookContext &context,
+                         QString *error)
+{
+    QString reason;
+    const QByteArray bytes = SurveyWorkbookBytes(rows, context, &reason);
+    if (bytes.isEmpty()) {
+        if (error)
+            *error = surveytext::ReportNotWritten(path, reason);
+        return false;
+    }
+    return WriteReportBytes(path, bytes, error);
+}
+
+QString WorkbookPath(const QString &reportPath)
+{
+    return ReportStem(reportPath) + kWorkbookSuffix;
+}
+
+QString ReportPathFor(const QString &given)
+{
+    return ReportStem(given) + kReportSuffix;
 }
 
 std::optional<QList<SurveyRow>> ReadSurveyReport(const QString &path, QString *error)
@@ -301,8 +336,8 @@ QList<SurveySubscriber> NotYetRead(const QList<SurveySubscriber> &chosen, const 
 namespace tavrin {
 
 SurveyReportFile::SurveyReportFile(const QString &path, const QList<SurveySubscriber> &chosen,
-                                   const QList<SurveyRow> &earlier)
-    : m_path(path), m_chosen(chosen), m_earlier(earlier)
+                                   const QList<SurveyRow> &earlier, const SurveyWorkbookContext &workbook)
+    : m_path(path), m_chosen(chosen), m_earlier(earlier), m_workbook(workbook)
 {
 }
 
@@ -310,13 +345,20 @@ bool SurveyReportFile::add(const SurveyRow &row, QString *error)
 {
     QMutexLocker lock(&m_mutex);
     m_round << row;
-    return WriteSurveyReport(m_path, rowsLocked(), error);
+    return writeLocked(error);
 }
 
 bool SurveyReportFile::write(QString *error)
 {
     QMutexLocker lock(&m_mutex);
-    return WriteSurveyReport(m_path, rowsLocked(), error);
+    return writeLocked(error);
+}
+
+// The CSV first: it is what a resumed round and the next survey read.
+bool SurveyReportFile::writeLocked(QString *error)
+{
+    const QList<SurveyRow> rows = rowsLocked();
+    return WriteSurveyReport(m_path, rows, error) && WriteSurveyWorkbook(WorkbookPath(m_path), rows, m_workbook, error);
 }
 
 QList<SurveyRow> SurveyReportFile::rows() const

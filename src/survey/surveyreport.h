@@ -1,6 +1,7 @@
 #pragma once
 
 #include "survey/surveyrow.h"
+#include "survey/surveyworkbook.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -12,9 +13,32 @@
 
 namespace tavrin {
 
+// The report's columns, in the order of its header.
+namespace reportcolumn {
+enum Column : int {
+    Number,
+    Name,
+    Phone,
+    Result,
+    Connection,
+    Pair,
+    PeerAddress,
+    OwnAddress,
+    Version,
+    Mode,
+    Started,
+    Duration,
+    Count
+};
+} // namespace reportcolumn
+
+// A row's fields as the report writes them, one per column.
+QStringList SurveyReportFields(const SurveyRow &row);
+
 // The report of a survey for a Russian spreadsheet: UTF-8 with a byte-order mark, ";"
-// between fields, a field quoted when it holds ";", a quote or a line break (its quotes
-// doubled), CR LF after every line; the header, then the rows in the order given.
+// between fields, a field quoted when it holds ";", a comma, a quote or a line break
+// (its quotes doubled), CR LF after every line; the header, then the rows in the order
+// given. Reports written before commas were quoted read back the same.
 QByteArray SurveyReportBytes(const QList<SurveyRow> &rows);
 
 // Reads a report back. False with the reason in *error when it is not one. A row is
@@ -24,6 +48,15 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
 // Writes rows to path whole or not at all (the old file stays until the new one is
 // complete); creates the folder. False with a message naming the file in *error.
 bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QString *error);
+// Writes rows as the report's spreadsheet file (see SurveySheets), whole or not at all.
+bool WriteSurveyWorkbook(const QString &path, const QList<SurveyRow> &rows, const SurveyWorkbookContext &context,
+                         QString *error);
+// The spreadsheet file beside a report: its name ending in ".xlsx" instead of ".csv".
+QString WorkbookPath(const QString &reportPath);
+// The report for a name the user gives: NAME.csv for NAME; NAME.csv also for NAME.csv
+// and NAME.xlsx, so that the two files are always named alike.
+QString ReportPathFor(const QString &given);
+
 // Reads the report at path; nothing, with a message naming the file in *error, when it
 // cannot be read or is not a report.
 std::optional<QList<SurveyRow>> ReadSurveyReport(const QString &path, QString *error);
@@ -53,13 +86,14 @@ SurveyChanges ChangesSince(const SurveyRow &now, const SurveyRow *before);
 // Resuming a round from an earlier report: the chosen subscribers it has not read yet.
 QList<SurveySubscriber> NotYetRead(const QList<SurveySubscriber> &chosen, const QList<SurveyRow> &earlier);
 
-// A round's report while the round runs: written whole after every site, so that what
-// was read is on disk whatever happens next. On a resumed round the rows read before
-// stay. Thread-safe: the engines of several ports add their rows.
+// A round's report while the round runs: the CSV at path and the spreadsheet file
+// beside it (WorkbookPath), both written whole after every site, so that what was read
+// is on disk whatever happens next. On a resumed round the rows read before stay.
+// Thread-safe: the engines of several ports add their rows.
 class SurveyReportFile {
 public:
     SurveyReportFile(const QString &path, const QList<SurveySubscriber> &chosen,
-                     const QList<SurveyRow> &earlier = {});
+                     const QList<SurveyRow> &earlier = {}, const SurveyWorkbookContext &workbook = {});
 
     QString path() const { return m_path; }
     // Keeps the row of a site and writes the report. False, with a message naming the
@@ -72,11 +106,13 @@ public:
 
 private:
     QList<SurveyRow> rowsLocked() const;
+    bool writeLocked(QString *error);
 
     QString m_path;
     QList<SurveySubscriber> m_chosen;
     QList<SurveyRow> m_earlier;
     QList<SurveyRow> m_round;
+    SurveyWorkbookContext m_workbook;
     mutable QMutex m_mutex;
 };
 

@@ -163,6 +163,32 @@ private:
     QString m_lastError;
 };
 
+// The CSV that --resume names: the file itself when it is there (a report of any name),
+// else the CSV of the pair the name stands for (NAME, NAME.csv or NAME.xlsx).
+QString ResumedReportPath(const QString &given)
+{
+    if (given.isEmpty() || (QFileInfo(given).isFile() && !given.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)))
+        return given;
+    return ReportPathFor(given);
+}
+
+// The spreadsheet's ports and the survey its changes are marked against: the newest
+// other report in the reports folder. One that cannot be read only means no marks.
+SurveyWorkbookContext WorkbookContext(const QList<int> &ports, const QString &reportsFolder, const QString &reportPath)
+{
+    SurveyWorkbookContext workbook;
+    for (int port : ports)
+        workbook.ports << QStringLiteral("COM%1").arg(port);
+    const QString previous = LatestReport(reportsFolder, reportPath);
+    if (previous.isEmpty())
+        return workbook;
+    if (const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(previous, nullptr)) {
+        workbook.previousName = QFileInfo(previous).fileName();
+        workbook.previousRows = *rows;
+    }
+    return workbook;
+}
+
 int Refuse(SurveyCommandContext &context, const QString &text, bool withHelp = false)
 {
     context.err << "tavrin-survey: " << text << '\n';
@@ -223,21 +249,21 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
     }
 
     QList<SurveyRow> earlier;
-    if (!options.resume.isEmpty()) {
-        const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(options.resume, &error);
+    const QString resumed = ResumedReportPath(options.resume);
+    if (!resumed.isEmpty()) {
+        const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(resumed, &error);
         if (!rows)
             return Refuse(context, error);
         earlier = *rows;
     }
-    QString reportPath = options.report;
+    const QString reportsFolder = ReportsDirectory(store.IniDirectory);
+    QString reportPath = options.report.isEmpty() ? resumed : ReportPathFor(options.report);
     if (reportPath.isEmpty())
-        reportPath = options.resume;
-    if (reportPath.isEmpty())
-        reportPath = NewReportPath(ReportsDirectory(store.IniDirectory), QDateTime::currentDateTime());
+        reportPath = NewReportPath(reportsFolder, QDateTime::currentDateTime());
     reportPath = QFileInfo(reportPath).absoluteFilePath();
 
     const QList<SurveySubscriber> toCall = NotYetRead(chosen, earlier);
-    SurveyReportFile report(reportPath, chosen, earlier);
+    SurveyReportFile report(reportPath, chosen, earlier, WorkbookContext(ports, reportsFolder, reportPath));
     // A report that cannot be written stops the round before the first call, not after.
     if (!report.write(&error))
         return Refuse(context, error);
