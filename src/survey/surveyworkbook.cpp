@@ -127,7 +127,7 @@ Sheet TotalsSheet(const QList<SurveyRow> &rows, const SurveyWorkbookContext &con
     for (const SurveyRow &row : rows) {
         const QStringList fields = SurveyReportFields(row);
         for (const ChangedValue &changed : ChangedValues(row, context)) {
-            changes << QList<SheetCell>{SheetCell::Number(row.subscriber.number, 0), SheetCell::Text(row.subscriber.name),
+            changes << QList<SheetCell>{SheetCell::Text(row.subscriber.name), SheetCell::Number(row.subscriber.number, 0),
                                         SheetCell::Text(row.subscriber.phone), SheetCell::Text(header[changed.column]),
                                         SheetCell::Text(changed.before), SheetCell::Text(fields[changed.column])};
         }
@@ -137,7 +137,8 @@ Sheet TotalsSheet(const QList<SurveyRow> &rows, const SurveyWorkbookContext &con
     } else if (changes.isEmpty()) {
         sheet.rows << TextCells({surveytext::NoChanges});
     } else {
-        sheet.rows << Bold(TextCells({header[reportcolumn::Number], header[reportcolumn::Name], header[reportcolumn::Phone],
+        // The name first: column A is as wide as the captions above, a number there would be lost.
+        sheet.rows << Bold(TextCells({header[reportcolumn::Name], header[reportcolumn::Number], header[reportcolumn::Phone],
                                       surveytext::ChangedColumn, surveytext::ValueBefore, surveytext::ValueNow}));
         sheet.rows << changes;
     }

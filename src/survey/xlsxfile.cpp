@@ -208,6 +208,8 @@ bool Builder::add(const Sheet &sheet)
         check(worksheet_autofilter(worksheet, lxw_row_t(sheet.headerRows - 1), 0, last,
                                    lxw_col_t(widths.size() - 1)));
     }
+    // Printed, a sheet keeps its grid: the columns stay apart on paper and in a PDF.
+    worksheet_gridlines(worksheet, LXW_SHOW_ALL_GRIDLINES);
     worksheet_set_landscape(worksheet);
     worksheet_fit_to_pages(worksheet, 1, 0);
     return m_error == LXW_NO_ERROR;

@@ -287,7 +287,8 @@ void SurveyWorkbookTest::survey_cellsTypedAndChangesMarked_data()
     row("first change was", "Итоги!E16", "s", "11:22:33:44:55:66");
     row("first change now", "Итоги!F16", "s", "0A:1B:2C:3D:4E:5F");
     row("second change", "Итоги!D17", "s", "Версия модуля");
-    row("second change's site", "Итоги!B17", "s", "Теплотрасса, узел 5");
+    row("second change's site", "Итоги!A17", "s", "Теплотрасса, узел 5");
+    row("second change's number", "Итоги!B17", "n", 1);
     row("nothing after the changes", "Итоги!A18", "", QVariant());
 }
 
