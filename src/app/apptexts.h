@@ -89,7 +89,8 @@ inline const QString LogSelectAll = QStringLiteral("Выделить всё");
 inline const QString LogSave = QStringLiteral("Сохранить в файл...");
 inline const QString SaveLogCaption = QStringLiteral("Сохранить протокол обмена");
 inline const QString LogFileFilter = QStringLiteral("Протокол обмена (*.log);;Все файлы (*)");
-inline const QString LogNotSaved = QStringLiteral("Не удалось сохранить протокол обмена в файл %1");
+// %2: the system's reason.
+inline const QString LogNotSaved = QStringLiteral("Не удалось сохранить протокол обмена в файл %1: %2");
 inline const QString LogFind = QStringLiteral("Найти...");
 inline const QString LogHexView = QStringLiteral("Шестнадцатеричный вид");
 inline const QString LogTimes = QStringLiteral("Время");

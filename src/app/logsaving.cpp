@@ -29,7 +29,7 @@ void TFormMain::onSaveLogRequested()
     if (failure.isEmpty())
         return;
     qCInfo(lcApp) << "trace not saved to" << path << ":" << failure;
-    m_dialogs->showMessage(apptext::LogNotSaved.arg(QDir::toNativeSeparators(path)));
+    m_dialogs->showMessage(apptext::LogNotSaved.arg(QDir::toNativeSeparators(path), failure));
 }
 
 void TFormMain::restoreLogView()

@@ -1,6 +1,6 @@
 #include "app/tracefile.h"
 
-#include <QSaveFile>
+#include "settings/safewrite.h"
 
 namespace tavrin {
 
@@ -20,13 +20,8 @@ QString TraceFileText(const QStringList &lines, const std::vector<ExchangeStart>
 
 QString WriteTraceFile(const QString &path, const QString &text)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return file.errorString();
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
-    return {};
+    QString reason;
+    return WriteFileSafely(path, text.toUtf8(), &reason, QIODevice::Text) ? QString() : reason;
 }
 
 QString TraceFileName(const QDateTime &at)

@@ -18,8 +18,9 @@ struct ExchangeStart {
 // line with its local date and time ("dd.MM.yyyy HH:mm:ss").
 QString TraceFileText(const QStringList &lines, const std::vector<ExchangeStart> &starts);
 
-// Writes text to path in UTF-8 with the system's line ends, replacing the file in one
-// step. Empty on success, otherwise the system's reason.
+// Writes text to path in UTF-8 with the system's line ends, whole or not at all: a
+// failure, a full disk included, leaves an existing file as it was. Empty on success,
+// otherwise the system's reason.
 QString WriteTraceFile(const QString &path, const QString &text);
 
 // The name offered for a saved trace: tavrin-YYYYMMDD-HHMMSS.log for the time given.

@@ -2,11 +2,11 @@
 
 #include "settings/cp1251.h"
 #include "settings/iniline.h"
+#include "settings/safewrite.h"
 #include "settings/settingstexts.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <utility>
@@ -222,15 +222,7 @@ QByteArray IniFile::content() const
 
 bool IniFile::save(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    const QByteArray bytes = content();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
-        || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return WriteFileSafely(path, content(), error);
 }
 
 } // namespace tavrin

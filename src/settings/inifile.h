@@ -68,9 +68,9 @@ public:
 
     QByteArray content() const;
 
-    // Replaces the file at once through a temporary file in the same folder, so a
-    // failed or interrupted write leaves the old file as it was. On failure returns
-    // false and sets *error.
+    // Replaces the file whole or not at all (WriteFileSafely): a failed or interrupted
+    // write, a full disk included, leaves the old file as it was. On failure returns
+    // false and sets *error to the system's reason.
     bool save(const QString &path, QString *error) const;
 
 private:

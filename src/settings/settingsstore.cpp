@@ -17,9 +17,22 @@
 
 namespace tavrin {
 
-SettingsWriteError::SettingsWriteError(const QString &filePath, const QString &reason)
-    : std::runtime_error(
-          settingstexts::kWriteFailed.arg(QDir::toNativeSeparators(filePath)).toStdString())
+namespace {
+
+// The existing file's refusal was told at start, in its own words: the message only
+// names the file then.
+QString writeFailure(const QString &filePath, const QString &reason, SettingsWriteError::Cause cause)
+{
+    const QString shownPath = QDir::toNativeSeparators(filePath);
+    return cause == SettingsWriteError::Cause::SystemRefused
+        ? settingstexts::kWriteFailedBecause.arg(shownPath, reason)
+        : settingstexts::kWriteFailed.arg(shownPath);
+}
+
+} // namespace
+
+SettingsWriteError::SettingsWriteError(const QString &filePath, const QString &reason, Cause cause)
+    : std::runtime_error(writeFailure(filePath, reason, cause).toStdString())
     , m_filePath(filePath)
     , m_reason(reason)
 {
@@ -221,7 +234,7 @@ IniFile loadForEdit(const QString &path)
     if (!ini) {
         const QString reason = settingstexts::kExistingNotRead.arg(failure.reason);
         qCWarning(settingsLog) << "not writing" << path << ":" << reason;
-        throw SettingsWriteError(path, reason);
+        throw SettingsWriteError(path, reason, SettingsWriteError::Cause::ExistingNotRead);
     }
     return *std::move(ini);
 }
@@ -231,7 +244,7 @@ void save(const IniFile &ini, const QString &path)
     QString error;
     if (!ini.save(path, &error)) {
         qCWarning(settingsLog) << "writing" << path << "failed:" << error;
-        throw SettingsWriteError(path, error);
+        throw SettingsWriteError(path, error, SettingsWriteError::Cause::SystemRefused);
     }
 }
 

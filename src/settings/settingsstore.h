@@ -11,10 +11,12 @@ namespace tavrin {
 
 class IniFile;
 
-// A settings file could not be written. The message names the file.
+// A settings file could not be written. The message names the file, and the system's
+// reason when the system refused the write (a full disk, a read-only folder).
 class SettingsWriteError : public std::runtime_error {
 public:
-    SettingsWriteError(const QString &filePath, const QString &reason);
+    enum class Cause { ExistingNotRead, SystemRefused };
+    SettingsWriteError(const QString &filePath, const QString &reason, Cause cause);
     QString filePath() const { return m_filePath; }
     // The text for the user (what() in UTF-8).
     QString message() const { return QString::fromUtf8(what()); }

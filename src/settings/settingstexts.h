@@ -8,6 +8,8 @@ namespace tavrin::settingstexts {
 
 // %1: the file's path.
 inline const QString kWriteFailed = QStringLiteral("Не удалось записать файл %1");
+// %1: the file's path, %2: the system's reason ("No space left on device").
+inline const QString kWriteFailedBecause = QStringLiteral("Не удалось записать файл %1: %2");
 // %1: the file's path. Shown after start for a settings file that exists but was not
 // read; the program works with defaults for it and never writes over it.
 inline const QString kLoadRefusedTooLarge = QStringLiteral(

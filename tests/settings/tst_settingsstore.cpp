@@ -412,8 +412,9 @@ private slots:
                 QFAIL("no error from bluetooth.ini");
             } catch (const SettingsWriteError &e) {
                 QCOMPARE(e.filePath(), store.BluetoothIniPath);
+                QVERIFY(!e.reason().isEmpty());
                 QCOMPARE(e.message(), QStringLiteral("Не удалось записать файл ")
-                                          + QDir::toNativeSeparators(store.BluetoothIniPath));
+                                          + QDir::toNativeSeparators(store.BluetoothIniPath) + ": " + e.reason());
             }
             QCOMPARE(store.SavedSettings.connectionKind, quint8(Direct));
             try {
