@@ -1,6 +1,7 @@
 #include "survey/surveyreport.h"
 
 #include "protocol/operationtexts.h"
+#include "settings/safewrite.h"
 #include "survey/surveytexts.h"
 #include "survey/surveyworkbook.h"
 
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace tavrin {
 
@@ -205,11 +205,9 @@ bool WriteReportBytes(const QString &path, const QByteArray &bytes, QString *err
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(surveytext::FolderNotCreated(folder));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(file.errorString());
+    QString reason;
+    if (!WriteFileSafely(path, bytes, &reason))
+        return fail(reason);
     return true;
 }
 

@@ -160,7 +160,6 @@ void SurveyWorkbookTest::cells_readBackTyped()
 
 void SurveyWorkbookTest::sheet_headerFrozenFilteredAndColumnsFitted()
 {
-    QTemporaryDir dir;
     Sheet sheet;
     sheet.name = "Опрос";
     sheet.headerRows = 1;
@@ -171,11 +170,9 @@ void SurveyWorkbookTest::sheet_headerFrozenFilteredAndColumnsFitted()
         {SheetCell::Number(2), SheetCell::Text(""), SheetCell::Text(QString(200, QChar(u'ж')))},
     };
     Sheet second{"Итоги", {{SheetCell::Text("Всего"), SheetCell::Number(2)}}, 0, false};
-    QString why;
-    const QJsonObject book = WrittenAndRead({sheet, second}, dir, &why);
-    if (why.startsWith("SKIP "))
-        QSKIP(qPrintable(why.mid(5)));
-    QVERIFY2(!book.isEmpty(), qPrintable(why));
+    ReadOnce once;
+    const QJsonObject &book = once.of({sheet, second});
+    SKIP_OR_FAIL_UNREAD(once);
     QCOMPARE(xlsxreader::SheetNames(book), (QStringList{"Опрос", "Итоги"}));
     const QJsonObject read = xlsxreader::Sheet(book, "Опрос");
     QCOMPARE(read["freeze"].toString(), "A2");
@@ -315,14 +312,11 @@ void SurveyWorkbookTest::survey_cellsTypedAndChangesMarked()
 
 void SurveyWorkbookTest::survey_withoutPreviousSurvey_nothingMarked()
 {
-    QTemporaryDir dir;
-    QString why;
     SurveyWorkbookContext context;
     context.ports = QStringList{"COM1"};
-    const QJsonObject book = WrittenAndRead(SurveySheets(RoundRows(), context), dir, &why);
-    if (why.startsWith("SKIP "))
-        QSKIP(qPrintable(why.mid(5)));
-    QVERIFY2(!book.isEmpty(), qPrintable(why));
+    ReadOnce once;
+    const QJsonObject &book = once.of(SurveySheets(RoundRows(), context));
+    SKIP_OR_FAIL_UNREAD(once);
     QCOMPARE(xlsxreader::SheetNames(book), (QStringList{"Опрос", "Итоги"}));
     const QJsonObject survey = xlsxreader::Sheet(book, "Опрос");
     QCOMPARE(survey["freeze"].toString(), "A2");
