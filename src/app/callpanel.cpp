@@ -3,6 +3,7 @@
 #include "app/apptexts.h"
 #include "app/windowgeometry.h"
 #include "dialogs/enterkey.h"
+#include "link/clocktext.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,10 +76,7 @@ void CallPanel::stopClock()
 void CallPanel::onClockTick()
 {
     const qint64 seconds = m_clock.isValid() ? m_clock.elapsed() / 1000 : 0;
-    m_duration->setText(QStringLiteral("%1:%2:%3")
-                            .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-                            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-                            .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+    m_duration->setText(ClockText(seconds));
 }
 
 QSize CallPanel::minimumSizeHint() const

@@ -3,6 +3,8 @@
 #include "dialogs/dialogtexts.h"
 #include "dialogs/dialogwidgets.h"
 #include "survey/surveytexts.h"
+#include "link/clocktext.h"
+#include "survey/surveycolumns.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -21,32 +23,10 @@ namespace tavrin {
 
 namespace {
 
-enum Column {
-    NumberColumn,
-    NameColumn,
-    PhoneColumn,
-    ResultColumn,
-    ConnectionColumn,
-    PairColumn,
-    PeerAddressColumn,
-    OwnAddressColumn,
-    VersionColumn,
-    ModeColumn,
-    TimeColumn,
-};
-
 const QColor kInProgress(255, 244, 196);
 const QColor kChanged = QColor::fromRgb(kChangedValueColour);
 const QColor kReadText(0, 128, 0);
 const QColor kFailedText(128, 0, 0);
-
-QString Clock(qint64 seconds)
-{
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
 
 QTableWidgetItem *Cell(const QString &text)
 {
@@ -74,7 +54,6 @@ public:
             m_window.showMessage(error);
         m_lastError = error;
     }
-    bool written() const { return m_lastError.isEmpty(); }
 
 private:
     TFormSurvey &m_window;
@@ -113,9 +92,9 @@ TFormSurvey::~TFormSurvey() = default;
 
 void TFormSurvey::createControls()
 {
-    m_table = new QTableWidget(0, int(surveytext::WindowColumns().size()), this);
+    m_table = new QTableWidget(0, SurveyColumnCount(SurveyView::Window), this);
     m_table->setObjectName(QStringLiteral("SurveyGrid"));
-    m_table->setHorizontalHeaderLabels(surveytext::WindowColumns());
+    m_table->setHorizontalHeaderLabels(SurveyCaptions(SurveyView::Window));
     m_table->verticalHeader()->hide();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -129,7 +108,7 @@ void TFormSurvey::createControls()
     m_table->setTextElideMode(Qt::ElideRight);
     // Long captions in several lines, so that the columns are as wide as their values.
     for (int column : {PeerAddressColumn, OwnAddressColumn, VersionColumn}) {
-        QString caption = surveytext::WindowColumns()[column];
+        QString caption = SurveyCaptions(SurveyView::Window)[column];
         m_table->horizontalHeaderItem(column)->setText(caption.replace(QLatin1Char(' '), QLatin1Char('\n')));
     }
 
@@ -174,12 +153,11 @@ void TFormSurvey::fillRows()
 {
     m_table->setRowCount(int(m_chosen.size()));
     for (int index = 0; index < m_chosen.size(); ++index) {
-        const SurveySubscriber &subscriber = m_chosen[index];
-        m_table->setItem(index, NumberColumn, Cell(QString::number(subscriber.number)));
-        m_table->setItem(index, NameColumn, Cell(subscriber.name));
-        m_table->setItem(index, PhoneColumn, Cell(subscriber.phone));
-        for (int column = ResultColumn; column <= TimeColumn; ++column)
-            m_table->setItem(index, column, Cell(QString()));
+        SurveyRow waiting;
+        waiting.subscriber = m_chosen[index];
+        const QStringList fields = SurveyFields(waiting, SurveyView::Window);
+        for (int column = 0; column < fields.size(); ++column)
+            m_table->setItem(index, column, Cell(fields[column]));
     }
 }
 
@@ -193,19 +171,15 @@ void TFormSurvey::markRowInProgress(int index)
 
 void TFormSurvey::showRow(int index, const SurveyRow &row)
 {
-    const QStringList values = {row.result,           row.state.connection, row.state.pair, row.state.peerAddress,
-                                row.state.ownAddress, row.state.version,    row.state.mode};
-    for (int column = ResultColumn; column <= ModeColumn; ++column) {
+    const QStringList fields = SurveyFields(row, SurveyView::Window);
+    for (int column = 0; column < fields.size(); ++column) {
         QTableWidgetItem *item = m_table->item(index, column);
-        item->setText(column == ResultColumn || row.read ? values[column - ResultColumn] : QString());
+        item->setText(fields[column]);
         item->setBackground(QBrush());
         item->setToolTip(QString());
     }
-    for (int column : {NumberColumn, NameColumn, PhoneColumn, TimeColumn})
-        m_table->item(index, column)->setBackground(QBrush());
     m_table->item(index, ResultColumn)->setForeground(row.read ? kReadText : kFailedText);
     m_table->item(index, ResultColumn)->setToolTip(PlainToolTip(row.result));
-    m_table->item(index, TimeColumn)->setText(row.started.isValid() ? row.started.toString(QStringLiteral("HH:mm:ss")) : QString());
 
     const SurveyChanges changes = ChangesSince(row, SameSubscriber(m_previous, row.subscriber));
     const QString previousName = QFileInfo(m_previousPath).fileName();
@@ -229,7 +203,7 @@ void TFormSurvey::showProgress()
         m_timeLeft->setText(left <= 0 ? QString() : SurveyTexts::TimeLeftUnknown);
         return;
     }
-    m_timeLeft->setText(SurveyTexts::TimeLeft.arg(Clock(m_clock.elapsed() / 1000 * left / m_done)));
+    m_timeLeft->setText(SurveyTexts::TimeLeft.arg(ClockText(m_clock.elapsed() / 1000 * left / m_done)));
 }
 
 void TFormSurvey::showButtons()

@@ -260,7 +260,12 @@ QString loadRefusal(const QString &path, const IniLoadFailure &failure)
 
 void SettingsStore::LoadSettings(const QString &executableDir)
 {
-    IniDirectory = ChooseIniDirectory(executableDir, InstalledBinDirectories());
+    LoadSettingsFrom(ChooseIniDirectory(executableDir, InstalledBinDirectories()));
+}
+
+void SettingsStore::LoadSettingsFrom(const QString &iniDirectory)
+{
+    IniDirectory = iniDirectory;
     // A folder that cannot be created shows later: reads give defaults, writes fail.
     if (!QFileInfo(IniDirectory).isDir() && !QDir().mkpath(IniDirectory))
         qCWarning(settingsLog) << "cannot create the INI folder" << IniDirectory;

@@ -43,6 +43,8 @@ public:
     // of the two files left beside them, reads both files, sorts the directory and
     // takes SavedSettings.
     void LoadSettings(const QString &executableDir);
+    // The same with the INI folder given: tavrin-survey's --ini.
+    void LoadSettingsFrom(const QString &iniDirectory);
 
     void ReadBluetoothIni();
     void ReadAbonentsIni();

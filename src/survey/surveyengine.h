@@ -17,6 +17,9 @@ class QAbstractEventDispatcher;
 
 namespace tavrin {
 
+class SiteCall;
+enum class SiteOutcome;
+
 // What a front end hears from a running survey. Called on the engine's own thread.
 class SurveyObserver {
 public:
@@ -81,7 +84,8 @@ public:
     int portNumber() const { return m_portNumber; }
 
 private:
-    SurveyRow surveySite(const SurveySubscriber &subscriber, int directoryIndex);
+    SurveyRow surveySite(const SurveySubscriber &subscriber);
+    SiteOutcome visit(const SurveySubscriber &subscriber, SiteCall &call, DeviceState &state);
 
     Settings m_settings;
     SurveyObserver &m_observer;

@@ -2,6 +2,7 @@
 
 #include "protocol/operationtexts.h"
 #include "settings/safewrite.h"
+#include "survey/surveycolumns.h"
 #include "survey/surveytexts.h"
 #include "survey/surveyworkbook.h"
 
@@ -15,7 +16,6 @@ namespace tavrin {
 namespace {
 
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
-const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 const QString kReportPrefix = QStringLiteral("survey-");
 const QString kReportSuffix = QStringLiteral(".csv");
 const QString kWorkbookSuffix = QStringLiteral(".xlsx");
@@ -41,38 +41,6 @@ QString Quoted(const QString &field)
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
-
-// A spreadsheet set to Russian reads a decimal comma.
-QString Duration(double seconds)
-{
-    return QString::number(seconds, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
-} // namespace
-
-QStringList SurveyReportFields(const SurveyRow &row)
-{
-    QStringList fields(reportcolumn::Count);
-    fields[reportcolumn::Number] = QString::number(row.subscriber.number);
-    fields[reportcolumn::Name] = row.subscriber.name;
-    fields[reportcolumn::Phone] = row.subscriber.phone;
-    fields[reportcolumn::Result] = row.result;
-    if (row.read) {
-        fields[reportcolumn::Connection] = row.state.connection;
-        fields[reportcolumn::Pair] = row.state.pair;
-        fields[reportcolumn::PeerAddress] = row.state.peerAddress;
-        fields[reportcolumn::OwnAddress] = row.state.ownAddress;
-        fields[reportcolumn::Version] = row.state.version;
-        fields[reportcolumn::Mode] = row.state.mode;
-    }
-    if (row.started.isValid()) {
-        fields[reportcolumn::Started] = row.started.toString(kTimeFormat);
-        fields[reportcolumn::Duration] = Duration(row.durationSeconds);
-    }
-    return fields;
-}
-
-namespace {
 
 QString Line(const QStringList &fields)
 {
@@ -143,9 +111,9 @@ bool SameSubscriberAs(const SurveySubscriber &one, const SurveySubscriber &other
 
 QByteArray SurveyReportBytes(const QList<SurveyRow> &rows)
 {
-    QString text = Line(surveytext::ReportHeader());
+    QString text = Line(SurveyCaptions(SurveyView::Report));
     for (const SurveyRow &row : rows)
-        text += Line(SurveyReportFields(row));
+        text += Line(SurveyFields(row, SurveyView::Report));
     return kByteOrderMark + text.toUtf8();
 }
 
@@ -161,31 +129,31 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         body.remove(0, kByteOrderMark.size());
     QList<QStringList> records;
     if (!Records(QString::fromUtf8(body), records) || records.isEmpty() ||
-        records.first() != surveytext::ReportHeader())
+        records.first() != SurveyCaptions(SurveyView::Report))
         return fail(surveytext::ReportLineBroken(1));
     rows.clear();
     for (qsizetype index = 1; index < records.size(); ++index) {
         const QStringList &fields = records[index];
         bool numbered = false;
         SurveyRow row;
-        row.subscriber.number = fields.value(reportcolumn::Number).toInt(&numbered);
-        if (fields.size() != reportcolumn::Count || !numbered)
+        row.subscriber.number = fields.value(NumberColumn).toInt(&numbered);
+        if (fields.size() != ReportColumnCount || !numbered)
             return fail(surveytext::ReportLineBroken(int(index) + 1));
-        row.subscriber.name = fields[reportcolumn::Name];
-        row.subscriber.phone = fields[reportcolumn::Phone];
-        row.result = fields[reportcolumn::Result];
+        row.subscriber.name = fields[NameColumn];
+        row.subscriber.phone = fields[PhoneColumn];
+        row.result = fields[ResultColumn];
         row.read = row.result == surveytext::Read;
         if (row.read) {
-            row.state.connection = fields[reportcolumn::Connection];
-            row.state.pair = fields[reportcolumn::Pair];
-            row.state.peerAddress = fields[reportcolumn::PeerAddress];
-            row.state.ownAddress = fields[reportcolumn::OwnAddress];
-            row.state.version = fields[reportcolumn::Version];
-            row.state.mode = fields[reportcolumn::Mode];
+            row.state.connection = fields[ConnectionColumn];
+            row.state.pair = fields[PairColumn];
+            row.state.peerAddress = fields[PeerAddressColumn];
+            row.state.ownAddress = fields[OwnAddressColumn];
+            row.state.version = fields[VersionColumn];
+            row.state.mode = fields[ModeColumn];
             row.state.pairExists = row.state.mode == operationtext::Operational;
         }
-        row.started = QDateTime::fromString(fields[reportcolumn::Started], kTimeFormat);
-        QString duration = fields[reportcolumn::Duration];
+        row.started = QDateTime::fromString(fields[StartedColumn], kReportTimeFormat);
+        QString duration = fields[DurationColumn];
         row.durationSeconds = duration.replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
         rows << row;
     }

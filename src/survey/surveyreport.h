@@ -13,28 +13,6 @@
 
 namespace tavrin {
 
-// The report's columns, in the order of its header.
-namespace reportcolumn {
-enum Column : int {
-    Number,
-    Name,
-    Phone,
-    Result,
-    Connection,
-    Pair,
-    PeerAddress,
-    OwnAddress,
-    Version,
-    Mode,
-    Started,
-    Duration,
-    Count
-};
-} // namespace reportcolumn
-
-// A row's fields as the report writes them, one per column.
-QStringList SurveyReportFields(const SurveyRow &row);
-
 // The report of a survey for a Russian spreadsheet: UTF-8 with a byte-order mark, ";"
 // between fields, a field quoted when it holds ";", a comma, a quote or a line break
 // (its quotes doubled), CR LF after every line; the header, then the rows in the order
@@ -79,7 +57,6 @@ struct SurveyChanges {
     std::optional<QString> pair;
     std::optional<QString> peerAddress;
     std::optional<QString> version;
-    bool any() const { return pair || peerAddress || version; }
 };
 SurveyChanges ChangesSince(const SurveyRow &now, const SurveyRow *before);
 

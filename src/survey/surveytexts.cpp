@@ -39,15 +39,7 @@ const QStringList &ReportHeader()
     return header;
 }
 
-const QStringList &WindowColumns()
-{
-    static const QStringList columns = [] {
-        QStringList list = ReportHeader().mid(0, 10);
-        list << QStringLiteral("Время");
-        return list;
-    }();
-    return columns;
-}
+const QString WindowTimeCaption = QStringLiteral("Время");
 
 const QString SurveySheet = QStringLiteral("Опрос");
 const QString TotalsSheet = QStringLiteral("Итоги");

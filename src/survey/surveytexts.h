@@ -21,8 +21,8 @@ extern const QString NoPhoneNumber;
 // The report's header, in column order.
 const QStringList &ReportHeader();
 
-// The survey window's columns, in order.
-const QStringList &WindowColumns();
+// The survey window's caption of the column with the time a site's call began.
+extern const QString WindowTimeCaption;
 
 // The report's spreadsheet file: its sheets and the captions of "Итоги".
 extern const QString SurveySheet;

@@ -1,5 +1,6 @@
 #include "survey/surveyworkbook.h"
 
+#include "survey/surveycolumns.h"
 #include "survey/surveyreport.h"
 #include "survey/surveytexts.h"
 
@@ -22,9 +23,9 @@ QList<ChangedValue> ChangedValues(const SurveyRow &row, const SurveyWorkbookCont
     const SurveyChanges changes = ChangesSince(row, SameSubscriber(context.previousRows, row.subscriber));
     QList<ChangedValue> changed;
     const std::pair<int, const std::optional<QString> &> compared[] = {
-        {reportcolumn::Pair, changes.pair},
-        {reportcolumn::PeerAddress, changes.peerAddress},
-        {reportcolumn::Version, changes.version},
+        {PairColumn, changes.pair},
+        {PeerAddressColumn, changes.peerAddress},
+        {VersionColumn, changes.version},
     };
     for (const auto &[column, before] : compared) {
         if (before)
@@ -37,11 +38,11 @@ QList<ChangedValue> ChangedValues(const SurveyRow &row, const SurveyWorkbookCont
 SheetCell TypedCell(const SurveyRow &row, int column, const QString &field)
 {
     switch (column) {
-    case reportcolumn::Number:
+    case NumberColumn:
         return SheetCell::Number(row.subscriber.number, 0);
-    case reportcolumn::Started:
+    case StartedColumn:
         return SheetCell::DateTime(row.started);
-    case reportcolumn::Duration:
+    case DurationColumn:
         return row.started.isValid() ? SheetCell::Number(row.durationSeconds, 1) : SheetCell();
     default:
         return SheetCell::Text(field);
@@ -65,9 +66,9 @@ QList<SheetCell> Bold(QList<SheetCell> cells)
 
 Sheet SurveySheet(const QList<SurveyRow> &rows, const SurveyWorkbookContext &context)
 {
-    Sheet sheet{surveytext::SurveySheet, {TextCells(surveytext::ReportHeader())}, 1, true};
+    Sheet sheet{surveytext::SurveySheet, {TextCells(SurveyCaptions(SurveyView::Report))}, 1, true};
     for (const SurveyRow &row : rows) {
-        const QStringList fields = SurveyReportFields(row);
+        const QStringList fields = SurveyFields(row, SurveyView::Report);
         QList<SheetCell> cells;
         for (int column = 0; column < fields.size(); ++column)
             cells << TypedCell(row, column, fields[column]);
@@ -115,17 +116,17 @@ Sheet TotalsSheet(const QList<SurveyRow> &rows, const SurveyWorkbookContext &con
                              context.previousName.isEmpty() ? surveytext::NoPreviousSurvey : context.previousName});
     sheet.rows << QList<SheetCell>{};
 
-    sheet.rows << Bold(TextCells({surveytext::ReportHeader()[reportcolumn::Result], surveytext::SitesCaption}));
+    sheet.rows << Bold(TextCells({SurveyCaptions(SurveyView::Report)[ResultColumn], surveytext::SitesCaption}));
     for (const auto &[result, count] : CountsByResult(rows))
         sheet.rows << QList<SheetCell>{SheetCell::Text(result), SheetCell::Number(count, 0)};
     sheet.rows << Bold({SheetCell::Text(surveytext::Total), SheetCell::Number(double(rows.size()), 0)});
     sheet.rows << QList<SheetCell>{};
 
     sheet.rows << Bold(TextCells({surveytext::ChangesCaption}));
-    const QStringList &header = surveytext::ReportHeader();
+    const QStringList &header = SurveyCaptions(SurveyView::Report);
     QList<QList<SheetCell>> changes;
     for (const SurveyRow &row : rows) {
-        const QStringList fields = SurveyReportFields(row);
+        const QStringList fields = SurveyFields(row, SurveyView::Report);
         for (const ChangedValue &changed : ChangedValues(row, context)) {
             changes << QList<SheetCell>{SheetCell::Text(row.subscriber.name), SheetCell::Number(row.subscriber.number, 0),
                                         SheetCell::Text(row.subscriber.phone), SheetCell::Text(header[changed.column]),
@@ -138,7 +139,7 @@ Sheet TotalsSheet(const QList<SurveyRow> &rows, const SurveyWorkbookContext &con
         sheet.rows << TextCells({surveytext::NoChanges});
     } else {
         // The name first: column A is as wide as the captions above, a number there would be lost.
-        sheet.rows << Bold(TextCells({header[reportcolumn::Name], header[reportcolumn::Number], header[reportcolumn::Phone],
+        sheet.rows << Bold(TextCells({header[NameColumn], header[NumberColumn], header[PhoneColumn],
                                       surveytext::ChangedColumn, surveytext::ValueBefore, surveytext::ValueNow}));
         sheet.rows << changes;
     }

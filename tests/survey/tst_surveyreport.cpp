@@ -1,5 +1,7 @@
 // The report file: its literal bytes, reading it back, the rows of a resumed round,
 // the change marks against an earlier survey, and the choice of subscribers.
+#include "link/clocktext.h"
+#include "survey/surveycolumns.h"
 #include "survey/surveyreport.h"
 #include "survey/surveytexts.h"
 #include "surveyrows.h"
@@ -13,6 +15,17 @@ using namespace tavrin;
 
 using surveyrows::FailedRow;
 using surveyrows::ReadRow;
+
+Q_DECLARE_METATYPE(tavrin::SurveyRow)
+
+namespace {
+
+bool NoChange(const SurveyChanges &changes)
+{
+    return !changes.pair && !changes.peerAddress && !changes.version;
+}
+
+} // namespace
 
 class SurveyReportTest : public QObject {
     Q_OBJECT
@@ -30,6 +43,10 @@ private slots:
     void latestReport_byDateTimeAndCounter();
     void chooseSubscribers_data();
     void chooseSubscribers();
+    void fieldsOfEachView_data();
+    void fieldsOfEachView();
+    void clockText_data();
+    void clockText();
 };
 
 void SurveyReportTest::rows_literalBytesWithQuotingAndBom()
@@ -209,8 +226,8 @@ void SurveyReportTest::changes_onlyPairPeerAndVersionOfReadRows()
     SurveyRow now = before;
     now.state.connection = "Есть";
     now.started = now.started.addDays(1);
-    QVERIFY(!ChangesSince(now, &before).any());
-    QVERIFY(!ChangesSince(now, nullptr).any());
+    QVERIFY(NoChange(ChangesSince(now, &before)));
+    QVERIFY(NoChange(ChangesSince(now, nullptr)));
 
     now.state.pair = "Нет";
     now.state.peerAddress = "--";
@@ -222,8 +239,8 @@ void SurveyReportTest::changes_onlyPairPeerAndVersionOfReadRows()
 
     // A site that failed now or then shows no change: nothing was compared.
     const SurveyRow failed = FailedRow(1, "А", "101", "Абонент не отвечает");
-    QVERIFY(!ChangesSince(failed, &before).any());
-    QVERIFY(!ChangesSince(now, &failed).any());
+    QVERIFY(NoChange(ChangesSince(failed, &before)));
+    QVERIFY(NoChange(ChangesSince(now, &failed)));
 }
 
 void SurveyReportTest::latestReport_byDateTimeAndCounter()
@@ -275,6 +292,63 @@ void SurveyReportTest::chooseSubscribers()
     for (const SurveySubscriber &subscriber : picked)
         numbersPicked << subscriber.number;
     QCOMPARE(numbersPicked, chosen);
+}
+
+void SurveyReportTest::fieldsOfEachView_data()
+{
+    QTest::addColumn<SurveyRow>("row");
+    QTest::addColumn<QStringList>("report");
+    QTest::addColumn<QStringList>("window");
+    QTest::newRow("read") << ReadRow(4, "А", "101", "Есть", "0A:1B:2C:3D:4E:5F", "1.07")
+                          << QStringList{"4", "А", "101", "Прочитано", "Нет", "Есть", "0A:1B:2C:3D:4E:5F",
+                                         "00:1A:7D:DA:71:13", "1.07", "Эксплуатационный", "2026-12-07T09:05:30", "12,3"}
+                          << QStringList{"4", "А", "101", "Прочитано", "Нет", "Есть", "0A:1B:2C:3D:4E:5F",
+                                         "00:1A:7D:DA:71:13", "1.07", "Эксплуатационный", "09:05:30"};
+    // A failed row keeps no module value, even one left in its state.
+    SurveyRow failed = FailedRow(2, "Б", "102", "Номер абонента занят");
+    failed.state.version = "9.99";
+    QTest::newRow("failed") << failed
+                            << QStringList{"2", "Б", "102", "Номер абонента занят", "", "", "", "", "", "",
+                                           "2026-12-07T09:06:00", "3,0"}
+                            << QStringList{"2", "Б", "102", "Номер абонента занят", "", "", "", "", "", "", "09:06:00"};
+    SurveyRow waiting;
+    waiting.subscriber = {7, "В", "103"};
+    QTest::newRow("subscriber only") << waiting
+                                     << QStringList{"7", "В", "103", "", "", "", "", "", "", "", "", ""}
+                                     << QStringList{"7", "В", "103", "", "", "", "", "", "", "", ""};
+}
+
+void SurveyReportTest::fieldsOfEachView()
+{
+    QFETCH(SurveyRow, row);
+    QFETCH(QStringList, report);
+    QFETCH(QStringList, window);
+    QCOMPARE(SurveyFields(row, SurveyView::Report), report);
+    QCOMPARE(SurveyFields(row, SurveyView::Window), window);
+    // The captions match the fields column for column; the window names its time column.
+    QCOMPARE(SurveyCaptions(SurveyView::Report).size(), report.size());
+    QCOMPARE(SurveyCaptions(SurveyView::Window).size(), window.size());
+    QCOMPARE(SurveyCaptions(SurveyView::Window).first(ModeColumn + 1), SurveyCaptions(SurveyView::Report).first(ModeColumn + 1));
+    QCOMPARE(SurveyCaptions(SurveyView::Window).last(), "Время");
+    QCOMPARE(SurveyCaptions(SurveyView::Report)[DurationColumn], "Длительность, с");
+}
+
+void SurveyReportTest::clockText_data()
+{
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("zero") << qint64(0) << "00:00:00";
+    QTest::newRow("minute and second") << qint64(61) << "00:01:01";
+    QTest::newRow("last second of a day") << qint64(86399) << "23:59:59";
+    QTest::newRow("beyond 99 hours") << qint64(100 * 3600 + 5) << "100:00:05";
+    QTest::newRow("negative") << qint64(-5) << "00:00:00";
+}
+
+void SurveyReportTest::clockText()
+{
+    QFETCH(qint64, seconds);
+    QFETCH(QString, shown);
+    QCOMPARE(ClockText(seconds), shown);
 }
 
 QTEST_GUILESS_MAIN(SurveyReportTest)

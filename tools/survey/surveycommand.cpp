@@ -1,6 +1,7 @@
 #include "surveycommand.h"
 
 #include "clitexts.h"
+#include "link/clocktext.h"
 #include "settings/settingsstore.h"
 #include "survey/surveyreport.h"
 #include "survey/surveytexts.h"
@@ -89,14 +90,6 @@ bool ParsePorts(const QString &text, QList<int> &ports)
     return !ports.isEmpty();
 }
 
-QString Clock(qint64 seconds)
-{
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
 // Keeps every row in the report as it comes and shows the progress line.
 class CommandObserver : public SurveyObserver {
 public:
@@ -126,7 +119,7 @@ public:
         const qint64 elapsed = m_clock.elapsed() / 1000;
         const int left = m_total - m_done;
         const QString leftText = m_done == 0 ? QStringLiteral("--:--:--")
-                                             : Clock(elapsed * left / m_done);
+                                             : ClockText(elapsed * left / m_done);
         m_context.err << '\r' << clitext::Progress(m_done, m_total, m_read, leftText) << "\x1b[K";
         m_context.err.flush();
         m_lineShown = true;
@@ -148,8 +141,6 @@ public:
             m_context.err << '\n';
         m_lineShown = false;
     }
-
-    bool lastWriteFailed() const { return !m_lastError.isEmpty(); }
 
 private:
     SurveyReportFile &m_report;
@@ -198,6 +189,129 @@ int Refuse(SurveyCommandContext &context, const QString &text, bool withHelp = f
     return CouldNotStart;
 }
 
+// What the command line asked for, read and checked before anything is dialled.
+struct Round {
+    Settings settings;
+    QString iniDirectory;
+    QList<SurveySubscriber> chosen;
+    QList<int> ports;
+    QList<SurveyRow> earlier; // the resumed report's rows
+    QString reportPath;       // the CSV; the spreadsheet file is beside it
+    SurveyWorkbookContext workbook;
+};
+
+// The settings, from --ini or from tavrin's folder. False with the message in *error.
+bool LoadSettings(const Options &options, const QString &executableDir, Round &round, QString *error)
+{
+    SettingsStore store;
+    if (options.ini.isEmpty()) {
+        store.LoadSettings(executableDir);
+    } else {
+        if (!QFileInfo(options.ini).isDir()) {
+            *error = clitext::NoIniFolder(QDir::toNativeSeparators(options.ini));
+            return false;
+        }
+        store.LoadSettingsFrom(QDir(options.ini).absolutePath());
+    }
+    if (!store.loadProblems().isEmpty()) {
+        *error = store.loadProblems().join(QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        return false;
+    }
+    round.settings = store.CurrentSettings;
+    round.iniDirectory = store.IniDirectory;
+    return true;
+}
+
+// The subscribers, the ports, the resumed report and the report's path. False with the
+// message in *error, and *withHelp when --help would tell more.
+bool PrepareRound(const Options &options, Round &round, QString *error, bool *withHelp)
+{
+    const Settings &settings = round.settings;
+    const QList<SurveySubscriber> all = DirectorySubscribers(settings.directory);
+    if (all.isEmpty()) {
+        *error = clitext::NoSubscribers;
+        return false;
+    }
+    round.chosen = all;
+    if (!options.subscribers.isEmpty() && !ChooseSubscribers(all, options.subscribers, round.chosen, error))
+        return false;
+
+    if (options.ports.isEmpty()) {
+        round.ports << settings.phone.portNumber;
+    } else if (!ParsePorts(options.ports, round.ports)) {
+        *error = clitext::BadPortList(options.ports);
+        *withHelp = true;
+        return false;
+    }
+    for (int port : round.ports) {
+        // Opened once to see that it is there; each call opens it again.
+        QString failure;
+        if (!OpenPort(port, PortSettings{.rate = settings.phone.bitRate}, &failure)) {
+            *error = surveytext::PortUnavailable(port) + (failure.isEmpty() ? QString() : ": " + failure);
+            return false;
+        }
+    }
+
+    const QString resumed = ResumedReportPath(options.resume);
+    if (!resumed.isEmpty()) {
+        const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(resumed, error);
+        if (!rows)
+            return false;
+        round.earlier = *rows;
+    }
+    const QString reportsFolder = ReportsDirectory(round.iniDirectory);
+    round.reportPath = options.report.isEmpty() ? resumed : ReportPathFor(options.report);
+    if (round.reportPath.isEmpty())
+        round.reportPath = NewReportPath(reportsFolder, QDateTime::currentDateTime());
+    round.reportPath = QFileInfo(round.reportPath).absoluteFilePath();
+    round.workbook = WorkbookContext(round.ports, reportsFolder, round.reportPath);
+    return true;
+}
+
+struct RoundEnd {
+    bool interrupted = false;
+    bool written = false;
+};
+
+// Calls the sites not read yet on every port; the report is written after each.
+RoundEnd RunRound(const Round &round, const QList<SurveySubscriber> &toCall, SurveyReportFile &report,
+                  CommandObserver &observer, SurveyCommandContext &context)
+{
+    RoundEnd end;
+    SurveyPool pool(round.settings, round.ports, observer, context.timing);
+    if (context.onRunning)
+        context.onRunning([&pool, &end] {
+            end.interrupted = true;
+            pool.stop();
+        });
+    observer.showProgress();
+    pool.run(toCall);
+    observer.endLine();
+
+    // Written after every site already; once more so that a failure at the last one
+    // is tried again and told.
+    QString error;
+    end.written = report.write(&error);
+    if (!end.written)
+        observer.message(error);
+    return end;
+}
+
+// The last word on stderr and the exit status.
+int Summarise(const Round &round, const RoundEnd &end, const SurveyReportFile &report, CommandObserver &observer,
+              const SurveyCommandContext &context)
+{
+    int read = 0;
+    for (const SurveyRow &row : report.rows())
+        read += row.read ? 1 : 0;
+    const QString shownPath = QDir::toNativeSeparators(round.reportPath);
+    if (end.interrupted)
+        observer.message(clitext::Interrupted(shownPath));
+    else if (context.terminal)
+        observer.message(clitext::Finished(read, int(round.chosen.size()), shownPath));
+    return end.written && !end.interrupted && read == round.chosen.size() ? AllRead : SomeNotRead;
+}
+
 } // namespace
 
 int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context)
@@ -212,93 +326,25 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
         return AllRead;
     }
 
-    SettingsStore store;
-    if (options.ini.isEmpty()) {
-        store.LoadSettings(context.executableDir);
-    } else {
-        if (!QFileInfo(options.ini).isDir())
-            return Refuse(context, clitext::NoIniFolder(QDir::toNativeSeparators(options.ini)));
-        store.IniDirectory = QDir(options.ini).absolutePath();
-        store.BluetoothIniPath = store.IniDirectory + QStringLiteral("/bluetooth.ini");
-        store.AbonentsIniPath = store.IniDirectory + QStringLiteral("/abonents.ini");
-        store.ReadBluetoothIni();
-        store.ReadAbonentsIni();
-        SortAbonents(store.CurrentSettings.directory, store.CurrentSettings.directory.sortKey);
-    }
-    if (!store.loadProblems().isEmpty())
-        return Refuse(context, store.loadProblems().join(QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' ')));
-    const Settings &settings = store.CurrentSettings;
+    Round round;
+    bool withHelp = false;
+    if (!LoadSettings(options, context.executableDir, round, &error) ||
+        !PrepareRound(options, round, &error, &withHelp))
+        return Refuse(context, error, withHelp);
 
-    const QList<SurveySubscriber> all = DirectorySubscribers(settings.directory);
-    if (all.isEmpty())
-        return Refuse(context, clitext::NoSubscribers);
-    QList<SurveySubscriber> chosen = all;
-    if (!options.subscribers.isEmpty() && !ChooseSubscribers(all, options.subscribers, chosen, &error))
-        return Refuse(context, error);
-
-    QList<int> ports;
-    if (options.ports.isEmpty())
-        ports << settings.phone.portNumber;
-    else if (!ParsePorts(options.ports, ports))
-        return Refuse(context, clitext::BadPortList(options.ports), true);
-    for (int port : ports) {
-        // Opened once to see that it is there; each call opens it again.
-        QString failure;
-        if (!OpenPort(port, PortSettings{.rate = settings.phone.bitRate}, &failure))
-            return Refuse(context, surveytext::PortUnavailable(port) + (failure.isEmpty() ? QString() : ": " + failure));
-    }
-
-    QList<SurveyRow> earlier;
-    const QString resumed = ResumedReportPath(options.resume);
-    if (!resumed.isEmpty()) {
-        const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(resumed, &error);
-        if (!rows)
-            return Refuse(context, error);
-        earlier = *rows;
-    }
-    const QString reportsFolder = ReportsDirectory(store.IniDirectory);
-    QString reportPath = options.report.isEmpty() ? resumed : ReportPathFor(options.report);
-    if (reportPath.isEmpty())
-        reportPath = NewReportPath(reportsFolder, QDateTime::currentDateTime());
-    reportPath = QFileInfo(reportPath).absoluteFilePath();
-
-    const QList<SurveySubscriber> toCall = NotYetRead(chosen, earlier);
-    SurveyReportFile report(reportPath, chosen, earlier, WorkbookContext(ports, reportsFolder, reportPath));
+    const QList<SurveySubscriber> toCall = NotYetRead(round.chosen, round.earlier);
+    SurveyReportFile report(round.reportPath, round.chosen, round.earlier, round.workbook);
     // A report that cannot be written stops the round before the first call, not after.
     if (!report.write(&error))
         return Refuse(context, error);
     CommandObserver observer(report, context, int(toCall.size()));
     if (toCall.isEmpty()) {
         if (context.terminal)
-            observer.message(clitext::NothingLeft(QDir::toNativeSeparators(reportPath)));
+            observer.message(clitext::NothingLeft(QDir::toNativeSeparators(round.reportPath)));
         return AllRead;
     }
-
-    SurveyPool pool(settings, ports, observer, context.timing);
-    bool interrupted = false;
-    if (context.onRunning)
-        context.onRunning([&pool, &interrupted] {
-            interrupted = true;
-            pool.stop();
-        });
-    observer.showProgress();
-    pool.run(toCall);
-    observer.endLine();
-
-    // Written after every site already; once more so that a failure at the last one
-    // is tried again and told.
-    const bool written = report.write(&error);
-    if (!written)
-        observer.message(error);
-    const QList<SurveyRow> rows = report.rows();
-    int read = 0;
-    for (const SurveyRow &row : rows)
-        read += row.read ? 1 : 0;
-    if (interrupted)
-        observer.message(clitext::Interrupted(QDir::toNativeSeparators(reportPath)));
-    else if (context.terminal)
-        observer.message(clitext::Finished(read, int(chosen.size()), QDir::toNativeSeparators(reportPath)));
-    return written && !interrupted && read == chosen.size() ? AllRead : SomeNotRead;
+    const RoundEnd end = RunRound(round, toCall, report, observer, context);
+    return Summarise(round, end, report, observer, context);
 }
 
 } // namespace tavrin

@@ -1,0 +1,123 @@
+#include "survey/sitecall.h"
+
+#include "link/exchangechannel.h"
+#include "link/modem.h"
+#include "protocol/moduleoperations.h"
+#include "survey/surveytexts.h"
+
+namespace tavrin {
+
+namespace {
+
+// A dial that the network or the modem refused leaves the modem in command mode with
+// no call; any other failure (a time-out, a stop) may leave a call being made.
+bool DialMayLeaveACall(int result)
+{
+    switch (result) {
+    case DialNoDialTone:
+    case DialBusy:
+    case DialNoCarrier:
+    case DialError:
+    case DialNoAnswer:
+    case DialNoModem:
+    case DialGsmNotReady:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+SiteCall::SiteCall(const Settings &settings, int portNumber, const SurveyTiming &timing,
+                   const std::atomic<bool> &stop)
+    : m_settings(settings), m_portNumber(portNumber), m_timing(timing), m_stop(stop), m_host(stop)
+{
+}
+
+SiteCall::~SiteCall()
+{
+    ClosePort(m_port);
+}
+
+bool SiteCall::open(const SurveyEngine::PortOpener &openPort)
+{
+    m_port = openPort(m_portNumber, PortSettings{.rate = m_settings.phone.bitRate}, nullptr);
+    return m_port != nullptr;
+}
+
+DialStep SiteCall::dial(const QString &phone)
+{
+    m_timing.pause(m_timing.settleAfterOpenMs);
+    ModemDialogue modem(*m_port, m_host, m_timing.link);
+    m_dialResult = modem.DialSubscriber(phone, m_settings.modemCommands, false, m_settings.dialRounds,
+                                        m_settings.connectWaitSeconds);
+    m_callMayBeUp = DialMayLeaveACall(m_dialResult);
+    if (m_stop)
+        return DialStep::Stopped;
+    return m_dialResult == DialOk ? DialStep::Connected : DialStep::Failed;
+}
+
+SiteOutcome SiteCall::read(DeviceState &state)
+{
+    const ConnectionParameters &line = m_settings.phone;
+    ExchangeChannel channel;
+    LinkState link{.LinkOpen = true, .ModemConnected = true};
+    channel.arm(m_port.get(), line.bitRate, line.replyWaitSeconds, line.byteWaitMs, line.exchangeAttempts,
+                line.wakeUpByte);
+    channel.timing = m_timing.link;
+    // The reading's restore question and its re-dial work on the phone kind; the
+    // question is answered No, so no subscriber is ever dialled again.
+    Settings phoneKind = m_settings;
+    phoneKind.connectionKind = Phone;
+    channel.settings = &phoneKind;
+    channel.linkState = &link;
+    channel.ui = &m_host;
+    ProtocolFields fields;
+    ProtocolContext context{channel, m_host, fields, m_timing.pause};
+    ReadDeviceState(context, m_host);
+    const bool carrierLost = channel.result == CarrierLost;
+    channel.disarm();
+    if (m_host.state) {
+        state = *m_host.state;
+        return SiteOutcome::Read;
+    }
+    if (m_stop)
+        return SiteOutcome::Stopped;
+    if (m_host.asked || carrierLost)
+        return SiteOutcome::CarrierLost;
+    return SiteOutcome::ReadFailed;
+}
+
+void SiteCall::hangUp()
+{
+    if (!m_callMayBeUp)
+        return;
+    // The hang-up of a closing link: it runs to its end even after a stop.
+    ModemDialogue modem(*m_port, m_host, m_timing.link);
+    modem.HangUp(true);
+    m_callMayBeUp = false;
+}
+
+QString SiteCall::resultText(SiteOutcome outcome) const
+{
+    switch (outcome) {
+    case SiteOutcome::Read:
+        return surveytext::Read;
+    case SiteOutcome::NoPhoneNumber:
+        return surveytext::NoPhoneNumber;
+    case SiteOutcome::PortUnavailable:
+        return surveytext::PortUnavailable(m_portNumber);
+    case SiteOutcome::DialFailed:
+        return DialResultTexts()[size_t(m_dialResult)];
+    case SiteOutcome::ReadFailed:
+        return m_host.firstMessage;
+    case SiteOutcome::CarrierLost:
+        return surveytext::CarrierLost();
+    case SiteOutcome::Stopped:
+        return surveytext::Stopped;
+    }
+    return QString();
+}
+
+} // namespace tavrin

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "link/serialport.h"
+#include "settings/settings.h"
+#include "survey/recordinghost.h"
+#include "survey/surveyengine.h"
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+namespace tavrin {
+
+// How a site's visit ended; the row's "Результат" is made from it.
+enum class SiteOutcome {
+    Read,            // the module was read
+    NoPhoneNumber,   // nothing to dial
+    PortUnavailable, // the port did not open
+    DialFailed,      // the dial did not connect
+    ReadFailed,      // connected, but the reading failed
+    CarrierLost,     // the carrier went during the reading
+    Stopped,         // a stop of the round ended the visit
+};
+
+// How the dial step ended.
+enum class DialStep { Connected, Failed, Stopped };
+
+// One site's call on one port, in its steps: open, dial, read, hang up. The port
+// closes with the object.
+class SiteCall {
+public:
+    SiteCall(const Settings &settings, int portNumber, const SurveyTiming &timing, const std::atomic<bool> &stop);
+    ~SiteCall();
+
+    bool open(const SurveyEngine::PortOpener &openPort);
+    DialStep dial(const QString &phone);
+    // Reads the module on the call the dial made; fills state when it was read.
+    SiteOutcome read(DeviceState &state);
+    // Ends any call the dial may have left up or in the making; nothing when none can be.
+    void hangUp();
+
+    // The row's "Результат" for an outcome of this call.
+    QString resultText(SiteOutcome outcome) const;
+
+private:
+    const Settings &m_settings;
+    const int m_portNumber;
+    const SurveyTiming &m_timing;
+    const std::atomic<bool> &m_stop;
+    RecordingHost m_host;
+    std::unique_ptr<SerialPort> m_port;
+    int m_dialResult = -1; // DialResult of the dial step; -1 before it
+    bool m_callMayBeUp = false;
+};
+
+} // namespace tavrin
