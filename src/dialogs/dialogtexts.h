@@ -91,6 +91,12 @@ inline const QString TimeLeft = QStringLiteral("Осталось около %1")
 inline const QString TimeLeftUnknown = QStringLiteral("Осталось: —");
 // %1 read, %2 chosen, %3 the report's path.
 inline const QString Done = QStringLiteral("Прочитано %1 из %2. Отчёт: %3");
+// %1 read, %2 chosen: the round's report lacks rows, which the table keeps.
+inline const QString DoneNotWritten =
+    QStringLiteral("Прочитано %1 из %2. Отчёт не записан: сохраните его кнопкой «Сохранить отчёт…».");
+// After the report's failure, once a round.
+inline const QString RowsKept =
+    QStringLiteral("Строки опроса остались в таблице: сохраните их кнопкой «Сохранить отчёт…».");
 inline const QString Idle = QStringLiteral("Выбрано объектов: %1. Модуль только читается: PING, PEERADDR, DEVADDR, VER.");
 // The tooltip of a value that differs from the previous survey: %1 the old value, %2 its report.
 inline const QString Changed = QStringLiteral("Изменилось с предыдущего опроса.\nБыло: %1\n(%2)");

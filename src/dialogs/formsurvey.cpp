@@ -50,15 +50,16 @@ public:
         m_window.showRow(index, row);
         m_window.showProgress();
         QString error;
-        if (!m_report.add(row, &error) && error != m_lastError && m_window.showMessage)
-            m_window.showMessage(error);
-        m_lastError = error;
+        if (!m_report.add(row, &error) && m_firstFailure.isEmpty())
+            m_firstFailure = error;
     }
+    // Why the report was first not written this round; empty when it always was.
+    QString firstFailure() const { return m_firstFailure; }
 
 private:
     TFormSurvey &m_window;
     SurveyReportFile &m_report;
-    QString m_lastError;
+    QString m_firstFailure;
 };
 
 TFormSurvey::TFormSurvey(const Settings &settings, const QList<SurveySubscriber> &chosen,
@@ -75,17 +76,34 @@ TFormSurvey::TFormSurvey(const Settings &settings, const QList<SurveySubscriber>
             SurveyTexts::SaveWorkbookFilter + QStringLiteral(";;") + SurveyTexts::SaveReportFilter, &filter);
         return SavedReportPath(path, filter == SurveyTexts::SaveReportFilter);
     };
-    m_previousPath = LatestReport(m_reportsFolder);
-    if (!m_previousPath.isEmpty()) {
-        // A previous report that cannot be read only means no marks.
-        if (const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(m_previousPath, nullptr))
-            m_previous = *rows;
-        else
-            m_previousPath.clear();
-    }
     createControls();
     fillRows();
     showButtons();
+    connect(&m_previousRead, &QFutureWatcher<PreviousSurvey>::finished, this, &TFormSurvey::onPreviousSurveyRead);
+    m_previousRead.setFuture(ReadPreviousSurvey(m_reportsFolder));
+}
+
+void TFormSurvey::onPreviousSurveyRead()
+{
+    m_previousReadDone = true;
+    // A round of this window that ended meanwhile is the previous survey now.
+    if (!m_previousPath.isEmpty() || m_previousRead.future().resultCount() == 0)
+        return;
+    const PreviousSurvey previous = m_previousRead.result();
+    // A previous report that cannot be read only means no marks; the status line says why.
+    if (!previous.refusal.isEmpty() && !running() && m_rows.isEmpty())
+        m_status->setText(SurveyTexts::Idle.arg(m_chosen.size()) + u'\n' + previous.refusal);
+    m_previous = previous.rows;
+    m_previousPath = previous.path;
+    for (int index = 0; index < m_chosen.size(); ++index) {
+        if (const SurveyRow *row = SameSubscriber(m_rows, m_chosen[index]))
+            markChanges(index, *row);
+    }
+    // A round already running marks the same changes in its spreadsheet file.
+    if (m_report) {
+        m_report->setWorkbookContext(workbookContext());
+        m_report->write(nullptr);
+    }
 }
 
 TFormSurvey::~TFormSurvey() = default;
@@ -180,7 +198,11 @@ void TFormSurvey::showRow(int index, const SurveyRow &row)
     }
     m_table->item(index, ResultColumn)->setForeground(row.read ? kReadText : kFailedText);
     m_table->item(index, ResultColumn)->setToolTip(PlainToolTip(row.result));
+    markChanges(index, row);
+}
 
+void TFormSurvey::markChanges(int index, const SurveyRow &row)
+{
     const SurveyChanges changes = ChangesSince(row, SameSubscriber(m_previous, row.subscriber));
     const QString previousName = QFileInfo(m_previousPath).fileName();
     const auto mark = [this, index, &previousName](int column, const std::optional<QString> &old) {
@@ -220,7 +242,7 @@ void TFormSurvey::startRound()
     if (running() || m_chosen.isEmpty())
         return;
     // A second round in this window compares with the first, now the previous survey.
-    if (!m_rows.isEmpty()) {
+    if (!m_rows.isEmpty() && m_reportWritten) {
         m_previous = m_rows;
         m_previousPath = m_reportPath;
     }
@@ -232,6 +254,7 @@ void TFormSurvey::startRound()
     Observer observer(*this, report);
     SurveyEngine engine(m_settings, observer, 0, timing);
     m_engine = &engine;
+    m_report = &report;
     m_clock.start();
     m_status->setText(QString());
     showProgress();
@@ -241,13 +264,19 @@ void TFormSurvey::startRound()
     engine.run(m_chosen);
 
     m_engine = nullptr;
+    m_report = nullptr;
     int read = 0;
     for (const SurveyRow &row : m_rows)
         read += row.read ? 1 : 0;
-    m_status->setText(SurveyTexts::Done.arg(read).arg(m_chosen.size()).arg(QDir::toNativeSeparators(m_reportPath)));
+    m_reportWritten = report.unwrittenRows().isEmpty() || report.write(nullptr);
+    m_status->setText(m_reportWritten
+                          ? SurveyTexts::Done.arg(read).arg(m_chosen.size()).arg(QDir::toNativeSeparators(m_reportPath))
+                          : SurveyTexts::DoneNotWritten.arg(read).arg(m_chosen.size()));
     showProgress();
     showButtons();
     m_saveButton->setFocus();
+    if (!m_reportWritten && showMessage)
+        showMessage(observer.firstFailure() + u'\r' + SurveyTexts::RowsKept);
     if (m_closeWhenDone)
         QDialog::reject();
 }

@@ -2,11 +2,13 @@
 
 #include "dialogs/messagebox.h"
 #include "settings/settings.h"
+#include "survey/previoussurvey.h"
 #include "survey/surveyengine.h"
 #include "survey/surveyreport.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 
 #include <functional>
 #include <memory>
@@ -24,7 +26,10 @@ namespace tavrin {
 // reports folder, the CSV and the spreadsheet file beside it; "Сохранить отчёт…" saves
 // the table elsewhere as either. A value that differs
 // from the same subscriber's row of the previous saved survey is marked, with the old
-// value in its tooltip. The round runs on this thread, through the phone kind's port.
+// value in its tooltip; that survey is read on another thread, and the marks come when it
+// is. A report that cannot be written loses nothing: the rows stay in the table, every
+// later site tries the file again, and the end of the round says so once and offers
+// "Сохранить отчёт…". The round runs on this thread, through the phone kind's port.
 class TFormSurvey : public QDialog {
     Q_OBJECT
 public:
@@ -43,8 +48,10 @@ public:
     bool running() const { return m_engine != nullptr; }
     // The report this window's last round was written to; empty before a round.
     QString reportPath() const { return m_reportPath; }
-    // The previous survey the marks compare with; empty when there is none.
+    // The previous survey the marks compare with; empty when there is none, or while it
+    // is still being read (previousReadDone()).
     QString previousReport() const { return m_previousPath; }
+    bool previousReadDone() const { return m_previousReadDone; }
 
     void startRound(); // "Начать"
     void stopRound();  // "Остановить"
@@ -58,6 +65,8 @@ private:
     void createControls();
     void fillRows();
     void showRow(int index, const SurveyRow &row);
+    void markChanges(int index, const SurveyRow &row);
+    void onPreviousSurveyRead();
     void markRowInProgress(int index);
     void showProgress();
     void showButtons();
@@ -70,10 +79,14 @@ private:
     QString m_reportsFolder;
     QString m_previousPath;
     QList<SurveyRow> m_previous;
+    QFutureWatcher<PreviousSurvey> m_previousRead;
+    bool m_previousReadDone = false;
     QList<SurveyRow> m_rows; // this round's, as they come
     QString m_reportPath;
     SurveyEngine *m_engine = nullptr;
+    SurveyReportFile *m_report = nullptr; // the running round's
     bool m_closeWhenDone = false;
+    bool m_reportWritten = true; // the last round's report holds all its rows
     int m_done = 0;
     QElapsedTimer m_clock;
 

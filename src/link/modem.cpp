@@ -246,6 +246,7 @@ int ModemDialogue::dialRound(const QList<QByteArray> &initLines, const QByteArra
     if (stopRequested())
         return DialAborted;
     int result = ModemCommand(dialCommand, reply, waitMs, showProgress);
+    m_dialUnanswered = result == DialAborted || result == DialReplyTimeout;
     if (result == DialOk && connected(reply)) {
         Pause(m_timing.acceptedCommandPauseMs);
         return DialOk;
@@ -283,6 +284,22 @@ bool ModemDialogue::CheckGsmReady(bool showProgress)
         expected = "OK";
     }
     return true;
+}
+
+int ModemDialogue::AwaitReply(QByteArray &reply, int waitMs)
+{
+    reply.clear();
+    switch (readLine(reply, waitMs, false)) {
+    case LineRead::Complete:
+        return ClassifyModemReply(reply.constData());
+    case LineRead::TimedOut:
+        return DialReplyTimeout;
+    case LineRead::Escaped:
+    case LineRead::Stopped:
+        break;
+    }
+    reply = kEscapeReply;
+    return DialAborted;
 }
 
 void ModemDialogue::HangUp(bool escapeAtOnce)

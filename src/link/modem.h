@@ -46,6 +46,14 @@ public:
     bool CheckGsmReady(bool showProgress);
     void HangUp(bool escapeAtOnce);
 
+    // Reads one reply line without sending anything (a result code the modem sends by
+    // itself, such as the final one of an abandoned dial); classified as ModemCommand
+    // classifies a reply.
+    int AwaitReply(QByteArray &reply, int waitMs);
+    // The last dial command was sent and had no reply line when the dial ended (a stop
+    // or the reply wait ended it): the modem may still be dialling.
+    bool dialUnanswered() const { return m_dialUnanswered; }
+
     // An abort request that also ends the dialogue at once, as the window closing
     // does: the exchange channel's, while the channel re-dials a broken link, so that
     // closing the link meanwhile never leaves the dialogue on a closed port.
@@ -80,6 +88,7 @@ private:
     LinkTiming m_timing;
     const bool *m_abortFlag = nullptr;
     StopBaseline m_baseline;
+    bool m_dialUnanswered = false;
 };
 
 // False when text holds "NO CARRI" or "no carri".

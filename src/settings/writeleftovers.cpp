@@ -2,8 +2,13 @@
 
 #include "settings/settingslog.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <functional>
 
 namespace tavrin {
 
@@ -27,27 +32,49 @@ bool isLeftoverOf(const QString &name, const QString &fileName)
     return lower && upper;
 }
 
+// Removes the regular files of folder whose names isLeftover accepts.
+QStringList removeFiles(const QString &folder, const std::function<bool(const QFileInfo &)> &isLeftover)
+{
+    QStringList removed;
+    const QDir dir(folder);
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::Hidden)) {
+        if (!isLeftover(entry))
+            continue;
+        QFile leftover(entry.filePath());
+        if (leftover.remove()) {
+            qCInfo(settingsLog) << "removed" << entry.filePath() << "left by an interrupted write";
+            removed << entry.fileName();
+        } else {
+            qCWarning(settingsLog) << "cannot remove" << entry.filePath() << ":" << leftover.errorString();
+        }
+    }
+    return removed;
+}
+
 } // namespace
 
 QStringList removeWriteLeftovers(const QString &folder, const QStringList &fileNames)
 {
-    QStringList removed;
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList(QDir::Files | QDir::NoSymLinks | QDir::Hidden)) {
-        for (const QString &fileName : fileNames) {
-            if (!isLeftoverOf(name, fileName))
-                continue;
-            const QString path = dir.filePath(name);
-            QFile leftover(path);
-            if (leftover.remove()) {
-                qCInfo(settingsLog) << "removed" << path << "left by an interrupted write";
-                removed << name;
-            } else {
-                qCWarning(settingsLog) << "cannot remove" << path << ":" << leftover.errorString();
-            }
-        }
-    }
-    return removed;
+    return removeFiles(folder, [&fileNames](const QFileInfo &entry) {
+        return std::any_of(fileNames.begin(), fileNames.end(),
+                           [&entry](const QString &fileName) { return isLeftoverOf(entry.fileName(), fileName); });
+    });
+}
+
+QStringList removeStaleWriteLeftovers(const QString &folder, const QStringList &namePatterns,
+                                      std::chrono::seconds minimumAge)
+{
+    QList<QRegularExpression> patterns;
+    for (const QString &pattern : namePatterns)
+        patterns << QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern));
+    const QDateTime youngest = QDateTime::currentDateTime().addSecs(-minimumAge.count());
+    return removeFiles(folder, [&patterns, &youngest](const QFileInfo &entry) {
+        const QString name = entry.fileName();
+        const QString fileName = name.left(name.size() - 1 - kRandomLetters);
+        return entry.lastModified() <= youngest && isLeftoverOf(name, fileName)
+            && std::any_of(patterns.begin(), patterns.end(),
+                           [&fileName](const QRegularExpression &pattern) { return pattern.match(fileName).hasMatch(); });
+    });
 }
 
 } // namespace tavrin

@@ -28,7 +28,8 @@ private:
 // The window as the dialling and the state reading see it during a survey: it shows
 // nothing and records what the reading would have shown. A question is answered No;
 // a stop of the round counts as the window closing, so a running exchange ends at
-// once and the reading sends nothing more.
+// once and the reading sends nothing more. The hang-up stops hearing the stop: it is
+// what the stop asks for, and must run to its end.
 class RecordingHost : public LinkUi, public CommandHost, public ModuleOperationHost {
 public:
     explicit RecordingHost(const std::atomic<bool> &stop) : m_stop(stop) {}
@@ -48,7 +49,8 @@ public:
     void waitForEvents() override;
     void watchKeyboard(bool) override {}
     bool takeEscape() override { return false; }
-    bool cancelRequested() const override { return m_stop.load(); }
+    bool cancelRequested() const override { return m_hearStop && m_stop.load(); }
+    void hearStop(bool on) { m_hearStop = on; }
 
     // CommandHost
     void showMessage(const QString &text) override;
@@ -68,6 +70,7 @@ public:
 
 private:
     const std::atomic<bool> &m_stop;
+    bool m_hearStop = true;
     DroppedTrace m_trace;
 };
 

@@ -52,7 +52,10 @@ DialStep SiteCall::dial(const QString &phone)
     ModemDialogue modem(*m_port, m_host, m_timing.link);
     m_dialResult = modem.DialSubscriber(phone, m_settings.modemCommands, false, m_settings.dialRounds,
                                         m_settings.connectWaitSeconds);
-    m_callMayBeUp = DialMayLeaveACall(m_dialResult);
+    if (modem.dialUnanswered())
+        m_call = CallState::Dialling;
+    else if (DialMayLeaveACall(m_dialResult))
+        m_call = CallState::MayBeUp;
     if (m_stop)
         return DialStep::Stopped;
     return m_dialResult == DialOk ? DialStep::Connected : DialStep::Failed;
@@ -89,14 +92,43 @@ SiteOutcome SiteCall::read(DeviceState &state)
     return SiteOutcome::ReadFailed;
 }
 
-void SiteCall::hangUp()
+bool SiteCall::hangUp()
 {
-    if (!m_callMayBeUp)
-        return;
-    // The hang-up of a closing link: it runs to its end even after a stop.
+    // The stop is what asks for the hang-up: it must not end it half-way.
+    m_host.hearStop(false);
+    if (m_call == CallState::Dialling)
+        m_call = abandonDial();
+    const bool onHook = m_call == CallState::None || endCall();
+    m_call = CallState::None;
+    return onHook;
+}
+
+SiteCall::CallState SiteCall::abandonDial()
+{
+    // Any character ends a dial in progress; the modem then sends its final result
+    // code. CONNECT, or nothing at all, leaves a call to end.
+    const char abandon = '\r';
+    m_port->write(&abandon, 1);
     ModemDialogue modem(*m_port, m_host, m_timing.link);
-    modem.HangUp(true);
-    m_callMayBeUp = false;
+    QByteArray reply;
+    const int result = modem.AwaitReply(reply, m_timing.link.hangUpReplyWaitMs);
+    if (result == DialReplyTimeout || ContainsText(reply.constData(), "CONNECT"))
+        return CallState::MayBeUp;
+    return CallState::None;
+}
+
+bool SiteCall::endCall()
+{
+    ModemDialogue modem(*m_port, m_host, m_timing.link);
+    for (int round = 1; round <= 2; ++round) {
+        QByteArray reply;
+        Pause(m_timing.link.hangUpGuardMs);
+        modem.ModemCommand(QByteArrayLiteral("+++"), reply, m_timing.link.hangUpReplyWaitMs, false);
+        const int result = modem.ModemCommand(QByteArrayLiteral("ath\r"), reply, m_timing.link.hangUpReplyWaitMs, false);
+        if (result == DialOk && ContainsText(reply.constData(), "OK"))
+            return true;
+    }
+    return false;
 }
 
 QString SiteCall::resultText(SiteOutcome outcome) const
@@ -116,6 +148,8 @@ QString SiteCall::resultText(SiteOutcome outcome) const
         return surveytext::CarrierLost();
     case SiteOutcome::Stopped:
         return surveytext::Stopped;
+    case SiteOutcome::LeftOnline:
+        return surveytext::ModemMayBeOnline(m_portNumber);
     }
     return QString();
 }

@@ -21,6 +21,7 @@ enum class SiteOutcome {
     ReadFailed,      // connected, but the reading failed
     CarrierLost,     // the carrier went during the reading
     Stopped,         // a stop of the round ended the visit
+    LeftOnline,      // the hang-up got no answer: the modem may still hold the call
 };
 
 // How the dial step ended.
@@ -37,8 +38,11 @@ public:
     DialStep dial(const QString &phone);
     // Reads the module on the call the dial made; fills state when it was read.
     SiteOutcome read(DeviceState &state);
-    // Ends any call the dial may have left up or in the making; nothing when none can be.
-    void hangUp();
+    // Ends any call the dial may have left up or in the making; nothing when none can
+    // be. A dial still waiting for its result is abandoned by a character, as a Hayes
+    // modem expects; a call that is or may be up gets the guard time, "+++" and ATH,
+    // twice at most, until ATH is answered OK. False when it never was.
+    bool hangUp();
 
     // The row's "Результат" for an outcome of this call.
     QString resultText(SiteOutcome outcome) const;
@@ -49,9 +53,15 @@ private:
     const SurveyTiming &m_timing;
     const std::atomic<bool> &m_stop;
     RecordingHost m_host;
+    // What the line may hold when the visit ends.
+    enum class CallState { None, Dialling, MayBeUp };
+
+    CallState abandonDial();
+    bool endCall();
+
     std::unique_ptr<SerialPort> m_port;
     int m_dialResult = -1; // DialResult of the dial step; -1 before it
-    bool m_callMayBeUp = false;
+    CallState m_call = CallState::None;
 };
 
 } // namespace tavrin

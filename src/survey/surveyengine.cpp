@@ -2,8 +2,9 @@
 
 #include "survey/sitecall.h"
 
-#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QEventLoop>
 #include <QThread>
 
@@ -23,8 +24,9 @@ void SurveyEngine::stop()
 {
     m_stop = true;
     // A loop sleeping in the event loop of the engine's thread wakes and sees it.
-    if (QAbstractEventDispatcher *dispatcher = m_dispatcher.load())
-        dispatcher->wakeUp();
+    QMutexLocker lock(&m_wakeLock);
+    if (m_wakeTarget)
+        QCoreApplication::postEvent(m_wakeTarget, new QEvent(QEvent::None));
 }
 
 int SurveyQueue::take()
@@ -41,7 +43,11 @@ void SurveyEngine::run(const QList<SurveySubscriber> &subscribers)
 
 void SurveyEngine::run(const QList<SurveySubscriber> &subscribers, SurveyQueue &queue)
 {
-    m_dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread());
+    QObject wakeTarget;
+    {
+        QMutexLocker lock(&m_wakeLock);
+        m_wakeTarget = &wakeTarget;
+    }
     for (int index = queue.take(); index >= 0; index = queue.take()) {
         if (m_stop) {
             m_observer.siteFinished(index, UnreachedRow(subscribers[index]));
@@ -50,7 +56,8 @@ void SurveyEngine::run(const QList<SurveySubscriber> &subscribers, SurveyQueue &
         m_observer.siteStarted(index);
         m_observer.siteFinished(index, surveySite(subscribers[index]));
     }
-    m_dispatcher = nullptr;
+    QMutexLocker lock(&m_wakeLock);
+    m_wakeTarget = nullptr;
 }
 
 SurveyRow SurveyEngine::surveySite(const SurveySubscriber &subscriber)
@@ -87,7 +94,10 @@ SiteOutcome SurveyEngine::visit(const SurveySubscriber &subscriber, SiteCall &ca
     case DialStep::Stopped:
         break;
     }
-    call.hangUp();
+    // A site read before the stop keeps its reading; any other says that the modem
+    // may still hold the call.
+    if (!call.hangUp() && outcome != SiteOutcome::Read)
+        return SiteOutcome::LeftOnline;
     return outcome;
 }
 

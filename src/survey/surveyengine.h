@@ -6,6 +6,7 @@
 #include "survey/surveyrow.h"
 
 #include <QList>
+#include <QMutex>
 #include <QString>
 
 #include <atomic>
@@ -13,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-class QAbstractEventDispatcher;
+class QObject;
 
 namespace tavrin {
 
@@ -92,7 +93,11 @@ private:
     int m_portNumber;
     SurveyTiming m_timing;
     std::atomic<bool> m_stop{false};
-    std::atomic<QAbstractEventDispatcher *> m_dispatcher{nullptr};
+    // An object of the running thread, there only while run() runs: stop() posts an
+    // event to it, which wakes that thread's event loop from any thread. The lock keeps
+    // it from going while an event is posted.
+    QMutex m_wakeLock;
+    QObject *m_wakeTarget = nullptr;
 };
 
 } // namespace tavrin

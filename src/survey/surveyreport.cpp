@@ -2,6 +2,7 @@
 
 #include "protocol/operationtexts.h"
 #include "settings/safewrite.h"
+#include "settings/writeleftovers.h"
 #include "survey/surveycolumns.h"
 #include "survey/surveytexts.h"
 #include "survey/surveyworkbook.h"
@@ -11,6 +12,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <chrono>
+
 namespace tavrin {
 
 namespace {
@@ -19,6 +22,10 @@ const QByteArray kByteOrderMark("\xEF\xBB\xBF");
 const QString kReportPrefix = QStringLiteral("survey-");
 const QString kReportSuffix = QStringLiteral(".csv");
 const QString kWorkbookSuffix = QStringLiteral(".xlsx");
+// A report is a few hundred bytes a site; a larger file is damaged or not a report.
+constexpr qint64 kMaxReportBytes = 10 * 1024 * 1024;
+// A younger temporary file may be another round's write in progress.
+constexpr std::chrono::seconds kLeftoverAge{60};
 
 // A report's path without its ".csv" or ".xlsx", in any case of letters.
 QString ReportStem(const QString &path)
@@ -107,14 +114,28 @@ bool SameSubscriberAs(const SurveySubscriber &one, const SurveySubscriber &other
     return one.name == other.name && one.phone == other.phone;
 }
 
+const SurveySubscriber *ChosenAs(const QList<SurveySubscriber> &chosen, const SurveySubscriber &subscriber)
+{
+    for (const SurveySubscriber &one : chosen) {
+        if (SameSubscriberAs(one, subscriber))
+            return &one;
+    }
+    return nullptr;
+}
+
 } // namespace
 
-QByteArray SurveyReportBytes(const QList<SurveyRow> &rows)
+QString SurveyReportText(const QList<SurveyRow> &rows)
 {
     QString text = Line(SurveyCaptions(SurveyView::Report));
     for (const SurveyRow &row : rows)
         text += Line(SurveyFields(row, SurveyView::Report));
-    return kByteOrderMark + text.toUtf8();
+    return text;
+}
+
+QByteArray SurveyReportBytes(const QList<SurveyRow> &rows)
+{
+    return kByteOrderMark + SurveyReportText(rows).toUtf8();
 }
 
 bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString *error)
@@ -162,7 +183,8 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
 
 namespace {
 
-// Writes bytes to path whole or not at all; creates the folder.
+// Writes bytes to path whole or not at all; creates the folder and removes there what
+// interrupted writes of reports (CSV or spreadsheet) left.
 bool WriteReportBytes(const QString &path, const QByteArray &bytes, QString *error)
 {
     const auto fail = [&path, error](const QString &reason) {
@@ -173,10 +195,12 @@ bool WriteReportBytes(const QString &path, const QByteArray &bytes, QString *err
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(surveytext::FolderNotCreated(folder));
+    removeStaleWriteLeftovers(folder,
+                              {QFileInfo(path).fileName(), kReportPrefix + u'*' + kReportSuffix,
+                               kReportPrefix + u'*' + kWorkbookSuffix},
+                              kLeftoverAge);
     QString reason;
-    if (!WriteFileSafely(path, bytes, &reason))
-        return fail(reason);
-    return true;
+    return WriteFileSafely(path, bytes, &reason) || fail(reason);
 }
 
 } // namespace
@@ -211,19 +235,30 @@ QString ReportPathFor(const QString &given)
 
 std::optional<QList<SurveyRow>> ReadSurveyReport(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = surveytext::ReportNotRead(path, file.errorString());
-        return std::nullopt;
-    }
-    QList<SurveyRow> rows;
-    QString reason;
-    if (!ParseSurveyReport(file.readAll(), rows, &reason)) {
+    const auto fail = [&path, error](const QString &reason) {
         if (error)
             *error = surveytext::ReportNotRead(path, reason);
         return std::nullopt;
-    }
+    };
+    // Opening a FIFO would wait for a writer, and a device never ends.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return fail(surveytext::NotARegularFile);
+    if (info.size() > kMaxReportBytes)
+        return fail(surveytext::ReportTooLarge(info.size()));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    // One byte over the limit tells a file that grew since.
+    const QByteArray bytes = file.read(kMaxReportBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (bytes.size() > kMaxReportBytes)
+        return fail(surveytext::ReportTooLarge(file.size()));
+    QList<SurveyRow> rows;
+    QString reason;
+    if (!ParseSurveyReport(bytes, rows, &reason))
+        return fail(reason);
     return rows;
 }
 
@@ -255,7 +290,7 @@ QString LatestReport(const QString &folder, const QString &except)
     std::pair<QString, int> latestOrder;
     for (const QString &name : dir.entryList({kReportPrefix + QStringLiteral("*") + kReportSuffix}, QDir::Files)) {
         const QString path = dir.absoluteFilePath(name);
-        if (path == skipped || (!latest.isEmpty() && order(name) <= latestOrder))
+        if (path == skipped || (!latest.isEmpty() && order(name) <= latestOrder) || !QFileInfo(path).isFile())
             continue;
         latest = path;
         latestOrder = order(name);
@@ -311,6 +346,7 @@ bool SurveyReportFile::add(const SurveyRow &row, QString *error)
 {
     QMutexLocker lock(&m_mutex);
     m_round << row;
+    m_unwritten << row;
     return writeLocked(error);
 }
 
@@ -320,11 +356,21 @@ bool SurveyReportFile::write(QString *error)
     return writeLocked(error);
 }
 
-// The CSV first: it is what a resumed round and the next survey read.
+void SurveyReportFile::setWorkbookContext(const SurveyWorkbookContext &workbook)
+{
+    QMutexLocker lock(&m_mutex);
+    m_workbook = workbook;
+}
+
+// The CSV first: it is what a resumed round and the next survey read, so once it is
+// written no row is missing from the disk, whatever happens to the spreadsheet file.
 bool SurveyReportFile::writeLocked(QString *error)
 {
     const QList<SurveyRow> rows = rowsLocked();
-    return WriteSurveyReport(m_path, rows, error) && WriteSurveyWorkbook(WorkbookPath(m_path), rows, m_workbook, error);
+    if (!WriteSurveyReport(m_path, rows, error))
+        return false;
+    m_unwritten.clear();
+    return WriteSurveyWorkbook(WorkbookPath(m_path), rows, m_workbook, error);
 }
 
 QList<SurveyRow> SurveyReportFile::rows() const
@@ -333,18 +379,33 @@ QList<SurveyRow> SurveyReportFile::rows() const
     return rowsLocked();
 }
 
+QList<SurveyRow> SurveyReportFile::unwrittenRows() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_unwritten;
+}
+
 QList<SurveyRow> SurveyReportFile::rowsLocked() const
 {
+    // The earlier rows in their order, each replaced by this round's row of its
+    // subscriber once there is one; then the chosen subscribers the earlier report had
+    // not, as their rows come.
     QList<SurveyRow> rows;
-    for (const SurveySubscriber &subscriber : m_chosen) {
-        const SurveyRow *before = SameSubscriber(m_earlier, subscriber);
-        if (before && before->read) {
-            SurveyRow kept = *before;
-            kept.subscriber.number = subscriber.number;
-            rows << kept;
-        } else if (const SurveyRow *now = SameSubscriber(m_round, subscriber)) {
+    for (const SurveyRow &before : m_earlier) {
+        if (const SurveyRow *now = SameSubscriber(m_round, before.subscriber)) {
             rows << *now;
+            continue;
         }
+        SurveyRow kept = before;
+        if (const SurveySubscriber *chosen = ChosenAs(m_chosen, before.subscriber))
+            kept.subscriber.number = chosen->number;
+        rows << kept;
+    }
+    for (const SurveySubscriber &subscriber : m_chosen) {
+        if (SameSubscriber(m_earlier, subscriber))
+            continue;
+        if (const SurveyRow *now = SameSubscriber(m_round, subscriber))
+            rows << *now;
     }
     return rows;
 }

@@ -20,6 +20,11 @@ QString PortUnavailable(int portNumber)
     return QStringLiteral("Коммуникационный порт СОМ%1 недоступен").arg(portNumber);
 }
 
+QString ModemMayBeOnline(int portNumber)
+{
+    return QStringLiteral("Модем на порту СОМ%1 не ответил на ATH и, возможно, остался на линии").arg(portNumber);
+}
+
 const QStringList &ReportHeader()
 {
     static const QStringList header = {
@@ -82,6 +87,13 @@ QString ReportNotRead(const QString &path, const QString &reason)
 {
     return QStringLiteral("Не удалось прочитать отчёт об опросе %1: %2")
         .arg(QDir::toNativeSeparators(path), reason);
+}
+
+const QString NotARegularFile = QStringLiteral("это не обычный файл");
+
+QString ReportTooLarge(qint64 bytes)
+{
+    return QStringLiteral("размер файла %1 байт больше 10 МБ").arg(bytes);
 }
 
 QString ReportLineBroken(int lineNumber)

@@ -15,6 +15,8 @@ extern const QString Stopped;
 QString CarrierLost();
 // "Результат" of a site whose port could not be opened (the letters of "СОМ" are Cyrillic).
 QString PortUnavailable(int portNumber);
+// "Результат" of a site whose hang-up ATH never answered with OK.
+QString ModemMayBeOnline(int portNumber);
 // "Результат" of a subscriber without a phone number.
 extern const QString NoPhoneNumber;
 
@@ -52,6 +54,10 @@ QString ReportNotWritten(const QString &path, const QString &reason);
 QString FolderNotCreated(const QString &folder);
 // A report that could not be read, naming the file.
 QString ReportNotRead(const QString &path, const QString &reason);
+// Why a previous report is not read: not a regular file (a FIFO, a device, a folder or
+// a link to one), or larger than 10 MB, naming its size.
+extern const QString NotARegularFile;
+QString ReportTooLarge(qint64 bytes);
 // A report line that is not a row of a survey.
 QString ReportLineBroken(int lineNumber);
 // The subscriber numbers given do not parse or name nobody.

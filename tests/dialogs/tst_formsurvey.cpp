@@ -1,11 +1,14 @@
-// The survey window: a round filling its table, the marks against the previous survey,
-// Esc and closing the window during a call, "Сохранить отчёт…", and the subscriber
-// list's "Опрос…".
+// The survey window: a round filling its table, the marks against the previous survey
+// (read after the window opens; hostile files refused), Esc and closing the window during
+// a call, "Сохранить отчёт…" (offered when the report cannot be written), and the
+// subscriber list's "Опрос…".
 #include "dialogs/formabonentslist.h"
 #include "dialogs/formsurvey.h"
 #include "dialogtest.h"
 #include "support/devsim.h"
 #include "support/fasttiming.h"
+#include "support/hostilefile.h"
+#include "support/smalldisk.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,8 +18,13 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace tavrin;
 using namespace tavrin::test;
+using tavrin::testsupport::MakeHostileFile;
+using tavrin::testsupport::SmallDisk;
 
 namespace {
 
@@ -69,6 +77,9 @@ private slots:
     void saveReport_writesTheTableWhereChosen();
     void savedReportPath_takesTheTypeChosen_data();
     void savedReportPath_takesTheTypeChosen();
+    void previousSurvey_readAfterTheWindowOpens_data();
+    void previousSurvey_readAfterTheWindowOpens();
+    void reportUnwritable_rowsStayAndSaveIsOffered();
     void subscriberList_surveyButtonHandsOverTheSelectedRows();
 
 private:
@@ -260,6 +271,76 @@ void FormSurveyTest::savedReportPath_takesTheTypeChosen()
     QFETCH(bool, csvChosen);
     QFETCH(QString, path);
     QCOMPARE(SavedReportPath(chosen, csvChosen), path);
+}
+
+void FormSurveyTest::previousSurvey_readAfterTheWindowOpens_data()
+{
+    QTest::addColumn<QString>("newest"); // what is named as the newest report
+    QTest::addColumn<QString>("refusal"); // what the status line adds; empty: the older report is used
+    QTest::newRow("none: the older report") << "" << "";
+    QTest::newRow("a link to a device") << "link:/dev/zero" << "";
+    QTest::newRow("a FIFO") << "fifo" << "";
+    QTest::newRow("11 MB") << "11MB" << "размер файла 11534336 байт больше 10 МБ";
+}
+
+void FormSurveyTest::previousSurvey_readAfterTheWindowOpens()
+{
+    QFETCH(QString, newest);
+    QFETCH(QString, refusal);
+    const QString older = m_reports + "/survey-20261130-090000.csv";
+    QVERIFY(WriteSurveyReport(older, {Previous(kChosen[0], "Есть", "0A:1B:2C:3D:4E:5F", "1.07")}, nullptr));
+    const QString newestPath = m_reports + "/survey-20991231-235959.csv";
+    if (!newest.isEmpty())
+        QVERIFY(MakeHostileFile(newest, newestPath));
+    auto survey = window();
+    // The table is there at once; the report is read on another thread, and comes after.
+    QCOMPARE(Named<QTableWidget>(survey.get(), "SurveyGrid")->rowCount(), 3);
+    QCOMPARE(survey->previousReport(), QString());
+    QTRY_VERIFY(survey->previousReadDone());
+    QCOMPARE(survey->previousReport(), refusal.isEmpty() ? older : QString());
+    const QString status = Named<QLabel>(survey.get(), "SurveyStatus")->text();
+    QVERIFY2(refusal.isEmpty() ? !status.contains("\n") : status.endsWith(QDir::toNativeSeparators(newestPath) + ": " + refusal),
+             qPrintable(status));
+}
+
+void FormSurveyTest::reportUnwritable_rowsStayAndSaveIsOffered()
+{
+    SmallDisk disk;
+    TAVRIN_REQUIRE_SMALL_DISK(disk);
+    m_reports = disk.path() + "/reports";
+    auto survey = window();
+    auto *progress = Named<QProgressBar>(survey.get(), "SurveyProgress");
+    // The disk fills once the first site is written.
+    bool filled = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        if (!filled && progress->value() == 1)
+            filled = disk.fill();
+    });
+    watch.start(5);
+    survey->startRound();
+    watch.stop();
+    QVERIFY(filled);
+
+    auto *table = Named<QTableWidget>(survey.get(), "SurveyGrid");
+    QCOMPARE(Column(table, 3), (QStringList{"Прочитано", "Номер абонента занят", "Прочитано"}));
+    QCOMPARE(m_messages, QStringList{"Не удалось записать отчёт об опросе в файл " + QDir::toNativeSeparators(survey->reportPath())
+                                     + ": " + QString::fromLocal8Bit(std::strerror(ENOSPC))
+                                     + "\rСтроки опроса остались в таблице: сохраните их кнопкой «Сохранить отчёт…»."});
+    QCOMPARE(Named<QLabel>(survey.get(), "SurveyStatus")->text(),
+             "Прочитано 2 из 3. Отчёт не записан: сохраните его кнопкой «Сохранить отчёт…».");
+    auto *save = Named<QPushButton>(survey.get(), "SurveySave");
+    QVERIFY(save->isEnabled() && save->hasFocus());
+    const std::optional<QList<SurveyRow>> onDisk = ReadSurveyReport(survey->reportPath(), nullptr);
+    QVERIFY(onDisk);
+    QCOMPARE(onDisk->size(), 1);
+
+    // Saved elsewhere, the table is whole.
+    survey->askSavePath = [this](const QString &) { return m_dir->filePath("kept.csv"); };
+    QTest::mouseClick(save, Qt::LeftButton);
+    const std::optional<QList<SurveyRow>> kept = ReadSurveyReport(m_dir->filePath("kept.csv"), nullptr);
+    QVERIFY(kept);
+    QCOMPARE(kept->size(), 3);
 }
 
 void FormSurveyTest::subscriberList_surveyButtonHandsOverTheSelectedRows()

@@ -61,4 +61,9 @@ bool SmallDisk::release()
     return QFile::remove(path() + kFillerName);
 }
 
+bool SmallDisk::makeReadOnly()
+{
+    return ::mount("tmpfs", QFile::encodeName(path()).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 } // namespace tavrin::testsupport

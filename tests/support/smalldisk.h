@@ -23,6 +23,8 @@ public:
     bool fill();
     // Removes that file again.
     bool release();
+    // Mounts the disk again read-only: nothing can be written, not even by root.
+    bool makeReadOnly();
 
 private:
     QTemporaryDir m_folder;

@@ -3,6 +3,8 @@
 #include "surveycommand.h"
 #include "support/devsim.h"
 #include "support/fasttiming.h"
+#include "support/hostilefile.h"
+#include "support/smalldisk.h"
 #include "survey/surveyreport.h"
 #include "xlsxreader.h"
 
@@ -13,10 +15,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 using namespace tavrin;
 using tavrin::test::DevSim;
+using tavrin::testsupport::MakeHostileFile;
+using tavrin::testsupport::SmallDisk;
 
 namespace {
 
@@ -62,6 +68,10 @@ private slots:
     void exitStatus_data();
     void exitStatus();
     void resume_callsOnlyTheSitesNotRead();
+    void resume_keepsEveryRowItDoesNotReplace_data();
+    void resume_keepsEveryRowItDoesNotReplace();
+    void reportUnwritableMidRound_rowsKeptAndPrinted_data();
+    void reportUnwritableMidRound_rowsKeptAndPrinted();
     void sigterm_hangsUpAndLeavesAReadableReport();
     void severalPorts_shareTheSitesRowsInDirectoryOrder();
     void reportName_givesTheCsvAndTheSpreadsheetAlike_data();
@@ -70,6 +80,8 @@ private slots:
 
 private:
     int run(const QStringList &arguments);
+    // tavrin-survey itself, as a process.
+    void start(QProcess &survey, const QStringList &arguments);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<DevSim> m_sim;
@@ -136,6 +148,9 @@ void SurveyCommandTest::exitStatus_data()
     QTest::newRow("settings not readable") << QStringList{"--ini", "@unreadable"} << 2 << "abonents.ini" << none;
     QTest::newRow("report not writable") << QStringList{"--report", "@unwritable"} << 2
                                          << "Не удалось записать отчёт об опросе в файл" << none;
+    QTest::newRow("resume from a device") << QStringList{"--resume", "/dev/zero"} << 2
+                                          << "Не удалось прочитать отчёт об опросе /dev/zero: это не обычный файл" << none;
+    QTest::newRow("resume from a FIFO") << QStringList{"--resume", "@fifo"} << 2 << "fifo: это не обычный файл" << none;
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--subscribers СПИСОК" << none;
     QTest::newRow("version") << QStringList{"--version"} << 0 << "tavrin-survey 1." << none;
 }
@@ -154,6 +169,9 @@ void SurveyCommandTest::exitStatus()
     WriteFile(m_dir->filePath("plain"), "x");
     all.replaceInStrings("@unreadable", unreadable);
     all.replaceInStrings("@unwritable", m_dir->filePath("plain/report.csv"));
+    // Opening a FIFO without a writer would wait for ever.
+    QVERIFY(MakeHostileFile("fifo", m_dir->filePath("fifo")));
+    all.replaceInStrings("@fifo", m_dir->filePath("fifo"));
     if (!arguments.contains("--ini"))
         all << "--ini" << m_ini;
     if (!arguments.contains("--report"))
@@ -211,6 +229,107 @@ void SurveyCommandTest::resume_callsOnlyTheSitesNotRead()
     QCOMPARE(run({"--ini", m_ini, "--resume", m_dir->filePath("resumed.xlsx")}), 0);
     QCOMPARE(m_sim->received(), QByteArray());
     QCOMPARE(ReadFile(report), second);
+}
+
+void SurveyCommandTest::start(QProcess &survey, const QStringList &arguments)
+{
+    survey.setProgram(QCoreApplication::applicationDirPath() + "/tavrin-survey");
+    survey.setArguments(arguments);
+    survey.start();
+    QVERIFY(survey.waitForStarted());
+}
+
+void SurveyCommandTest::resume_keepsEveryRowItDoesNotReplace_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // besides --ini and --resume
+    QTest::addColumn<QString>("site102");       // its state for the resume
+    QTest::addColumn<bool>("killDuringCall");   // kill -9 while 102's module is asked
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("calls");
+    QTest::addColumn<QString>("row2"); // how row 2 begins after; empty: as before, byte for byte
+
+    QTest::newRow("a subset: the busy site alone") << QStringList{"--subscribers", "2"} << "paired version=3.00" << false
+                                                   << 0 << 1 << "2;Насосная;102;Прочитано;Нет;Есть;";
+    QTest::newRow("redial, then kill -9") << QStringList{} << "silent" << true << -1 << 1 << QString();
+    QTest::newRow("every chosen site read") << QStringList{"--subscribers", "1,3"} << "paired" << false << 0 << 0 << QString();
+}
+
+void SurveyCommandTest::resume_keepsEveryRowItDoesNotReplace()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, site102);
+    QFETCH(bool, killDuringCall);
+    QFETCH(int, status);
+    QFETCH(int, calls);
+    QFETCH(QString, row2);
+    // Before: 1 and 3 read, 2 busy.
+    const QString report = m_dir->filePath("base.csv");
+    QCOMPARE(run({"--ini", m_ini, "--report", report}), 1);
+    const QByteArray before = ReadFile(report);
+    const QStringList linesBefore = QString::fromUtf8(before).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(linesBefore.size(), 4);
+
+    QVERIFY(m_sim->command("site 102 " + site102));
+    m_sim->clearLog();
+    arguments << "--ini" << m_ini << "--resume" << report;
+    if (killDuringCall) {
+        QProcess survey;
+        start(survey, arguments);
+        QVERIFY(m_sim->waitForReceived("ATD102\rPING\r", 30000));
+        survey.kill();
+        QVERIFY(survey.waitForFinished(10000));
+    } else {
+        QCOMPARE(run(arguments), status);
+    }
+    QCOMPARE(m_sim->received().count("ATD"), calls);
+    const QByteArray after = ReadFile(report);
+    if (row2.isEmpty()) {
+        QCOMPARE(after, before);
+        return;
+    }
+    const QStringList lines = QString::fromUtf8(after).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[1], linesBefore[1]);
+    QVERIFY2(lines[2].startsWith(row2), qPrintable(lines[2]));
+    QCOMPARE(lines[3], linesBefore[3]);
+}
+
+void SurveyCommandTest::reportUnwritableMidRound_rowsKeptAndPrinted_data()
+{
+    QTest::addColumn<bool>("readOnly"); // else full
+    QTest::addColumn<QString>("reason"); // @: the report's path
+    QTest::newRow("disk full") << false << QString::fromLocal8Bit(std::strerror(ENOSPC));
+    QTest::newRow("folder read-only") << true << "Existing file @ is not writable"; // Qt's words
+}
+
+void SurveyCommandTest::reportUnwritableMidRound_rowsKeptAndPrinted()
+{
+    QFETCH(bool, readOnly);
+    QFETCH(QString, reason);
+    SmallDisk disk;
+    TAVRIN_REQUIRE_SMALL_DISK(disk);
+    const QString report = disk.path() + "/reports/round.csv";
+    QProcess survey;
+    start(survey, {"--ini", m_ini, "--report", report});
+    // Site 1 is on disk before site 2 is dialled.
+    QVERIFY(m_sim->waitForReceived("ATD102\r", 30000));
+    QVERIFY(readOnly ? disk.makeReadOnly() : disk.fill());
+    QVERIFY(survey.waitForFinished(60000));
+    QCOMPARE(survey.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(survey.exitCode(), 1);
+
+    // The file keeps site 1; sites 2 and 3, dialled and read, are on stderr as CSV, under
+    // one message with the system's reason.
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
+    const QStringList said = QString::fromUtf8(survey.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(said.size(), 5);
+    QCOMPARE(said[0], "Не удалось записать отчёт об опросе в файл " + report + ": " + reason.replace("@", report));
+    QCOMPARE(said[1], "Строки опроса, не записанные в отчёт:");
+    QCOMPARE(said[2], QString(lines[0]).remove(QChar(0xFEFF))); // the header, without the mark
+    QVERIFY2(said[3].startsWith("2;Насосная;102;Номер абонента занят;"), qPrintable(said[3]));
+    QVERIFY2(said[4].startsWith("3;Склад;103;Прочитано;Есть;Нет;"), qPrintable(said[4]));
 }
 
 void SurveyCommandTest::sigterm_hangsUpAndLeavesAReadableReport()

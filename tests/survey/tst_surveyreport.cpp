@@ -1,6 +1,8 @@
-// The report file: its literal bytes, reading it back, the rows of a resumed round,
-// the change marks against an earlier survey, and the choice of subscribers.
+// The report file: its literal bytes, reading it back (hostile files refused), the rows
+// of a resumed round, the leftovers of interrupted writes, the change marks against an
+// earlier survey, and the choice of subscribers.
 #include "link/clocktext.h"
+#include "support/hostilefile.h"
 #include "survey/surveycolumns.h"
 #include "survey/surveyreport.h"
 #include "survey/surveytexts.h"
@@ -12,6 +14,7 @@
 #include <QTest>
 
 using namespace tavrin;
+using tavrin::testsupport::MakeHostileFile;
 
 using surveyrows::FailedRow;
 using surveyrows::ReadRow;
@@ -39,6 +42,10 @@ private slots:
     void brokenReports_refusedWithTheFileNamed();
     void unwritableFolder_messageNamesTheFile();
     void resume_keepsReadRowsAndTakesTheNewOnes();
+    void hostilePreviousReports_refusedAtOnce_data();
+    void hostilePreviousReports_refusedAtOnce();
+    void leftoversOfInterruptedWrites_removedAtTheNextWrite_data();
+    void leftoversOfInterruptedWrites_removedAtTheNextWrite();
     void changes_onlyPairPeerAndVersionOfReadRows();
     void latestReport_byDateTimeAndCounter();
     void chooseSubscribers_data();
@@ -202,22 +209,90 @@ void SurveyReportTest::resume_keepsReadRowsAndTakesTheNewOnes()
     QCOMPARE(left[1].name, "В");
     QCOMPARE(left[2].name, "Г");
 
-    // The round's rows come one by one; each is on disk at once, with the rows read before.
+    // The round's rows come one by one; each is on disk at once with every earlier row it
+    // does not replace, in the earlier order: Д, not chosen now, stays; А's busy row stays
+    // until its new row comes; В, new, comes after them.
     QTemporaryDir dir;
     const QString path = dir.filePath("resumed.csv");
     SurveyReportFile report(path, chosen, earlier);
     QString error;
+    const auto onDisk = [&path, &error] {
+        QStringList shown;
+        const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(path, &error);
+        for (const SurveyRow &row : rows.value_or(QList<SurveyRow>{}))
+            shown << QString::number(row.subscriber.number) + " " + row.subscriber.name + " " + row.result;
+        return shown;
+    };
     QVERIFY2(report.add(FailedRow(3, "В", "103", "Абонент не отвечает"), &error), qPrintable(error));
+    QCOMPARE(onDisk(), (QStringList{"2 Б Прочитано", "1 А Номер абонента занят", "9 Д Прочитано",
+                                    "3 В Абонент не отвечает"}));
     QVERIFY2(report.add(ReadRow(1, "А", "101", "Нет", "--", "1.08"), &error), qPrintable(error));
-    const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(path, &error);
-    QVERIFY2(rows, qPrintable(error));
-    QStringList shown;
-    for (const SurveyRow &row : *rows)
-        shown << QString::number(row.subscriber.number) + " " + row.subscriber.name + " " + row.result;
     // Г has no row yet: a crash now would leave it to the next resume.
-    QCOMPARE(shown, (QStringList{"1 А Прочитано", "2 Б Прочитано", "3 В Абонент не отвечает"}));
-    QCOMPARE((*rows)[1].state.peerAddress, "0A:1B:2C:3D:4E:5F");
-    QCOMPARE(report.rows().size(), 3);
+    QCOMPARE(onDisk(), (QStringList{"2 Б Прочитано", "1 А Прочитано", "9 Д Прочитано", "3 В Абонент не отвечает"}));
+    QCOMPARE(ReadSurveyReport(path, &error)->at(0).state.peerAddress, "0A:1B:2C:3D:4E:5F");
+    QCOMPARE(report.rows().size(), 4);
+    QCOMPARE(report.unwrittenRows().size(), 0);
+}
+
+void SurveyReportTest::hostilePreviousReports_refusedAtOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("endless device") << "/dev/zero" << "это не обычный файл";
+    QTest::newRow("link to a device") << "link:/dev/urandom" << "это не обычный файл";
+    QTest::newRow("FIFO, no writer") << "fifo" << "это не обычный файл";
+    QTest::newRow("folder") << "folder" << "это не обычный файл";
+    QTest::newRow("11 MB file") << "11MB" << "размер файла 11534336 байт больше 10 МБ";
+}
+
+void SurveyReportTest::hostilePreviousReports_refusedAtOnce()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString older = dir.filePath("survey-20261130-090000.csv");
+    QVERIFY(WriteSurveyReport(older, {}, nullptr));
+    QString path = dir.filePath("survey-20991231-235959.csv");
+    if (kind.startsWith("/dev/"))
+        path = kind;
+    else
+        QVERIFY(MakeHostileFile(kind, path));
+    QString error;
+    QVERIFY(!ReadSurveyReport(path, &error));
+    QCOMPARE(error, "Не удалось прочитать отчёт об опросе " + QDir::toNativeSeparators(path) + ": " + reason);
+    // Only a regular file is ever the latest report of its folder.
+    QCOMPARE(LatestReport(dir.path()), kind == "11MB" ? path : older);
+}
+
+void SurveyReportTest::leftoversOfInterruptedWrites_removedAtTheNextWrite_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("another report's") << "survey-20261206-080000.csv.UzBGDf" << 120 << true;
+    QTest::newRow("the file's own") << "resumed.csv.KnzaPz" << 120 << true;
+    QTest::newRow("a write going on now") << "survey-20261206-080000.csv.UzBGDf" << 0 << false;
+    QTest::newRow("not a report's") << "notes.csv.UzBGDf" << 120 << false;
+    QTest::newRow("a name someone chose") << "survey-20261206-080000.csv.backup" << 120 << false;
+}
+
+void SurveyReportTest::leftoversOfInterruptedWrites_removedAtTheNextWrite()
+{
+    QFETCH(QString, name);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, removed);
+    QTemporaryDir dir;
+    QFile leftover(dir.filePath(name));
+    QVERIFY(leftover.open(QIODevice::WriteOnly));
+    leftover.write("1;Склад;103;Прочитано");
+    QVERIFY(leftover.flush()); // so that closing does not stamp it again
+    QVERIFY(leftover.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+    leftover.close();
+    QString error;
+    QVERIFY2(WriteSurveyReport(dir.filePath("resumed.csv"), {FailedRow(1, "Склад", "103", "Номер абонента занят")}, &error),
+             qPrintable(error));
+    QCOMPARE(QFile::exists(dir.filePath(name)), !removed);
+    QVERIFY(QFile::exists(dir.filePath("resumed.csv")));
 }
 
 void SurveyReportTest::changes_onlyPairPeerAndVersionOfReadRows()

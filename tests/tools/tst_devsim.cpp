@@ -444,6 +444,11 @@ void TestDevSim::modem_failures_data()
     QTest::newRow("no dial tone") << "dial no-dialtone" << QByteArray("ATD1\r") << QByteArray("\r\nNO DIALTONE\r\n");
     QTest::newRow("error") << "dial error" << QByteArray("ATD1\r") << QByteArray("\r\nERROR\r\n");
     QTest::newRow("silent dial") << "dial silent" << QByteArray("ATD1\r") << QByteArray();
+    // A character while it dials ends the attempt: no call, and no echo of it.
+    QTest::newRow("dial abandoned by a character") << "dial connect" << QByteArray("ATD1\r\r") << QByteArray("\r\nNO CARRIER\r\n");
+    QTest::newRow("silent dial abandoned") << "dial silent" << QByteArray("ATD1\rx") << QByteArray("\r\nNO CARRIER\r\n");
+    QTest::newRow("dial that goes on whatever is sent") << "dial-abandon off" << QByteArray("ATD1\r\r")
+                                                         << QByteArray("\r\nCONNECT 9600\r\n");
     QTest::newRow("GSM not ready") << "cpas 3" << QByteArray("AT+CPAS\r") << QByteArray("\r\n+CPAS: 3\r\n\r\nOK\r\n");
     QTest::newRow("no CPAS") << "cpas error" << QByteArray("AT+CPAS\r") << QByteArray("\r\nERROR\r\n");
 }
@@ -468,6 +473,26 @@ void TestDevSim::modem_carrierLostInTheMiddleOfAFrame()
     m_port.write("PING\r");
     QCOMPARE(m_port.readFor(250), QByteArray("{\"PIN\r\nNO CARRIER\r\n"));
     QCOMPARE(ask("ATE0\r", "OK\r\n"), QByteArray("\r\nOK\r\n")); // command mode again
+}
+
+// A silent site's module must not stay silent for a number that is no site, nor ATH be
+// refused once the modem is told to obey it again.
+void TestDevSim::modem_siteFaultsEndWithTheSiteAndAthIgnoredKeepsTheCall()
+{
+    QVERIFY(up({"--dial-ms", "20", "--guard-ms", "50"}, true));
+    QVERIFY(m_sim->command("site 5551234 silent"));
+    QVERIFY(m_sim->command("ath ignored"));
+    QVERIFY(connectCall());
+    QCOMPARE(ask("PING\r", "}", 300), QByteArray());
+    QTest::qSleep(80);
+    QCOMPARE(ask("+++", "OK\r\n", 400), QByteArray("\r\nOK\r\n"));
+    QCOMPARE(ask("ATH\r", "OK\r\n", 300), QByteArray()); // ignored: no answer, the call stays
+    QVERIFY(m_sim->command("status") && m_sim->lastReply().contains("modem=online-command"));
+    QVERIFY(m_sim->command("ath obeyed"));
+    QCOMPARE(ask("ATH\r", "OK\r\n", 300), QByteArray("\r\nOK\r\n"));
+    QVERIFY(m_sim->command("site 5551234 off"));
+    QVERIFY(connectCall());
+    QCOMPARE(ask("PING\r", "}", 500), QByteArray(R"({"PING":"NoConnection"})"));
 }
 
 void TestDevSim::vanish_failsThePortAndRestorePublishesAgain()

@@ -50,6 +50,7 @@ private slots:
     void modem_failures_data();
     void modem_failures();
     void modem_carrierLostInTheMiddleOfAFrame();
+    void modem_siteFaultsEndWithTheSiteAndAthIgnoredKeepsTheCall();
     void vanish_failsThePortAndRestorePublishesAgain();
     void exit_removesTheLinkOnEndOfInputAndOnSigterm();
 };

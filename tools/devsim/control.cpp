@@ -298,6 +298,24 @@ const Control kControls[] = {
              return std::string("expected 0, 3, error or silent");
          return std::string();
      }},
+    {"dial-abandon", "on|off", "whether a character sent while the modem dials ends the dial with NO CARRIER (modem; default on)",
+     [](Simulator &sim, const Args &a, std::string &) {
+         if (auto e = NeedModem(sim); !e.empty())
+             return e;
+         if (a.words.size() != 1 || (a.words[0] != "on" && a.words[0] != "off"))
+             return std::string("expected on or off");
+         sim.modem->characterAbandonsDial = a.words[0] == "on";
+         return std::string();
+     }},
+    {"ath", "obeyed|ignored", "whether ATH ends a call that is up; ignored: no answer and the call stays (modem)",
+     [](Simulator &sim, const Args &a, std::string &) {
+         if (auto e = NeedModem(sim); !e.empty())
+             return e;
+         if (a.words.size() != 1 || (a.words[0] != "obeyed" && a.words[0] != "ignored"))
+             return std::string("expected obeyed or ignored");
+         sim.modem->ignoresHangUp = a.words[0] == "ignored";
+         return std::string();
+     }},
     {"guard", "<ms>", "guard time of the +++ escape: the silence before and after it, the longest gap between its pluses (modem; default 1000)",
      [](Simulator &sim, const Args &a, std::string &) {
          if (auto e = NeedModem(sim); !e.empty())

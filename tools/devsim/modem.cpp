@@ -80,6 +80,12 @@ void Modem::fromProgram(std::string_view bytes, int64_t nowMicros)
             data += c;
             continue;
         }
+        if (m_dialling && characterAbandonsDial) {
+            // As a Hayes modem does: any character while it dials ends the attempt.
+            abandonDial();
+            out += result(NoCarrier);
+            continue;
+        }
         if (m_echo)
             out += c;
         if (c == '\r') {
@@ -154,6 +160,10 @@ void Modem::commandLine(const std::string &line, std::string &out)
             break;
         case 'H':
             digit(0);
+            if (ignoresHangUp && m_callUp) {
+                m_host.note("modem: ATH ignored, the call stays up");
+                return;
+            }
             hangUp();
             break;
         case 'D':
@@ -214,11 +224,13 @@ void Modem::startDial(const std::string &number)
     const uint64_t serial = ++m_dialSerial;
     m_host.note("modem: dialling " + number);
     const DialOutcome outcome = m_host.dialled(number).value_or(dialOutcome);
+    m_dialling = true;
     if (outcome == DialOutcome::Silent)
         return;
     m_host.after(int64_t(dialMs) * 1000, [this, serial, outcome] {
         if (serial != m_dialSerial)
             return;
+        m_dialling = false;
         Result r = Ok;
         switch (outcome) {
         case DialOutcome::Connect:
@@ -241,9 +253,17 @@ void Modem::startDial(const std::string &number)
     });
 }
 
+void Modem::abandonDial()
+{
+    ++m_dialSerial;
+    m_dialling = false;
+    m_host.note("modem: dial abandoned by a character, no call");
+}
+
 void Modem::hangUp()
 {
     ++m_dialSerial;
+    m_dialling = false;
     if (m_callUp)
         m_host.note("modem: hung up");
     m_callUp = false;
@@ -291,7 +311,8 @@ std::string Modem::describe() const
     const std::string cpas = NameOf(kCpasNames, cpasReply);
     return "modem=" + mode + " echo=" + (m_echo ? "on" : "off") + " verbose=" +
            (m_verbose ? "on" : "off") + " dial=" + dial + " dial-ms=" + std::to_string(dialMs) +
-           " cpas=" + cpas + " guard=" + std::to_string(guardMs);
+           " cpas=" + cpas + " guard=" + std::to_string(guardMs) + " ath=" + (ignoresHangUp ? "ignored" : "obeyed") +
+           (m_dialling ? " dialling" : "");
 }
 
 } // namespace devsim

@@ -51,6 +51,12 @@ public:
     CpasReply cpasReply = CpasReply::Ready;
     int dialMs = 500;    // from ATD to its result
     int guardMs = 1000;  // silence before and after "+++"
+    // A modem that neither answers nor obeys ATH while a call is up, so that a
+    // hang-up that never checks ATH's answer leaves the call up unnoticed.
+    bool ignoresHangUp = false;
+    // A character sent while the modem dials ends the attempt, as on a Hayes modem;
+    // off: the dial goes on to its result whatever is sent meanwhile.
+    bool characterAbandonsDial = true;
 
     bool inDataMode() const { return m_callUp && m_dataMode; }
     std::string describe() const;
@@ -65,6 +71,7 @@ private:
     void startDial(const std::string &number);
     void hangUp();
     void escapeChar(int64_t nowMicros);
+    void abandonDial();
 
     ModemHost &m_host;
     bool m_echo = true;
@@ -76,6 +83,7 @@ private:
     int m_pluses = 0;
     uint64_t m_dataSerial = 0; // counts data-mode bytes, so a late escape check sees new ones
     uint64_t m_dialSerial = 0; // a hang-up cancels the dial in progress
+    bool m_dialling = false;   // from ATD to its result: a character sent meanwhile abandons it
     int m_midFrameLeft = -1;
 };
 

@@ -84,8 +84,18 @@ std::optional<DialOutcome> Simulator::dialled(const std::string &number)
     m_dropAt = 0;
     m_callCommands = 0;
     const auto found = sites.find(SiteNumber(number));
-    if (found == sites.end())
+    if (found == sites.end()) {
+        // A number that is no site reaches the module the control lines set up, not
+        // the last site's: a silent site's silence must not answer for it.
+        if (m_siteCalled) {
+            module.state = Module::State{};
+            module.quirks.clear();
+            faults.clear();
+            m_siteCalled = false;
+        }
         return std::nullopt;
+    }
+    m_siteCalled = true;
     const Site &site = found->second;
     // Each site's module starts from the defaults with what the site sets.
     module.state = Module::State{};

@@ -75,6 +75,7 @@ private:
     std::string m_control;    // a partial control line
     int m_dropAt = 0;         // the site's call loses its carrier at this command (0 never)
     int m_callCommands = 0;   // command lines the module got in this call
+    bool m_siteCalled = false; // the module and faults are a site's, not the control lines'
     bool m_stdinOpen = true;
     sigset_t m_waitMask{}; // the signal mask while waiting in ppoll
 };

@@ -74,6 +74,9 @@ inline QString Interrupted(const QString &report)
 {
     return QStringLiteral("Опрос прерван. Прочитанное записано в отчёт %1").arg(report);
 }
+// Above the report's lines that could not be written, as CSV.
+inline const QString RowsNotWritten = QStringLiteral("Строки опроса, не записанные в отчёт:");
+inline const QString InterruptedUnwritten = QStringLiteral("Опрос прерван.");
 inline QString NothingLeft(const QString &report)
 {
     return QStringLiteral("Все выбранные абоненты уже прочитаны в отчёте %1").arg(report);

@@ -106,10 +106,18 @@ public:
         QMutexLocker lock(&m_mutex);
         ++m_done;
         m_read += row.read ? 1 : 0;
-        if (!written && error != m_lastError)
-            message(error);
-        m_lastError = written ? QString() : error;
+        if (!written)
+            tellWriteFailure(error);
         showProgress();
+    }
+
+    // Once a round: every later site tries the write again, and the end lists what
+    // never reached the file.
+    void tellWriteFailure(const QString &error)
+    {
+        if (!m_writeFailureTold)
+            message(error);
+        m_writeFailureTold = true;
     }
 
     void showProgress()
@@ -151,14 +159,16 @@ private:
     int m_done = 0;
     int m_read = 0;
     bool m_lineShown = false;
-    QString m_lastError;
+    bool m_writeFailureTold = false;
 };
 
-// The CSV that --resume names: the file itself when it is there (a report of any name),
-// else the CSV of the pair the name stands for (NAME, NAME.csv or NAME.xlsx).
+// The CSV that --resume names: what is there under that name (a report of any name; the
+// reading refuses what is not one), else the CSV of the pair the name stands for (NAME,
+// NAME.csv or NAME.xlsx).
 QString ResumedReportPath(const QString &given)
 {
-    if (given.isEmpty() || (QFileInfo(given).isFile() && !given.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)))
+    const bool there = QFileInfo(given).exists() || QFileInfo(given).isSymLink();
+    if (given.isEmpty() || (there && !given.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)))
         return given;
     return ReportPathFor(given);
 }
@@ -289,11 +299,13 @@ RoundEnd RunRound(const Round &round, const QList<SurveySubscriber> &toCall, Sur
     observer.endLine();
 
     // Written after every site already; once more so that a failure at the last one
-    // is tried again and told.
+    // is tried again. What never reached the file goes to stderr, to be kept from there.
     QString error;
     end.written = report.write(&error);
-    if (!end.written)
-        observer.message(error);
+    if (!end.written) {
+        observer.tellWriteFailure(error);
+        observer.message(clitext::RowsNotWritten + u'\n' + SurveyReportText(report.unwrittenRows()).remove(u'\r').trimmed());
+    }
     return end;
 }
 
@@ -301,13 +313,18 @@ RoundEnd RunRound(const Round &round, const QList<SurveySubscriber> &toCall, Sur
 int Summarise(const Round &round, const RoundEnd &end, const SurveyReportFile &report, CommandObserver &observer,
               const SurveyCommandContext &context)
 {
+    // A resumed report holds rows of subscribers not chosen now: they do not count.
+    const QList<SurveyRow> rows = report.rows();
     int read = 0;
-    for (const SurveyRow &row : report.rows())
-        read += row.read ? 1 : 0;
+    for (const SurveySubscriber &subscriber : round.chosen) {
+        const SurveyRow *row = SameSubscriber(rows, subscriber);
+        read += row && row->read ? 1 : 0;
+    }
+    // Neither says the report holds what it lacks.
     const QString shownPath = QDir::toNativeSeparators(round.reportPath);
     if (end.interrupted)
-        observer.message(clitext::Interrupted(shownPath));
-    else if (context.terminal)
+        observer.message(end.written ? clitext::Interrupted(shownPath) : clitext::InterruptedUnwritten);
+    else if (context.terminal && end.written)
         observer.message(clitext::Finished(read, int(round.chosen.size()), shownPath));
     return end.written && !end.interrupted && read == round.chosen.size() ? AllRead : SomeNotRead;
 }
