@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -42,6 +43,24 @@ long ResidentKiB(pid_t pid)
         status.ignore(1 << 16, '\n');
     }
     return -1;
+}
+
+double CpuMilliseconds(pid_t pid)
+{
+    std::error_code error;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    double ns = 0;
+    bool read = false;
+    for (const auto &task : std::filesystem::directory_iterator(tasks, error)) {
+        // The first number of schedstat: nanoseconds spent running.
+        std::ifstream schedstat(task.path() / "schedstat");
+        double running = 0;
+        if (schedstat >> running) {
+            ns += running;
+            read = true;
+        }
+    }
+    return read && !error ? ns / 1e6 : -1;
 }
 
 void Stop(pid_t pid)

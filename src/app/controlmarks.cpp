@@ -25,17 +25,25 @@ constexpr qreal kPadding = 2;      // pixels left and right of the name inside t
 
 } // namespace
 
-ControlMarks::ControlMarks(const QFont &textFont) : m_nameFont(textFont)
+ControlMarks::ControlMarks(const QFont &textFont) : m_textFont(textFont), m_nameFont(textFont)
 {
     m_nameFont.setBold(true);
     m_nameFont.setPointSizeF(textFont.pointSizeF() * kNameScale);
-    const QFontMetricsF text(textFont);
+}
+
+const std::array<qreal, 33> &ControlMarks::widths() const
+{
+    if (m_widths)
+        return *m_widths;
+    const QFontMetricsF text(m_textFont);
     const QFontMetricsF names(m_nameFont);
+    std::array<qreal, 33> &widths = m_widths.emplace();
     for (size_t i = 0; i < kNames.size(); ++i) {
         const QChar picture = i < 32 ? QChar(char16_t(kFirstPicture + i)) : QChar(kDeletePicture);
         const qreal room = names.horizontalAdvance(QLatin1String(kNames[i])) + 2 * kPadding;
-        m_widths[i] = std::max(room, text.horizontalAdvance(picture));
+        widths[i] = std::max(room, text.horizontalAdvance(picture));
     }
+    return widths;
 }
 
 bool ControlMarks::isMark(QChar c)

@@ -118,4 +118,13 @@ unsigned char toUpper(unsigned char byte)
     return kUpper[byte];
 }
 
+QByteArray toUpper(QByteArrayView bytes)
+{
+    QByteArray upper(bytes.size(), Qt::Uninitialized);
+    char *out = upper.data();
+    for (const char byte : bytes)
+        *out++ = static_cast<char>(kUpper[static_cast<unsigned char>(byte)]);
+    return upper;
+}
+
 } // namespace tavrin::cp1251

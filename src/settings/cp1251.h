@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 
@@ -19,5 +20,7 @@ QByteArray encode(const QString &text);
 // The CP1251 upper-case form of a byte (Latin and Cyrillic letters, Ё and the other
 // letters of the upper half included), as the Windows ANSI upper-case conversion gives.
 unsigned char toUpper(unsigned char byte);
+// Every byte of `bytes` in upper case, as toUpper gives it.
+QByteArray toUpper(QByteArrayView bytes);
 
 } // namespace tavrin::cp1251

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <cstring>
 #include <utility>
 
 namespace tavrin {
@@ -19,63 +20,99 @@ const QByteArray kLineEnd = "\r\n";
 
 // Names match as the Windows ANSI comparison without case has it: by their bytes in
 // CP1251 upper case (Latin and Cyrillic letters alike).
-QByteArray foldedBytes(QByteArrayView name)
-{
-    QByteArray key(name.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < name.size(); ++i)
-        key[i] = static_cast<char>(cp1251::toUpper(static_cast<unsigned char>(name[i])));
-    return key;
-}
-
 QByteArray folded(const QString &name)
 {
-    return foldedBytes(cp1251::encode(name));
+    return cp1251::toUpper(cp1251::encode(name));
 }
 
-QByteArray lineOf(const QByteArray &key, const QByteArray &value)
+QByteArray lineOf(QByteArrayView key, const QByteArray &value)
 {
-    return key + '=' + value + kLineEnd;
+    return key.toByteArray() + '=' + value + kLineEnd;
+}
+
+// How often `byte` occurs in `text`; memchr finds them many times faster than a loop.
+qsizetype countOf(QByteArrayView text, char byte)
+{
+    qsizetype count = 0;
+    if (text.isEmpty())
+        return 0;
+    for (const char *at = text.data(), *end = at + text.size();
+         (at = static_cast<const char *>(std::memchr(at, byte, size_t(end - at)))) != nullptr; ++at)
+        ++count;
+    return count;
+}
+
+// A view as a QByteArray that shares the bytes instead of copying them; `bytes` must
+// outlive it and never change.
+QByteArray sharedBytes(QByteArrayView bytes)
+{
+    return QByteArray::fromRawData(bytes.data(), bytes.size());
 }
 
 } // namespace
 
 IniFile::IniFile()
-    : m_blocks(1)
 {
+    m_sections.seal();
 }
 
 IniFile::IniFile(const QByteArray &content)
-    : IniFile()
+    : m_content(content)
+    , m_folded(cp1251::toUpper(content))
 {
-    m_content = content;
-    // Keys before the first section, and in a later section of a name already seen,
-    // are never looked up.
-    bool keysCount = false;
-    // The lines point into m_content, which is never changed, until they are edited.
-    for (const QByteArrayView line : iniline::splitLines(m_content))
-        appendLine(QByteArray::fromRawData(line.data(), line.size()), keysCount);
+    const QByteArrayView text(m_content);
+    // At most one header per '['; counting them first spares growing the lists.
+    const qsizetype brackets = countOf(text, '[');
+    m_sections.reserve(brackets);
+    m_segmentStarts.reserve(size_t(brackets) + 1);
+    for (qsizetype start = 0; start < text.size();) {
+        const qsizetype end = iniline::lineEnd(text, start);
+        const QByteArrayView line = text.sliced(start, end - start);
+        if (iniline::isSectionHeader(line)) {
+            const QByteArrayView name = iniline::parse(line).name;
+            m_sections.append(QByteArrayView(m_folded).sliced(name.data() - text.data(), name.size()),
+                              qsizetype(m_segmentStarts.size()));
+            m_segmentStarts.push_back(start);
+        }
+        start = end;
+    }
+    m_segmentCount = qsizetype(m_segmentStarts.size());
+    m_sections.seal();
 }
 
-void IniFile::appendLine(QByteArray bytes, bool &keysCount)
+qsizetype IniFile::fileSegmentEnd(qsizetype segment) const
 {
-    const iniline::Line line = iniline::parse(bytes);
-    if (line.kind == iniline::Kind::Section) {
-        const QByteArray name = foldedBytes(line.name);
-        keysCount = !m_sections.contains(name);
-        // A later section of the same name stays among the lines of the block before.
-        if (keysCount) {
-            m_sections.insert(name, m_blocks.size());
-            m_blocks.append(Block{});
+    return segment + 1 < qsizetype(m_segmentStarts.size()) ? m_segmentStarts[size_t(segment) + 1]
+                                                            : m_content.size();
+}
+
+IniFile::OpenSegment &IniFile::opened(qsizetype segment) const
+{
+    if (const auto open = m_openSegments.find(segment); open != m_openSegments.end())
+        return *open;
+    // Only the file's segments are ever closed: an added section is open from the start.
+    OpenSegment &open = m_openSegments[segment];
+    const QByteArrayView text(m_content);
+    const qsizetype begin = m_segmentStarts[size_t(segment)];
+    const qsizetype segmentEnd = fileSegmentEnd(segment);
+    // Room for every line ending in LF, and so for each key, without growing the lists.
+    const qsizetype lines = countOf(text.sliced(begin, segmentEnd - begin), '\n') + 1;
+    open.lines.reserve(lines);
+    open.keys.reserve(lines);
+    for (qsizetype start = begin; start < segmentEnd;) {
+        const qsizetype end = iniline::lineEnd(text, start);
+        // The lines point into m_content, which is never changed, until they are edited.
+        const QByteArray line = sharedBytes(text.sliced(start, end - start));
+        if (const QByteArrayView name = iniline::keyName(line); !name.isEmpty()) {
+            const qsizetype at = name.data() - text.data();
+            open.keys.append(QByteArrayView(m_folded).sliced(at, name.size()), open.lines.size());
+            open.lastKeyLine = open.lines.size();
         }
+        open.lines.append(line);
+        start = end;
     }
-    Block &block = m_blocks.back();
-    if (line.kind == iniline::Kind::Key && keysCount) {
-        const QByteArray name = foldedBytes(line.name);
-        if (!block.keys.contains(name))
-            block.keys.insert(name, block.lines.size());
-        block.lastKeyLine = block.lines.size();
-    }
-    block.lines.append(std::move(bytes));
+    open.keys.seal();
+    return open;
 }
 
 std::optional<IniFile> IniFile::load(const QString &path, IniLoadFailure *failure)
@@ -118,14 +155,14 @@ QByteArray IniFile::fileText(const QByteArray &bytes)
 
 std::optional<QByteArray> IniFile::value(const QString &section, const QString &key) const
 {
-    const auto sectionAt = m_sections.constFind(folded(section));
-    if (sectionAt == m_sections.cend())
+    const std::optional<qsizetype> sectionAt = m_sections.find(folded(section));
+    if (!sectionAt)
         return std::nullopt;
-    const Block &block = m_blocks[*sectionAt];
-    const auto keyAt = block.keys.constFind(folded(key));
-    if (keyAt == block.keys.cend())
+    const OpenSegment &block = opened(*sectionAt);
+    const std::optional<qsizetype> keyAt = block.keys.find(folded(key));
+    if (!keyAt)
         return std::nullopt;
-    return iniline::parse(block.lines[*keyAt]).value;
+    return iniline::parse(block.lines[*keyAt]).value.toByteArray();
 }
 
 QString IniFile::readString(const QString &section, const QString &key,
@@ -172,14 +209,14 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::writeRaw(const QString &section, const QString &key, const QByteArray &value)
 {
-    const auto sectionAt = m_sections.constFind(folded(section));
-    if (sectionAt == m_sections.cend()) {
+    const std::optional<qsizetype> sectionAt = m_sections.find(folded(section));
+    if (!sectionAt) {
         appendSection(section, key, value);
         return;
     }
-    Block &block = m_blocks[*sectionAt];
+    OpenSegment &block = opened(*sectionAt);
     const QByteArray foldedKey = folded(key);
-    if (const auto keyAt = block.keys.constFind(foldedKey); keyAt != block.keys.cend()) {
+    if (const std::optional<qsizetype> keyAt = block.keys.find(foldedKey)) {
         QByteArray &line = block.lines[*keyAt];
         line = lineOf(iniline::parse(line).name, value);
         return;
@@ -189,34 +226,46 @@ void IniFile::writeRaw(const QString &section, const QString &key, const QByteAr
     iniline::terminate(block.lines[block.lastKeyLine]);
     ++block.lastKeyLine;
     block.lines.insert(block.lastKeyLine, lineOf(cp1251::encode(key), value));
-    block.keys.insert(foldedKey, block.lastKeyLine);
+    block.keys.insertCopy(foldedKey, block.lastKeyLine);
 }
 
 void IniFile::appendSection(const QString &section, const QString &key, const QByteArray &value)
 {
-    // Only the first block can be empty, and only while it is the only one.
-    QList<QByteArray> &lastLines = m_blocks.back().lines;
+    // Only the first segment can be empty, and only while it is the only one.
+    QList<QByteArray> &lastLines = opened(m_segmentCount - 1).lines;
     if (!lastLines.isEmpty()) {
         iniline::terminate(lastLines.back());
         if (!lastLines.back().trimmed().isEmpty())
             lastLines.append(kLineEnd);
     }
-    Block block;
-    block.lines = {'[' + cp1251::encode(section) + ']' + kLineEnd,
-                   lineOf(cp1251::encode(key), value)};
-    block.keys.insert(folded(key), 1);
-    block.lastKeyLine = 1;
-    m_sections.insert(folded(section), m_blocks.size());
-    m_blocks.append(std::move(block));
+    const qsizetype segment = m_segmentCount++;
+    OpenSegment &added = m_openSegments[segment];
+    added.lines = {'[' + cp1251::encode(section) + ']' + kLineEnd, lineOf(cp1251::encode(key), value)};
+    added.keys.seal();
+    added.keys.insertCopy(folded(key), 1);
+    added.lastKeyLine = 1;
+    m_sections.insertCopy(folded(section), segment);
 }
 
 QByteArray IniFile::content() const
 {
     QByteArray bytes;
-    for (const Block &block : m_blocks) {
-        for (const QByteArray &line : block.lines)
+    bytes.reserve(m_content.size());
+    const QByteArrayView text(m_content);
+    qsizetype copied = 0; // m_content before it is in `bytes` or replaced by open segments
+    const auto appendLines = [&bytes](const OpenSegment &open) {
+        for (const QByteArray &line : open.lines)
             bytes += line;
+    };
+    const QMap<qsizetype, OpenSegment>::const_iterator added = m_openSegments.lowerBound(qsizetype(m_segmentStarts.size()));
+    for (auto open = m_openSegments.cbegin(); open != added; ++open) {
+        bytes += text.sliced(copied, m_segmentStarts[size_t(open.key())] - copied);
+        appendLines(*open);
+        copied = fileSegmentEnd(open.key());
     }
+    bytes += text.sliced(copied);
+    for (auto open = added; open != m_openSegments.cend(); ++open)
+        appendLines(*open);
     return bytes;
 }
 

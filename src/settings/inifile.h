@@ -1,11 +1,14 @@
 #pragma once
 
+#include "settings/nameindex.h"
+
 #include <QByteArray>
-#include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace tavrin {
 
@@ -29,8 +32,11 @@ struct IniLoadFailure {
 //   without LF that gets a line written after it first gets its LF (after its CR) or
 //   CR LF;
 // - lines written end in CR LF; integers are written in decimal, booleans as 1 or 0.
-// The file is read once into an index of its sections and their keys, so a lookup or
-// an edit costs the same in a file of one section as in one of a hundred thousand.
+// Reading the file indexes its section headers only; a section's lines and keys are
+// taken apart the first time it is looked up or edited. So a lookup or an edit costs
+// the same in a file of one section as in one of a hundred thousand, and a file of
+// lines the program never asks about (unknown sections, keys, repeated headers) costs
+// one pass over its bytes.
 class IniFile {
 public:
     // Larger files are not read: a settings file is a few kilobytes, and a huge one is
@@ -74,25 +80,34 @@ public:
     bool save(const QString &path, QString *error) const;
 
 private:
-    // The first section of a name: its lines from its header up to the header of the
-    // next section of another name, with the first line of each of its keys. The
-    // file's first block holds the lines before any header and belongs to no section.
-    struct Block {
-        QList<QByteArray> lines;        // as in the file, line ends included
-        QHash<QByteArray, qsizetype> keys; // folded key name -> its first line
-        qsizetype lastKeyLine = 0;      // a missing key goes after it; 0 is the header
+    // The file is cut into segments at its section headers: segment 0 holds the lines
+    // before the first header, segment i the lines from the i-th header up to the next
+    // header of any name. A name's first segment is its section: a later section of
+    // the same name is never read or written. A segment is taken apart into lines and
+    // keys the first time it is looked up or edited; from then on its lines are the
+    // segment. Sections added by writes are segments after the file's last one.
+    struct OpenSegment {
+        QList<QByteArray> lines;   // as in the file, line ends included
+        NameIndex keys;            // folded key name -> its first line
+        qsizetype lastKeyLine = 0; // a missing key goes after it; 0 is the header
     };
 
-    // Adds a line read; `keysCount` tells whether the lines since the last header are
-    // in a section that is looked up.
-    void appendLine(QByteArray bytes, bool &keysCount);
+    qsizetype fileSegmentEnd(qsizetype segment) const;
+    // Lookups are const but open segments, hence the mutable map: opening one changes
+    // nothing a caller sees.
+    OpenSegment &opened(qsizetype segment) const;
     std::optional<QByteArray> value(const QString &section, const QString &key) const;
     void writeRaw(const QString &section, const QString &key, const QByteArray &value);
     void appendSection(const QString &section, const QString &key, const QByteArray &value);
 
-    QByteArray m_content; // as read; the lines not edited since are views into it
-    QList<Block> m_blocks;
-    QHash<QByteArray, qsizetype> m_sections; // folded section name -> its first block
+    QByteArray m_content; // as read, never changed; unedited lines are views into it
+    // m_content with every byte in upper case: the names read from the file are views
+    // into it, so indexing them copies nothing.
+    QByteArray m_folded;
+    std::vector<qsizetype> m_segmentStarts{0}; // where each of the file's segments starts
+    qsizetype m_segmentCount = 1;        // the file's segments and the added sections
+    NameIndex m_sections;                // folded section name -> its segment
+    mutable QMap<qsizetype, OpenSegment> m_openSegments;
 };
 
 } // namespace tavrin

@@ -2,6 +2,8 @@
 
 #include "settings/cp1251.h"
 
+#include <algorithm>
+
 namespace tavrin::iniline {
 
 namespace {
@@ -28,19 +30,6 @@ QByteArrayView unquote(QByteArrayView value)
     return value;
 }
 
-// The end of the line that starts at `from`: after its LF, after its CR LF, or after a
-// CR alone.
-qsizetype lineEnd(QByteArrayView content, qsizetype from)
-{
-    for (qsizetype i = from; i < content.size(); ++i) {
-        if (content[i] == '\n')
-            return i + 1;
-        if (content[i] == '\r')
-            return i + 1 < content.size() && content[i + 1] == '\n' ? i + 2 : i + 1;
-    }
-    return content.size();
-}
-
 int digitValue(char character, int base)
 {
     int digit = -1;
@@ -55,15 +44,29 @@ int digitValue(char character, int base)
 
 } // namespace
 
-QList<QByteArrayView> splitLines(QByteArrayView content)
+qsizetype lineEnd(QByteArrayView content, qsizetype from)
 {
-    QList<QByteArrayView> lines;
-    for (qsizetype start = 0; start < content.size();) {
-        const qsizetype end = lineEnd(content, start);
-        lines.append(content.sliced(start, end - start));
-        start = end;
+    const char *const begin = content.data();
+    const char *const end = begin + content.size();
+    for (const char *at = begin + from; at != end; ++at) {
+        // One comparison for the bytes of the text, which all lie above CR and LF.
+        if (static_cast<unsigned char>(*at) > '\r')
+            continue;
+        if (*at == '\n')
+            return at - begin + 1;
+        if (*at == '\r')
+            return at - begin + (at + 1 != end && at[1] == '\n' ? 2 : 1);
     }
-    return lines;
+    return content.size();
+}
+
+bool isSectionHeader(QByteArrayView bytes)
+{
+    for (const char character : bytes) {
+        if (!isBlank(character))
+            return character == '[';
+    }
+    return false;
 }
 
 Line parse(QByteArrayView bytes)
@@ -76,25 +79,42 @@ Line parse(QByteArrayView bytes)
         text.chop(1);
     text = trimBlanks(text);
     if (text.startsWith('[')) {
-        qsizetype close = text.indexOf(']');
-        if (close < 0)
-            close = text.size();
+        // std::find, as QByteArrayView::indexOf costs many times more on short lines.
+        const qsizetype close = std::find(text.begin(), text.end(), ']') - text.begin();
         line.kind = Kind::Section;
-        line.name = trimBlanks(text.sliced(1, close - 1)).toByteArray();
+        line.name = trimBlanks(text.sliced(1, close - 1));
         return line;
     }
-    if (text.startsWith(';'))
-        return line;
-    const qsizetype equals = text.indexOf('=');
-    if (equals <= 0)
-        return line;
-    const QByteArrayView key = trimBlanks(text.first(equals));
+    const QByteArrayView key = keyName(text);
     if (key.isEmpty())
         return line;
+    // Only blanks lie between the name and the first equals sign.
+    const auto equals = std::find(key.end(), text.end(), '=');
     line.kind = Kind::Key;
-    line.name = key.toByteArray();
-    line.value = unquote(trimBlanks(text.sliced(equals + 1))).toByteArray();
+    line.name = key;
+    line.value = unquote(trimBlanks(QByteArrayView(equals + 1, text.end())));
     return line;
+}
+
+// The line ends at its first CR or LF: lineEnd() puts no CR or LF inside a line.
+QByteArrayView keyName(QByteArrayView bytes)
+{
+    const char *begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    while (begin != end && isBlank(*begin))
+        ++begin;
+    if (begin == end || *begin == '[' || *begin == ';' || *begin == '=')
+        return {};
+    const char *equals = begin;
+    while (equals != end && *equals != '=' && *equals != '\r' && *equals != '\n')
+        ++equals;
+    if (equals == end || *equals != '=')
+        return {};
+    // *begin is no blank, so the name keeps at least one character.
+    const char *nameEnd = equals;
+    while (isBlank(nameEnd[-1]))
+        --nameEnd;
+    return QByteArrayView(begin, nameEnd - begin);
 }
 
 // A line break would split the line and plant keys of its own, so it becomes a blank.

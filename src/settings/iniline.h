@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 
 #include <optional>
@@ -13,19 +12,27 @@ namespace tavrin::iniline {
 
 enum class Kind { Other, Section, Key };
 
+// Views into the line given to parse(), so reading a line copies nothing.
 struct Line {
     Kind kind = Kind::Other;
-    QByteArray name;  // section name, or the key as spelled in the file; trimmed
-    QByteArray value; // key lines: the value, trimmed and unquoted
+    QByteArrayView name;  // section name, or the key as spelled in the file; trimmed
+    QByteArrayView value; // key lines: the value, trimmed and unquoted
 };
 
-// The lines of a file, each with its own line end, as views into `content`. A line
-// ends at LF, at CR LF, or at a CR alone, so no line holds a CR before its end.
-QList<QByteArrayView> splitLines(QByteArrayView content);
+// The end of the line of `content` that starts at `from`: after its LF, after its
+// CR LF, or after a CR alone, so no line holds a CR before its end.
+qsizetype lineEnd(QByteArrayView content, qsizetype from);
+
+// Whether a line is a section header: its first character after blanks is '['.
+bool isSectionHeader(QByteArrayView bytes);
 
 // What a line is. Blanks around names, the equals sign and values are ignored; a value
 // in matching single or double quotes is read without them.
 Line parse(QByteArrayView bytes);
+
+// The name of a key line as parse() gives it, or an empty view for any other line;
+// cheaper than parse() for indexing the keys of a long section.
+QByteArrayView keyName(QByteArrayView bytes);
 
 // A text value as it goes into a file, so that it reads back as it was.
 QByteArray valueBytes(const QString &value);

@@ -1,12 +1,14 @@
 // What the title bars show, read back from a real X server (Xvfb) the way a window
 // manager reads it: the windows the program shows without a title must carry no name
-// at all, where Qt would put the program's; every window carries the program's icon.
+// at all, where Qt would put the program's; every window carries the program's icon,
+// the first ones of the run too, which are shown before the icon is decoded.
 #include "apptest.h"
 
 #include "app/tavrinapplication.h"
 #include "dialogs/forminputadr.h"
 #include "dialogs/messagebox.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
@@ -60,6 +62,9 @@ class TestTitleBar : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    // First: it needs the first windows of the process.
+    void firstWindows_takeTheIconAndRussianButtons_data();
+    void firstWindows_takeTheIconAndRussianButtons();
     void titleOnTheServer_data();
     void titleOnTheServer();
 };
@@ -67,6 +72,43 @@ private slots:
 void TestTitleBar::initTestCase()
 {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+}
+
+void TestTitleBar::firstWindows_takeTheIconAndRussianButtons_data()
+{
+    QTest::addColumn<QMessageBox::StandardButtons>("buttons");
+    QTest::addColumn<QStringList>("shown");
+    // The first row runs before any window of the process was exposed.
+    QTest::newRow("question with the main window") << QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No)
+                                                   << QStringList{"Да", "Нет"};
+    QTest::newRow("message with the main window") << QMessageBox::StandardButtons(QMessageBox::Ok)
+                                                  << QStringList{"\u041e\u041a"}; // ОК in Cyrillic letters
+}
+
+// The main window and a box shown together before the message loop ran, as at start:
+// once exposed both carry the icon, and the box's standard buttons are in Russian.
+void TestTitleBar::firstWindows_takeTheIconAndRussianButtons()
+{
+    QFETCH(QMessageBox::StandardButtons, buttons);
+    QFETCH(QStringList, shown);
+    AppFixture fixture;
+    auto main = fixture.window();
+    PlainMessageBox box(QStringLiteral("Сбой"), buttons, main.get());
+    main->show();
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QStringList texts;
+    for (QAbstractButton *button : box.buttons())
+        texts << button->text().remove(u'&'); // without the mnemonic mark
+    QCOMPARE(texts, shown);
+    for (QWidget *window : {static_cast<QWidget *>(main.get()), static_cast<QWidget *>(&box)}) {
+        // The icon follows the first exposure; the server may see it a moment later.
+        QTRY_VERIFY2(IconSizes(window->winId()).contains(QStringLiteral("48 x 48")),
+                     qPrintable(IconSizes(window->winId()).join(u',')));
+        QVERIFY2(IconSizes(window->winId()).contains(QStringLiteral("128 x 128")),
+                 qPrintable(IconSizes(window->winId()).join(u',')));
+    }
 }
 
 void TestTitleBar::titleOnTheServer_data()

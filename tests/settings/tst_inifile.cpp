@@ -281,6 +281,53 @@ private slots:
         }
     }
 
+    // Sections are taken apart only when asked for: whatever was asked, the untouched
+    // parts of the file come out as they went in, and an edit lands on its own line
+    // however many sections lie around it.
+    void lookupsAndEdits_amongUntouchedSections_data()
+    {
+        QTest::addColumn<QByteArray>("head");   // before the section edited
+        QTest::addColumn<QByteArray>("tail");   // after it
+        QTest::addColumn<QString>("asked");     // a section looked up first, then "k" in it
+        QTest::addColumn<int>("askedValue");    // what "k" reads there, 0 when absent
+        QByteArray many;
+        for (int i = 0; i < 2000; ++i)
+            many += "[S" + QByteArray::number(i) + "]\r\nk=" + QByteArray::number(i) + "\r\n";
+        QTest::newRow("many sections around") << many << many << "s1999" << 1999;
+        QTest::newRow("one name repeated") << QByteArray("[R]\nk=1\n").repeated(500)
+                                           << QByteArray("[r]\nk=2\n").repeated(500) << "R" << 1;
+        QTest::newRow("CR-only ends, no end at the last line")
+            << QByteArray("; head\r[A]\rk=5\r\r") << QByteArray("[B]\rx=1\r[A]\rk=6") << "a" << 5;
+        QTest::newRow("keys before any section") << QByteArray("k=9\n") << QByteArray("") << "none" << 0;
+        QTest::newRow("unknown keys by the thousand")
+            << QByteArray("[U]\n") + QByteArray("u=1\n").repeated(3000) + "k=4\n" << QByteArray("[V]\n") << "U"
+            << 4;
+    }
+
+    void lookupsAndEdits_amongUntouchedSections()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, tail);
+        QFETCH(QString, asked);
+        QFETCH(int, askedValue);
+        const QByteArray file = head + "[EDITED]\r\nk=1\r\n" + tail;
+        IniFile ini(file);
+        QCOMPARE(ini.readInteger(asked, "k", 0), askedValue);
+        QCOMPARE(ini.content(), file);
+        ini.writeInteger("edited", "K", 2);
+        ini.writeInteger("edited", "added", 3);
+        ini.writeInteger("NEW", "n", 4);
+        const QByteArray edited = head + "[EDITED]\r\nk=2\r\nadded=3\r\n" + tail;
+        QVERIFY(ini.content().startsWith(edited));
+        QCOMPARE(ini.readInteger(asked, "k", 0), askedValue);
+        QCOMPARE(ini.readInteger("EDITED", "k", 0), 2);
+        QCOMPARE(ini.readInteger("new", "N", 0), 4);
+        const IniFile reread(ini.content());
+        QCOMPARE(reread.readInteger("edited", "added", 0), 3);
+        QCOMPARE(reread.readInteger("new", "n", 0), 4);
+        QCOMPARE(reread.readInteger(asked, "k", 0), askedValue);
+    }
+
     void fileText_utf8WithMarkBecomesCp1251_data()
     {
         QTest::addColumn<QByteArray>("bytes");
