@@ -112,9 +112,9 @@ inline const QString RowsKept =
 inline const QString Idle = QStringLiteral("Выбрано объектов: %1. Модуль только читается: PING, PEERADDR, DEVADDR, VER.");
 // The tooltip of a value that differs from the previous survey: %1 the old value, %2 its report.
 inline const QString Changed = QStringLiteral("Изменилось с предыдущего опроса.\nБыло: %1\n(%2)");
-inline const QString Empty = QStringLiteral("(пусто)");
 inline const QString SaveCaption = QStringLiteral("Сохранить отчёт об опросе");
-inline const QString SaveFilter = QStringLiteral("Отчёт (*.csv)");
+inline const QString SaveWorkbookFilter = QStringLiteral("Таблица Excel (*.xlsx)");
+inline const QString SaveReportFilter = QStringLiteral("Отчёт CSV (*.csv)");
 } // namespace SurveyTexts
 
 namespace AbonentTexts {

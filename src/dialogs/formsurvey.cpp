@@ -2,6 +2,7 @@
 
 #include "dialogs/dialogtexts.h"
 #include "dialogs/dialogwidgets.h"
+#include "survey/surveytexts.h"
 #include "link/clocktext.h"
 #include "survey/surveycolumns.h"
 
@@ -23,7 +24,7 @@ namespace tavrin {
 namespace {
 
 const QColor kInProgress(255, 244, 196);
-const QColor kChanged(255, 214, 170);
+const QColor kChanged = QColor::fromRgb(kChangedValueColour);
 const QColor kReadText(0, 128, 0);
 const QColor kFailedText(128, 0, 0);
 
@@ -69,7 +70,11 @@ TFormSurvey::TFormSurvey(const Settings &settings, const QList<SurveySubscriber>
     setObjectName(QStringLiteral("FormSurvey"));
     setWindowTitle(SurveyTexts::Caption);
     askSavePath = [this](const QString &suggested) {
-        return QFileDialog::getSaveFileName(this, SurveyTexts::SaveCaption, suggested, SurveyTexts::SaveFilter);
+        QString filter = SurveyTexts::SaveWorkbookFilter;
+        const QString path = QFileDialog::getSaveFileName(
+            this, SurveyTexts::SaveCaption, suggested,
+            SurveyTexts::SaveWorkbookFilter + QStringLiteral(";;") + SurveyTexts::SaveReportFilter, &filter);
+        return SavedReportPath(path, filter == SurveyTexts::SaveReportFilter);
     };
     createControls();
     fillRows();
@@ -93,6 +98,11 @@ void TFormSurvey::onPreviousSurveyRead()
     for (int index = 0; index < m_chosen.size(); ++index) {
         if (const SurveyRow *row = SameSubscriber(m_rows, m_chosen[index]))
             markChanges(index, *row);
+    }
+    // A round already running marks the same changes in its spreadsheet file.
+    if (m_report) {
+        m_report->setWorkbookContext(workbookContext());
+        m_report->write(nullptr);
     }
 }
 
@@ -201,7 +211,7 @@ void TFormSurvey::markChanges(int index, const SurveyRow &row)
             return;
         QTableWidgetItem *item = m_table->item(index, column);
         item->setBackground(kChanged);
-        item->setToolTip(PlainToolTip(SurveyTexts::Changed.arg(old->isEmpty() ? SurveyTexts::Empty : *old, previousName)));
+        item->setToolTip(PlainToolTip(SurveyTexts::Changed.arg(old->isEmpty() ? surveytext::EmptyValue : *old, previousName)));
     };
     mark(PairColumn, changes.pair);
     mark(PeerAddressColumn, changes.peerAddress);
@@ -242,10 +252,11 @@ void TFormSurvey::startRound()
     m_done = 0;
     fillRows();
     m_reportPath = NewReportPath(m_reportsFolder, QDateTime::currentDateTime());
-    SurveyReportFile report(m_reportPath, m_chosen);
+    SurveyReportFile report(m_reportPath, m_chosen, {}, workbookContext());
     Observer observer(*this, report);
     SurveyEngine engine(m_settings, observer, 0, timing);
     m_engine = &engine;
+    m_report = &report;
     m_clock.start();
     m_status->setText(QString());
     showProgress();
@@ -255,6 +266,7 @@ void TFormSurvey::startRound()
     engine.run(m_chosen);
 
     m_engine = nullptr;
+    m_report = nullptr;
     int read = 0;
     for (const SurveyRow &row : m_rows)
         read += row.read ? 1 : 0;
@@ -301,16 +313,39 @@ void TFormSurvey::reject()
     QDialog::reject();
 }
 
+SurveyWorkbookContext TFormSurvey::workbookContext() const
+{
+    SurveyWorkbookContext context;
+    context.ports = QStringList{QStringLiteral("COM%1").arg(m_settings.phone.portNumber)};
+    if (!m_previousPath.isEmpty()) {
+        context.previousName = QFileInfo(m_previousPath).fileName();
+        context.previousRows = m_previous;
+    }
+    return context;
+}
+
+// A name ending in ".csv" is saved as the CSV, any other as the spreadsheet file.
 void TFormSurvey::onSaveClicked()
 {
     if (running() || m_rows.isEmpty())
         return;
-    const QString path = askSavePath ? askSavePath(m_reportPath) : QString();
+    const QString path = askSavePath ? askSavePath(WorkbookPath(m_reportPath)) : QString();
     if (path.isEmpty())
         return;
     QString error;
-    if (!WriteSurveyReport(path, m_rows, &error) && showMessage)
+    const bool saved = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                           ? WriteSurveyReport(path, m_rows, &error)
+                           : WriteSurveyWorkbook(path, m_rows, workbookContext(), &error);
+    if (!saved && showMessage)
         showMessage(error);
+}
+
+QString SavedReportPath(const QString &chosen, bool csvChosen)
+{
+    if (chosen.isEmpty() || chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
+        chosen.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        return chosen;
+    return chosen + (csvChosen ? QStringLiteral(".csv") : QStringLiteral(".xlsx"));
 }
 
 void OpenSurveyWindow(const Settings &settings, const AbonentDirectory &directory, const QList<int> &rows,

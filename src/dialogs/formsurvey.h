@@ -23,7 +23,8 @@ namespace tavrin {
 // The survey window: the chosen subscribers in a table that fills in site by site while
 // a round runs ("Начать"). "Остановить", Esc and closing the window end the round once
 // the call in progress is hung up. Every round is written at once to a report in the
-// reports folder; "Сохранить отчёт…" saves the table elsewhere. A value that differs
+// reports folder, the CSV and the spreadsheet file beside it; "Сохранить отчёт…" saves
+// the table elsewhere as either. A value that differs
 // from the same subscriber's row of the previous saved survey is marked, with the old
 // value in its tooltip; that survey is read on another thread, and the marks come when it
 // is. A report that cannot be written loses nothing: the rows stay in the table, every
@@ -39,7 +40,8 @@ public:
     ~TFormSurvey() override;
 
     ShowMessageFn showMessage;
-    // The file "Сохранить отчёт…" writes to; empty when the user cancelled.
+    // The file "Сохранить отчёт…" writes to: a name ending in ".csv" gets the CSV, any
+    // other the spreadsheet file; empty when the user cancelled.
     std::function<QString(const QString &suggested)> askSavePath;
     SurveyTiming timing; // the delays of the round; tests shorten them
 
@@ -73,6 +75,8 @@ private:
     // Widens the window (within its screen) until every column of the table shows its
     // values whole; the first time also sets a height of some fifteen rows.
     void fitToTable();
+    // The ports and the previous survey the spreadsheet file names.
+    SurveyWorkbookContext workbookContext() const;
 
     Settings m_settings;
     QList<SurveySubscriber> m_chosen;
@@ -84,6 +88,7 @@ private:
     QList<SurveyRow> m_rows; // this round's, as they come
     QString m_reportPath;
     SurveyEngine *m_engine = nullptr;
+    SurveyReportFile *m_report = nullptr; // the running round's
     bool m_closeWhenDone = false;
     bool m_reportWritten = true; // the last round's report holds all its rows
     int m_done = 0;
@@ -99,6 +104,10 @@ private:
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_closeButton = nullptr;
 };
+
+// The file the save dialog's choice names: as chosen when it ends in ".csv" or
+// ".xlsx", else with the ending of the type chosen in the dialog.
+QString SavedReportPath(const QString &chosen, bool csvChosen);
 
 // Opens the survey window over owner for the subscribers of directory at rows (positions
 // from 0), or all of them when rows names one or none; the phone kind's fields come
