@@ -27,10 +27,15 @@ void AbonentBox::fill()
 {
     const int count = std::min<int>(m_directory.count, kMaxAbonents);
     m_box->clear();
-    for (int i = 0; i < count; ++i)
+    m_shown.clear();
+    for (int i = 0; i < count; ++i) {
+        if (m_networkOnly && m_directory.entries[i].networkAddress.isEmpty())
+            continue;
+        m_shown.append(i);
         m_box->addItem(m_directory.entries[i].name);
+    }
     if (count < kMaxAbonents)
-        m_box->addItem(CommonTexts::NewAbonent); // its position is the directory count
+        m_box->addItem(CommonTexts::NewAbonent); // after the subscriber lines
     reselect();
     if (hasChoice())
         m_hooks.showStatus();
@@ -41,13 +46,13 @@ void AbonentBox::reselect()
     // A selection beyond the last subscriber (a hand-edited file) would put the
     // "Новый абонент" line forward as the chosen subscriber; it selects nothing instead.
     const bool valid = m_directory.count > 0 && m_directory.selectedIndex < m_directory.count;
-    m_box->setCurrentIndex(valid ? int(m_directory.selectedIndex) : -1);
+    m_box->setCurrentIndex(valid ? int(m_shown.indexOf(int(m_directory.selectedIndex))) : -1);
 }
 
 bool AbonentBox::hasChoice() const
 {
-    const int position = m_box->currentIndex();
-    return position >= 0 && position < m_directory.count;
+    const int line = m_box->currentIndex();
+    return line >= 0 && line < m_shown.size();
 }
 
 void AbonentBox::commit()
@@ -56,12 +61,12 @@ void AbonentBox::commit()
     m_store.WriteAbonentsIni();
 }
 
-void AbonentBox::onChosen(int position)
+void AbonentBox::onChosen(int line)
 {
-    if (position < 0)
+    if (line < 0)
         return;
-    if (position != m_directory.count) {
-        m_directory.selectedIndex = quint8(position);
+    if (line < m_shown.size()) {
+        m_directory.selectedIndex = quint8(m_shown[line]);
         m_hooks.showStatus();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "dialogs/messagebox.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -39,6 +40,9 @@ public:
     // fillAbonentCombo: the names and "Новый абонент"; the selected subscriber selected
     // and shown in the status bar, or nothing selected for an empty directory.
     void fill();
+    // Lists only the subscribers that have a network address (the network kind); the
+    // selected subscriber is selected only when it is one of them.
+    void setNetworkOnly(bool networkOnly) { m_networkOnly = networkOnly; }
     // A subscriber, not the "Новый абонент" line, is selected.
     bool hasChoice() const;
     // The directory becomes the live one and is written to abonents.ini when it differs
@@ -46,7 +50,7 @@ public:
     void commit();
 
 private:
-    void onChosen(int position);
+    void onChosen(int line);
     void onListClicked();
     // The selected subscriber selected again (nothing for an empty directory).
     void reselect();
@@ -56,6 +60,8 @@ private:
     QComboBox *m_box;
     QWidget *m_dialog;
     Hooks m_hooks;
+    bool m_networkOnly = false;
+    QList<int> m_shown; // the directory position of each subscriber line, in box order
 };
 
 } // namespace tavrin

@@ -17,6 +17,11 @@ inline const QString NewAbonent = QStringLiteral("Новый абонент");
 inline const QString ListLabel = QStringLiteral("Список абонентов");
 inline const QString NameLabel = QStringLiteral("Наименование");
 inline const QString PhoneLabel = QStringLiteral("№ телефона");
+inline const QString NetworkAddressLabel = QStringLiteral("Сетевой адрес");
+inline const QString ProtocolLabel = QStringLiteral("Протокол");
+// The items of the protocol list, in the order of NetworkProtocol.
+inline const QString ProtocolRawTcp = QStringLiteral("TCP");
+inline const QString ProtocolRfc2217 = QStringLiteral("RFC 2217");
 // The title of a window shown without one (the message boxes, the address dialog). Qt
 // puts the program's name in the title bar of a window whose title is empty; a single
 // blank shows nothing.
@@ -28,6 +33,7 @@ inline const QString Caption = QStringLiteral(" Параметры связи");
 inline const QString KindLabel = QStringLiteral("Тип связи");
 inline const QString KindDirect = QStringLiteral("Непосредственная связь");
 inline const QString KindPhone = QStringLiteral("Связь по телефону");
+inline const QString KindNetwork = QStringLiteral("Связь по сети");
 inline const QString ChangeParameters = QStringLiteral("Изменить параметры связи");
 } // namespace ConnectTexts
 
@@ -35,6 +41,12 @@ namespace ConnParTexts {
 inline const QString DesignCaption = QStringLiteral("Параметры связи с устройством ");
 inline const QString DirectCaption = QStringLiteral("Параметры связи с устройством (непосредственная связь)");
 inline const QString PhoneCaption = QStringLiteral("Параметры связи с устройством (связь по телефону)");
+inline const QString NetworkCaption = QStringLiteral("Параметры связи с устройством (связь по сети)");
+// Beside the rate for the network kind: a server with port control sets it on the
+// module's line; over raw TCP the server's own setting holds.
+inline const QString NetworkRateNote = QStringLiteral("задаётся серверу по RFC 2217;\nпо TCP не используется");
+inline const QString ConnectLimitLabel = QStringLiteral("Время ожидания\nсоединения (1...60)");
+inline const QString ConnectLimitName = QStringLiteral("Время ожидания соединения");
 inline const QString PortLabel = QStringLiteral("Порт подключения");
 inline const QString RateLabel = QStringLiteral("Скорость обмена");
 inline const QString RateUnit = QStringLiteral("бит/с");
@@ -116,6 +128,10 @@ inline const QString Caption = QStringLiteral(" Параметры абонен�
 // %1: the character, %2: the field's name.
 inline const QString NoCp1251Form =
     QStringLiteral("Символ «%1» в поле «%2» не может быть сохранён в файле абонентов.\rЗамените его.");
+// %1: the address as typed.
+inline const QString BadNetworkAddress = QStringLiteral(
+    "Неверный сетевой адрес «%1».\rУкажите узел и порт через двоеточие: имя:порт, IPv4:порт или [IPv6]:порт; "
+    "порт от 1 до 65535.");
 } // namespace AbonentTexts
 
 namespace WaitTexts {
@@ -133,6 +149,10 @@ namespace StatusTexts {
 inline const QString PortAndRate = QStringLiteral(" COM%1,   %2 бит/с");
 inline const QString DirectKind = QStringLiteral(" Непосредственная связь");
 inline const QString PhoneKind = QStringLiteral(" Тел. %1");
+// %1: "host:port"; %2: the rate.
+inline const QString NetworkRawPort = QStringLiteral(" %1, TCP");
+inline const QString NetworkControlledPort = QStringLiteral(" %1, RFC 2217, %2 бит/с");
+inline const QString NetworkKind = QStringLiteral(" Связь по сети");
 } // namespace StatusTexts
 
 namespace AddressTexts {

@@ -4,7 +4,9 @@
 #include "dialogs/dialogtexts.h"
 #include "dialogs/dialogwidgets.h"
 #include "dialogs/enterkey.h"
+#include "link/networkaddress.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace tavrin {
@@ -37,6 +40,12 @@ TFormAbonent::TFormAbonent(AbonentRecord &target, int editMode, QWidget *owner)
     m_phoneEdit = new QLineEdit(this);
     m_phoneEdit->setObjectName(QStringLiteral("Edit2"));
     m_phoneEdit->setMaxLength(kPhoneCodeChars);
+    m_addressEdit = new QLineEdit(this);
+    m_addressEdit->setObjectName(QStringLiteral("NetworkAddressEdit"));
+    m_addressEdit->setMaxLength(kNetworkAddressChars);
+    m_protocolList = new QComboBox(this);
+    m_protocolList->setObjectName(QStringLiteral("ProtocolList"));
+    m_protocolList->addItems({CommonTexts::ProtocolRawTcp, CommonTexts::ProtocolRfc2217});
     m_acceptButton = DialogButton(CommonTexts::Accept, "BitBtn4", this);
     m_cancelButton = DialogButton(CommonTexts::Cancel, "BitBtn5", this);
 
@@ -46,6 +55,11 @@ TFormAbonent::TFormAbonent(AbonentRecord &target, int editMode, QWidget *owner)
     fields->addWidget(PlainLabel(CommonTexts::PhoneLabel, this), 0, 1);
     fields->addWidget(m_nameEdit, 1, 0);
     fields->addWidget(m_phoneEdit, 1, 1);
+    fields->setRowMinimumHeight(2, 6);
+    fields->addWidget(PlainLabel(CommonTexts::NetworkAddressLabel, this), 3, 0);
+    fields->addWidget(PlainLabel(CommonTexts::ProtocolLabel, this), 3, 1);
+    fields->addWidget(m_addressEdit, 4, 0);
+    fields->addWidget(m_protocolList, 4, 1, Qt::AlignLeft);
     fields->setColumnStretch(0, 5);
     fields->setColumnStretch(1, 3);
 
@@ -70,11 +84,14 @@ void TFormAbonent::showEvent(QShowEvent *event)
 
 void TFormAbonent::FormShow()
 {
-    resize(kWidth, kHeight);
+    // The address row makes it taller than its two fields alone did.
+    resize(kWidth, std::max(kHeight, sizeHint().height()));
     CentreOnScreen(*this);
     if (m_editMode == EditMode) {
         m_nameEdit->setText(m_target.name);
         m_phoneEdit->setText(m_target.phoneNumber);
+        m_addressEdit->setText(m_target.networkAddress);
+        m_protocolList->setCurrentIndex(m_target.networkProtocol == Rfc2217 ? Rfc2217 : RawTcp);
     }
     m_nameEdit->setFocus(Qt::OtherFocusReason);
 }
@@ -92,7 +109,9 @@ QString TFormAbonent::unstorableCharMessage() const
 
 void TFormAbonent::onAcceptClicked()
 {
-    if (m_nameEdit->text().isEmpty() || m_phoneEdit->text().isEmpty()) {
+    const QString address = m_addressEdit->text().trimmed();
+    // A site reached over the network only needs no phone number.
+    if (m_nameEdit->text().isEmpty() || (m_phoneEdit->text().isEmpty() && address.isEmpty())) {
         showMessage(CommonTexts::NotAllParameters);
         return;
     }
@@ -100,8 +119,15 @@ void TFormAbonent::onAcceptClicked()
         showMessage(message);
         return;
     }
+    if (!address.isEmpty() && !ParseNetworkAddress(address)) {
+        showMessage(AbonentTexts::BadNetworkAddress.arg(address));
+        m_addressEdit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     m_target.name = m_nameEdit->text();
     m_target.phoneNumber = m_phoneEdit->text();
+    m_target.networkAddress = address;
+    m_target.networkProtocol = NetworkProtocol(m_protocolList->currentIndex() == Rfc2217 ? Rfc2217 : RawTcp);
     accept();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -13,8 +14,10 @@ namespace tavrin {
 // EditMode of the subscriber editor.
 enum AbonentEditMode : int { AddMode = 0, EditMode = 1 };
 
-// The subscriber editor: the name and the phone number of one directory slot. It fills
-// the slot only on "Принять"; the slot's two addresses are never touched.
+// The subscriber editor: the name, the phone number and the network address with its
+// protocol of one directory slot. It fills the slot only on "Принять"; the slot's two
+// controller addresses are never touched. A subscriber needs a name and a phone number
+// or a network address; an address given must be one a connection can be made to.
 class TFormAbonent : public QDialog {
     Q_OBJECT
 public:
@@ -37,6 +40,8 @@ private:
     const int m_editMode;
     QLineEdit *m_nameEdit = nullptr;
     QLineEdit *m_phoneEdit = nullptr;
+    QLineEdit *m_addressEdit = nullptr;
+    QComboBox *m_protocolList = nullptr; // the position is the NetworkProtocol
     QPushButton *m_acceptButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
 };

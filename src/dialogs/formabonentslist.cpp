@@ -20,11 +20,12 @@ namespace tavrin {
 
 namespace {
 
-constexpr int kWidth = 682;
-constexpr int kHeight = 560;
 constexpr int kNumberWidth = 36;
 constexpr int kNameWidth = 393;
 constexpr int kPhoneWidth = 218;
+constexpr int kAddressWidth = 230; // the network address column, after the phone number
+constexpr int kWidth = 682 + kAddressWidth;
+constexpr int kHeight = 560;
 constexpr int kRowHeight = 20;
 
 // A raised header panel above one column, with its caption and, for a sortable column,
@@ -92,7 +93,7 @@ TFormAbonents_List::TFormAbonents_List(AbonentDirectory &directory, QWidget *own
 
 void TFormAbonents_List::createGrid()
 {
-    m_grid = new QTableWidget(1, 3, this);
+    m_grid = new QTableWidget(1, 4, this);
     m_grid->setObjectName(QStringLiteral("StringGrid1"));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
@@ -101,6 +102,7 @@ void TFormAbonents_List::createGrid()
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->setColumnWidth(0, kNumberWidth);
     m_grid->setColumnWidth(1, kNameWidth);
+    m_grid->setColumnWidth(2, kPhoneWidth);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Several rows (Ctrl, Shift) choose the sites of a survey; the current row is the subscriber.
@@ -111,7 +113,7 @@ void TFormAbonents_List::createGrid()
     m_grid->setWordWrap(false);
     m_grid->setTabKeyNavigation(false); // Tab leaves the grid for the buttons
     m_grid->viewport()->setCursor(Qt::PointingHandCursor);
-    m_grid->setMinimumWidth(kNumberWidth + kNameWidth + kPhoneWidth);
+    m_grid->setMinimumWidth(kNumberWidth + kNameWidth + kPhoneWidth + kAddressWidth);
 }
 
 QWidget *TFormAbonents_List::createHeader()
@@ -129,6 +131,7 @@ QWidget *TFormAbonents_List::createHeader()
     row->addWidget(HeaderPanel(AbonentListTexts::NumberHeader, "Panel3", kNumberWidth, nullptr, header));
     row->addWidget(HeaderPanel(CommonTexts::NameLabel, "Panel4", kNameWidth, m_sortByNameButton, header));
     row->addWidget(HeaderPanel(CommonTexts::PhoneLabel, "Panel8", kPhoneWidth, m_sortByPhoneButton, header));
+    row->addWidget(HeaderPanel(CommonTexts::NetworkAddressLabel, "NetworkAddressPanel", kAddressWidth, nullptr, header));
     row->addStretch();
     return header;
 }

@@ -40,7 +40,7 @@ void TFormAbonents_List::fillGrid()
     const int count = std::min<int>(m_directory.count, kMaxAbonents);
     m_grid->setRowCount(std::max(count, 1)); // the grid keeps at least one row
     if (count == 0) {
-        for (int column = 0; column < 3; ++column)
+        for (int column = 0; column < m_grid->columnCount(); ++column)
             SetCell(m_grid, 0, column, QString());
         m_grid->setCurrentCell(-1, -1);
         m_editButton->setEnabled(false);
@@ -68,6 +68,7 @@ void TFormAbonents_List::showRow(int row)
     SetCell(m_grid, row, 0, QStringLiteral("  %1").arg(row + 1));
     SetCell(m_grid, row, 1, QLatin1Char(' ') + entry.name);
     SetCell(m_grid, row, 2, QLatin1Char(' ') + entry.phoneNumber);
+    SetCell(m_grid, row, 3, entry.networkAddress.isEmpty() ? QString() : QLatin1Char(' ') + entry.networkAddress);
 }
 
 // The button of the order in force is the disabled one; a sort key of neither kind (a

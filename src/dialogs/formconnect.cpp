@@ -68,7 +68,7 @@ QLayout *TFormConnect::createControls()
 {
     m_kindList = new QComboBox(this);
     m_kindList->setObjectName(QStringLiteral("ComboBox3"));
-    m_kindList->addItems({ConnectTexts::KindDirect, ConnectTexts::KindPhone});
+    m_kindList->addItems({ConnectTexts::KindDirect, ConnectTexts::KindPhone, ConnectTexts::KindNetwork});
     m_abonentLabel = PlainLabel(CommonTexts::AbonentLabel, this);
     m_abonentLabel->setObjectName(QStringLiteral("Label2"));
     m_abonentList = new QComboBox(this);
@@ -116,7 +116,7 @@ void TFormConnect::FormShow()
     CentreOnScreen(*this);
     WorkingSettings = m_store.CurrentSettings;
     // A stored kind other than the two known ones selects nothing.
-    m_kindList->setCurrentIndex(WorkingSettings.connectionKind <= Phone ? int(WorkingSettings.connectionKind) : -1);
+    m_kindList->setCurrentIndex(WorkingSettings.connectionKind <= Network ? int(WorkingSettings.connectionKind) : -1);
     onKindChosen();
 }
 
@@ -136,10 +136,16 @@ void TFormConnect::onKindChosen()
     if (kind < 0)
         return;
     WorkingSettings.connectionKind = ConnectionKind(kind);
-    const bool phone = kind == Phone;
-    enableSubscriberControls(phone);
-    if (phone) {
+    // The network kind asks for a subscriber as the phone kind does, from those that
+    // have a network address.
+    const bool toSubscriber = kind == Phone || kind == Network;
+    enableSubscriberControls(toSubscriber);
+    m_abonents->setNetworkOnly(kind == Network);
+    if (toSubscriber) {
         fillAbonentCombo();
+        // The network kind names itself even before a subscriber with an address is chosen.
+        if (kind == Network && !m_abonents->hasChoice())
+            showStatus();
     } else {
         m_abonentList->setCurrentIndex(-1); // the selected index stays as it is
         showStatus();
@@ -176,7 +182,8 @@ void TFormConnect::onChangeParametersClicked()
 
 void TFormConnect::onAcceptClicked()
 {
-    if (m_kindList->currentIndex() < 0 || (m_kindList->currentIndex() == Phone && !m_abonents->hasChoice())) {
+    const int kind = m_kindList->currentIndex();
+    if (kind < 0 || ((kind == Phone || kind == Network) && !m_abonents->hasChoice())) {
         showMessage(CommonTexts::NotAllParameters);
         return;
     }

@@ -15,7 +15,7 @@ class AbonentBox;
 class PanelStatusBar;
 class SettingsStore;
 
-// The connect dialog: the connection kind and, for a phone link, the subscriber, chosen
+// The connect dialog: the connection kind and, for a phone or network link, the subscriber, chosen
 // on a working copy of the settings that replaces the live ones when accepted. From it
 // the subscriber editor, the subscriber list and the connection parameters dialog open;
 // directory changes they commit reach the live settings and abonents.ini at once.

@@ -56,15 +56,17 @@ TFormConn_Par::TFormConn_Par(SettingsStore &store, Settings &editedSettings, QWi
     layout->setSpacing(10);
     layout->addLayout(createLineControls());
     layout->addWidget(createPhonePanel());
+    layout->addWidget(createNetworkPanel());
     layout->addStretch();
     layout->addLayout(createButtons());
     m_phonePanel->hide();
+    m_networkPanel->hide();
 
     PressFocusedButtonOnEnter(*this);
     m_acceptButton->setDefault(true); // Enter in a field or a list accepts
     SetTabOrder({m_portList, m_rateList, m_waitTimeEdit, m_timeOutEdit, m_attemptsList, m_wakeUpByteBox,
-                 m_commandEdit, m_connectWaitEdit, m_connRepeatEdit, m_abonentList, m_listButton, m_acceptButton,
-                 m_exitButton});
+                 m_commandEdit, m_connectWaitEdit, m_connRepeatEdit, m_abonentList, m_listButton, m_connectLimitEdit,
+                 m_acceptButton, m_exitButton});
 
     m_abonents = new AbonentBox(m_store, m_editedSettings.directory, m_abonentList, m_listButton, this,
                                 {[this] { showStatus(); }, [this](const QString &text) { showMessage(text); },
@@ -90,7 +92,11 @@ QGridLayout *TFormConn_Par::createLineControls()
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(8);
-    grid->addWidget(PlainLabel(ConnParTexts::PortLabel, this), 0, 0);
+    m_portLabel = PlainLabel(ConnParTexts::PortLabel, this);
+    m_rateNote = PlainLabel(ConnParTexts::NetworkRateNote, this);
+    m_rateNote->setObjectName(QStringLiteral("NetworkRateNote"));
+    m_rateNote->hide();
+    grid->addWidget(m_portLabel, 0, 0);
     grid->addWidget(m_portList, 0, 1);
     grid->addWidget(PlainLabel(ConnParTexts::RateLabel, this), 1, 0);
     grid->addWidget(m_rateList, 1, 1);
@@ -105,6 +111,7 @@ QGridLayout *TFormConn_Par::createLineControls()
     grid->addWidget(m_timeOutEdit, 1, 5);
     grid->addWidget(PlainLabel(ConnParTexts::MillisecondsUnit, this), 1, 6);
     grid->addWidget(m_wakeUpByteBox, 2, 4, 1, 3);
+    grid->addWidget(m_rateNote, 3, 1, 1, 3);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(7, 1);
     return grid;
@@ -150,6 +157,23 @@ QFrame *TFormConn_Par::createPhonePanel()
     grid->addWidget(m_phoneCode, 3, 1, 1, 3);
     grid->setColumnStretch(3, 1);
     return m_phonePanel;
+}
+
+QFrame *TFormConn_Par::createNetworkPanel()
+{
+    m_networkPanel = new QFrame(this);
+    m_networkPanel->setObjectName(QStringLiteral("pn_net"));
+    m_networkPanel->setFrameShape(QFrame::StyledPanel);
+    m_networkPanel->setFrameShadow(QFrame::Sunken);
+    m_connectLimitEdit = Field("EditConnectLimit", 2, m_networkPanel);
+    m_connectLimitEdit->setValidator(new IntKeyFilter(m_connectLimitEdit));
+    auto *grid = new QGridLayout(m_networkPanel);
+    grid->setHorizontalSpacing(10);
+    grid->addWidget(PlainLabel(ConnParTexts::ConnectLimitLabel, m_networkPanel), 0, 0);
+    grid->addWidget(m_connectLimitEdit, 0, 1, Qt::AlignLeft);
+    grid->addWidget(PlainLabel(ConnParTexts::SecondsUnit, m_networkPanel), 0, 2);
+    grid->setColumnStretch(3, 1);
+    return m_networkPanel;
 }
 
 QLayout *TFormConn_Par::createButtons()

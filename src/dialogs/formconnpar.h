@@ -20,8 +20,9 @@ class PanelStatusBar;
 class SettingsStore;
 
 // The connection parameters dialog for the kind chosen in the connect dialog: port,
-// rate, the two reply time-outs and the wake-up byte, and for the phone kind the modem
-// command, the connection wait, the dialling attempts and the subscriber. "Принять"
+// rate, the two reply time-outs and the wake-up byte, for the phone kind the modem
+// command, the connection wait, the dialling attempts and the subscriber, and for the
+// network kind (which has no port) the connect time limit. "Принять"
 // checks the fields and stores them into the settings being edited; the number of
 // exchange attempts is shown as 1 and passes through unchanged.
 class TFormConn_Par : public QDialog {
@@ -49,11 +50,13 @@ private:
 
     QGridLayout *createLineControls();
     QFrame *createPhonePanel();
+    QFrame *createNetworkPanel();
     QLayout *createButtons();
     void FormShow();
     void fillPortList();
     void fillRateList();
     void showPhoneParameters();
+    void showNetworkParameters();
     void fillAbonentCombo();
     void showStatus();
     void showPhoneCode(); // the selected subscriber's phone number beside the box
@@ -61,6 +64,7 @@ private:
     bool allLineParametersGiven() const;
     bool readLineParameters();
     bool readPhoneParameters();
+    bool readNetworkParameters();
     // The field's value into target, when it is an integer within its range; otherwise
     // its range message is shown, target is left alone and the result is false.
     bool readRanged(const RangedField &field, qint32 &target);
@@ -68,13 +72,17 @@ private:
     SettingsStore &m_store;
     Settings &m_editedSettings;
     ConnectionParameters m_localParameters; // the shown kind's, stored back on "Принять"
+    QLabel *m_portLabel = nullptr;
     QComboBox *m_portList = nullptr;
+    QLabel *m_rateNote = nullptr; // the network kind: where the rate is used
     QComboBox *m_rateList = nullptr;
     QLineEdit *m_waitTimeEdit = nullptr;
     QLineEdit *m_timeOutEdit = nullptr;
     QComboBox *m_attemptsList = nullptr;
     QCheckBox *m_wakeUpByteBox = nullptr;
     QFrame *m_phonePanel = nullptr;
+    QFrame *m_networkPanel = nullptr;
+    QLineEdit *m_connectLimitEdit = nullptr;
     QLineEdit *m_commandEdit = nullptr;
     QLineEdit *m_connectWaitEdit = nullptr;
     QLineEdit *m_connRepeatEdit = nullptr;

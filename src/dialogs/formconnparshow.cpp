@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QShowEvent>
 
+#include <algorithm>
+
 namespace tavrin {
 
 namespace {
@@ -50,9 +52,10 @@ void TFormConn_Par::showEvent(QShowEvent *event)
 void TFormConn_Par::FormShow()
 {
     const quint8 kind = m_editedSettings.connectionKind;
-    m_localParameters = kind == Direct  ? m_editedSettings.direct
-                        : kind == Phone ? m_editedSettings.phone
-                                        : ConnectionParameters{};
+    m_localParameters = kind == Direct    ? m_editedSettings.direct
+                        : kind == Phone   ? m_editedSettings.phone
+                        : kind == Network ? m_editedSettings.network
+                                          : ConnectionParameters{};
     fillPortList();
     fillRateList();
     ShowNumber(m_waitTimeEdit, m_localParameters.replyWaitSeconds);
@@ -64,9 +67,13 @@ void TFormConn_Par::FormShow()
         setWindowTitle(ConnParTexts::DirectCaption);
     if (kind == Phone)
         showPhoneParameters();
-    resize(kWidth, kind == Phone ? kPhoneHeight : kDirectHeight);
+    if (kind == Network)
+        showNetworkParameters();
+    resize(kWidth, kind == Phone     ? kPhoneHeight
+                   : kind == Network ? std::max(kDirectHeight, sizeHint().height())
+                                     : kDirectHeight);
     CentreOnScreen(*this);
-    m_portList->setFocus(Qt::OtherFocusReason);
+    (kind == Network ? static_cast<QWidget *>(m_rateList) : m_portList)->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormConn_Par::fillPortList()
@@ -98,6 +105,17 @@ void TFormConn_Par::showPhoneParameters()
     ShowNumber(m_connRepeatEdit, m_editedSettings.dialRounds);
     m_commandEdit->setText(m_editedSettings.modemCommands);
     fillAbonentCombo();
+}
+
+// A network link has no port to choose; the rate is asked of a server with port control.
+void TFormConn_Par::showNetworkParameters()
+{
+    setWindowTitle(ConnParTexts::NetworkCaption);
+    m_portLabel->hide();
+    m_portList->hide();
+    m_rateNote->show();
+    m_networkPanel->show();
+    ShowNumber(m_connectLimitEdit, m_editedSettings.networkConnectSeconds);
 }
 
 void TFormConn_Par::fillAbonentCombo()
@@ -132,19 +150,25 @@ void TFormConn_Par::onAcceptClicked()
         if (!readPhoneParameters())
             return;
         m_editedSettings.phone = m_localParameters;
+    } else if (m_editedSettings.connectionKind == Network) {
+        if (!readNetworkParameters())
+            return;
+        m_editedSettings.network = m_localParameters;
     }
     accept();
 }
 
 bool TFormConn_Par::allLineParametersGiven() const
 {
-    return m_portList->currentIndex() >= 0 && m_rateList->currentIndex() >= 0 && m_attemptsList->currentIndex() >= 0
-        && !m_waitTimeEdit->text().isEmpty() && !m_timeOutEdit->text().isEmpty();
+    const bool network = m_editedSettings.connectionKind == Network;
+    return (network || m_portList->currentIndex() >= 0) && m_rateList->currentIndex() >= 0
+        && m_attemptsList->currentIndex() >= 0 && !m_waitTimeEdit->text().isEmpty() && !m_timeOutEdit->text().isEmpty();
 }
 
 bool TFormConn_Par::readLineParameters()
 {
-    m_localParameters.portNumber = quint8(m_portList->currentData().toInt());
+    if (m_editedSettings.connectionKind != Network)
+        m_localParameters.portNumber = quint8(m_portList->currentData().toInt());
     m_localParameters.wakeUpByte = m_wakeUpByteBox->isChecked();
     if (!readRanged({m_waitTimeEdit, kWaitTimeMin, kWaitTimeMax, ConnParTexts::WaitTimeName}, m_localParameters.replyWaitSeconds)
         || !readRanged({m_timeOutEdit, kTimeOutMin, kTimeOutMax, ConnParTexts::TimeOutName}, m_localParameters.byteWaitMs))
@@ -168,6 +192,17 @@ bool TFormConn_Par::readPhoneParameters()
         return false;
     m_editedSettings.modemCommands = m_commandEdit->text();
     return true;
+}
+
+bool TFormConn_Par::readNetworkParameters()
+{
+    if (m_connectLimitEdit->text().isEmpty()) {
+        showMessage(CommonTexts::NotAllParameters);
+        return false;
+    }
+    return readRanged({m_connectLimitEdit, kNetworkConnectMinSeconds, kNetworkConnectMaxSeconds,
+                       ConnParTexts::ConnectLimitName},
+                      m_editedSettings.networkConnectSeconds);
 }
 
 bool TFormConn_Par::readRanged(const RangedField &field, qint32 &target)

@@ -1,6 +1,7 @@
 #include "dialogs/panelstatusbar.h"
 
 #include "dialogs/dialogtexts.h"
+#include "link/networkaddress.h"
 #include "settings/settings.h"
 
 #include <QLabel>
@@ -105,6 +106,18 @@ void PanelStatusBar::relayout()
     }
 }
 
+QString NetworkPortText(const Settings &settings)
+{
+    const AbonentRecord *abonent = settings.selectedAbonent();
+    const std::optional<NetworkAddress> address =
+        abonent ? ParseNetworkAddress(abonent->networkAddress) : std::nullopt;
+    if (!address)
+        return QString();
+    const QString where = NetworkAddressText(*address);
+    return abonent->networkProtocol == Rfc2217 ? StatusTexts::NetworkControlledPort.arg(where).arg(settings.network.bitRate)
+                                               : StatusTexts::NetworkRawPort.arg(where);
+}
+
 void ShowConnectionStatus(const Settings &settings, PanelStatusBar *statusBar)
 {
     if (!statusBar)
@@ -113,14 +126,18 @@ void ShowConnectionStatus(const Settings &settings, PanelStatusBar *statusBar)
     // kind: the direct line is shown, as the channel would use it, and panel 1 names none.
     const ConnectionParameters &line = settings.active();
     QString kindText;
+    QString portText = StatusTexts::PortAndRate.arg(line.portNumber).arg(line.bitRate);
     if (settings.connectionKind == Direct) {
         kindText = StatusTexts::DirectKind;
     } else if (settings.connectionKind == Phone) {
         if (const AbonentRecord *abonent = settings.selectedAbonent())
             kindText = StatusTexts::PhoneKind.arg(abonent->phoneNumber);
+    } else if (settings.connectionKind == Network) {
+        kindText = StatusTexts::NetworkKind;
+        portText = NetworkPortText(settings);
     }
     statusBar->setPanelText(StatusPanel::Kind, kindText);
-    statusBar->setPanelText(StatusPanel::Port, StatusTexts::PortAndRate.arg(line.portNumber).arg(line.bitRate));
+    statusBar->setPanelText(StatusPanel::Port, portText);
     statusBar->repaint();
 }
 

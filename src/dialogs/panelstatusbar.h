@@ -51,6 +51,9 @@ private:
     int m_spare = 0;
 };
 
+// Panel 0 of the network kind: the selected subscriber's "host:port, TCP" or
+// "host:port, RFC 2217, rate бит/с"; empty when it has no address.
+QString NetworkPortText(const Settings &settings);
 // Panels 0 and 1 for the kind, port, rate and subscriber of settings; repaints at once.
 void ShowConnectionStatus(const Settings &settings, PanelStatusBar *statusBar);
 

@@ -18,9 +18,19 @@ constexpr char kCR = 0x0D;
 // What a failed cycle costs the transaction.
 enum class RetryCost { OneAttempt, Free, GiveUp };
 
+bool networkLinkLost(const ExchangeChannel &channel)
+{
+    return channel.result == CarrierLost && channel.port && channel.port->connectionLost();
+}
+
 void showResult(ExchangeChannel &channel)
 {
-    if (channel.ui && channel.result >= 0 && channel.result < int(channel.resultTexts.size()))
+    if (!channel.ui)
+        return;
+    // A lost network connection names where it went rather than a modem.
+    if (networkLinkLost(channel))
+        channel.ui->setResultText(channel.port->lossText());
+    else if (channel.result >= 0 && channel.result < int(channel.resultTexts.size()))
         channel.ui->setResultText(channel.resultTexts[size_t(channel.result)]);
 }
 
@@ -93,6 +103,23 @@ RetryCost phoneLinkRetryCost(ExchangeChannel &channel, KeyboardWatch &watch)
     }
 }
 
+// A network link that lost its connection: the user is asked whether to connect again,
+// and again after each failed try; a restored link repeats the command free of charge.
+RetryCost networkLinkRetryCost(ExchangeChannel &channel, KeyboardWatch &watch)
+{
+    if (!channel.ui)
+        return RetryCost::GiveUp;
+    watch.suspend();
+    bool restored = false;
+    while (!restored && !linkwait::closing(channel.ui) && channel.port
+           && channel.ui->askYesNo(linktext::NetworkRestoreQuestion(channel.port->lossText()))) {
+        BusyCursor busy(channel.ui);
+        restored = channel.port && channel.port->reconnect(channel.ui);
+    }
+    watch.resume();
+    return restored ? RetryCost::Free : RetryCost::GiveUp;
+}
+
 bool finish(ExchangeChannel &channel)
 {
     if (channel.result == ExchangeOk)
@@ -142,7 +169,9 @@ bool RunExchange(ExchangeChannel &channel, const char *text, int length)
             channel.result = Aborted;
             break;
         }
-        const RetryCost cost = channel.onPhoneLink() ? phoneLinkRetryCost(channel, watch) : RetryCost::OneAttempt;
+        const RetryCost cost = networkLinkLost(channel) ? networkLinkRetryCost(channel, watch)
+            : channel.onPhoneLink()                      ? phoneLinkRetryCost(channel, watch)
+                                                         : RetryCost::OneAttempt;
         if (cost == RetryCost::GiveUp)
             break;
         if (cost == RetryCost::OneAttempt)

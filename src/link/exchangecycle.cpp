@@ -43,11 +43,22 @@ void addTraceLine(ExchangeChannel &channel)
     channel.ui->log().refresh();
 }
 
+// A connection the port has lost ends the cycle as a lost carrier does.
+bool connectionLost(ExchangeChannel &channel)
+{
+    if (!channel.port || !channel.port->connectionLost())
+        return false;
+    channel.result = CarrierLost;
+    return true;
+}
+
 bool writeToPort(ExchangeChannel &channel, const char *bytes, int count)
 {
     SerialPort *port = channel.port;
     if (port && port->write(bytes, count) >= 0)
         return true;
+    if (connectionLost(channel))
+        return false;
     if (port)
         ClearPortError(*port);
     else
@@ -180,6 +191,8 @@ bool receiveReply(ExchangeChannel &channel)
             return false;
         char byte = 0;
         const bool got = readByte(channel, byte);
+        if (!got && connectionLost(channel))
+            return false;
         if (got) {
             const ByteOutcome outcome = takeByte(channel, scanner, byte, phoneLink);
             if (outcome != ByteOutcome::KeepReading)
@@ -213,6 +226,8 @@ bool ExchangeCycle(ExchangeChannel &channel, int byteCount)
         channel.result = CarrierLost;
         return false;
     }
+    if (connectionLost(channel))
+        return false;
     return sendCommand(channel, byteCount) && receiveReply(channel);
 }
 

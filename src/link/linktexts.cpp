@@ -122,6 +122,52 @@ QString LineNotKept()
     return QStringLiteral("Драйвер не принял параметры линии");
 }
 
+QString NetworkHostNotFound(const QString &address)
+{
+    return QStringLiteral("Связь по сети с %1 не установлена:\rузел не найден").arg(address);
+}
+
+QString NetworkRefused(const QString &address)
+{
+    return QStringLiteral("Связь по сети с %1 не установлена:\rсоединение отклонено").arg(address);
+}
+
+QString NetworkTimeLimit(const QString &address, int seconds)
+{
+    return QStringLiteral("Связь по сети с %1 не установлена:\rнет ответа за %2 с").arg(address).arg(seconds);
+}
+
+QString NetworkClosedByPeer(const QString &address)
+{
+    return QStringLiteral("Связь по сети с %1 не установлена:\rсоединение закрыто удалённой стороной").arg(address);
+}
+
+QString NetworkNoPortControl(const QString &address)
+{
+    return QStringLiteral("Связь по сети с %1 не установлена:\rсервер не поддерживает RFC 2217 (управление COM-портом)")
+        .arg(address);
+}
+
+QString NetworkCancelled(const QString &address)
+{
+    return QStringLiteral("Связь по сети с %1 не установлена:\rпрервано по Esc").arg(address);
+}
+
+QString NetworkFailed(const QString &address, const QString &reason)
+{
+    return QStringLiteral("Связь по сети с %1 не установлена:\r%2").arg(address, reason);
+}
+
+QString NetworkLost(const QString &address)
+{
+    return QStringLiteral("Связь по сети с %1 прервана").arg(address);
+}
+
+QString NetworkRestoreQuestion(const QString &lossText)
+{
+    return lossText + QStringLiteral(".\rВосстановить сейчас?");
+}
+
 } // namespace linktext
 
 } // namespace tavrin

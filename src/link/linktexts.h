@@ -22,4 +22,16 @@ QString GsmCheckAnswered(const QString &reply);
 QString NoSuchPort();
 QString LineNotKept();
 
+// Why a network link did not open or stopped; %1 is always "host:port".
+QString NetworkHostNotFound(const QString &address);
+QString NetworkRefused(const QString &address);
+QString NetworkTimeLimit(const QString &address, int seconds);
+QString NetworkClosedByPeer(const QString &address);
+QString NetworkNoPortControl(const QString &address);
+QString NetworkCancelled(const QString &address);
+QString NetworkFailed(const QString &address, const QString &reason);
+QString NetworkLost(const QString &address);
+// Asked when a network link has lost its connection, and again after each failed try.
+QString NetworkRestoreQuestion(const QString &lossText);
+
 } // namespace tavrin::linktext

@@ -8,6 +8,8 @@
 
 namespace tavrin {
 
+class LinkUi;
+
 // One open serial port (the port handle). Reads never block.
 class SerialPort {
 public:
@@ -25,6 +27,15 @@ public:
     virtual bool clearError() = 0;
     // The object that emits readyRead, so a waiting loop can wake on a byte; may be null.
     virtual QObject *notifier() = 0;
+
+    // A port reached over a connection can lose it for good, as a phone link loses its
+    // carrier: the exchange then stops and offers to restore it. A serial device never
+    // does (an unplugged adapter is opened again by its next write).
+    virtual bool connectionLost() const { return false; }
+    // Why, naming where the connection went; empty while it stands.
+    virtual QString lossText() const { return {}; }
+    // Makes the connection anew, with the event loop running; true when it stands again.
+    virtual bool reconnect(LinkUi *) { return false; }
 };
 
 enum Parity { NoParity = 0, EvenParity = 1, OddParity = 2 };

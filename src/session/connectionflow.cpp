@@ -1,7 +1,9 @@
 // Making and dropping the link: the connect dialog, opening the port, the modem call and
 // the teardown.
 
+#include "link/linkwait.h"
 #include "link/modem.h"
+#include "link/networkport.h"
 #include "link/serialport.h"
 #include "session/activityscope.h"
 #include "session/session.h"
@@ -70,10 +72,45 @@ void Session::tellLoadProblems()
         m_sessionUi.showMessage(problem);
 }
 
+bool Session::OpenNetworkConnection()
+{
+    const Settings &settings = m_store.CurrentSettings;
+    const ConnectionParameters &line = settings.network;
+    const AbonentRecord *abonent = settings.selectedAbonent();
+    const std::optional<NetworkAddress> address =
+        abonent ? ParseNetworkAddress(abonent->networkAddress) : std::nullopt;
+    if (!address) {
+        qCInfo(lcSession) << "no network address to connect to";
+        m_sessionUi.showMessage(sessiontext::NoNetworkAddress(abonent ? abonent->name : QString()));
+        return false;
+    }
+    const NetworkTarget target{.address = *address, .protocol = abonent->networkProtocol, .rate = line.bitRate,
+                               .connectLimitMs = SecondsToMs(settings.networkConnectSeconds)};
+    QString failure;
+    {
+        // The connection is made with the event loop running: the window repaints and
+        // Esc cancels.
+        BusyCursor busy(&m_ui);
+        m_ui.setResultText(sessiontext::NetworkConnecting(NetworkAddressText(*address)));
+        m_port = OpenNetworkPort(target, &m_ui, &failure);
+        m_ui.setResultText(QString());
+    }
+    if (!m_port) {
+        m_sessionUi.showMessage(failure);
+        return false;
+    }
+    m_link.LinkOpen = true;
+    m_channel.arm(m_port.get(), line.bitRate, line.replyWaitSeconds, line.byteWaitMs, line.exchangeAttempts, line.wakeUpByte);
+    m_channel.timing = m_timing;
+    return true;
+}
+
 bool Session::OpenConnection()
 {
     const Settings &settings = m_store.CurrentSettings;
     const ConnectionParameters &line = settings.active();
+    if (settings.connectionKind == Network)
+        return OpenNetworkConnection();
 
     m_port = OpenPort(line.portNumber, PortSettings{.rate = line.bitRate});
     if (!m_port) {

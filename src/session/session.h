@@ -79,6 +79,7 @@ private:
     void tellLoadProblems();
     void writeSettingsAtAccept();
     bool OpenConnection();
+    bool OpenNetworkConnection();
     bool EstablishCall();
     void CloseConnection();
     bool runOperation(Activity activity, const std::function<void(ProtocolContext &)> &operation);

@@ -103,10 +103,9 @@ IniFile::OpenSegment &IniFile::opened(qsizetype segment) const
         const qsizetype end = iniline::lineEnd(text, start);
         // The lines point into m_content, which is never changed, until they are edited.
         const QByteArray line = sharedBytes(text.sliced(start, end - start));
-        const iniline::Line parsed = iniline::parse(line);
-        if (parsed.kind == iniline::Kind::Key) {
-            const qsizetype at = parsed.name.data() - text.data();
-            open.keys.append(QByteArrayView(m_folded).sliced(at, parsed.name.size()), open.lines.size());
+        if (const QByteArrayView name = iniline::keyName(line); !name.isEmpty()) {
+            const qsizetype at = name.data() - text.data();
+            open.keys.append(QByteArrayView(m_folded).sliced(at, name.size()), open.lines.size());
             open.lastKeyLine = open.lines.size();
         }
         open.lines.append(line);

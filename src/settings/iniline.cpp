@@ -85,18 +85,36 @@ Line parse(QByteArrayView bytes)
         line.name = trimBlanks(text.sliced(1, close - 1));
         return line;
     }
-    if (text.startsWith(';'))
-        return line;
-    const qsizetype equals = std::find(text.begin(), text.end(), '=') - text.begin();
-    if (equals == 0 || equals == text.size())
-        return line;
-    const QByteArrayView key = trimBlanks(text.first(equals));
+    const QByteArrayView key = keyName(text);
     if (key.isEmpty())
         return line;
+    // Only blanks lie between the name and the first equals sign.
+    const auto equals = std::find(key.end(), text.end(), '=');
     line.kind = Kind::Key;
     line.name = key;
-    line.value = unquote(trimBlanks(text.sliced(equals + 1)));
+    line.value = unquote(trimBlanks(QByteArrayView(equals + 1, text.end())));
     return line;
+}
+
+// The line ends at its first CR or LF: lineEnd() puts no CR or LF inside a line.
+QByteArrayView keyName(QByteArrayView bytes)
+{
+    const char *begin = bytes.data();
+    const char *const end = begin + bytes.size();
+    while (begin != end && isBlank(*begin))
+        ++begin;
+    if (begin == end || *begin == '[' || *begin == ';' || *begin == '=')
+        return {};
+    const char *equals = begin;
+    while (equals != end && *equals != '=' && *equals != '\r' && *equals != '\n')
+        ++equals;
+    if (equals == end || *equals != '=')
+        return {};
+    // *begin is no blank, so the name keeps at least one character.
+    const char *nameEnd = equals;
+    while (isBlank(nameEnd[-1]))
+        --nameEnd;
+    return QByteArrayView(begin, nameEnd - begin);
 }
 
 // A line break would split the line and plant keys of its own, so it becomes a blank.

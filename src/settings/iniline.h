@@ -30,6 +30,10 @@ bool isSectionHeader(QByteArrayView bytes);
 // in matching single or double quotes is read without them.
 Line parse(QByteArrayView bytes);
 
+// The name of a key line as parse() gives it, or an empty view for any other line;
+// cheaper than parse() for indexing the keys of a long section.
+QByteArrayView keyName(QByteArrayView bytes);
+
 // A text value as it goes into a file, so that it reads back as it was.
 QByteArray valueBytes(const QString &value);
 

@@ -9,14 +9,22 @@ namespace tavrin {
 
 // Kind of link to the module (INI key Conn_Prz). A hand-edited file may hold
 // another value; it is kept as read and selects no kind.
-enum ConnectionKind : quint8 { Direct = 0, Phone = 1 };
+enum ConnectionKind : quint8 { Direct = 0, Phone = 1, Network = 2 };
 
 enum AbonentSortKey : quint8 { ByName = 0, ByPhone = 1 };
+
+// How a subscriber's serial line is served over the network: the bytes as they are, or
+// with Telnet remote port control (the server sets the line the program asks for).
+enum NetworkProtocol : quint8 { RawTcp = 0, Rfc2217 = 1 };
 
 inline constexpr int kMaxAbonents = 100;
 inline constexpr int kUserNameChars = 49;   // store of 50 bytes
 inline constexpr int kPhoneCodeChars = 29;  // store of 30 bytes
 inline constexpr int kCommandChars = 199;   // store of 200 bytes
+inline constexpr int kNetworkAddressChars = 262; // "[" a 253-character host "]:65535"
+// The network kind's connect time limit, in seconds.
+inline constexpr int kNetworkConnectMinSeconds = 1;
+inline constexpr int kNetworkConnectMaxSeconds = 60;
 
 // A Bluetooth device address, byte 0 first (the leftmost pair of XX:XX:XX:XX:XX:XX).
 using MacAddress = std::array<quint8, 6>;
@@ -38,6 +46,10 @@ struct AbonentRecord {
     quint8 controllerAddress = 1; // kept, used by nothing
     quint8 modbusAddress = 1;     // kept, used by nothing
     QString phoneNumber;          // at most kPhoneCodeChars
+    // Where the site's serial line is served over the network ("host:port"); empty when
+    // it is reached by phone only.
+    QString networkAddress{};     // at most kNetworkAddressChars
+    NetworkProtocol networkProtocol = RawTcp;
     bool operator==(const AbonentRecord &) const = default;
 };
 
@@ -62,11 +74,18 @@ struct Settings {
     qint32 connectWaitSeconds = 50;
     bool autoRepeat = false;     // kept, used by nothing
     qint32 dialRounds = 1;
+    // The network kind: its line parameters (the port number unused; the rate is asked
+    // of servers with port control) and the connect time limit.
+    ConnectionParameters network{.replyWaitSeconds = 6};
+    qint32 networkConnectSeconds = 10;
 
     bool operator==(const Settings &) const = default;
 
-    // Parameters of the chosen kind (the direct ones for any value but Phone).
-    const ConnectionParameters &active() const { return connectionKind == Phone ? phone : direct; }
+    // Parameters of the chosen kind (the direct ones for a value of no kind).
+    const ConnectionParameters &active() const
+    {
+        return connectionKind == Phone ? phone : connectionKind == Network ? network : direct;
+    }
     // The selected subscriber, or nullptr when the directory is empty.
     const AbonentRecord *selectedAbonent() const;
 };

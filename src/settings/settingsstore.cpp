@@ -50,6 +50,13 @@ const QString kDirectSection = QStringLiteral("DIR_CONN_PAR");
 // directory's count, selection and sort key.
 const QString kPhoneSection = QStringLiteral("FON_CONN_PAR");
 const QString kAbonentCountKey = QStringLiteral("users_num");
+// The network kind's parameters, in a section of their own.
+const QString kNetworkSection = QStringLiteral("NET_CONN_PAR");
+// A subscriber's network address and protocol: keys of its own section, written only
+// for a subscriber that has an address, so that a directory without any stays as it
+// was and a program that knows only the other keys reads it as before.
+const QString kNetworkAddressKey = QStringLiteral("net_address");
+const QString kNetworkProtocolKey = QStringLiteral("net_protocol");
 
 QString addressKey(int byteIndex)
 {
@@ -106,6 +113,12 @@ struct Reader {
     {
         field = ini.readString(section, key).left(maxChars);
     }
+    void networkSite(const QString &section, AbonentRecord &entry)
+    {
+        entry.networkAddress = ini.readString(section, kNetworkAddressKey).trimmed().left(kNetworkAddressChars);
+        const quint8 protocol = ini.readByte(section, kNetworkProtocolKey, RawTcp);
+        entry.networkProtocol = protocol == Rfc2217 ? Rfc2217 : RawTcp;
+    }
 };
 
 struct Writer {
@@ -134,6 +147,17 @@ struct Writer {
     void text(const QString &section, const QString &key, const QString &field, int)
     {
         ini.writeString(section, key, field);
+    }
+    // A subscriber without an address writes neither key; one that had an address in
+    // the file gets it emptied, so the address removed is not read back.
+    void networkSite(const QString &section, const AbonentRecord &entry)
+    {
+        if (!entry.networkAddress.isEmpty()) {
+            ini.writeString(section, kNetworkAddressKey, entry.networkAddress);
+            ini.writeInteger(section, kNetworkProtocolKey, entry.networkProtocol);
+        } else if (!ini.readString(section, kNetworkAddressKey).isEmpty()) {
+            ini.writeString(section, kNetworkAddressKey, QString());
+        }
     }
 };
 
@@ -175,6 +199,17 @@ void visitPhoneGroup(Io &io, S &settings)
     io.positiveInteger(kPhoneSection, QStringLiteral("Conn_Repeat"), settings.dialRounds, 1);
 }
 
+template <class Io, class S>
+void visitNetworkGroup(Io &io, S &settings)
+{
+    io.boolean(kNetworkSection, QStringLiteral("First_Zero_Need"), settings.network.wakeUpByte, false);
+    io.positiveInteger(kNetworkSection, QStringLiteral("Rate"), settings.network.bitRate, 38400);
+    io.byte(kNetworkSection, QStringLiteral("Repeat"), settings.network.exchangeAttempts, 1);
+    io.positiveInteger(kNetworkSection, QStringLiteral("WaitTime"), settings.network.replyWaitSeconds, 6);
+    io.positiveInteger(kNetworkSection, QStringLiteral("TimeOut"), settings.network.byteWaitMs, 300);
+    io.positiveInteger(kNetworkSection, QStringLiteral("ConnectTime"), settings.networkConnectSeconds, 10);
+}
+
 template <class Io, class D>
 void visitDirectory(Io &io, D &directory)
 {
@@ -188,6 +223,7 @@ void visitDirectory(Io &io, D &directory)
         io.byte(section, QStringLiteral("contr_adr"), entry.controllerAddress, 1);
         io.byte(section, QStringLiteral("adr_modbus"), entry.modbusAddress, 1);
         io.text(section, QStringLiteral("phone_code"), entry.phoneNumber, kPhoneCodeChars);
+        io.networkSite(section, entry);
     }
 }
 
@@ -237,6 +273,12 @@ template <class S>
 auto currentGroup(S &settings)
 {
     return std::tie(settings.connectionKind, settings.lastCommand, settings.storedPeerAddress);
+}
+
+template <class S>
+auto networkGroup(S &settings)
+{
+    return std::tie(settings.network, settings.networkConnectSeconds);
 }
 
 template <class S>
@@ -320,6 +362,7 @@ void SettingsStore::ReadBluetoothIni()
     visitCurrentGroup(reader, CurrentSettings);
     visitDirectGroup(reader, CurrentSettings);
     visitPhoneGroup(reader, CurrentSettings);
+    visitNetworkGroup(reader, CurrentSettings);
     noteReplacedValues(BluetoothIniPath, reader.replaced);
 }
 
@@ -358,7 +401,8 @@ void SettingsStore::WriteBluetoothIni()
     const bool current = currentGroup(now) != currentGroup(SavedSettings);
     const bool direct = now.direct != SavedSettings.direct;
     const bool phone = phoneGroup(now) != phoneGroup(SavedSettings);
-    if (!current && !direct && !phone)
+    const bool network = networkGroup(now) != networkGroup(SavedSettings);
+    if (!current && !direct && !phone && !network)
         return;
 
     IniFile ini = loadForEdit(BluetoothIniPath);
@@ -369,6 +413,8 @@ void SettingsStore::WriteBluetoothIni()
         visitDirectGroup(writer, now);
     if (phone)
         visitPhoneGroup(writer, now);
+    if (network)
+        visitNetworkGroup(writer, now);
     save(ini, BluetoothIniPath);
 
     // Only now, so a failed write is tried again by the next call.
@@ -378,6 +424,8 @@ void SettingsStore::WriteBluetoothIni()
         SavedSettings.direct = now.direct;
     if (phone)
         phoneGroup(SavedSettings) = phoneGroup(now);
+    if (network)
+        networkGroup(SavedSettings) = networkGroup(now);
 }
 
 void SettingsStore::WriteAbonentsIni()

@@ -26,13 +26,14 @@ QPushButton *CancelButton(const TFormAbonents_List &l) { return Named<QPushButto
 QToolButton *ByNameButton(const TFormAbonents_List &l) { return Named<QToolButton>(&l, "SpeedButton1"); }
 QToolButton *ByPhoneButton(const TFormAbonents_List &l) { return Named<QToolButton>(&l, "SpeedButton2"); }
 
-// Every row of the grid as its three cells joined by '|'.
+// Every row of the grid as its number, name and phone cells joined by '|' (the network
+// address column after them is checked on its own).
 QStringList Rows(const QTableWidget *grid)
 {
     QStringList rows;
     for (int row = 0; row < grid->rowCount(); ++row) {
         QStringList cells;
-        for (int column = 0; column < grid->columnCount(); ++column)
+        for (int column = 0; column < 3; ++column)
             cells << (grid->item(row, column) ? grid->item(row, column)->text() : QString());
         rows << cells.join(u'|');
     }
@@ -123,6 +124,7 @@ private slots:
     void delete_freedSlotIsZeroAndTheNextAdditionTakesIt();
     void add_hundredthSubscriberDisablesAdd();
     void cells_showNamesAsTyped();
+    void addressColumn_showsTheNetworkAddressAfterThePhone();
     void accept_recordsTheSelectedRow();
     void cancel_keepsTheChangesAlreadyMade();
     void keyboard_arrowsChooseEnterAcceptsEscCancels();
@@ -136,7 +138,8 @@ void FormAbonentsListTest::show_emptyDirectoryOneBlankRowOnlyAdd()
     QCOMPARE(Rows(Grid(l)), QStringList{QStringLiteral("||")});
     QCOMPARE(Enabled(l), (QList<bool>{false, true, false, true, false}));
     // The column headers.
-    QCOMPARE(LabelTexts(&l), (QStringList{QStringLiteral("Наименование"), QStringLiteral("№"), QStringLiteral("№ телефона")}));
+    QCOMPARE(LabelTexts(&l), (QStringList{QStringLiteral("Наименование"), QStringLiteral("Сетевой адрес"), QStringLiteral("№"),
+                          QStringLiteral("№ телефона")}));
     QCOMPARE(Texts(&l, {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "BitBtn5"}),
              (QStringList{QStringLiteral("Изменить"), QStringLiteral("Добавить"), QStringLiteral("Удалить"),
                           QStringLiteral("Принять"), QStringLiteral("Отменить")}));
@@ -245,6 +248,27 @@ void FormAbonentsListTest::cells_showNamesAsTyped()
     OpenedList o(MakeDirectory({{QStringLiteral("100% <b>Щит</b>"), QStringLiteral("%1 &lt;")}}, 0));
     SaveScreen(o.list.get(), QStringLiteral("formabonentslist.png"));
     QCOMPARE(Rows(Grid(*o.list)), QStringList{QStringLiteral("  1| 100% <b>Щит</b>| %1 &lt;")});
+}
+
+void FormAbonentsListTest::addressColumn_showsTheNetworkAddressAfterThePhone()
+{
+    AbonentDirectory directory = Five(0);
+    directory.entries[1].networkAddress = QStringLiteral("[fd00::2]:4001");
+    directory.entries[3].networkAddress = QStringLiteral("gleb.example:2217");
+    directory.entries[3].networkProtocol = Rfc2217;
+    OpenedList o(directory);
+    QTableWidget *grid = Grid(*o.list);
+    QCOMPARE(grid->columnCount(), 4);
+    QVERIFY(LabelTexts(o.list.get()).contains(QStringLiteral("Сетевой адрес")));
+    QStringList addresses;
+    for (int row = 0; row < grid->rowCount(); ++row)
+        addresses << (grid->item(row, 3) ? grid->item(row, 3)->text() : QStringLiteral("(none)"));
+    QCOMPARE(addresses, (QStringList{QString(), QStringLiteral(" [fd00::2]:4001"), QString(),
+                                     QStringLiteral(" gleb.example:2217"), QString()}));
+    // Sorting moves the address with its subscriber.
+    ByPhoneButton(*o.list)->click();
+    QCOMPARE(grid->item(1, 3)->text(), QStringLiteral(" gleb.example:2217"));
+    QCOMPARE(grid->item(3, 3)->text(), QStringLiteral(" [fd00::2]:4001"));
 }
 
 void FormAbonentsListTest::accept_recordsTheSelectedRow()

@@ -38,6 +38,18 @@ Settings WithAbonents(int count, int selected, quint8 kind)
     return settings;
 }
 
+// Subscribers 1 and 3 of WithAbonents(3, ...) get a network address: 1 raw TCP, 3 with
+// port control.
+Settings WithNetworkSites(int selected)
+{
+    Settings settings = WithAbonents(3, selected, Network);
+    settings.network.bitRate = 19200;
+    settings.directory.entries[0].networkAddress = QStringLiteral("10.0.0.5:4001");
+    settings.directory.entries[2].networkAddress = QStringLiteral("[fd00::7]:2217");
+    settings.directory.entries[2].networkProtocol = Rfc2217;
+    return settings;
+}
+
 QStringList Status(const PanelStatusBar &bar)
 {
     return {bar.panelText(StatusPanel::Port), bar.panelText(StatusPanel::Kind)};
@@ -172,6 +184,8 @@ private slots:
     void enter_inAListAccepts_onAButtonPressesIt_data();
     void enter_inAListAccepts_onAButtonPressesIt();
     void tab_visitsTheControlsInOrder();
+    void networkKind_listsSubscribersWithAnAddressAndAcceptsOne_data();
+    void networkKind_listsSubscribersWithAnAddressAndAcceptsOne();
 };
 
 void FormConnectTest::show_directKindLeavesTheSubscriberControlsDisabledAndEmpty()
@@ -179,7 +193,8 @@ void FormConnectTest::show_directKindLeavesTheSubscriberControlsDisabledAndEmpty
     Opened o(WithAbonents(3, 1, Direct));
     TFormConnect &d = *o.dialog;
     QCOMPARE(d.windowTitle(), QStringLiteral(" Параметры связи"));
-    QCOMPARE(Items(KindList(d)), (QStringList{QStringLiteral("Непосредственная связь"), QStringLiteral("Связь по телефону")}));
+    QCOMPARE(Items(KindList(d)), (QStringList{QStringLiteral("Непосредственная связь"), QStringLiteral("Связь по телефону"),
+                                              QStringLiteral("Связь по сети")}));
     QCOMPARE(KindList(d)->currentIndex(), 0);
     QCOMPARE(AbonentList(d)->currentIndex(), -1);
     for (const char *name : {"Label2", "ComboBox2", "Label3", "BitBtn6"})
@@ -538,6 +553,50 @@ void FormConnectTest::tab_visitsTheControlsInOrder()
     const QList<QWidget *> order = {AbonentList(d), ListButton(d), ParametersButton(d),
                                     AcceptButton(d), ExitButton(d), KindList(d)};
     QCOMPARE(TabWalk(order.size()), order);
+}
+
+void FormConnectTest::networkKind_listsSubscribersWithAnAddressAndAcceptsOne_data()
+{
+    QTest::addColumn<int>("selected");    // in the directory
+    QTest::addColumn<int>("chosenLine");  // -1: none chosen by hand
+    QTest::addColumn<int>("boxLine");     // selected in the box afterwards
+    QTest::addColumn<int>("acceptedIndex"); // -1: "Принять" refused
+    QTest::addColumn<QStringList>("status");
+    const QStringList raw{QStringLiteral(" 10.0.0.5:4001, TCP"), QStringLiteral(" Связь по сети")};
+    const QStringList controlled{QStringLiteral(" [fd00::7]:2217, RFC 2217, 19200 бит/с"),
+                                 QStringLiteral(" Связь по сети")};
+    QTest::newRow("selected one has an address") << 2 << -1 << 1 << 2 << controlled;
+    QTest::newRow("selected one has none: nothing chosen, refused") << 1 << -1 << -1 << -1
+                                                                    << QStringList{QString(), raw[1]};
+    QTest::newRow("first line chosen") << 1 << 0 << 0 << 0 << raw;
+}
+
+void FormConnectTest::networkKind_listsSubscribersWithAnAddressAndAcceptsOne()
+{
+    QFETCH(int, selected);
+    QFETCH(int, chosenLine);
+    QFETCH(int, boxLine);
+    QFETCH(int, acceptedIndex);
+    QFETCH(QStringList, status);
+    Opened o(WithNetworkSites(selected));
+    TFormConnect &d = *o.dialog;
+    QCOMPARE(KindList(d)->currentIndex(), int(Network));
+    QVERIFY(AbonentList(d)->isEnabled());
+    QCOMPARE(Items(AbonentList(d)), (QStringList{QStringLiteral("Абонент 001"), QStringLiteral("Абонент 003"),
+                                                 QStringLiteral("Новый абонент")}));
+    if (chosenLine >= 0)
+        Choose(AbonentList(d), chosenLine);
+    QCOMPARE(AbonentList(d)->currentIndex(), boxLine);
+    QCOMPARE(Status(o.bar), status);
+    AcceptButton(d)->click();
+    if (acceptedIndex < 0) {
+        QCOMPARE(o.messages, QStringList{QStringLiteral("Введены не все параметры")});
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        return;
+    }
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QCOMPARE(o.store.CurrentSettings.connectionKind, Network);
+    QCOMPARE(int(o.store.CurrentSettings.directory.selectedIndex), acceptedIndex);
 }
 
 QTEST_MAIN(FormConnectTest)

@@ -96,6 +96,8 @@ private slots:
     void keyFilter_timeOutFieldsTakeDigitsOnly();
     void subscriberAdded_isCommittedAndWrittenAtOnce();
     void keyboard_tabOrderEnterAcceptsEscLeaves();
+    void network_noPortRateNoteAndConnectLimit_data();
+    void network_noPortRateNoteAndConnectLimit();
 };
 
 void FormConnParTest::show_directKind()
@@ -403,6 +405,52 @@ void FormConnParTest::keyboard_tabOrderEnterAcceptsEscLeaves()
     QVERIFY(!o.dialog->isVisible());
     QCOMPARE(o.dialog->result(), int(QDialog::Rejected));
     QCOMPARE(o.edited, Stored());
+}
+
+void FormConnParTest::network_noPortRateNoteAndConnectLimit_data()
+{
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    const QString outOfRange = OutOfRange(QStringLiteral("Время ожидания соединения"));
+    QTest::newRow("0") << "0" << outOfRange;
+    QTest::newRow("1") << "1" << QString();
+    QTest::newRow("60") << "60" << QString();
+    QTest::newRow("61") << "61" << outOfRange;
+    QTest::newRow("empty") << "" << kNotAll;
+}
+
+// The network kind has no port (none need be present); its rate is shown with where it
+// is used; the connect time limit is 1 to 60 s. The other kinds' parameters stay as they were.
+void FormConnParTest::network_noPortRateNoteAndConnectLimit()
+{
+    QFETCH(QString, limit);
+    QFETCH(QString, message);
+    Settings working = Stored();
+    working.connectionKind = Network;
+    working.network = {.portNumber = 1, .wakeUpByte = false, .bitRate = 9600, .exchangeAttempts = 4,
+                       .replyWaitSeconds = 6, .byteWaitMs = 300};
+    working.networkConnectSeconds = 10;
+    Opened o(working, {});
+    TFormConn_Par &p = *o.dialog;
+    QCOMPARE(p.windowTitle(), QStringLiteral("Параметры связи с устройством (связь по сети)"));
+    QVERIFY(!List(p, "ComboBox1")->isVisible());
+    QVERIFY(!Named<QFrame>(&p, "pn_fon")->isVisible());
+    QVERIFY(Named<QFrame>(&p, "pn_net")->isVisible());
+    QCOMPARE(Named<QLabel>(&p, "NetworkRateNote")->text(),
+             QStringLiteral("задаётся серверу по RFC 2217;\nпо TCP не используется"));
+    QCOMPARE(List(p, "ComboBox2")->currentText(), QStringLiteral("9600"));
+    QCOMPARE(Field(p, "EditConnectLimit")->text(), QStringLiteral("10"));
+    Choose(List(p, "ComboBox2"), 18); // 38400
+    o.accept({{"Edit1", "2"}, {"Edit2", "100"}, {"EditConnectLimit", limit}});
+    QCOMPARE(o.messages, message.isEmpty() ? QStringList() : QStringList{message});
+    Settings expected = working;
+    if (message.isEmpty()) {
+        expected.network = {.portNumber = 1, .wakeUpByte = false, .bitRate = 38400, .exchangeAttempts = 4,
+                            .replyWaitSeconds = 2, .byteWaitMs = 100};
+        expected.networkConnectSeconds = limit.toInt();
+    }
+    QCOMPARE(o.edited, expected);
+    QCOMPARE(p.result() == QDialog::Accepted, message.isEmpty());
 }
 
 QTEST_MAIN(FormConnParTest)

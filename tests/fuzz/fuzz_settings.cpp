@@ -42,7 +42,8 @@ QList<Group> directoryGroup()
 {
     QList<Group> groups = {{"FON_CONN_PAR", {"users_num", "user_index", "sort_prz"}}};
     for (int i = 1; i <= 100; ++i)
-        groups.append({"FON_ABONENT_" + QByteArray::number(i), {"user_name", "contr_adr", "adr_modbus", "phone_code"}});
+        groups.append({"FON_ABONENT_" + QByteArray::number(i),
+                       {"user_name", "contr_adr", "adr_modbus", "phone_code", "net_address", "net_protocol"}});
     return groups;
 }
 

@@ -85,7 +85,8 @@ struct Bench {
     // and the session linked to it through an accepted connect dialog.
     bool link(ConnectionKind kind, const QStringList &controls = {})
     {
-        if (!sim.start({.port = kPort, .modem = kind == Phone, .extraArgs = kind == Phone ? FastModemArgs() : QStringList()}))
+        if (!sim.start({.port = kPort, .modem = kind == Phone, .listen = kind == Network,
+                        .extraArgs = kind == Phone ? FastModemArgs() : QStringList()}))
             return false;
         for (const QString &line : controls)
             sim.command(line);
@@ -95,6 +96,7 @@ struct Bench {
         s.direct.bitRate = s.phone.bitRate = 38400;
         s.directory.count = 1;
         s.directory.entries[0].phoneNumber = QStringLiteral("123");
+        s.directory.entries[0].networkAddress = QStringLiteral("127.0.0.1:%1").arg(sim.tcpPort());
         host.onConnectDialog = [this] {
             host.onConnectDialog = [] { return false; };
             return true;
@@ -147,6 +149,10 @@ private slots:
     void moduleOperation_runsOnTheArmedLink();
     void adapterUnpluggedAndBack_commandsWorkAgainWithoutReconnecting();
     void operationThatThrows_leavesTheSessionIdle();
+    void networkLink_opensWithoutBlockingAndNamesWhatFailed_data();
+    void networkLink_opensWithoutBlockingAndNamesWhatFailed();
+    void networkLinkLost_askedAsALostCarrierIsNothingHangs_data();
+    void networkLinkLost_askedAsALostCarrierIsNothingHangs();
 };
 
 void TestSession::actionDuringActivity_startsOnlyWhenIdle_data()
@@ -315,6 +321,77 @@ void TestSession::operationThatThrows_leavesTheSessionIdle()
     QVERIFY(bench.session->canStartOperation());
     // The window is told, so it does not stay disabled.
     QCOMPARE(bench.host.activities, (QList<Activity>{Activity::ModuleOperation, Activity::Idle}));
+}
+
+void TestSession::networkLink_opensWithoutBlockingAndNamesWhatFailed_data()
+{
+    QTest::addColumn<QString>("address"); // "sim": the simulator's own TCP line
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("the simulator's line") << "sim" << QStringList();
+    QTest::newRow("nobody listens") << "127.0.0.1:1"
+                                    << QStringList{QStringLiteral("Связь по сети с 127.0.0.1:1 не установлена:\r"
+                                                                  "соединение отклонено")};
+    QTest::newRow("address a hand-edited file spoilt")
+        << "127.0.0.1"
+        << QStringList{QStringLiteral("У абонента «» нет верного сетевого адреса.\rСвязь по сети не установлена")};
+}
+
+void TestSession::networkLink_opensWithoutBlockingAndNamesWhatFailed()
+{
+    QFETCH(QString, address);
+    QFETCH(QStringList, messages);
+    Bench bench;
+    const int waitsBefore = bench.host.waits;
+    if (address == "sim") {
+        QVERIFY(bench.link(Network, {QStringLiteral("state waiting")}));
+        QVERIFY(bench.host.waits > waitsBefore); // the event loop ran while it connected
+        bench.sim.clearLog();
+        QVERIFY(bench.session->sendCommand(RowPing));
+        QCOMPARE(bench.sim.received(), QByteArray("PING\r"));
+    } else {
+        Settings &s = bench.session->store().CurrentSettings;
+        s.connectionKind = Network;
+        s.directory.count = 1;
+        s.directory.entries[0].networkAddress = address;
+        bench.host.onConnectDialog = [&bench] {
+            bench.host.onConnectDialog = [] { return false; };
+            return true;
+        };
+        bench.session->chooseConnection();
+        QVERIFY(!bench.session->link().LinkOpen);
+    }
+    QCOMPARE(bench.host.messages, messages);
+    QCOMPARE(bench.host.busyCursor, 0);
+    QCOMPARE(bench.host.watching, 0);
+}
+
+void TestSession::networkLinkLost_askedAsALostCarrierIsNothingHangs_data()
+{
+    QTest::addColumn<bool>("restore");
+    QTest::newRow("No: the exchange ends naming the address") << false;
+    QTest::newRow("Yes: connected again, the command repeated") << true;
+}
+
+void TestSession::networkLinkLost_askedAsALostCarrierIsNothingHangs()
+{
+    QFETCH(bool, restore);
+    Bench bench;
+    QVERIFY(bench.link(Network, {QStringLiteral("state waiting")}));
+    const QString where = QStringLiteral("127.0.0.1:%1").arg(bench.sim.tcpPort());
+    QVERIFY(bench.sim.command(QStringLiteral("vanish")));
+    bench.host.answers = {restore};
+    bench.sim.clearLog();
+    QVERIFY(bench.session->sendCommand(RowPing));
+    QCOMPARE(bench.host.questions,
+             QStringList{QStringLiteral("Связь по сети с %1 прервана.\rВосстановить сейчас?").arg(where)});
+    if (restore) {
+        QCOMPARE(int(bench.session->channel().result), 0);
+        QCOMPARE(bench.sim.received(), QByteArray("PING\r"));
+    } else {
+        QCOMPARE(int(bench.session->channel().result), int(CarrierLost));
+        QCOMPARE(bench.host.resultTexts.last(), QStringLiteral("Связь по сети с %1 прервана").arg(where));
+    }
+    QVERIFY(bench.session->canStartOperation());
 }
 
 QTEST_GUILESS_MAIN(TestSession)

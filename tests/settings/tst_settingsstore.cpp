@@ -173,6 +173,48 @@ private slots:
         QCOMPARE(again.SavedSettings, changed);
     }
 
+    // The network kind's group goes to a section of its own, written only when it
+    // changed; a subscriber's address and protocol are keys of its own section, written
+    // only where an address is set, emptied when it is removed.
+    void networkFields_ownSectionAndKeysOnlyWhereSet()
+    {
+        QTemporaryDir exe;
+        SettingsStore store;
+        store.LoadSettings(exe.path());
+        store.CurrentSettings.connectionKind = Network;
+        store.CurrentSettings.network.bitRate = 9600;
+        store.CurrentSettings.networkConnectSeconds = 20;
+        AbonentDirectory &directory = store.CurrentSettings.directory;
+        directory.count = 2;
+        directory.entries[0] = {QStringLiteral("Щит"), 1, 1, QStringLiteral("111"), QStringLiteral("[::1]:2217"), Rfc2217};
+        directory.entries[1] = {QStringLiteral("Юг"), 1, 1, QStringLiteral("222")};
+        store.WriteBluetoothIni();
+        store.WriteAbonentsIni();
+        QCOMPARE(readBytes(store.BluetoothIniPath),
+                 QByteArray("[CURR_PAR]\r\nConn_Prz=2\r\nLast_Command=0\r\n\r\n"
+                            "[Val_Adr]\r\nAdr_0=0\r\nAdr_1=0\r\nAdr_2=0\r\nAdr_3=0\r\nAdr_4=0\r\nAdr_5=0\r\n\r\n"
+                            "[NET_CONN_PAR]\r\nFirst_Zero_Need=0\r\nRate=9600\r\nRepeat=1\r\nWaitTime=6\r\n"
+                            "TimeOut=300\r\nConnectTime=20\r\n"));
+        const QByteArray abonents = readBytes(store.AbonentsIniPath);
+        QVERIFY(abonents.contains("[FON_ABONENT_1]\r\nuser_name=\xD9\xE8\xF2\r\ncontr_adr=1\r\nadr_modbus=1\r\n"
+                                  "phone_code=111\r\nnet_address=[::1]:2217\r\nnet_protocol=1\r\n\r\n"
+                                  "[FON_ABONENT_2]\r\nuser_name=\xDE\xE3\r\ncontr_adr=1\r\nadr_modbus=1\r\n"
+                                  "phone_code=222\r\n\r\n"));
+        QCOMPARE(abonents.count("net_"), 2);
+
+        SettingsStore again;
+        again.LoadSettings(exe.path());
+        QCOMPARE(again.CurrentSettings, store.CurrentSettings);
+
+        // The address removed: emptied in the file, read back as none.
+        again.CurrentSettings.directory.entries[0].networkAddress.clear();
+        again.WriteAbonentsIni();
+        QVERIFY(readBytes(again.AbonentsIniPath).contains("phone_code=111\r\nnet_address=\r\nnet_protocol=1\r\n"));
+        SettingsStore third;
+        third.LoadSettings(exe.path());
+        QCOMPARE(third.CurrentSettings.directory, again.CurrentSettings.directory);
+    }
+
     void directChangeOnly_rewritesOnlyItsSixKeys()
     {
         QTemporaryDir exe;

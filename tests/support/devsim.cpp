@@ -64,6 +64,9 @@ bool DevSim::start(const DevSimOptions &options)
         args << "--modem";
     if (options.pace)
         args << "--pace";
+    if (options.listen)
+        args << "--listen" << "0";
+    m_tcpPort = 0;
     args << options.extraArgs;
     m_process.start(program, args);
     if (!m_process.waitForStarted(kStartTimeoutMs)) {
@@ -175,6 +178,9 @@ void DevSim::takeLine(const QByteArray &line)
         m_acks.append(QString::fromUtf8(line));
     } else if (line.startsWith("ready ")) {
         m_ready = true;
+        // "ready tcp 127.0.0.1:<port>" with --listen.
+        if (line.startsWith("ready tcp "))
+            m_tcpPort = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
     }
 }
 

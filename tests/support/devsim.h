@@ -20,6 +20,7 @@ struct DevSimOptions {
     int port = 1;
     bool modem = false;
     bool pace = false;
+    bool listen = false;   // serve the line on a free loopback TCP port instead of a pty
     QStringList extraArgs; // further tavrin-devsim options, e.g. {"--state", "waiting"}
 };
 
@@ -53,6 +54,8 @@ public:
     bool waitForSent(const QByteArray &bytes, int timeoutMs);
 
     QString devicePath() const;
+    // With listen: the TCP port the simulator serves its line on.
+    int tcpPort() const { return m_tcpPort; }
     // $TAVRIN_DEVSIM, else the tavrin-devsim beside the running test.
     static QString Program();
     QString errorString() const { return m_error; }
@@ -74,6 +77,7 @@ private:
     QString m_lastReply;
     QString m_error;
     bool m_ready = false;
+    int m_tcpPort = 0;
 };
 
 } // namespace tavrin::test

@@ -264,7 +264,7 @@ const Control kControls[] = {
          sim.module.quirks.clear();
          return std::string();
      }},
-    {"vanish", "", "close the pty and remove the link: the program's port fails",
+    {"vanish", "", "close the pty and remove the link: the program's port fails (--listen: cut the client off)",
      [](Simulator &sim, const Args &, std::string &) {
          return sim.vanish() ? std::string() : std::string("already vanished");
      }},

@@ -24,6 +24,8 @@ in front of it, so tavrin's phone connection can dial it.
 Options:
   --com-dir DIR      publish into DIR (default: $TAVRIN_COM_DIR)
   --port N           publish as COM<N> (default 1)
+  --listen PORT      serve the line on TCP 127.0.0.1:PORT instead of a pty, one
+                     client at a time (0: a free port, named in the ready line)
   --modem            a modem in front of the module: AT commands, ATD, +++, ATH
   --pace             send at the line rate tavrin set, 10 bits a byte
   --state NAME       none | waiting | connected | paired (default none)
@@ -51,6 +53,7 @@ writes a pair that is in force after RESET; KILL forgets the pair.
 
 Output, one line per event (times are CLOCK_MONOTONIC seconds):
   ready <link> <pty>                       the port is published
+  ready tcp 127.0.0.1:<port>               with --listen: the port listens
   recv <time> <hex> "<text>"               bytes received from tavrin
   sent <time> <hex> "<text>"               bytes sent to tavrin
   note <time> <text>                       a change of state
@@ -108,6 +111,8 @@ int main(int argc, char **argv)
             ok = v != nullptr;
             if (ok)
                 options.comDir = v;
+        } else if (arg == "--listen") {
+            ok = intValue(options.listenPort) && options.listenPort <= 65535;
         } else if (arg == "--port") {
             ok = intValue(options.port) && options.port >= 1;
         } else if (arg == "--reply-ms") {
@@ -141,7 +146,7 @@ int main(int argc, char **argv)
         if (!ok)
             return Fail("bad or missing value for " + arg);
     }
-    if (options.comDir.empty())
+    if (options.comDir.empty() && options.listenPort < 0)
         return Fail("no folder to publish into: set TAVRIN_COM_DIR or give --com-dir");
     if ((dialMs >= 0 || guardMs >= 0) && !options.modem)
         return Fail("--dial-ms and --guard-ms need --modem");

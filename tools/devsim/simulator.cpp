@@ -33,8 +33,23 @@ Simulator::Simulator(const Options &options) : m_options(options)
     module.note = [this](const std::string &what) { note(what); };
 }
 
+int Simulator::lineFd() const
+{
+    if (m_tcp.listening())
+        return m_tcp.clientFd();
+    return m_pty.isOpen() ? m_pty.masterFd() : -1;
+}
+
 bool Simulator::start()
 {
+    if (m_options.listenPort >= 0) {
+        if (!m_tcp.listen(m_options.listenPort)) {
+            std::fprintf(stderr, "tavrin-devsim: %s\n", m_tcp.error().c_str());
+            return false;
+        }
+        m_log.line("ready tcp 127.0.0.1:" + std::to_string(m_tcp.port()));
+        return true;
+    }
     if (!m_pty.open(m_options.comDir, m_options.port)) {
         std::fprintf(stderr, "tavrin-devsim: %s\n", m_pty.error().c_str());
         return false;
@@ -60,7 +75,7 @@ void Simulator::after(int64_t delayMicros, std::function<void()> action)
 
 void Simulator::toLine(const std::string &bytes)
 {
-    if (!m_pty.isOpen() || bytes.empty())
+    if (lineFd() < 0 || bytes.empty())
         return;
     if (m_out.size() + bytes.size() > kMaxPendingOutput)
         return;
@@ -156,7 +171,7 @@ double Simulator::byteMicros() const
 
 void Simulator::flushOutput()
 {
-    while (!m_out.empty() && m_pty.isOpen()) {
+    while (!m_out.empty() && lineFd() >= 0) {
         const int64_t t = now();
         size_t count = m_out.size();
         if (pace) {
@@ -164,7 +179,7 @@ void Simulator::flushOutput()
                 return;
             count = 1;
         }
-        ssize_t n = ::write(m_pty.masterFd(), m_out.data(), count);
+        ssize_t n = ::write(lineFd(), m_out.data(), count);
         if (n <= 0)
             return; // the pty is full: poll tells us when it drains
         m_log.bytes(false, t, std::string_view(m_out.data(), size_t(n)));
@@ -180,7 +195,14 @@ void Simulator::readLine()
 {
     char buf[4096];
     for (;;) {
-        ssize_t n = ::read(m_pty.masterFd(), buf, sizeof buf);
+        ssize_t n = ::read(lineFd(), buf, sizeof buf);
+        // A TCP client that went away frees the line for the next one.
+        if (m_tcp.connected() && (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))) {
+            m_tcp.drop();
+            m_out.clear();
+            note("client: gone");
+            return;
+        }
         if (n <= 0)
             return;
         const int64_t t = now();
@@ -191,6 +213,14 @@ void Simulator::readLine()
         else
             toModule(bytes, t);
     }
+}
+
+void Simulator::acceptClient()
+{
+    if (!m_tcp.accept())
+        return;
+    m_out.clear();
+    note("client: connected");
 }
 
 void Simulator::readControl()
@@ -254,14 +284,18 @@ void Simulator::catchStopSignals()
 int Simulator::run()
 {
     while (!g_stop && m_stdinOpen) {
-        pollfd fds[2];
+        pollfd fds[3];
         int count = 0;
         int lineIndex = -1;
-        if (m_pty.isOpen()) {
+        int listenIndex = -1;
+        if (lineFd() >= 0) {
             lineIndex = count;
             // POLLOUT only when unpaced output waits for room; paced output waits for time.
             const bool wantRoom = !m_out.empty() && !pace;
-            fds[count++] = {m_pty.masterFd(), short(POLLIN | (wantRoom ? POLLOUT : 0)), 0};
+            fds[count++] = {lineFd(), short(POLLIN | (wantRoom ? POLLOUT : 0)), 0};
+        } else if (m_tcp.listening()) {
+            listenIndex = count;
+            fds[count++] = {m_tcp.listenFd(), POLLIN, 0};
         }
         const int controlIndex = count;
         fds[count++] = {STDIN_FILENO, POLLIN, 0};
@@ -280,19 +314,31 @@ int Simulator::run()
             break;
         // The line first, so that every byte the program wrote before a control line
         // is logged before that line's acknowledgement.
-        if (ready > 0 && lineIndex >= 0 && (fds[lineIndex].revents & POLLIN))
+        if (ready > 0 && lineIndex >= 0 && (fds[lineIndex].revents & (POLLIN | POLLHUP | POLLERR)))
             readLine();
+        if (ready > 0 && listenIndex >= 0 && (fds[listenIndex].revents & POLLIN))
+            acceptClient();
         if (ready > 0 && (fds[controlIndex].revents & (POLLIN | POLLHUP | POLLERR)))
             readControl();
         runDue();
         flushOutput();
     }
     m_pty.close();
+    m_tcp.close();
     return 0;
 }
 
 bool Simulator::vanish()
 {
+    // On TCP the client's connection is cut; the port keeps listening for the next one.
+    if (m_tcp.listening()) {
+        if (!m_tcp.connected())
+            return false;
+        m_tcp.drop();
+        m_out.clear();
+        note("line: client cut off");
+        return true;
+    }
     if (!m_pty.isOpen())
         return false;
     m_pty.close();
@@ -303,7 +349,7 @@ bool Simulator::vanish()
 
 bool Simulator::restore()
 {
-    if (m_pty.isOpen())
+    if (m_tcp.listening() || m_pty.isOpen())
         return false;
     if (!m_pty.open(m_options.comDir, m_options.port))
         return false;
@@ -318,7 +364,10 @@ std::string Simulator::describe() const
         d += " " + modem->describe();
     d += " faults=" + faults.describe();
     d += std::string(" pace=") + (pace ? "on" : "off") + " rate=" + std::to_string(m_pty.lineRate());
-    d += " line=" + (m_pty.isOpen() ? m_pty.linkPath() : std::string("vanished"));
+    if (m_tcp.listening())
+        d += " line=tcp:" + std::to_string(m_tcp.port()) + (m_tcp.connected() ? "+client" : "");
+    else
+        d += " line=" + (m_pty.isOpen() ? m_pty.linkPath() : std::string("vanished"));
     return d;
 }
 

@@ -6,6 +6,7 @@
 #include "module.h"
 #include "pty.h"
 #include "sites.h"
+#include "tcpline.h"
 
 #include <csignal>
 #include <map>
@@ -20,6 +21,7 @@ struct Options {
     bool modem = false;
     bool pace = false;
     int replyMs = 0; // from the end of a command to its reply
+    int listenPort = -1; // >= 0: the line is a loopback TCP port (0: a free one), not a pty
 };
 
 // A dialled number as the sites are keyed: without blanks, hyphens, parentheses and ";".
@@ -60,6 +62,10 @@ public:
 private:
     void emitReply(std::shared_ptr<std::vector<Chunk>> chunks, size_t index);
     void readLine();
+    void acceptClient();
+    // The descriptor the line's bytes go through: the pty's master, or the TCP client;
+    // -1 while there is none.
+    int lineFd() const;
     void readControl();
     void runDue();
     void flushOutput();
@@ -68,6 +74,7 @@ private:
 
     Options m_options;
     PseudoTerminal m_pty;
+    TcpLine m_tcp;
     ByteLog m_log;
     std::multimap<int64_t, std::function<void()>> m_timers;
     std::string m_out;        // waiting to go on the line

@@ -16,6 +16,7 @@
 #include "survey/surveyreport.h"
 #include "support/devsim.h"
 
+#include <QComboBox>
 #include <QMessageBox>
 #include <QProgressBar>
 
@@ -32,11 +33,13 @@ const MacAddress kTypedAddressBytes{0x5C, 0xF3, 0x70, 0x2E, 0x91, 0xA4};
 struct Subscriber {
     const char *name;
     const char *phone;
+    const char *networkAddress = nullptr; // reached over the network too
+    const char *protocol = nullptr;
 };
 const Subscriber kSubscribers[] = {
-    {"Насосная станция №3", "+7 912 345-67-80"},
+    {"Насосная станция №3", "+7 912 345-67-80", "192.168.10.15:4001", "TCP"},
     {"Котельная, ул. Лесная", "+7 922 101-20-30"},
-    {"Склад ГСМ", "8 343 210-55-17"},
+    {"Склад ГСМ", "8 343 210-55-17", "sklad-gsm.example.ru:2217", "RFC 2217"},
 };
 
 // The previous survey the survey window compares with: the first site had version
@@ -224,6 +227,10 @@ void WalkPlan::subscribers()
         walk.step("the subscriber editor", ModalOf<TFormAbonent>(), [this, subscriber](QWidget *editor) {
             TypeInto(editor, "Edit1", QString::fromUtf8(subscriber.name));
             TypeInto(editor, "Edit2", QString::fromUtf8(subscriber.phone));
+            if (subscriber.networkAddress) {
+                TypeInto(editor, "NetworkAddressEdit", QString::fromUtf8(subscriber.networkAddress));
+                Choose(editor, "ProtocolList", QString::fromUtf8(subscriber.protocol));
+            }
             walk.mark(QString::fromUtf8(subscriber.name));
         });
         const bool last = &subscriber == &std::end(kSubscribers)[-1];
@@ -243,7 +250,16 @@ void WalkPlan::subscribers()
     walk.step("the subscriber list after the survey", ModalOf<TFormAbonents_List>(),
               [](QWidget *list) { Click(list, "BitBtn5"); }); // "Отменить"
     walk.step("the connect dialog after the survey", ModalOf<TFormConnect>(),
-              [](QWidget *dialog) { Click(dialog, "BitBtn1"); });
+              [](QWidget *dialog) { Choose(dialog, "ComboBox3", QStringLiteral("Связь по сети")); });
+    const Walk::Find networkKind = []() -> QWidget * {
+        QWidget *dialog = ModalOf<TFormConnect>()();
+        const auto *kinds = dialog ? dialog->findChild<QComboBox *>(QStringLiteral("ComboBox3")) : nullptr;
+        return kinds && kinds->currentText() == QStringLiteral("Связь по сети") ? dialog : nullptr;
+    };
+    walk.step("the connect dialog, network", networkKind, "connect-network.png", Frame::Window, [](QWidget *dialog) {
+        Choose(dialog, "ComboBox3", QStringLiteral("Связь по телефону"));
+        Click(dialog, "BitBtn1");
+    });
 }
 
 void WalkPlan::phoneSession()
