@@ -246,7 +246,7 @@ void takeAbonentCount(Reader &reader, AbonentDirectory &directory)
                                                                 QString::number(named));
 }
 
-// Entries past the count that hold a name or a phone number (left so by deleting one
+// Entries past the count that hold a name, a phone number or a network address (left so by deleting one
 // by hand) join the directory after it, in their order: none is dropped, and none is
 // overwritten by the next subscriber added. The next write numbers them without the
 // gap. Returns the sections so read.
@@ -255,7 +255,7 @@ QStringList takeEntriesAfterGap(AbonentDirectory &directory)
     QStringList sections;
     for (int index = directory.count; index < kMaxAbonents; ++index) {
         AbonentRecord &entry = directory.entries[size_t(index)];
-        if (entry.name.isEmpty() && entry.phoneNumber.isEmpty())
+        if (entry.name.isEmpty() && entry.phoneNumber.isEmpty() && entry.networkAddress.isEmpty())
             continue;
         sections << abonentSection(index);
         if (index != directory.count) {

@@ -155,7 +155,7 @@ void takeAsRead(Settings &s)
     // Entries past the count that hold a name or a phone number join it, in order.
     for (int index = directory.count; index < kMaxAbonents; ++index) {
         AbonentRecord &entry = directory.entries[size_t(index)];
-        if (entry.name.isEmpty() && entry.phoneNumber.isEmpty())
+        if (entry.name.isEmpty() && entry.phoneNumber.isEmpty() && entry.networkAddress.isEmpty())
             continue;
         if (index != directory.count) {
             directory.entries[directory.count] = entry;
