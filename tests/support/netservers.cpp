@@ -69,10 +69,11 @@ bool Ser2Net::start(const QString &device, Accepter accepter)
     m_port = FreeLoopbackPort();
     const QString kind = accepter == Accepter::Raw ? QString() : QStringLiteral("telnet(rfc2217),");
     const QString config = QStringLiteral("connection: &site\n"
-                                          "  accepter: %1tcp,127.0.0.1,%2\n"
+                                          "  accepter: %1tcp(nodelay),127.0.0.1,%2\n"
                                           "  connector: serialdev,%3,38400n81,local\n"
                                           "  options:\n"
-                                          "    kickolduser: true\n")
+                                          "    kickolduser: true\n"
+                                          "    chardelay: false\n")
                                .arg(kind)
                                .arg(m_port)
                                .arg(device);
