@@ -4,6 +4,7 @@
 #include "dialogs/dialogwidgets.h"
 #include "dialogs/portitems.h"
 #include "settings/surveyports.h"
+#include "survey/surveytexts.h"
 #include "link/clocktext.h"
 #include "survey/surveycolumns.h"
 
@@ -27,7 +28,7 @@ namespace tavrin {
 namespace {
 
 const QColor kInProgress(255, 244, 196);
-const QColor kChanged(255, 214, 170);
+const QColor kChanged = QColor::fromRgb(kChangedValueColour);
 const QColor kReadText(0, 128, 0);
 const QColor kFailedText(128, 0, 0);
 
@@ -48,7 +49,11 @@ TFormSurvey::TFormSurvey(const Settings &settings, const QList<SurveySubscriber>
     setObjectName(QStringLiteral("FormSurvey"));
     setWindowTitle(SurveyTexts::Caption);
     askSavePath = [this](const QString &suggested) {
-        return QFileDialog::getSaveFileName(this, SurveyTexts::SaveCaption, suggested, SurveyTexts::SaveFilter);
+        QString filter = SurveyTexts::SaveWorkbookFilter;
+        const QString path = QFileDialog::getSaveFileName(
+            this, SurveyTexts::SaveCaption, suggested,
+            SurveyTexts::SaveWorkbookFilter + QStringLiteral(";;") + SurveyTexts::SaveReportFilter, &filter);
+        return SavedReportPath(path, filter == SurveyTexts::SaveReportFilter);
     };
     createControls();
     fillRows();
@@ -72,6 +77,11 @@ void TFormSurvey::onPreviousSurveyRead()
     for (int index = 0; index < m_chosen.size(); ++index) {
         if (const SurveyRow *row = SameSubscriber(m_rows, m_chosen[index]))
             markChanges(index, *row);
+    }
+    // A round already running marks the same changes in its spreadsheet file.
+    if (running()) {
+        m_report->setWorkbookContext(workbookContext());
+        m_report->write(nullptr);
     }
 }
 
@@ -231,7 +241,7 @@ void TFormSurvey::markChanges(int index, const SurveyRow &row)
             return;
         QTableWidgetItem *item = m_table->item(index, column);
         item->setBackground(kChanged);
-        item->setToolTip(PlainToolTip(SurveyTexts::Changed.arg(old->isEmpty() ? SurveyTexts::Empty : *old, previousName)));
+        item->setToolTip(PlainToolTip(SurveyTexts::Changed.arg(old->isEmpty() ? surveytext::EmptyValue : *old, previousName)));
     };
     mark(PairColumn, changes.pair);
     mark(PeerAddressColumn, changes.peerAddress);
@@ -275,7 +285,7 @@ void TFormSurvey::startRound()
     m_firstWriteFailure.clear();
     fillRows();
     m_reportPath = NewReportPath(m_reportsFolder, QDateTime::currentDateTime());
-    m_report = std::make_unique<SurveyReportFile>(m_reportPath, m_chosen);
+    m_report = std::make_unique<SurveyReportFile>(m_reportPath, m_chosen, QList<SurveyRow>{}, workbookContext());
     m_relay = std::make_unique<SurveyRelay>(*m_report);
     // Emitted on the engines' threads: queued to this one.
     connect(m_relay.get(), &SurveyRelay::started, this, &TFormSurvey::markRowInProgress);
@@ -353,16 +363,40 @@ void TFormSurvey::reject()
     QDialog::reject();
 }
 
+SurveyWorkbookContext TFormSurvey::workbookContext() const
+{
+    SurveyWorkbookContext context;
+    for (const int port : surveyPorts())
+        context.ports << QStringLiteral("COM%1").arg(port);
+    if (!m_previousPath.isEmpty()) {
+        context.previousName = QFileInfo(m_previousPath).fileName();
+        context.previousRows = m_previous;
+    }
+    return context;
+}
+
+// A name ending in ".csv" is saved as the CSV, any other as the spreadsheet file.
 void TFormSurvey::onSaveClicked()
 {
     if (running() || m_rows.isEmpty())
         return;
-    const QString path = askSavePath ? askSavePath(m_reportPath) : QString();
+    const QString path = askSavePath ? askSavePath(WorkbookPath(m_reportPath)) : QString();
     if (path.isEmpty())
         return;
     QString error;
-    if (!WriteSurveyReport(path, m_rows, &error) && showMessage)
+    const bool saved = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                           ? WriteSurveyReport(path, m_rows, &error)
+                           : WriteSurveyWorkbook(path, m_rows, workbookContext(), &error);
+    if (!saved && showMessage)
         showMessage(error);
+}
+
+QString SavedReportPath(const QString &chosen, bool csvChosen)
+{
+    if (chosen.isEmpty() || chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
+        chosen.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        return chosen;
+    return chosen + (csvChosen ? QStringLiteral(".csv") : QStringLiteral(".xlsx"));
 }
 
 void OpenSurveyWindow(const Settings &settings, const AbonentDirectory &directory, const QList<int> &rows,

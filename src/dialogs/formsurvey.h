@@ -25,7 +25,8 @@ namespace tavrin {
 // The survey window: the chosen subscribers in a table that fills in site by site while
 // a round runs ("Начать"). "Остановить", Esc and closing the window end the round once
 // the call in progress is hung up. Every round is written at once to a report in the
-// reports folder; "Сохранить отчёт…" saves the table elsewhere. A value that differs
+// reports folder, the CSV and the spreadsheet file beside it; "Сохранить отчёт…" saves
+// the table elsewhere as either. A value that differs
 // from the same subscriber's row of the previous saved survey is marked, with the old
 // value in its tooltip; that survey is read on another thread, and the marks come when it
 // is. A report that cannot be written loses nothing: the rows stay in the table, every
@@ -43,7 +44,8 @@ public:
     ~TFormSurvey() override;
 
     ShowMessageFn showMessage;
-    // The file "Сохранить отчёт…" writes to; empty when the user cancelled.
+    // The file "Сохранить отчёт…" writes to: a name ending in ".csv" gets the CSV, any
+    // other the spreadsheet file; empty when the user cancelled.
     std::function<QString(const QString &suggested)> askSavePath;
     SurveyTiming timing; // the delays of the round; tests shorten them
 
@@ -80,6 +82,8 @@ private:
     void onRoundFinished();
     void showButtons();
     void onSaveClicked();
+    // The ports and the previous survey the spreadsheet file names.
+    SurveyWorkbookContext workbookContext() const;
 
     Settings m_settings;
     QList<SurveySubscriber> m_chosen;
@@ -111,6 +115,10 @@ private:
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_closeButton = nullptr;
 };
+
+// The file the save dialog's choice names: as chosen when it ends in ".csv" or
+// ".xlsx", else with the ending of the type chosen in the dialog.
+QString SavedReportPath(const QString &chosen, bool csvChosen);
 
 // Opens the survey window over owner for the subscribers of directory at rows (positions
 // from 0), or all of them when rows names one or none; the phone kind's fields come

@@ -5,10 +5,12 @@
 #include "settings/writeleftovers.h"
 #include "survey/surveycolumns.h"
 #include "survey/surveytexts.h"
+#include "survey/surveyworkbook.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <chrono>
 
@@ -19,15 +21,28 @@ namespace {
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
 const QString kReportPrefix = QStringLiteral("survey-");
 const QString kReportSuffix = QStringLiteral(".csv");
+const QString kWorkbookSuffix = QStringLiteral(".xlsx");
 // A report is a few hundred bytes a site; a larger file is damaged or not a report.
 constexpr qint64 kMaxReportBytes = 10 * 1024 * 1024;
 // A younger temporary file may be another round's write in progress.
 constexpr std::chrono::seconds kLeftoverAge{60};
 
+// A report's path without its ".csv" or ".xlsx", in any case of letters.
+QString ReportStem(const QString &path)
+{
+    for (const QString &suffix : {kReportSuffix, kWorkbookSuffix}) {
+        if (path.endsWith(suffix, Qt::CaseInsensitive) && path.size() > suffix.size())
+            return path.left(path.size() - suffix.size());
+    }
+    return path;
+}
+
+// A comma is quoted too: an import that splits on commas as well as on ";" (as
+// LibreOffice's does by default) then keeps "8,0" and "Теплотрасса, узел 5" whole.
 QString Quoted(const QString &field)
 {
-    if (!field.contains(QLatin1Char(';')) && !field.contains(QLatin1Char('"')) &&
-        !field.contains(QLatin1Char('\r')) && !field.contains(QLatin1Char('\n')))
+    static const QRegularExpression special(QStringLiteral("[;,\"\r\n]"));
+    if (!field.contains(special))
         return field;
     QString quoted = field;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -166,7 +181,11 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
     return true;
 }
 
-bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QString *error)
+namespace {
+
+// Writes bytes to path whole or not at all; creates the folder and removes there what
+// interrupted writes of reports (CSV or spreadsheet) left.
+bool WriteReportBytes(const QString &path, const QByteArray &bytes, QString *error)
 {
     const auto fail = [&path, error](const QString &reason) {
         if (error)
@@ -176,10 +195,42 @@ bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QStrin
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(surveytext::FolderNotCreated(folder));
-    removeStaleWriteLeftovers(folder, {QFileInfo(path).fileName(), kReportPrefix + u'*' + kReportSuffix},
+    removeStaleWriteLeftovers(folder,
+                              {QFileInfo(path).fileName(), kReportPrefix + u'*' + kReportSuffix,
+                               kReportPrefix + u'*' + kWorkbookSuffix},
                               kLeftoverAge);
     QString reason;
-    return WriteFileSafely(path, SurveyReportBytes(rows), &reason) || fail(reason);
+    return WriteFileSafely(path, bytes, &reason) || fail(reason);
+}
+
+} // namespace
+
+bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QString *error)
+{
+    return WriteReportBytes(path, SurveyReportBytes(rows), error);
+}
+
+bool WriteSurveyWorkbook(const QString &path, const QList<SurveyRow> &rows, const SurveyWorkbookContext &context,
+                         QString *error)
+{
+    QString reason;
+    const QByteArray bytes = SurveyWorkbookBytes(rows, context, &reason);
+    if (bytes.isEmpty()) {
+        if (error)
+            *error = surveytext::ReportNotWritten(path, reason);
+        return false;
+    }
+    return WriteReportBytes(path, bytes, error);
+}
+
+QString WorkbookPath(const QString &reportPath)
+{
+    return ReportStem(reportPath) + kWorkbookSuffix;
+}
+
+QString ReportPathFor(const QString &given)
+{
+    return ReportStem(given) + kReportSuffix;
 }
 
 std::optional<QList<SurveyRow>> ReadSurveyReport(const QString &path, QString *error)
@@ -286,8 +337,8 @@ QList<SurveySubscriber> NotYetRead(const QList<SurveySubscriber> &chosen, const 
 namespace tavrin {
 
 SurveyReportFile::SurveyReportFile(const QString &path, const QList<SurveySubscriber> &chosen,
-                                   const QList<SurveyRow> &earlier)
-    : m_path(path), m_chosen(chosen), m_earlier(earlier)
+                                   const QList<SurveyRow> &earlier, const SurveyWorkbookContext &workbook)
+    : m_path(path), m_chosen(chosen), m_earlier(earlier), m_workbook(workbook)
 {
 }
 
@@ -305,12 +356,21 @@ bool SurveyReportFile::write(QString *error)
     return writeLocked(error);
 }
 
+void SurveyReportFile::setWorkbookContext(const SurveyWorkbookContext &workbook)
+{
+    QMutexLocker lock(&m_mutex);
+    m_workbook = workbook;
+}
+
+// The CSV first: it is what a resumed round and the next survey read, so once it is
+// written no row is missing from the disk, whatever happens to the spreadsheet file.
 bool SurveyReportFile::writeLocked(QString *error)
 {
-    if (!WriteSurveyReport(m_path, rowsLocked(), error))
+    const QList<SurveyRow> rows = rowsLocked();
+    if (!WriteSurveyReport(m_path, rows, error))
         return false;
     m_unwritten.clear();
-    return true;
+    return WriteSurveyWorkbook(WorkbookPath(m_path), rows, m_workbook, error);
 }
 
 QList<SurveyRow> SurveyReportFile::rows() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "survey/surveyrow.h"
+#include "survey/surveyworkbook.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,8 +14,9 @@
 namespace tavrin {
 
 // The report of a survey for a Russian spreadsheet: UTF-8 with a byte-order mark, ";"
-// between fields, a field quoted when it holds ";", a quote or a line break (its quotes
-// doubled), CR LF after every line; the header, then the rows in the order given.
+// between fields, a field quoted when it holds ";", a comma, a quote or a line break
+// (its quotes doubled), CR LF after every line; the header, then the rows in the order
+// given. Reports written before commas were quoted read back the same.
 QByteArray SurveyReportBytes(const QList<SurveyRow> &rows);
 // The same lines without the mark, as text.
 QString SurveyReportText(const QList<SurveyRow> &rows);
@@ -27,6 +29,15 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
 // file stays as it was); creates the folder, and removes there what interrupted writes
 // of reports left. False with a message naming the file and the reason in *error.
 bool WriteSurveyReport(const QString &path, const QList<SurveyRow> &rows, QString *error);
+// Writes rows as the report's spreadsheet file (see SurveySheets), whole or not at all.
+bool WriteSurveyWorkbook(const QString &path, const QList<SurveyRow> &rows, const SurveyWorkbookContext &context,
+                         QString *error);
+// The spreadsheet file beside a report: its name ending in ".xlsx" instead of ".csv".
+QString WorkbookPath(const QString &reportPath);
+// The report for a name the user gives: NAME.csv for NAME; NAME.csv also for NAME.csv
+// and NAME.xlsx, so that the two files are always named alike.
+QString ReportPathFor(const QString &given);
+
 // Reads the report at path; nothing, with a message naming the file in *error, when it
 // cannot be read or is not a report. Only a regular file of at most 10 MB is read: a
 // FIFO or a device (or a link to one) would hold the caller forever.
@@ -56,16 +67,16 @@ SurveyChanges ChangesSince(const SurveyRow &now, const SurveyRow *before);
 // Resuming a round from an earlier report: the chosen subscribers it has not read yet.
 QList<SurveySubscriber> NotYetRead(const QList<SurveySubscriber> &chosen, const QList<SurveyRow> &earlier);
 
-// A round's report while the round runs: written whole after every site, so that what
-// was read is on disk whatever happens next. A resumed round keeps every row of the
-// earlier report: a row goes only when this round's row of its subscriber replaces it.
-// When a write fails, the rows stay here, each later add tries again, and
-// unwrittenRows() tells what the file lacks. Thread-safe: the engines of several ports
-// add their rows.
+// A round's report while the round runs: the CSV at path and the spreadsheet file
+// beside it (WorkbookPath), both written whole after every site, so that what was read
+// is on disk whatever happens next. A resumed round keeps every row of the earlier
+// report: a row goes only when this round's row of its subscriber replaces it. When a
+// write fails, the rows stay here, each later add tries again, and unwrittenRows()
+// tells what the file lacks. Thread-safe: the engines of several ports add their rows.
 class SurveyReportFile {
 public:
     SurveyReportFile(const QString &path, const QList<SurveySubscriber> &chosen,
-                     const QList<SurveyRow> &earlier = {});
+                     const QList<SurveyRow> &earlier = {}, const SurveyWorkbookContext &workbook = {});
 
     QString path() const { return m_path; }
     // Keeps the row of a site and writes the report. False, with a message naming the
@@ -73,6 +84,8 @@ public:
     bool add(const SurveyRow &row, QString *error);
     // Writes the rows kept so far.
     bool write(QString *error);
+    // What the spreadsheet file says beyond the rows, from the next write on.
+    void setWorkbookContext(const SurveyWorkbookContext &workbook);
     // The report's rows so far: the earlier ones, replaced or not, then this round's new.
     QList<SurveyRow> rows() const;
     // This round's rows added since the last write that succeeded: on no disk.
@@ -87,6 +100,7 @@ private:
     QList<SurveyRow> m_earlier;
     QList<SurveyRow> m_round;
     QList<SurveyRow> m_unwritten;
+    SurveyWorkbookContext m_workbook;
     mutable QMutex m_mutex;
 };
 

@@ -46,6 +46,32 @@ const QStringList &ReportHeader()
 
 const QString WindowTimeCaption = QStringLiteral("Время");
 
+const QString SurveySheet = QStringLiteral("Опрос");
+const QString TotalsSheet = QStringLiteral("Итоги");
+const QString RoundStart = QStringLiteral("Начало опроса");
+const QString RoundEnd = QStringLiteral("Окончание опроса");
+const QString PortsUsed = QStringLiteral("Порты");
+const QString PreviousSurvey = QStringLiteral("Предыдущий опрос");
+const QString NoPreviousSurvey = QStringLiteral("нет");
+const QString SitesCaption = QStringLiteral("Объектов");
+const QString Total = QStringLiteral("Всего");
+const QString ChangesCaption = QStringLiteral("Изменения с предыдущего опроса");
+const QString NoChanges = QStringLiteral("Изменений нет");
+const QString ChangedColumn = QStringLiteral("Столбец");
+const QString ValueBefore = QStringLiteral("Было");
+const QString ValueNow = QStringLiteral("Стало");
+const QString EmptyValue = QStringLiteral("(пусто)");
+
+QString ChangedFrom(const QString &oldValue, const QString &reportName)
+{
+    return QStringLiteral("Было: %1 (%2)").arg(oldValue.isEmpty() ? EmptyValue : oldValue, reportName);
+}
+
+QString WorkbookNotMade(const QString &reason)
+{
+    return QStringLiteral("не удалось составить таблицу: %1").arg(reason);
+}
+
 QString FolderNotCreated(const QString &folder)
 {
     return QStringLiteral("не удалось создать папку %1").arg(QDir::toNativeSeparators(folder));

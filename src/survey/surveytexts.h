@@ -26,6 +26,28 @@ const QStringList &ReportHeader();
 // The survey window's caption of the column with the time a site's call began.
 extern const QString WindowTimeCaption;
 
+// The report's spreadsheet file: its sheets and the captions of "Итоги".
+extern const QString SurveySheet;
+extern const QString TotalsSheet;
+extern const QString RoundStart;
+extern const QString RoundEnd;
+extern const QString PortsUsed;
+extern const QString PreviousSurvey;
+extern const QString NoPreviousSurvey;
+extern const QString SitesCaption;
+extern const QString Total;
+extern const QString ChangesCaption;
+extern const QString NoChanges;
+extern const QString ChangedColumn;
+extern const QString ValueBefore;
+extern const QString ValueNow;
+// The note on a value that differs from the previous survey: its old value and report.
+QString ChangedFrom(const QString &oldValue, const QString &reportName);
+// An old value that was empty.
+extern const QString EmptyValue;
+// The spreadsheet file could not be made; the library's reason.
+QString WorkbookNotMade(const QString &reason);
+
 // A report that could not be written, naming the file; reason in the system's words.
 QString ReportNotWritten(const QString &path, const QString &reason);
 // The reason when the report's folder could not be made, naming the folder.

@@ -87,6 +87,8 @@ private slots:
     void stopDuringACall_data();
     void stopDuringACall();
     void saveReport_writesTheTableWhereChosen();
+    void savedReportPath_takesTheTypeChosen_data();
+    void savedReportPath_takesTheTypeChosen();
     void previousSurvey_readAfterTheWindowOpens_data();
     void previousSurvey_readAfterTheWindowOpens();
     void reportUnwritable_rowsStayAndSaveIsOffered();
@@ -179,8 +181,9 @@ void FormSurveyTest::round_fillsTheTableWritesTheReportAndMarksChanges()
     QVERIFY2(marked[2].startsWith("2/6: ") && marked[2].contains("Было: 0A:1B:2C:3D:4E:5F"), qPrintable(marked[2]));
     QVERIFY(marked[0].contains("survey-20261130-090000.csv"));
 
-    // The round is in a new report beside the previous one.
+    // The round is in a new report beside the previous one, its spreadsheet file beside it.
     QVERIFY(survey->reportPath().startsWith(m_reports + "/survey-"));
+    QVERIFY(QFileInfo(WorkbookPath(survey->reportPath())).size() > 0);
     const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(survey->reportPath(), &error);
     QVERIFY2(rows, qPrintable(error));
     QCOMPARE(rows->size(), 3);
@@ -248,16 +251,45 @@ void FormSurveyTest::saveReport_writesTheTableWhereChosen()
         return copy;
     };
     QTest::mouseClick(Named<QPushButton>(survey.get(), "SurveySave"), Qt::LeftButton);
-    QCOMPARE(offered, QStringList{survey->reportPath()});
+    // The spreadsheet file offered first; a name ending in ".csv" gets the CSV.
+    QCOMPARE(offered, QStringList{WorkbookPath(survey->reportPath())});
     QFile saved(copy), report(survey->reportPath());
     QVERIFY(saved.open(QIODevice::ReadOnly) && report.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), report.readAll());
+    // Any other name gets the spreadsheet file (a zip archive).
+    survey->askSavePath = [this](const QString &) { return m_dir->filePath("copy.xlsx"); };
+    QTest::mouseClick(Named<QPushButton>(survey.get(), "SurveySave"), Qt::LeftButton);
+    QFile book(m_dir->filePath("copy.xlsx"));
+    QVERIFY(book.open(QIODevice::ReadOnly));
+    QVERIFY(book.read(4) == QByteArray("PK\x03\x04"));
+    QCOMPARE(m_messages, QStringList{});
 
     // A place that cannot be written is told, naming the file.
     survey->askSavePath = [this](const QString &) { return m_dir->filePath("copy.csv/inside.csv"); };
     QTest::mouseClick(Named<QPushButton>(survey.get(), "SurveySave"), Qt::LeftButton);
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages[0].contains("inside.csv"), qPrintable(m_messages[0]));
+}
+
+void FormSurveyTest::savedReportPath_takesTheTypeChosen_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("csvChosen");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("cancelled") << "" << false << "";
+    QTest::newRow("no ending, spreadsheet chosen") << "/r/отчёт" << false << "/r/отчёт.xlsx";
+    QTest::newRow("no ending, CSV chosen") << "/r/отчёт" << true << "/r/отчёт.csv";
+    QTest::newRow("ending typed wins") << "/r/отчёт.csv" << false << "/r/отчёт.csv";
+    QTest::newRow("ending in capitals") << "/r/ОТЧЁТ.XLSX" << true << "/r/ОТЧЁТ.XLSX";
+    QTest::newRow("other ending kept, type added") << "/r/отчёт.2026" << false << "/r/отчёт.2026.xlsx";
+}
+
+void FormSurveyTest::savedReportPath_takesTheTypeChosen()
+{
+    QFETCH(QString, chosen);
+    QFETCH(bool, csvChosen);
+    QFETCH(QString, path);
+    QCOMPARE(SavedReportPath(chosen, csvChosen), path);
 }
 
 void FormSurveyTest::previousSurvey_readAfterTheWindowOpens_data()

@@ -5,6 +5,8 @@
 #include "support/fasttiming.h"
 #include "support/hostilefile.h"
 #include "support/smalldisk.h"
+#include "survey/surveyreport.h"
+#include "xlsxreader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,6 +77,9 @@ private slots:
     void selection_byPlaceInNameOrderOrByPhone_data();
     void selection_byPlaceInNameOrderOrByPhone();
     void installedTool_readsTavrinsFolderUnderHome();
+    void reportName_givesTheCsvAndTheSpreadsheetAlike_data();
+    void reportName_givesTheCsvAndTheSpreadsheetAlike();
+    void defaultFolder_keepsBothAndMarksChangesSinceTheLatest();
 
 private:
     int run(const QStringList &arguments);
@@ -229,9 +234,10 @@ void SurveyCommandTest::resume_callsOnlyTheSitesNotRead()
     QVERIFY(second.contains(firstRow));
     QVERIFY2(lines[2].startsWith("2;Насосная;102;Прочитано;Нет;Есть;") && lines[2].contains(";3.00;"), qPrintable(lines[2]));
 
-    // Nothing left to read: nothing dialled, status 0.
+    // Nothing left to read: nothing dialled, status 0. The spreadsheet file's name
+    // stands for the pair.
     m_sim->clearLog();
-    QCOMPARE(run({"--ini", m_ini, "--resume", report}), 0);
+    QCOMPARE(run({"--ini", m_ini, "--resume", m_dir->filePath("resumed.xlsx")}), 0);
     QCOMPARE(m_sim->received(), QByteArray());
     QCOMPARE(ReadFile(report), second);
 }
@@ -464,6 +470,54 @@ void SurveyCommandTest::installedTool_readsTavrinsFolderUnderHome()
     QVERIFY2(messages.startsWith("Прочитано 1 из 1. Отчёт: " + home + "/.config/tavrin/reports/survey-"), qPrintable(messages));
     QVERIFY(m_sim->received().contains("ATD103\r"));
     QFile::setPermissions(cwd, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void SurveyCommandTest::reportName_givesTheCsvAndTheSpreadsheetAlike_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("stem"); // of the two files written
+    QTest::newRow("bare name") << "out/r" << "out/r";
+    QTest::newRow("ending in .csv") << "out/r.csv" << "out/r";
+    QTest::newRow("ending in .xlsx") << "out/r.xlsx" << "out/r";
+    QTest::newRow("ending in capitals") << "out/r.XLSX" << "out/r";
+    QTest::newRow("other ending kept") << "out/r.2026" << "out/r.2026";
+}
+
+void SurveyCommandTest::reportName_givesTheCsvAndTheSpreadsheetAlike()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, stem);
+    QCOMPARE(run({"--ini", m_ini, "--subscribers", "1", "--report", m_dir->filePath(given)}), 0);
+    QDir out(m_dir->filePath("out"));
+    QCOMPARE(out.entryList(QDir::Files), (QStringList{QFileInfo(stem).fileName() + ".csv", QFileInfo(stem).fileName() + ".xlsx"}));
+    QVERIFY(ReadFile(m_dir->filePath(stem + ".csv")).contains(";101;Прочитано;"));
+    QVERIFY(ReadFile(m_dir->filePath(stem + ".xlsx")).startsWith("PK\x03\x04"));
+}
+
+void SurveyCommandTest::defaultFolder_keepsBothAndMarksChangesSinceTheLatest()
+{
+    const QString reports = m_dir->filePath("site/reports");
+    SurveyRow before;
+    before.subscriber = {1, kName, "101"};
+    before.read = true;
+    before.result = "Прочитано";
+    before.state = {"Эксплуатационный", "Нет", "Есть", "0A:1B:2C:3D:4E:5F", "00:1A:7D:DA:71:13", "2.09", true, false};
+    QString error;
+    QVERIFY2(WriteSurveyReport(reports + "/survey-20261206-020000.csv", {before}, &error), qPrintable(error));
+    QCOMPARE(run({"--ini", m_ini, "--subscribers", "1"}), 0);
+
+    const QString report = LatestReport(reports);
+    QVERIFY(report != reports + "/survey-20261206-020000.csv");
+    QJsonObject book;
+    READ_XLSX_OR_SKIP(WorkbookPath(report), book);
+    const QJsonObject version = xlsxreader::Cell(xlsxreader::Sheet(book, "Опрос"), "I2");
+    QCOMPARE(version["value"].toString(), "2.10");
+    QCOMPARE(version["fill"].toString(), "FFFFD6AA");
+    QCOMPARE(version["comment"].toString(), "Было: 2.09 (survey-20261206-020000.csv)");
+    QVERIFY(xlsxreader::Cell(xlsxreader::Sheet(book, "Опрос"), "F2")["fill"].isNull());
+    const QJsonObject totals = xlsxreader::Sheet(book, "Итоги");
+    QCOMPARE(xlsxreader::Cell(totals, "B3")["value"].toString(), "COM6");
+    QCOMPARE(xlsxreader::Cell(totals, "F12")["value"].toString(), "2.10");
 }
 
 QTEST_GUILESS_MAIN(SurveyCommandTest)

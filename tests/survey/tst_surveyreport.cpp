@@ -6,6 +6,7 @@
 #include "survey/surveycolumns.h"
 #include "survey/surveyreport.h"
 #include "survey/surveytexts.h"
+#include "surveyrows.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,37 +16,12 @@
 using namespace tavrin;
 using tavrin::testsupport::MakeHostileFile;
 
+using surveyrows::FailedRow;
+using surveyrows::ReadRow;
+
+Q_DECLARE_METATYPE(tavrin::SurveyRow)
 
 namespace {
-
-SurveyRow ReadRow(int number, const QString &name, const QString &phone, const QString &pair,
-                  const QString &peer, const QString &version)
-{
-    SurveyRow row;
-    row.subscriber = {number, name, phone};
-    row.read = true;
-    row.result = "Прочитано";
-    row.state.connection = "Нет";
-    row.state.pair = pair;
-    row.state.peerAddress = peer;
-    row.state.ownAddress = "00:1A:7D:DA:71:13";
-    row.state.version = version;
-    row.state.mode = pair == "Есть" ? "Эксплуатационный" : "Пусконаладочный";
-    row.state.pairExists = pair == "Есть";
-    row.started = QDateTime(QDate(2026, 12, 7), QTime(9, 5, 30));
-    row.durationSeconds = 12.34;
-    return row;
-}
-
-SurveyRow FailedRow(int number, const QString &name, const QString &phone, const QString &result)
-{
-    SurveyRow row;
-    row.subscriber = {number, name, phone};
-    row.result = result;
-    row.started = QDateTime(QDate(2026, 12, 7), QTime(9, 6, 0));
-    row.durationSeconds = 3;
-    return row;
-}
 
 bool NoChange(const SurveyChanges &changes)
 {
@@ -58,6 +34,9 @@ class SurveyReportTest : public QObject {
     Q_OBJECT
 private slots:
     void rows_literalBytesWithQuotingAndBom();
+    void quoting_onlyFieldsThatAnImportWouldSplit_data();
+    void quoting_onlyFieldsThatAnImportWouldSplit();
+    void oldReport_withUnquotedCommas_resumes();
     void writtenReport_readsBackTheSameRows();
     void brokenReports_refusedWithTheFileNamed_data();
     void brokenReports_refusedWithTheFileNamed();
@@ -87,12 +66,69 @@ void SurveyReportTest::rows_literalBytesWithQuotingAndBom()
     const QByteArray expected =
         "\xEF\xBB\xBF"
         "№;Наименование;№ телефона;Результат;Соединение;Пара;МАС-адрес периферийного устройства;"
-        "МАС-адрес центрального устройства;Версия модуля;Режим;Дата и время;Длительность, с\r\n"
+        "МАС-адрес центрального устройства;Версия модуля;Режим;Дата и время;\"Длительность, с\"\r\n"
         "1;\"Котельная; \"\"Южная\"\"\";8 (861) 555-01-01;Прочитано;Нет;Есть;0A:1B:2C:3D:4E:5F;"
-        "00:1A:7D:DA:71:13;1.07;Эксплуатационный;2026-12-07T09:05:30;12,3\r\n"
-        "2;Ёлка №2 «Север»;102;\"Неопределенный ответ на команду \"\"PING\"\"\";;;;;;;2026-12-07T09:06:00;3,0\r\n"
+        "00:1A:7D:DA:71:13;1.07;Эксплуатационный;2026-12-07T09:05:30;\"12,3\"\r\n"
+        "2;Ёлка №2 «Север»;102;\"Неопределенный ответ на команду \"\"PING\"\"\";;;;;;;2026-12-07T09:06:00;\"3,0\"\r\n"
         "3;Склад;103;Опрос остановлен пользователем;;;;;;;;\r\n";
     QCOMPARE(SurveyReportBytes(rows), expected);
+}
+
+void SurveyReportTest::quoting_onlyFieldsThatAnImportWouldSplit_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("phone");
+    QTest::addColumn<QByteArray>("line"); // the row's line up to the result
+    QTest::newRow("comma in the name") << "Теплотрасса, узел 5" << "101" << QByteArray("1;\"Теплотрасса, узел 5\";101;");
+    QTest::newRow("semicolon") << "Котельная;Южная" << "101" << QByteArray("1;\"Котельная;Южная\";101;");
+    QTest::newRow("quotes doubled") << "Котельная \"Южная\"" << "101" << QByteArray("1;\"Котельная \"\"Южная\"\"\";101;");
+    QTest::newRow("line feed") << "Котельная\nЮжная" << "101" << QByteArray("1;\"Котельная\nЮжная\";101;");
+    QTest::newRow("carriage return") << "Котельная\rЮжная" << "101" << QByteArray("1;\"Котельная\rЮжная\";101;");
+    QTest::newRow("phone with a plus, bytes unchanged") << "Склад" << "+79221012030" << QByteArray("1;Склад;+79221012030;");
+    QTest::newRow("phone with a leading zero") << "Склад" << "0612345" << QByteArray("1;Склад;0612345;");
+    QTest::newRow("phone in parentheses") << "Склад" << "(103)" << QByteArray("1;Склад;(103);");
+    QTest::newRow("blanks and a dot") << "Ж. д. вокзал" << "8 861 555" << QByteArray("1;Ж. д. вокзал;8 861 555;");
+}
+
+void SurveyReportTest::quoting_onlyFieldsThatAnImportWouldSplit()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, phone);
+    QFETCH(QByteArray, line);
+    const QByteArray bytes = SurveyReportBytes({FailedRow(1, name, phone, "Номер абонента занят")});
+    const QByteArray row = bytes.mid(bytes.indexOf("\r\n") + 2);
+    QCOMPARE(row, line + "Номер абонента занят;;;;;;;2026-12-07T09:06:00;\"3,0\"\r\n");
+    QList<SurveyRow> back;
+    QString error;
+    QVERIFY2(ParseSurveyReport(bytes, back, &error), qPrintable(error));
+    QCOMPARE(back.value(0).subscriber.name, name);
+    QCOMPARE(back.value(0).subscriber.phone, phone);
+    QCOMPARE(back.value(0).durationSeconds, 3.0);
+}
+
+void SurveyReportTest::oldReport_withUnquotedCommas_resumes()
+{
+    // As reports were written before commas were quoted: header and durations bare.
+    const QByteArray old =
+        "\xEF\xBB\xBF"
+        "№;Наименование;№ телефона;Результат;Соединение;Пара;МАС-адрес периферийного устройства;"
+        "МАС-адрес центрального устройства;Версия модуля;Режим;Дата и время;Длительность, с\r\n"
+        "1;Котельная;101;Прочитано;Нет;Есть;0A:1B:2C:3D:4E:5F;00:1A:7D:DA:71:13;1.07;Эксплуатационный;"
+        "2026-12-06T02:00:10;12,3\r\n"
+        "2;Склад;102;Номер абонента занят;;;;;;;2026-12-06T02:00:30;4,3\r\n";
+    QList<SurveyRow> rows;
+    QString error;
+    QVERIFY2(ParseSurveyReport(old, rows, &error), qPrintable(error));
+    QCOMPARE(rows.size(), 2);
+    QVERIFY(rows[0].read);
+    QCOMPARE(rows[0].state.version, "1.07");
+    QCOMPARE(rows[0].durationSeconds, 12.3);
+    QCOMPARE(rows[1].durationSeconds, 4.3);
+    const QList<SurveySubscriber> left = NotYetRead({{1, "Котельная", "101"}, {2, "Склад", "102"}}, rows);
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(left[0].name, "Склад");
+    // Written again, the same rows come out in the new form.
+    QVERIFY(SurveyReportBytes(rows).contains(";\"12,3\"\r\n2;Склад;102;"));
 }
 
 void SurveyReportTest::writtenReport_readsBackTheSameRows()

@@ -20,10 +20,11 @@ inline const QString Usage = QStringLiteral(
     "                         упорядоченном по наименованию (по умолчанию все)\n"
     "  --phones СПИСОК        номера телефонов абонентов, например 101,102: выбор,\n"
     "                         который не меняется при добавлении абонентов\n"
-    "  --report ФАЙЛ          файл отчёта (по умолчанию новый файл в папке reports\n"
-    "                         рядом с папкой INI)\n"
-    "  --resume ФАЙЛ          продолжить опрос по отчёту: абоненты, уже прочитанные в нём,\n"
-    "                         пропускаются, строки опроса дописываются в этот файл\n"
+    "  --report ФАЙЛ          отчёт: ФАЙЛ.csv и таблица ФАЙЛ.xlsx (ФАЙЛ.csv или ФАЙЛ.xlsx\n"
+    "                         дают ту же пару); по умолчанию новые файлы в папке\n"
+    "                         reports рядом с папкой INI\n"
+    "  --resume ФАЙЛ          продолжить опрос по отчёту CSV: абоненты, уже прочитанные\n"
+    "                         в нём, пропускаются, строки опроса дописываются в него\n"
     "  --ports СПИСОК         порты модемов, например COM3,COM4: абоненты делятся между\n"
     "                         модемами (по умолчанию порт связи по телефону)\n"
     "  --help                 эта справка\n"
@@ -35,8 +36,9 @@ inline const QString Usage = QStringLiteral(
     "\n"
     "Survey of the sites: dials every chosen subscriber of the directory through the GSM\n"
     "modem, reads the module's state, hangs up and writes one report row per site\n"
-    "(CSV, UTF-8, \";\"). Options as above. Exit status: 0 every site read, 1 some site\n"
-    "not read or the round interrupted, 2 the survey could not start.\n");
+    "(CSV, UTF-8, \";\", and the same as an .xlsx spreadsheet beside it). Options as\n"
+    "above. Exit status: 0 every site read, 1 some site not read or the round\n"
+    "interrupted, 2 the survey could not start.\n");
 
 inline QString Version(const QString &version)
 {

@@ -166,6 +166,34 @@ private:
     bool m_writeFailureTold = false;
 };
 
+// The CSV that --resume names: what is there under that name (a report of any name; the
+// reading refuses what is not one), else the CSV of the pair the name stands for (NAME,
+// NAME.csv or NAME.xlsx).
+QString ResumedReportPath(const QString &given)
+{
+    const bool there = QFileInfo(given).exists() || QFileInfo(given).isSymLink();
+    if (given.isEmpty() || (there && !given.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)))
+        return given;
+    return ReportPathFor(given);
+}
+
+// The spreadsheet's ports and the survey its changes are marked against: the newest
+// other report in the reports folder. One that cannot be read only means no marks.
+SurveyWorkbookContext WorkbookContext(const QList<int> &ports, const QString &reportsFolder, const QString &reportPath)
+{
+    SurveyWorkbookContext workbook;
+    for (int port : ports)
+        workbook.ports << QStringLiteral("COM%1").arg(port);
+    const QString previous = LatestReport(reportsFolder, reportPath);
+    if (previous.isEmpty())
+        return workbook;
+    if (const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(previous, nullptr)) {
+        workbook.previousName = QFileInfo(previous).fileName();
+        workbook.previousRows = *rows;
+    }
+    return workbook;
+}
+
 int Refuse(SurveyCommandContext &context, const QString &text, bool withHelp = false)
 {
     context.err << "tavrin-survey: " << text << '\n';
@@ -182,8 +210,9 @@ struct Round {
     QList<SurveySubscriber> chosen;
     QList<int> ports;
     QList<SurveyRow> earlier; // the resumed report's rows
-    QString reportPath;
+    QString reportPath;       // the CSV; the spreadsheet file is beside it
     int skipped = 0;          // directory entries with neither name nor phone number
+    SurveyWorkbookContext workbook;
 };
 
 // The settings, from --ini or from tavrin's folder. False with the message in *error.
@@ -239,18 +268,19 @@ bool PrepareRound(const Options &options, Round &round, QString *error, bool *wi
         }
     }
 
-    if (!options.resume.isEmpty()) {
-        const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(options.resume, error);
+    const QString resumed = ResumedReportPath(options.resume);
+    if (!resumed.isEmpty()) {
+        const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(resumed, error);
         if (!rows)
             return false;
         round.earlier = *rows;
     }
-    round.reportPath = options.report;
+    const QString reportsFolder = ReportsDirectory(round.iniDirectory);
+    round.reportPath = options.report.isEmpty() ? resumed : ReportPathFor(options.report);
     if (round.reportPath.isEmpty())
-        round.reportPath = options.resume;
-    if (round.reportPath.isEmpty())
-        round.reportPath = NewReportPath(ReportsDirectory(round.iniDirectory), QDateTime::currentDateTime());
+        round.reportPath = NewReportPath(reportsFolder, QDateTime::currentDateTime());
     round.reportPath = QFileInfo(round.reportPath).absoluteFilePath();
+    round.workbook = WorkbookContext(round.ports, reportsFolder, round.reportPath);
     return true;
 }
 
@@ -332,7 +362,7 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
         return Refuse(context, error, withHelp);
 
     const QList<SurveySubscriber> toCall = NotYetRead(round.chosen, round.earlier);
-    SurveyReportFile report(round.reportPath, round.chosen, round.earlier);
+    SurveyReportFile report(round.reportPath, round.chosen, round.earlier, round.workbook);
     // A report that cannot be written stops the round before the first call, not after.
     if (!report.write(&error))
         return Refuse(context, error);
