@@ -19,7 +19,6 @@ using tavrin::testsupport::MakeHostileFile;
 using surveyrows::FailedRow;
 using surveyrows::ReadRow;
 
-Q_DECLARE_METATYPE(tavrin::SurveyRow)
 
 namespace {
 
