@@ -112,6 +112,12 @@ inline const QString RowsKept =
 inline const QString Idle = QStringLiteral("Выбрано объектов: %1. Модуль только читается: PING, PEERADDR, DEVADDR, VER.");
 // The tooltip of a value that differs from the previous survey: %1 the old value, %2 its report.
 inline const QString Changed = QStringLiteral("Изменилось с предыдущего опроса.\nБыло: %1\n(%2)");
+// The modems of a round: the phone kind's port, and the others the user ticks.
+inline const QString Modems = QStringLiteral("Модемы:");
+inline const QString PhonePort = QStringLiteral("СОМ%1 (связь по телефону)");
+inline const QString Port = QStringLiteral("СОМ%1");
+// %1 bluetooth.ini, %2 the system's reason.
+inline const QString PortsNotKept = QStringLiteral("Не удалось запомнить выбранные модемы в файле %1: %2");
 inline const QString SaveCaption = QStringLiteral("Сохранить отчёт об опросе");
 inline const QString SaveWorkbookFilter = QStringLiteral("Таблица Excel (*.xlsx)");
 inline const QString SaveReportFilter = QStringLiteral("Отчёт CSV (*.csv)");

@@ -2,10 +2,13 @@
 
 #include "dialogs/dialogtexts.h"
 #include "dialogs/dialogwidgets.h"
+#include "dialogs/portitems.h"
+#include "settings/surveyports.h"
 #include "survey/surveytexts.h"
 #include "link/clocktext.h"
 #include "survey/surveycolumns.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -18,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <set>
 
 namespace tavrin {
 
@@ -36,31 +40,6 @@ QTableWidgetItem *Cell(const QString &text)
 }
 
 } // namespace
-
-// Hands the engine's rows to the window; the round runs on the window's thread.
-class TFormSurvey::Observer : public SurveyObserver {
-public:
-    Observer(TFormSurvey &window, SurveyReportFile &report) : m_window(window), m_report(report) {}
-
-    void siteStarted(int index) override { m_window.markRowInProgress(index); }
-    void siteFinished(int index, const SurveyRow &row) override
-    {
-        m_window.m_rows << row;
-        ++m_window.m_done;
-        m_window.showRow(index, row);
-        m_window.showProgress();
-        QString error;
-        if (!m_report.add(row, &error) && m_firstFailure.isEmpty())
-            m_firstFailure = error;
-    }
-    // Why the report was first not written this round; empty when it always was.
-    QString firstFailure() const { return m_firstFailure; }
-
-private:
-    TFormSurvey &m_window;
-    SurveyReportFile &m_report;
-    QString m_firstFailure;
-};
 
 TFormSurvey::TFormSurvey(const Settings &settings, const QList<SurveySubscriber> &chosen,
                          const QString &reportsFolder, QWidget *owner)
@@ -100,7 +79,7 @@ void TFormSurvey::onPreviousSurveyRead()
             markChanges(index, *row);
     }
     // A round already running marks the same changes in its spreadsheet file.
-    if (m_report) {
+    if (running()) {
         m_report->setWorkbookContext(workbookContext());
         m_report->write(nullptr);
     }
@@ -155,8 +134,32 @@ void TFormSurvey::createControls()
     progressRow->addSpacing(12);
     progressRow->addWidget(m_timeLeft);
 
+    // The modems: the phone kind's port always, the others as ticked.
+    auto *portsRow = new QHBoxLayout;
+    portsRow->addWidget(PlainLabel(SurveyTexts::Modems, this));
+    QList<PortItem> present = PresentPorts();
+    if (std::none_of(present.begin(), present.end(), [this](const PortItem &item) { return item.number == m_settings.phone.portNumber; }))
+        present.prepend({m_settings.phone.portNumber, QString()});
+    std::sort(present.begin(), present.end(), [](const PortItem &one, const PortItem &other) { return one.number < other.number; });
+    for (const PortItem &item : present) {
+        const bool phonePort = item.number == m_settings.phone.portNumber;
+        auto *box = new QCheckBox(phonePort ? SurveyTexts::PhonePort.arg(item.number) : SurveyTexts::Port.arg(item.number), this);
+        box->setObjectName(QStringLiteral("SurveyPort%1").arg(item.number));
+        box->setProperty("port", item.number);
+        box->setToolTip(PlainToolTip(item.toolTip));
+        box->setChecked(phonePort);
+        box->setEnabled(!phonePort);
+        portsRow->addWidget(box);
+        if (!phonePort) {
+            m_portBoxes << box;
+            connect(box, &QCheckBox::toggled, this, &TFormSurvey::onPortToggled);
+        }
+    }
+    portsRow->addStretch(1);
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table, 1);
+    layout->addLayout(portsRow);
     layout->addLayout(progressRow);
     layout->addWidget(m_status);
     layout->addLayout(ButtonRow({m_startButton, m_stopButton}, {m_saveButton, m_closeButton}));
@@ -166,6 +169,34 @@ void TFormSurvey::createControls()
     connect(m_saveButton, &QPushButton::clicked, this, &TFormSurvey::onSaveClicked);
     connect(m_closeButton, &QPushButton::clicked, this, &TFormSurvey::reject);
     SetTabOrder({m_table, m_startButton, m_stopButton, m_saveButton, m_closeButton});
+}
+
+void TFormSurvey::rememberPortsIn(const QString &bluetoothIniPath)
+{
+    m_portsFile = QString();
+    const QList<int> kept = ReadSurveyPorts(bluetoothIniPath);
+    for (QCheckBox *box : m_portBoxes)
+        box->setChecked(kept.contains(box->property("port").toInt()));
+    m_portsFile = bluetoothIniPath;
+}
+
+QList<int> TFormSurvey::surveyPorts() const
+{
+    QList<int> ports{m_settings.phone.portNumber};
+    for (const QCheckBox *box : m_portBoxes) {
+        if (box->isChecked())
+            ports << box->property("port").toInt();
+    }
+    return ports;
+}
+
+void TFormSurvey::onPortToggled()
+{
+    if (m_portsFile.isEmpty())
+        return;
+    QString error;
+    if (!WriteSurveyPorts(m_portsFile, surveyPorts().mid(1), &error) && showMessage)
+        showMessage(SurveyTexts::PortsNotKept.arg(QDir::toNativeSeparators(m_portsFile), error));
 }
 
 void TFormSurvey::fillRows()
@@ -234,8 +265,10 @@ void TFormSurvey::showButtons()
 {
     const bool busy = running();
     m_startButton->setEnabled(!busy && !m_chosen.isEmpty());
-    m_stopButton->setEnabled(busy && !m_engine->stopRequested());
+    m_stopButton->setEnabled(busy && !m_stopRequested);
     m_saveButton->setEnabled(!busy && !m_rows.isEmpty());
+    for (QCheckBox *box : m_portBoxes)
+        box->setEnabled(!busy);
     m_closeButton->setEnabled(true);
 }
 
@@ -250,27 +283,45 @@ void TFormSurvey::startRound()
     }
     m_rows.clear();
     m_done = 0;
+    m_stopRequested = false;
+    m_firstWriteFailure.clear();
     fillRows();
     m_reportPath = NewReportPath(m_reportsFolder, QDateTime::currentDateTime());
-    SurveyReportFile report(m_reportPath, m_chosen, {}, workbookContext());
-    Observer observer(*this, report);
-    SurveyEngine engine(m_settings, observer, 0, timing);
-    m_engine = &engine;
-    m_report = &report;
+    m_report = std::make_unique<SurveyReportFile>(m_reportPath, m_chosen, QList<SurveyRow>{}, workbookContext());
+    m_relay = std::make_unique<SurveyRelay>(*m_report);
+    // Emitted on the engines' threads: queued to this one.
+    connect(m_relay.get(), &SurveyRelay::started, this, &TFormSurvey::markRowInProgress);
+    connect(m_relay.get(), &SurveyRelay::finished, this, &TFormSurvey::onSiteFinished);
+    m_pool = std::make_unique<SurveyPool>(m_settings, surveyPorts(), *m_relay, timing);
+    connect(m_pool.get(), &SurveyPool::finished, this, &TFormSurvey::onRoundFinished);
     m_clock.start();
     m_status->setText(QString());
     showProgress();
     showButtons();
     m_stopButton->setFocus();
+    m_pool->start(m_chosen);
+}
 
-    engine.run(m_chosen);
+void TFormSurvey::onSiteFinished(int index, const SurveyRow &row, const QString &writeError)
+{
+    m_rows << row;
+    // A site a stop left unreached is not done: the progress counts the calls made.
+    if (row.started.isValid())
+        ++m_done;
+    showRow(index, row);
+    showProgress();
+    if (!writeError.isEmpty() && m_firstWriteFailure.isEmpty())
+        m_firstWriteFailure = writeError;
+}
 
-    m_engine = nullptr;
-    m_report = nullptr;
+void TFormSurvey::onRoundFinished()
+{
+    // The pool is the sender: it goes once this slot has returned.
+    m_pool.release()->deleteLater();
     int read = 0;
     for (const SurveyRow &row : m_rows)
         read += row.read ? 1 : 0;
-    m_reportWritten = report.unwrittenRows().isEmpty() || report.write(nullptr);
+    m_reportWritten = m_report->unwrittenRows().isEmpty() || m_report->write(nullptr);
     m_status->setText(m_reportWritten
                           ? SurveyTexts::Done.arg(read).arg(m_chosen.size()).arg(QDir::toNativeSeparators(m_reportPath))
                           : SurveyTexts::DoneNotWritten.arg(read).arg(m_chosen.size()));
@@ -278,7 +329,7 @@ void TFormSurvey::startRound()
     showButtons();
     m_saveButton->setFocus();
     if (!m_reportWritten && showMessage)
-        showMessage(observer.firstFailure() + u'\r' + SurveyTexts::RowsKept);
+        showMessage(m_firstWriteFailure + u'\r' + SurveyTexts::RowsKept);
     if (m_closeWhenDone)
         QDialog::reject();
 }
@@ -287,7 +338,8 @@ void TFormSurvey::stopRound()
 {
     if (!running())
         return;
-    m_engine->stop();
+    m_pool->stop();
+    m_stopRequested = true;
     m_status->setText(SurveyTexts::Stopping);
     showButtons();
 }
@@ -316,7 +368,8 @@ void TFormSurvey::reject()
 SurveyWorkbookContext TFormSurvey::workbookContext() const
 {
     SurveyWorkbookContext context;
-    context.ports = QStringList{QStringLiteral("COM%1").arg(m_settings.phone.portNumber)};
+    for (const int port : surveyPorts())
+        context.ports << QStringLiteral("COM%1").arg(port);
     if (!m_previousPath.isEmpty()) {
         context.previousName = QFileInfo(m_previousPath).fileName();
         context.previousRows = m_previous;
@@ -354,18 +407,27 @@ void OpenSurveyWindow(const Settings &settings, const AbonentDirectory &director
     const QList<SurveySubscriber> all = DirectorySubscribers(directory);
     QList<SurveySubscriber> chosen;
     if (rows.size() > 1) {
-        QList<int> sorted = rows;
-        std::sort(sorted.begin(), sorted.end());
-        for (int row : sorted) {
-            if (row >= 0 && row < all.size())
-                chosen << all[row];
+        // The rows are positions in the list as it is sorted now; each site keeps the
+        // number of its place by name, as in the report and on the command line.
+        std::set<int> numbers;
+        for (int row : rows) {
+            if (row < 0 || row >= directory.count)
+                continue;
+            const AbonentRecord &entry = directory.entries[size_t(row)];
+            for (const SurveySubscriber &site : all) {
+                if (site.name == entry.name && site.phone == entry.phoneNumber && numbers.insert(site.number).second)
+                    break;
+            }
         }
+        for (int number : numbers)
+            chosen << all[number - 1];
     } else {
         chosen = all;
     }
     Settings surveyed = settings;
     surveyed.directory = directory;
     TFormSurvey window(surveyed, chosen, ReportsDirectory(iniDirectory), owner);
+    window.rememberPortsIn(iniDirectory + QStringLiteral("/bluetooth.ini"));
     if (showMessage)
         window.showMessage = showMessage;
     window.exec();

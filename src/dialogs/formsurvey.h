@@ -4,6 +4,7 @@
 #include "settings/settings.h"
 #include "survey/previoussurvey.h"
 #include "survey/surveyengine.h"
+#include "survey/surveyrelay.h"
 #include "survey/surveyreport.h"
 
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -29,7 +31,9 @@ namespace tavrin {
 // value in its tooltip; that survey is read on another thread, and the marks come when it
 // is. A report that cannot be written loses nothing: the rows stay in the table, every
 // later site tries the file again, and the end of the round says so once and offers
-// "Сохранить отчёт…". The round runs on this thread, through the phone kind's port.
+// "Сохранить отчёт…". The round runs on worker threads (SurveyPool), through the phone
+// kind's port and any other ports ticked under the table; rows and progress come here
+// as queued signals, so this thread never waits for a call.
 class TFormSurvey : public QDialog {
     Q_OBJECT
 public:
@@ -45,13 +49,18 @@ public:
     std::function<QString(const QString &suggested)> askSavePath;
     SurveyTiming timing; // the delays of the round; tests shorten them
 
-    bool running() const { return m_engine != nullptr; }
+    bool running() const { return m_pool != nullptr; }
     // The report this window's last round was written to; empty before a round.
     QString reportPath() const { return m_reportPath; }
     // The previous survey the marks compare with; empty when there is none, or while it
     // is still being read (previousReadDone()).
     QString previousReport() const { return m_previousPath; }
     bool previousReadDone() const { return m_previousReadDone; }
+
+    // Keeps the ticked ports in that bluetooth.ini and ticks those kept there.
+    void rememberPortsIn(const QString &bluetoothIniPath);
+    // The ports of a round: the phone kind's, then those ticked.
+    QList<int> surveyPorts() const;
 
     void startRound(); // "Начать"
     void stopRound();  // "Остановить"
@@ -62,7 +71,6 @@ protected:
     void reject() override; // Esc and the close button: a running round is stopped first
 
 private:
-    class Observer;
     void createControls();
     void fillRows();
     void showRow(int index, const SurveyRow &row);
@@ -70,6 +78,9 @@ private:
     void onPreviousSurveyRead();
     void markRowInProgress(int index);
     void showProgress();
+    void onPortToggled();
+    void onSiteFinished(int index, const SurveyRow &row, const QString &writeError);
+    void onRoundFinished();
     void showButtons();
     void onSaveClicked();
     // Widens the window (within its screen) until every column of the table shows its
@@ -87,8 +98,11 @@ private:
     bool m_previousReadDone = false;
     QList<SurveyRow> m_rows; // this round's, as they come
     QString m_reportPath;
-    SurveyEngine *m_engine = nullptr;
-    SurveyReportFile *m_report = nullptr; // the running round's
+    std::unique_ptr<SurveyReportFile> m_report;
+    std::unique_ptr<SurveyRelay> m_relay;
+    std::unique_ptr<SurveyPool> m_pool;
+    bool m_stopRequested = false;
+    QString m_firstWriteFailure; // why the report was first not written this round
     bool m_closeWhenDone = false;
     bool m_reportWritten = true; // the last round's report holds all its rows
     int m_done = 0;
@@ -99,6 +113,8 @@ private:
     QProgressBar *m_progress = nullptr;
     QLabel *m_timeLeft = nullptr;
     QLabel *m_status = nullptr;
+    QList<QCheckBox *> m_portBoxes; // every port but the phone kind's, which is always used
+    QString m_portsFile;
     QPushButton *m_startButton = nullptr;
     QPushButton *m_stopButton = nullptr;
     QPushButton *m_saveButton = nullptr;

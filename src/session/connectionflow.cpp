@@ -68,7 +68,7 @@ void Session::tellLoadProblems()
     if (m_loadProblemsTold)
         return;
     m_loadProblemsTold = true;
-    for (const QString &problem : m_store.loadProblems())
+    for (const QString &problem : m_store.loadProblems() + m_store.loadNotes())
         m_sessionUi.showMessage(problem);
 }
 

@@ -37,7 +37,9 @@ QString ChooseIniDirectory(const QString &executableDir, const QStringList &inst
         qCInfo(settingsLog) << "INI folder" << beside << "beside the executable";
         return beside;
     }
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    // Named here, not after the running program: tavrin-survey reads tavrin's folder.
+    const QString generic = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString config = generic.isEmpty() ? QString() : generic + QStringLiteral("/tavrin");
     if (config.isEmpty()) {
         // No home folder to keep it in: the place beside the executable is all there is.
         qCWarning(settingsLog) << "no per-user configuration folder; INI folder" << beside;

@@ -9,7 +9,8 @@ namespace tavrin {
 // place can be written: a build tree, or a copy of the program carried to a machine or
 // a stick with its settings. An installed program's folder (/usr/bin) belongs to the
 // package manager, so there it is the user's configuration folder,
-// QStandardPaths::AppConfigLocation + "/INI" (~/.config/tavrin/INI). The choice goes to
+// QStandardPaths::GenericConfigLocation + "/tavrin/INI" (~/.config/tavrin/INI), the same
+// for every program of the package whatever its own name. The choice goes to
 // the log category tavrin.settings. Nothing is created here.
 //
 // Beside the executable means: <executable folder>/INI is a writable folder, or it is

@@ -246,6 +246,27 @@ void takeAbonentCount(Reader &reader, AbonentDirectory &directory)
                                                                 QString::number(named));
 }
 
+// Entries past the count that hold a name, a phone number or a network address (left so by deleting one
+// by hand) join the directory after it, in their order: none is dropped, and none is
+// overwritten by the next subscriber added. The next write numbers them without the
+// gap. Returns the sections so read.
+QStringList takeEntriesAfterGap(AbonentDirectory &directory)
+{
+    QStringList sections;
+    for (int index = directory.count; index < kMaxAbonents; ++index) {
+        AbonentRecord &entry = directory.entries[size_t(index)];
+        if (entry.name.isEmpty() && entry.phoneNumber.isEmpty() && entry.networkAddress.isEmpty())
+            continue;
+        sections << abonentSection(index);
+        if (index != directory.count) {
+            directory.entries[directory.count] = entry;
+            entry = AbonentRecord{};
+        }
+        ++directory.count;
+    }
+    return sections;
+}
+
 // The fields of the two groups that are written only when they changed, as one
 // value each for comparing and copying.
 template <class S>
@@ -316,6 +337,7 @@ void SettingsStore::LoadSettingsFrom(const QString &iniDirectory)
     removeWriteLeftovers(IniDirectory, {kBluetoothIniName, kAbonentsIniName});
 
     m_loadProblems.clear();
+    m_loadNotes.clear();
     ReadBluetoothIni();
     ReadAbonentsIni();
     SortAbonents(CurrentSettings.directory, CurrentSettings.directory.sortKey);
@@ -351,6 +373,12 @@ void SettingsStore::ReadAbonentsIni()
     AbonentDirectory &directory = CurrentSettings.directory;
     visitDirectory(reader, directory);
     takeAbonentCount(reader, directory);
+    const QStringList afterGap = takeEntriesAfterGap(directory);
+    if (!afterGap.isEmpty()) {
+        qCInfo(settingsLog) << "entries after a gap read from" << AbonentsIniPath << ":" << afterGap;
+        m_loadNotes << settingstexts::kEntriesAfterGap.arg(QDir::toNativeSeparators(AbonentsIniPath),
+                                                           afterGap.join(QStringLiteral(", ")));
+    }
     if (directory.selectedIndex >= directory.count)
         directory.selectedIndex = 0;
     noteReplacedValues(AbonentsIniPath, reader.replaced);

@@ -62,6 +62,10 @@ public:
     // subscriber count that leaves named entries out). Empty when nothing of this was
     // found. The window shows them after start; the library shows nothing itself.
     const QStringList &loadProblems() const { return m_loadProblems; }
+    // What the last LoadSettings read differently from the file's letter without losing
+    // anything: entries after a gap in abonents.ini, taken into the directory. Told like
+    // the problems, but no reason to refuse the settings.
+    const QStringList &loadNotes() const { return m_loadNotes; }
 
 private:
     // The file's contents, or an empty file after noting why an existing one was not
@@ -70,6 +74,7 @@ private:
     void noteReplacedValues(const QString &path, const QStringList &replaced);
 
     QStringList m_loadProblems;
+    QStringList m_loadNotes;
 };
 
 } // namespace tavrin

@@ -29,6 +29,11 @@ inline const QString kAbonentCountReplaced = QStringLiteral(
     "[%1] %2=%3: взято %4, столько абонентов с именами записано подряд от раздела "
     "[FON_ABONENT_1]");
 
+// %1: the file, %2: the sections read after the gap.
+inline const QString kEntriesAfterGap = QStringLiteral(
+    "Файл %1: абоненты из разделов %2 стоят после пропуска в нумерации; они прочитаны в "
+    "справочник, и при следующей записи справочника разделы будут пронумерованы подряд");
+
 // %1: the file's size, %2: the largest size read, both in bytes.
 inline const QString kTooLarge = QStringLiteral("%1 bytes, over the limit of %2");
 inline const QString kNotAFile = QStringLiteral("not a regular file");

@@ -112,28 +112,53 @@ SurveyPool::SurveyPool(const Settings &settings, const QList<int> &ports, Survey
         m_engines.push_back(std::make_unique<SurveyEngine>(settings, observer, port, timing));
 }
 
-SurveyPool::~SurveyPool() = default;
+SurveyPool::~SurveyPool()
+{
+    stop();
+    for (const auto &thread : m_threads)
+        thread->wait();
+}
+
+void SurveyPool::launch(const QList<SurveySubscriber> &subscribers, QObject *waiter)
+{
+    for (const auto &thread : m_threads)
+        thread->wait();
+    m_threads.clear();
+    m_subscribers = subscribers;
+    m_queue = std::make_unique<SurveyQueue>(int(m_subscribers.size()));
+    m_running = int(m_engines.size());
+    for (const auto &engine : m_engines) {
+        SurveyEngine *portEngine = engine.get();
+        m_threads.emplace_back(QThread::create([this, portEngine] { portEngine->run(m_subscribers, *m_queue); }));
+        // Counted in the waiter's thread, the one that started the round.
+        connect(m_threads.back().get(), &QThread::finished, waiter, [this] {
+            if (--m_running > 0)
+                return;
+            for (const auto &thread : m_threads)
+                thread->wait();
+            emit finished();
+        }, Qt::QueuedConnection);
+    }
+    for (const auto &thread : m_threads)
+        thread->start();
+}
+
+void SurveyPool::start(const QList<SurveySubscriber> &subscribers)
+{
+    if (!running())
+        launch(subscribers, this);
+}
 
 void SurveyPool::run(const QList<SurveySubscriber> &subscribers)
 {
-    SurveyQueue queue(int(subscribers.size()));
-    std::vector<std::unique_ptr<QThread>> threads;
+    if (running())
+        return;
+    // The loop lives in the calling thread, which may be another than this object's.
     QEventLoop loop;
-    int running = int(m_engines.size());
-    for (const auto &engine : m_engines) {
-        SurveyEngine *portEngine = engine.get();
-        threads.emplace_back(QThread::create([portEngine, &subscribers, &queue] { portEngine->run(subscribers, queue); }));
-        QObject::connect(threads.back().get(), &QThread::finished, &loop, [&running, &loop] {
-            if (--running == 0)
-                loop.quit();
-        });
-    }
-    for (const auto &thread : threads)
-        thread->start();
-    if (running > 0)
+    connect(this, &SurveyPool::finished, &loop, &QEventLoop::quit, Qt::DirectConnection);
+    launch(subscribers, &loop);
+    if (running())
         loop.exec();
-    for (const auto &thread : threads)
-        thread->wait();
 }
 
 void SurveyPool::stop()

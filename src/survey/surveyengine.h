@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QObject>
 #include <QString>
 
 #include <atomic>
@@ -14,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-class QObject;
+class QThread;
 
 namespace tavrin {
 
@@ -105,22 +106,39 @@ private:
 namespace tavrin {
 
 // A round over several ports: one engine per port, each on a thread of its own, each
-// taking the next site when its call is done, so N modems read N sites at once.
-class SurveyPool {
+// taking the next site when its call is done, so N modems read N sites at once. The
+// thread that starts the round only waits for it: a window's thread stays free.
+class SurveyPool : public QObject {
+    Q_OBJECT
 public:
     // ports: the port numbers (at least one); observer is called on the engines'
     // threads and must be thread-safe.
     SurveyPool(const Settings &settings, const QList<int> &ports, SurveyObserver &observer,
                SurveyTiming timing = {});
-    ~SurveyPool();
+    // A round still running is stopped, and its calls hung up, first.
+    ~SurveyPool() override;
 
+    // Starts the round and returns at once; finished() follows, in this object's thread,
+    // when every engine is done.
+    void start(const QList<SurveySubscriber> &subscribers);
     // Runs the round; waits in the calling thread's event loop until every engine is done.
     void run(const QList<SurveySubscriber> &subscribers);
     // Ends the round on every port, each after hanging up its call. Thread-safe.
     void stop();
+    bool running() const { return m_running.load() > 0; }
+
+signals:
+    void finished();
 
 private:
+    // Starts an engine per port; the end of each is counted in waiter's thread.
+    void launch(const QList<SurveySubscriber> &subscribers, QObject *waiter);
+
     std::vector<std::unique_ptr<SurveyEngine>> m_engines;
+    QList<SurveySubscriber> m_subscribers;
+    std::unique_ptr<SurveyQueue> m_queue;
+    std::vector<std::unique_ptr<QThread>> m_threads;
+    std::atomic<int> m_running{0};
 };
 
 } // namespace tavrin

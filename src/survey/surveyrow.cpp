@@ -1,5 +1,6 @@
 #include "survey/surveyrow.h"
 
+#include "link/modem.h"
 #include "survey/surveytexts.h"
 
 #include <QRegularExpression>
@@ -16,18 +17,29 @@ SurveyRow UnreachedRow(const SurveySubscriber &subscriber)
     return row;
 }
 
-QList<SurveySubscriber> DirectorySubscribers(const AbonentDirectory &directory)
+QList<SurveySubscriber> DirectorySubscribers(const AbonentDirectory &directory, int *skipped)
 {
+    AbonentDirectory byName = directory;
+    SortAbonents(byName, ByName);
     QList<SurveySubscriber> subscribers;
-    for (int index = 0; index < directory.count && index < kMaxAbonents; ++index) {
-        const AbonentRecord &entry = directory.entries[size_t(index)];
-        subscribers.append({index + 1, entry.name, entry.phoneNumber});
+    int empty = 0;
+    for (int index = 0; index < byName.count && index < kMaxAbonents; ++index) {
+        const AbonentRecord &entry = byName.entries[size_t(index)];
+        if (entry.name.trimmed().isEmpty() && entry.phoneNumber.trimmed().isEmpty()) {
+            ++empty;
+            continue;
+        }
+        subscribers.append({int(subscribers.size()) + 1, entry.name, entry.phoneNumber});
     }
+    if (skipped)
+        *skipped = empty;
     return subscribers;
 }
 
-bool ChooseSubscribers(const QList<SurveySubscriber> &all, const QString &numbers,
-                       QList<SurveySubscriber> &chosen, QString *error)
+namespace {
+
+bool ChooseByNumbers(const QList<SurveySubscriber> &all, const QString &numbers, std::set<int> &wanted,
+                     QString *error)
 {
     static const QRegularExpression item(QStringLiteral("^\\s*(\\d{1,3})\\s*(?:-\\s*(\\d{1,3})\\s*)?$"));
     const auto fail = [error](const QString &text) {
@@ -35,7 +47,6 @@ bool ChooseSubscribers(const QList<SurveySubscriber> &all, const QString &number
             *error = text;
         return false;
     };
-    std::set<int> wanted;
     for (const QString &part : numbers.split(QLatin1Char(','))) {
         const QRegularExpressionMatch match = item.match(part);
         if (!match.hasMatch())
@@ -50,8 +61,42 @@ bool ChooseSubscribers(const QList<SurveySubscriber> &all, const QString &number
             wanted.insert(number);
         }
     }
+    return true;
+}
+
+bool ChooseByPhones(const QList<SurveySubscriber> &all, const QString &phones, std::set<int> &wanted,
+                    QString *error)
+{
+    for (const QString &part : phones.split(QLatin1Char(','))) {
+        const QString phone = StripPhoneNumber(part.trimmed());
+        bool found = false;
+        for (const SurveySubscriber &subscriber : all) {
+            if (!phone.isEmpty() && StripPhoneNumber(subscriber.phone.trimmed()) == phone) {
+                wanted.insert(subscriber.number);
+                found = true;
+            }
+        }
+        if (!found) {
+            if (error)
+                *error = phone.isEmpty() ? surveytext::BadPhoneList(phones) : surveytext::NoSuchPhone(part.trimmed());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool ChooseSubscribers(const QList<SurveySubscriber> &all, const QString &numbers, const QString &phones,
+                       QList<SurveySubscriber> &chosen, QString *error)
+{
+    std::set<int> wanted;
+    if (!numbers.isEmpty() && !ChooseByNumbers(all, numbers, wanted, error))
+        return false;
+    if (!phones.isEmpty() && !ChooseByPhones(all, phones, wanted, error))
+        return false;
     chosen.clear();
-    // Directory order, each subscriber once, whatever order the list names them in.
+    // Number order, each subscriber once, whatever order the lists name them in.
     for (int number : wanted)
         chosen.append(all[number - 1]);
     return true;

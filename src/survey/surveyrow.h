@@ -29,12 +29,20 @@ struct SurveyRow {
 // The row of a site that a stop of the round left unreached.
 SurveyRow UnreachedRow(const SurveySubscriber &subscriber);
 
-// The subscribers of a directory, numbered from 1 in the directory's order.
-QList<SurveySubscriber> DirectorySubscribers(const AbonentDirectory &directory);
+// The sites of a directory, numbered from 1 in the order of their names, whatever order
+// the directory is in or was left in by a click on a sort button: the numbers a
+// scheduled job names stay the same. An entry with neither name nor phone number is no
+// site; *skipped counts them.
+QList<SurveySubscriber> DirectorySubscribers(const AbonentDirectory &directory, int *skipped = nullptr);
 
-// Picks from all by directory numbers ("1,4-7"). False, with the reason in *error, for
-// a list that does not parse or names a number not in the directory.
-bool ChooseSubscribers(const QList<SurveySubscriber> &all, const QString &numbers,
+// Picks from all by their numbers ("1,4-7") and by phone numbers ("101,(812) 555-01",
+// compared without blanks, hyphens and parentheses); either list may be empty, and
+// the choice is their union in number order. False, with the reason in *error, for a
+// list that does not parse or names a number or phone not in the directory.
+bool ChooseSubscribers(const QList<SurveySubscriber> &all, const QString &numbers, const QString &phones,
                        QList<SurveySubscriber> &chosen, QString *error);
 
 } // namespace tavrin
+
+// A row travels in queued signals from the engines' threads to a window.
+Q_DECLARE_METATYPE(tavrin::SurveyRow)

@@ -106,6 +106,16 @@ QString BadSubscriberList(const QString &numbers)
     return QStringLiteral("Неверный список номеров абонентов: \"%1\"").arg(numbers);
 }
 
+QString BadPhoneList(const QString &phones)
+{
+    return QStringLiteral("Неверный список номеров телефонов: \"%1\"").arg(phones);
+}
+
+QString NoSuchPhone(const QString &phone)
+{
+    return QStringLiteral("Абонента с номером телефона %1 нет в справочнике").arg(phone);
+}
+
 QString NoSuchSubscriber(int number)
 {
     return QStringLiteral("Абонента с номером %1 нет в справочнике").arg(number);

@@ -63,5 +63,8 @@ QString ReportLineBroken(int lineNumber);
 // The subscriber numbers given do not parse or name nobody.
 QString BadSubscriberList(const QString &numbers);
 QString NoSuchSubscriber(int number);
+// The phone numbers given do not parse or name nobody.
+QString BadPhoneList(const QString &phones);
+QString NoSuchPhone(const QString &phone);
 
 } // namespace tavrin::surveytext

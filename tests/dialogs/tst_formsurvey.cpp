@@ -10,6 +10,8 @@
 #include "support/hostilefile.h"
 #include "support/smalldisk.h"
 
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -64,6 +66,16 @@ QStringList Column(QTableWidget *table, int column)
     return texts;
 }
 
+// Waits in the event loop, as the window's thread does, until the round has ended.
+bool RoundEnds(const TFormSurvey &survey)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (survey.running() && clock.elapsed() < 60000)
+        QTest::qWait(10);
+    return !survey.running();
+}
+
 } // namespace
 
 class FormSurveyTest : public QObject {
@@ -81,6 +93,7 @@ private slots:
     void previousSurvey_readAfterTheWindowOpens();
     void reportUnwritable_rowsStayAndSaveIsOffered();
     void subscriberList_surveyButtonHandsOverTheSelectedRows();
+    void twoModemsTicked_shareTheRoundAndAreRemembered();
 
 private:
     std::unique_ptr<TFormSurvey> window(const QList<SurveySubscriber> &chosen = kChosen);
@@ -145,6 +158,9 @@ void FormSurveyTest::round_fillsTheTableWritesTheReportAndMarksChanges()
     });
     watch.start(5);
     QTest::mouseClick(Named<QPushButton>(survey.get(), "SurveyStart"), Qt::LeftButton);
+    // The click returns at once: the round runs on other threads.
+    QVERIFY(survey->running());
+    QVERIFY(RoundEnds(*survey));
     watch.stop();
     QCOMPARE(secondCalled, (QStringList{"Выполняется опрос…", "Прочитано", "start off"}));
 
@@ -178,6 +194,7 @@ void FormSurveyTest::round_fillsTheTableWritesTheReportAndMarksChanges()
     const QString firstReport = QFileInfo(survey->reportPath()).fileName();
     QVERIFY(m_sim->command("site 101 paired version=1.09"));
     survey->startRound();
+    QVERIFY(RoundEnds(*survey));
     QVERIFY(survey->reportPath() != m_reports + "/" + firstReport);
     const QString tip = table->item(0, 8)->toolTip();
     QVERIFY2(tip.contains("Было: 1.08") && tip.contains(firstReport), qPrintable(tip));
@@ -208,6 +225,7 @@ void FormSurveyTest::stopDuringACall()
     });
     watch.start(20);
     survey->startRound();
+    QVERIFY(RoundEnds(*survey));
 
     const QByteArray wire = m_sim->received();
     QVERIFY2(wire.endsWith("ATD104\rPING\r+++ath\r") || wire.endsWith("ATD104\rPING\rPING\r+++ath\r"), wire.constData());
@@ -225,6 +243,7 @@ void FormSurveyTest::saveReport_writesTheTableWhereChosen()
     auto survey = window({kChosen[1]});
     QVERIFY(!Named<QPushButton>(survey.get(), "SurveySave")->isEnabled());
     survey->startRound();
+    QVERIFY(RoundEnds(*survey));
     const QString copy = m_dir->filePath("copy.csv");
     QStringList offered;
     survey->askSavePath = [&](const QString &suggested) {
@@ -319,6 +338,7 @@ void FormSurveyTest::reportUnwritable_rowsStayAndSaveIsOffered()
     });
     watch.start(5);
     survey->startRound();
+    QVERIFY(RoundEnds(*survey));
     watch.stop();
     QVERIFY(filled);
 
@@ -357,6 +377,44 @@ void FormSurveyTest::subscriberList_surveyButtonHandsOverTheSelectedRows()
                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
     QTest::mouseClick(Named<QPushButton>(&list, "SurveyButton"), Qt::LeftButton);
     QCOMPARE(handed, (QList<QList<int>>{{0}, {0, 2}}));
+}
+
+void FormSurveyTest::twoModemsTicked_shareTheRoundAndAreRemembered()
+{
+    DevSim second(m_dir->filePath("com"));
+    QStringList args = FastModemArgs();
+    args << "--site" << "101 paired version=1.08" << "--site" << "102 busy" << "--site" << "103 none";
+    QVERIFY2(second.start({.port = 8, .modem = true, .extraArgs = args}), qPrintable(second.errorString()));
+    const QString ini = m_dir->filePath("bluetooth.ini");
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[CURR_PAR]\r\nConn_Prz=1\r\n");
+    file.close();
+
+    auto survey = window();
+    survey->rememberPortsIn(ini);
+    auto *phonePort = Named<QCheckBox>(survey.get(), "SurveyPort4");
+    QVERIFY(phonePort->isChecked() && !phonePort->isEnabled());
+    auto *other = Named<QCheckBox>(survey.get(), "SurveyPort8");
+    QVERIFY(!other->isChecked());
+    other->click();
+    QCOMPARE(survey->surveyPorts(), (QList<int>{4, 8}));
+    // Kept in a section of its own, the file's other lines as they were.
+    QFile kept(ini);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("[CURR_PAR]\r\nConn_Prz=1\r\n\r\n[SURVEY]\r\nPorts=8\r\n"));
+
+    survey->startRound();
+    QVERIFY(RoundEnds(*survey));
+    const QByteArray first = m_sim->received(), wire = second.received();
+    QCOMPARE(first.count("ATD") + wire.count("ATD"), 3);
+    QVERIFY(first.count("ATD") >= 1 && wire.count("ATD") >= 1);
+    QCOMPARE(Column(Named<QTableWidget>(survey.get(), "SurveyGrid"), 3),
+             (QStringList{"Прочитано", "Номер абонента занят", "Прочитано"}));
+
+    auto again = window();
+    again->rememberPortsIn(ini);
+    QVERIFY(Named<QCheckBox>(again.get(), "SurveyPort8")->isChecked());
 }
 
 QTEST_MAIN(FormSurveyTest)

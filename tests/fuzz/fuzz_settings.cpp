@@ -128,7 +128,8 @@ void checkKeptLines(const QByteArray &before, const QByteArray &after, const QLi
 
 // What the start-up read makes of values written: a port of 0 and a rate, wait or
 // dialling attempt count of 0 or below become their defaults; a count that leaves out a
-// named entry of the run from the first one becomes that run's length.
+// named entry of the run from the first one becomes that run's length, and entries
+// after a gap are taken in after the count.
 void takeAsRead(Settings &s)
 {
     const Settings defaults;
@@ -151,6 +152,17 @@ void takeAsRead(Settings &s)
         ++named;
     if (directory.count < named)
         directory.count = quint8(named);
+    // Entries past the count that hold a name or a phone number join it, in order.
+    for (int index = directory.count; index < kMaxAbonents; ++index) {
+        AbonentRecord &entry = directory.entries[size_t(index)];
+        if (entry.name.isEmpty() && entry.phoneNumber.isEmpty() && entry.networkAddress.isEmpty())
+            continue;
+        if (index != directory.count) {
+            directory.entries[directory.count] = entry;
+            entry = AbonentRecord{};
+        }
+        ++directory.count;
+    }
     if (directory.selectedIndex >= directory.count)
         directory.selectedIndex = 0;
     SortAbonents(directory, directory.sortKey);

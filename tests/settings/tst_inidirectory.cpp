@@ -57,7 +57,8 @@ class TestIniDirectory : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("tavrin")); }
+    // Named as the other program of the package: the folder is tavrin's all the same.
+    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("tavrin-survey")); }
 
     void iniFolder_besideWritableProgramElsePerUser_data()
     {
@@ -124,7 +125,8 @@ private slots:
         if (!QFileInfo(QStringLiteral("/usr/bin")).isDir())
             QSKIP("no /usr/bin here");
         QCOMPARE(ChooseIniDirectory(QStringLiteral("/usr/bin"), InstalledBinDirectories()),
-                 QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/INI"));
+                 QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                 "/tavrin/INI"));
     }
 
     // The first start of a program whose folder cannot be written: the folder is made in

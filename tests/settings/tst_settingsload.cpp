@@ -213,6 +213,67 @@ private slots:
         QCOMPARE(again.loadProblems(), QStringList());
     }
 
+    // A person deletes one entry by hand and lowers users_num: the entries after the
+    // gap are read in, told about, renumbered without the gap at the next write, and
+    // never overwritten by subscribers added afterwards.
+    void entriesAfterGap_readInRenumberedNeverOverwritten_data()
+    {
+        QTest::addColumn<QByteArray>("countLine");
+        QTest::addColumn<QByteArray>("fourth"); // the keys of [FON_ABONENT_4]
+        QTest::addColumn<QStringList>("read");  // the directory's names as read
+        QTest::addColumn<bool>("told");
+        const QByteArray named = "user_name=\xC3\xE0\xF0\xE0\xE6\r\nphone_code=444\r\n"; // Гараж
+        QTest::newRow("count below the gap") << QByteArray("users_num=2\r\n") << named
+                                             << QStringList{"Иванов Иван", "Петров", "Гараж"} << true;
+        QTest::newRow("count absent") << QByteArray() << named << QStringList{"Иванов Иван", "Петров", "Гараж"} << true;
+        QTest::newRow("phone number only") << QByteArray("users_num=2\r\n") << QByteArray("phone_code=444\r\n")
+                                           << QStringList{"Иванов Иван", "Петров", ""} << true;
+        // The count covers the gap: the empty entry stays in the directory as no site,
+        // first in the order of phone numbers.
+        QTest::newRow("count over the gap") << QByteArray("users_num=4\r\n") << named
+                                            << QStringList{"", "Иванов Иван", "Петров", "Гараж"} << false;
+    }
+
+    void entriesAfterGap_readInRenumberedNeverOverwritten()
+    {
+        QFETCH(QByteArray, countLine);
+        QFETCH(QByteArray, fourth);
+        QFETCH(QStringList, read);
+        QFETCH(bool, told);
+        QTemporaryDir exe;
+        const QByteArray abonents = "[FON_CONN_PAR]\r\n" + countLine + "user_index=0\r\nsort_prz=1\r\n"
+                                    "[FON_ABONENT_1]\r\nuser_name=\xC8\xE2\xE0\xED\xEE\xE2 \xC8\xE2\xE0\xED\r\nphone_code=111\r\n"
+                                    "[FON_ABONENT_2]\r\nuser_name=\xCF\xE5\xF2\xF0\xEE\xE2\r\nphone_code=222\r\n"
+                                    "[FON_ABONENT_3]\r\n"
+                                    "[FON_ABONENT_4]\r\n" + fourth;
+        SettingsStore store = loaded(exe.path(), {}, abonents);
+        QCOMPARE(abonentNames(store.CurrentSettings.directory), read);
+        QCOMPARE(store.CurrentSettings.directory.entries[size_t(read.size() - 1)].phoneNumber, QStringLiteral("444"));
+        QCOMPARE(store.loadNotes().size(), told ? 1 : 0);
+        if (told)
+            QVERIFY2(store.loadNotes()[0].contains("FON_ABONENT_4") && store.loadNotes()[0].contains("abonents.ini"),
+                     qPrintable(store.loadNotes()[0]));
+        // Read in, the entry is no reason to refuse the settings.
+        QVERIFY(store.loadProblems().isEmpty() || countLine.isEmpty());
+        // Nothing changed: nothing written.
+        store.WriteAbonentsIni();
+        QCOMPARE(readBytes(store.AbonentsIniPath), abonents);
+
+        addAbonent(store, "Сидоров", "555");
+        addAbonent(store, "Уткин", "666");
+        const SettingsStore again = loaded(exe.path(), {}, {});
+        QStringList names = abonentNames(again.CurrentSettings.directory);
+        QCOMPARE(names.size(), read.size() + 2);
+        QStringList phones;
+        for (int i = 0; i < again.CurrentSettings.directory.count; ++i)
+            phones << again.CurrentSettings.directory.entries[size_t(i)].phoneNumber;
+        phones.removeAll(QString());
+        phones.sort();
+        QCOMPARE(phones, (QStringList{"111", "222", "444", "555", "666"}));
+        // Written without the gap: each section named has one subscriber, in a row.
+        QVERIFY(again.loadNotes().isEmpty());
+    }
+
     void abonentCount_neverHidesNorGivesAwayNamedEntries_data()
     {
         QTest::addColumn<QByteArray>("countLine");

@@ -380,18 +380,21 @@ private slots:
     void selectionBeyondCount_readsAsFirstAndLoadSorts()
     {
         QTemporaryDir exe;
-        const QByteArray abonents = "[FON_CONN_PAR]\r\nusers_num=3\r\nuser_index=3\r\n"
+        const QByteArray abonents = "[FON_CONN_PAR]\r\nusers_num=3\r\nuser_index=4\r\n"
                                     "[FON_ABONENT_1]\r\nuser_name=\xE2\xE0\xF1\xFF\r\n"
                                     "[FON_ABONENT_2]\r\nuser_name=\xC0\xED\xED\xE0\r\n"
                                     "[FON_ABONENT_3]\r\nuser_name=\xB8\xEB\xEA\xE0\r\n"
                                     "[FON_ABONENT_5]\r\nuser_name=\xC0\xE0\r\n"; // beyond a gap
         SettingsStore store = loaded(exe.path(), {}, abonents);
         const AbonentDirectory &d = store.CurrentSettings.directory;
+        // The entry beyond the gap is read in as the fourth; user_index=4 is beyond it.
+        QCOMPARE(int(d.count), 4);
         QCOMPARE(d.entries[0].name, QStringLiteral("ёлка"));
-        QCOMPARE(d.entries[1].name, QStringLiteral("Анна"));
-        QCOMPARE(d.entries[2].name, QStringLiteral("вася"));
-        QCOMPARE(d.entries[4].name, QStringLiteral("Аа")); // free slot, not sorted
-        QCOMPARE(d.selectedIndex, quint8(2)); // 3 read as 0, and вася moved to 2
+        QCOMPARE(d.entries[1].name, QStringLiteral("Аа"));
+        QCOMPARE(d.entries[2].name, QStringLiteral("Анна"));
+        QCOMPARE(d.entries[3].name, QStringLiteral("вася"));
+        QCOMPARE(d.entries[4].name, QString());
+        QCOMPARE(d.selectedIndex, quint8(3)); // 4 read as 0, and вася moved to 3
         // The sort at start-up is no change of its own.
         store.WriteAbonentsIni();
         QCOMPARE(readBytes(store.AbonentsIniPath), abonents);

@@ -74,6 +74,9 @@ private slots:
     void reportUnwritableMidRound_rowsKeptAndPrinted();
     void sigterm_hangsUpAndLeavesAReadableReport();
     void severalPorts_shareTheSitesRowsInDirectoryOrder();
+    void selection_byPlaceInNameOrderOrByPhone_data();
+    void selection_byPlaceInNameOrderOrByPhone();
+    void installedTool_readsTavrinsFolderUnderHome();
     void reportName_givesTheCsvAndTheSpreadsheetAlike_data();
     void reportName_givesTheCsvAndTheSpreadsheetAlike();
     void defaultFolder_keepsBothAndMarksChangesSinceTheLatest();
@@ -132,9 +135,15 @@ void SurveyCommandTest::exitStatus_data()
     QTest::addColumn<QStringList>("results"); // the report's "Результат" column
 
     const QStringList none;
-    QTest::newRow("every site read") << QStringList{"--subscribers", "1,3"} << 0 << QString() << QStringList{"Прочитано", "Прочитано"};
-    QTest::newRow("one busy") << QStringList{"--ports=COM6"} << 1 << QString()
+    // Without a terminal, as under cron: one summary line and nothing else.
+    QTest::newRow("every site read") << QStringList{"--subscribers", "1,3"} << 0 << "@Прочитано 2 из 2. Отчёт: "
+                                     << QStringList{"Прочитано", "Прочитано"};
+    QTest::newRow("one busy") << QStringList{"--ports=COM6"} << 1 << "@Прочитано 2 из 3. Отчёт: "
                               << QStringList{"Прочитано", "Номер абонента занят", "Прочитано"};
+    QTest::newRow("by phone numbers") << QStringList{"--phones", "1-03, 101"} << 0 << "@Прочитано 2 из 2. Отчёт: "
+                                      << QStringList{"Прочитано", "Прочитано"};
+    QTest::newRow("phone not in the directory") << QStringList{"--phones", "101,999"} << 2
+                                                << "Абонента с номером телефона 999 нет в справочнике" << none;
     QTest::newRow("unknown option") << QStringList{"--all"} << 2 << "Неизвестный параметр --all" << none;
     QTest::newRow("option without value") << QStringList{"--report"} << 2 << "не задано значение" << none;
     QTest::newRow("bad subscriber list") << QStringList{"--subscribers", "1,x"} << 2
@@ -183,6 +192,8 @@ void SurveyCommandTest::exitStatus()
     QCOMPARE((toStdout ? m_messages : m_output), QString());
     if (message.isEmpty())
         QCOMPARE(said, QString());
+    else if (message.startsWith('@')) // the whole of what is said: one line, this and the report
+        QCOMPARE(said, message.mid(1) + QDir::toNativeSeparators(report) + "\n");
     else
         QVERIFY2(said.contains(message), qPrintable(said));
     if (results.isEmpty()) {
@@ -324,12 +335,14 @@ void SurveyCommandTest::reportUnwritableMidRound_rowsKeptAndPrinted()
     QCOMPARE(lines.size(), 2);
     QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
     const QStringList said = QString::fromUtf8(survey.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(said.size(), 5);
+    QCOMPARE(said.size(), 6);
     QCOMPARE(said[0], "Не удалось записать отчёт об опросе в файл " + report + ": " + reason.replace("@", report));
     QCOMPARE(said[1], "Строки опроса, не записанные в отчёт:");
     QCOMPARE(said[2], QString(lines[0]).remove(QChar(0xFEFF))); // the header, without the mark
     QVERIFY2(said[3].startsWith("2;Насосная;102;Номер абонента занят;"), qPrintable(said[3]));
     QVERIFY2(said[4].startsWith("3;Склад;103;Прочитано;Есть;Нет;"), qPrintable(said[4]));
+    // The summary a cron job mails does not claim a report that lacks rows.
+    QCOMPARE(said[5], "Прочитано 2 из 3. Отчёт не записан");
 }
 
 void SurveyCommandTest::sigterm_hangsUpAndLeavesAReadableReport()
@@ -390,6 +403,73 @@ void SurveyCommandTest::severalPorts_shareTheSitesRowsInDirectoryOrder()
     QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
     QVERIFY2(lines[2].startsWith("2;Насосная;102;Номер абонента занят;"), qPrintable(lines[2]));
     QVERIFY2(lines[3].startsWith("3;Склад;103;Прочитано;Есть;Нет;"), qPrintable(lines[3]));
+}
+
+void SurveyCommandTest::selection_byPlaceInNameOrderOrByPhone_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("rows"); // the report's rows: №;Наименование;№ телефона
+    QTest::addColumn<int>("status");       // 102 is busy
+    QTest::newRow("all") << QStringList{} << QStringList{"1;Котельная;103", "2;Насосная;102", "3;Склад;101"} << 1;
+    QTest::newRow("first by name, whatever the sort") << QStringList{"--subscribers", "1"}
+                                                      << QStringList{"1;Котельная;103"} << 0;
+    QTest::newRow("by phone") << QStringList{"--phones", "101"} << QStringList{"3;Склад;101"} << 0;
+    QTest::newRow("both, in name order") << QStringList{"--phones", "101", "--subscribers", "2"}
+                                         << QStringList{"2;Насосная;102", "3;Склад;101"} << 1;
+}
+
+void SurveyCommandTest::selection_byPlaceInNameOrderOrByPhone()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, rows);
+    QFETCH(int, status);
+    // Sorted by phone in the file and left so by the window; an entry with neither name
+    // nor phone number within the count is no site.
+    WriteFile(m_ini + "/abonents.ini",
+              "[FON_CONN_PAR]\r\nusers_num=4\r\nsort_prz=1\r\n"
+              "[FON_ABONENT_1]\r\nuser_name=\xD1\xEA\xEB\xE0\xE4\r\nphone_code=101\r\n"
+              "[FON_ABONENT_2]\r\nuser_name=\xCD\xE0\xF1\xEE\xF1\xED\xE0\xFF\r\nphone_code=102\r\n"
+              "[FON_ABONENT_3]\r\nuser_name=\xCA\xEE\xF2\xE5\xEB\xFC\xED\xE0\xFF\r\nphone_code=103\r\n"
+              "[FON_ABONENT_4]\r\n");
+    const QString report = m_dir->filePath("chosen.csv");
+    m_sim->clearLog();
+    QCOMPARE(run(QStringList{"--ini", m_ini, "--report", report} + arguments), status);
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QStringList shown;
+    for (const QString &line : lines.mid(1))
+        shown << line.section(';', 0, 2);
+    QCOMPARE(shown, rows);
+    QVERIFY2(m_messages.contains("Пропущено записей справочника без наименования и номера телефона: 1"), qPrintable(m_messages));
+    QCOMPARE(m_sim->received().count("ATD"), rows.size());
+}
+
+void SurveyCommandTest::installedTool_readsTavrinsFolderUnderHome()
+{
+    // The program where it cannot keep its settings (its INI is a file), run from a
+    // folder it cannot write, with HOME set: it reads tavrin's folder under HOME.
+    const QString bin = m_dir->filePath("bin");
+    QDir().mkpath(bin);
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/tavrin-survey", bin + "/tavrin-survey"));
+    WriteFile(bin + "/INI", "not a folder");
+    const QString home = m_dir->filePath("home");
+    WriteIniFolder(home + "/.config/tavrin/INI");
+    const QString cwd = m_dir->filePath("cwd");
+    QDir().mkpath(cwd);
+    QFile::setPermissions(cwd, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QProcess survey;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home);
+    environment.remove("XDG_CONFIG_HOME");
+    survey.setProcessEnvironment(environment);
+    survey.setWorkingDirectory(cwd);
+    survey.start(bin + "/tavrin-survey", {"--subscribers", "3"});
+    QVERIFY(survey.waitForFinished(30000));
+    const QString messages = QString::fromUtf8(survey.readAllStandardError());
+    QCOMPARE(survey.exitCode(), 0);
+    // The report beside that INI folder, and the one site of its directory dialled.
+    QVERIFY2(messages.startsWith("Прочитано 1 из 1. Отчёт: " + home + "/.config/tavrin/reports/survey-"), qPrintable(messages));
+    QVERIFY(m_sim->received().contains("ATD103\r"));
+    QFile::setPermissions(cwd, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void SurveyCommandTest::reportName_givesTheCsvAndTheSpreadsheetAlike_data()

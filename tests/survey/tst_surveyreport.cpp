@@ -19,7 +19,6 @@ using tavrin::testsupport::MakeHostileFile;
 using surveyrows::FailedRow;
 using surveyrows::ReadRow;
 
-Q_DECLARE_METATYPE(tavrin::SurveyRow)
 
 namespace {
 
@@ -337,27 +336,33 @@ void SurveyReportTest::latestReport_byDateTimeAndCounter()
 void SurveyReportTest::chooseSubscribers_data()
 {
     QTest::addColumn<QString>("numbers");
+    QTest::addColumn<QString>("phones");    // the phones are 101..107
     QTest::addColumn<QList<int>>("chosen"); // empty: refused
-    QTest::newRow("list and range") << "1,4-6" << QList<int>{1, 4, 5, 6};
-    QTest::newRow("out of order, repeated, blanks") << " 6, 2 - 3,2" << QList<int>{2, 3, 6};
-    QTest::newRow("single") << "7" << QList<int>{7};
-    QTest::newRow("beyond the directory") << "1,8" << QList<int>{};
-    QTest::newRow("zero") << "0" << QList<int>{};
-    QTest::newRow("backwards range") << "5-3" << QList<int>{};
-    QTest::newRow("empty item") << "1,,2" << QList<int>{};
-    QTest::newRow("words") << "all" << QList<int>{};
+    QTest::newRow("list and range") << "1,4-6" << "" << QList<int>{1, 4, 5, 6};
+    QTest::newRow("out of order, repeated, blanks") << " 6, 2 - 3,2" << "" << QList<int>{2, 3, 6};
+    QTest::newRow("single") << "7" << "" << QList<int>{7};
+    QTest::newRow("beyond the directory") << "1,8" << "" << QList<int>{};
+    QTest::newRow("zero") << "0" << "" << QList<int>{};
+    QTest::newRow("backwards range") << "5-3" << "" << QList<int>{};
+    QTest::newRow("empty item") << "1,,2" << "" << QList<int>{};
+    QTest::newRow("words") << "all" << "" << QList<int>{};
+    QTest::newRow("phones, written freely") << "" << "1-07, (102)" << QList<int>{2, 7};
+    QTest::newRow("phones and numbers, once each") << "2,3" << "103,105" << QList<int>{2, 3, 5};
+    QTest::newRow("phone not in the directory") << "" << "101,108" << QList<int>{};
+    QTest::newRow("empty phone item") << "" << "101,,102" << QList<int>{};
 }
 
 void SurveyReportTest::chooseSubscribers()
 {
     QFETCH(QString, numbers);
+    QFETCH(QString, phones);
     QFETCH(QList<int>, chosen);
     QList<SurveySubscriber> all;
     for (int number = 1; number <= 7; ++number)
         all.append({number, QString("Абонент %1").arg(number), QString::number(100 + number)});
     QList<SurveySubscriber> picked;
     QString error;
-    const bool ok = ChooseSubscribers(all, numbers, picked, &error);
+    const bool ok = ChooseSubscribers(all, numbers, phones, picked, &error);
     QCOMPARE(ok, !chosen.isEmpty());
     if (!ok) {
         QVERIFY(!error.isEmpty());

@@ -69,8 +69,10 @@ int main(int argc, char *argv[])
 
     test::DevSim cable(ports.path());
     test::DevSim modem(ports.path());
+    test::DevSim secondModem(ports.path()); // the survey's second modem
     StartSimulator(cable, 1, false);
     StartSimulator(modem, 2, true, SurveySites());
+    StartSimulator(secondModem, 3, true, SurveySites());
 
     TFormMain window(program.path());
     Walk walk(window, arguments[0]);

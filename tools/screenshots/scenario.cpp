@@ -290,7 +290,10 @@ void WalkPlan::surveyOfTheSites()
             Walk::Fail(error);
         Click(list, "SurveyButton"); // "Опрос…"
     });
-    walk.step("the survey window", ModalOf<TFormSurvey>(), [](QWidget *survey) { Click(survey, "SurveyStart"); });
+    walk.step("the survey window", ModalOf<TFormSurvey>(), [](QWidget *survey) {
+        Click(survey, "SurveyPort3"); // the second modem shares the round
+        Click(survey, "SurveyStart");
+    });
     const Walk::Find running = [] {
         auto *survey = qobject_cast<TFormSurvey *>(ModalOf<TFormSurvey>()());
         const auto *progress = survey ? survey->findChild<QProgressBar *>(QStringLiteral("SurveyProgress")) : nullptr;

@@ -16,8 +16,10 @@ inline const QString Usage = QStringLiteral(
     "Параметры:\n"
     "  --ini ПАПКА            папка с bluetooth.ini и abonents.ini (по умолчанию та же,\n"
     "                         что у tavrin)\n"
-    "  --subscribers СПИСОК   номера абонентов в справочнике, например 1,4-7\n"
-    "                         (по умолчанию все)\n"
+    "  --subscribers СПИСОК   номера абонентов, например 1,4-7: места в справочнике,\n"
+    "                         упорядоченном по наименованию (по умолчанию все)\n"
+    "  --phones СПИСОК        номера телефонов абонентов, например 101,102: выбор,\n"
+    "                         который не меняется при добавлении абонентов\n"
     "  --report ФАЙЛ          отчёт: ФАЙЛ.csv и таблица ФАЙЛ.xlsx (ФАЙЛ.csv или ФАЙЛ.xlsx\n"
     "                         дают ту же пару); по умолчанию новые файлы в папке\n"
     "                         reports рядом с папкой INI\n"
@@ -69,6 +71,18 @@ inline QString Progress(int done, int total, int read, const QString &left)
 inline QString Finished(int read, int total, const QString &report)
 {
     return QStringLiteral("Опрос завершён: прочитано %1 из %2. Отчёт: %3").arg(read).arg(total).arg(report);
+}
+inline QString Summary(int read, int total, const QString &report)
+{
+    return QStringLiteral("Прочитано %1 из %2. Отчёт: %3").arg(read).arg(total).arg(report);
+}
+inline QString SummaryUnwritten(int read, int total)
+{
+    return QStringLiteral("Прочитано %1 из %2. Отчёт не записан").arg(read).arg(total);
+}
+inline QString Skipped(int count)
+{
+    return QStringLiteral("Пропущено записей справочника без наименования и номера телефона: %1").arg(count);
 }
 inline QString Interrupted(const QString &report)
 {

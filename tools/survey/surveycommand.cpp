@@ -21,6 +21,7 @@ namespace {
 struct Options {
     QString ini;
     QString subscribers;
+    QString phones;
     QString report;
     QString resume;
     QString ports;
@@ -34,6 +35,7 @@ bool ParseOptions(const QStringList &arguments, Options &options, QString *error
     const QList<std::pair<QString, QString *>> valued = {
         {QStringLiteral("--ini"), &options.ini},
         {QStringLiteral("--subscribers"), &options.subscribers},
+        {QStringLiteral("--phones"), &options.phones},
         {QStringLiteral("--report"), &options.report},
         {QStringLiteral("--resume"), &options.resume},
         {QStringLiteral("--ports"), &options.ports},
@@ -104,7 +106,9 @@ public:
         QString error;
         const bool written = m_report.add(row, &error);
         QMutexLocker lock(&m_mutex);
-        ++m_done;
+        // A site a stop left unreached is not done: the progress counts calls made.
+        if (row.started.isValid())
+            ++m_done;
         m_read += row.read ? 1 : 0;
         if (!written)
             tellWriteFailure(error);
@@ -207,6 +211,7 @@ struct Round {
     QList<int> ports;
     QList<SurveyRow> earlier; // the resumed report's rows
     QString reportPath;       // the CSV; the spreadsheet file is beside it
+    int skipped = 0;          // directory entries with neither name nor phone number
     SurveyWorkbookContext workbook;
 };
 
@@ -237,13 +242,14 @@ bool LoadSettings(const Options &options, const QString &executableDir, Round &r
 bool PrepareRound(const Options &options, Round &round, QString *error, bool *withHelp)
 {
     const Settings &settings = round.settings;
-    const QList<SurveySubscriber> all = DirectorySubscribers(settings.directory);
+    const QList<SurveySubscriber> all = DirectorySubscribers(settings.directory, &round.skipped);
     if (all.isEmpty()) {
         *error = clitext::NoSubscribers;
         return false;
     }
     round.chosen = all;
-    if (!options.subscribers.isEmpty() && !ChooseSubscribers(all, options.subscribers, round.chosen, error))
+    if ((!options.subscribers.isEmpty() || !options.phones.isEmpty()) &&
+        !ChooseSubscribers(all, options.subscribers, options.phones, round.chosen, error))
         return false;
 
     if (options.ports.isEmpty()) {
@@ -326,6 +332,12 @@ int Summarise(const Round &round, const RoundEnd &end, const SurveyReportFile &r
         observer.message(end.written ? clitext::Interrupted(shownPath) : clitext::InterruptedUnwritten);
     else if (context.terminal && end.written)
         observer.message(clitext::Finished(read, int(round.chosen.size()), shownPath));
+    // A job without a terminal (cron mails what it prints) gets one line that says it all.
+    if (!context.terminal)
+        observer.message(end.written ? clitext::Summary(read, int(round.chosen.size()), shownPath)
+                                     : clitext::SummaryUnwritten(read, int(round.chosen.size())));
+    if (round.skipped > 0)
+        observer.message(clitext::Skipped(round.skipped));
     return end.written && !end.interrupted && read == round.chosen.size() ? AllRead : SomeNotRead;
 }
 
