@@ -200,6 +200,17 @@ void PressLoneAlt()
     QTest::sendKeyEvent(QTest::Release, target, Qt::Key_Alt, QString(), Qt::NoModifier);
 }
 
+void TraceExchange(TraceLog &log, const QByteArray &command, const QByteArray &reply)
+{
+    log.beginExchange();
+    log.addLine(QStringLiteral(" "));
+    log.addLine(QStringLiteral(" "));
+    log.traceBytes(command.constData(), int(command.size()), TraceDirection::Sent);
+    log.addLine(QStringLiteral(" "));
+    log.traceBytes(reply.constData(), int(reply.size()), TraceDirection::Received);
+    log.refresh();
+}
+
 QList<QAction *> HighlightedTitles(QMenuBar &bar)
 {
     const QImage drawn = bar.grab().toImage();

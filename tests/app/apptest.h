@@ -137,6 +137,10 @@ void PressKey(Qt::Key key);
 // Alt pressed and released with no other key between.
 void PressLoneAlt();
 
+// An exchange as the engine traces it: a blank line, the bytes sent on the next, the
+// bytes received on a third; the log asked to show them.
+void TraceExchange(TraceLog &log, const QByteArray &command, const QByteArray &reply);
+
 // The menu bar's titles drawn highlighted (a quarter of their place or more in the
 // selection's colour), as the eye finds them.
 QList<QAction *> HighlightedTitles(QMenuBar &bar);

@@ -36,18 +36,7 @@ struct LogWindow {
 
     LogWindow() { Action(*window, "Ncommand")->trigger(); }
 
-    // An exchange as the engine traces it: a blank line, the bytes sent on the next,
-    // the bytes received on a third.
-    void traffic(const QByteArray &command, const QByteArray &reply)
-    {
-        log.beginExchange();
-        log.addLine(QStringLiteral(" "));
-        log.addLine(QStringLiteral(" "));
-        log.traceBytes(command.constData(), int(command.size()), TraceDirection::Sent);
-        log.addLine(QStringLiteral(" "));
-        log.traceBytes(reply.constData(), int(reply.size()), TraceDirection::Received);
-        log.refresh();
-    }
+    void traffic(const QByteArray &command, const QByteArray &reply) { TraceExchange(log, command, reply); }
 
     // Lines as the engine writes one exchange: a blank line, the command, the reply.
     void exchange(const QString &command, const QString &reply)

@@ -30,17 +30,6 @@ QJsonObject NextRecord(QProcess &reader)
     return QJsonDocument::fromJson(reader.readLine()).object();
 }
 
-void Exchange(TraceLog &log, const QByteArray &command, const QByteArray &reply)
-{
-    log.beginExchange();
-    log.addLine(QStringLiteral(" "));
-    log.addLine(QStringLiteral(" "));
-    log.traceBytes(command.constData(), int(command.size()), TraceDirection::Sent);
-    log.addLine(QStringLiteral(" "));
-    log.traceBytes(reply.constData(), int(reply.size()), TraceDirection::Received);
-    log.refresh();
-}
-
 } // namespace
 
 class TestLogAtSpi : public QObject {
@@ -75,7 +64,7 @@ void TestLogAtSpi::logReadThroughAtSpi()
     Action(*window, "Ncommand")->trigger();
     auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
     memo->setViewOptions({hex, false});
-    Exchange(*memo, "VER\r", "{\"VER\":\"1.07\"}");
+    TraceExchange(*memo, "VER\r", "{\"VER\":\"1.07\"}");
     memo->flush();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 
@@ -93,7 +82,7 @@ void TestLogAtSpi::logReadThroughAtSpi()
     QCOMPARE(read.value(QStringLiteral("count")).toInt(), shown.size());
 
     QCOMPARE(NextRecord(reader).value(QStringLiteral("ready")).toBool(), true);
-    Exchange(*memo, "PING\r", "{\"PING\":\"NoConnection\"}");
+    TraceExchange(*memo, "PING\r", "{\"PING\":\"NoConnection\"}");
     const QJsonObject inserted = NextRecord(reader);
     QCOMPARE(inserted.value(QStringLiteral("position")).toInt(), shown.size());
     QCOMPARE(shown + inserted.value(QStringLiteral("inserted")).toString(), memo->lines().join(u'\n'));

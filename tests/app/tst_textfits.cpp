@@ -135,6 +135,18 @@ void FillStatusPanels(TFormMain &window)
     bar->setPanelText(StatusPanel::Activity, QStringLiteral("Обмен..."));
 }
 
+// The application's font at a size while it lives, the one before again afterwards.
+struct AppFontAt {
+    QFont previous = QApplication::font();
+    explicit AppFontAt(int points)
+    {
+        QFont font = previous;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+    }
+    ~AppFontAt() { QApplication::setFont(previous); }
+};
+
 constexpr int kSurveyPort = 7;
 
 // Sites of every result a round gives: read (paired, without a pair, connected), and the
@@ -230,13 +242,7 @@ ShownWindow::ShownWindow(const QString &window)
         Action(*main, "Ncommand")->trigger();
         auto *memo = Named<ExchangeLogView>(main.get(), "Memo1");
         memo->setViewOptions({true, true});
-        TraceLog &log = *memo;
-        log.beginExchange();
-        log.addLine(QStringLiteral(" "));
-        log.addLine(QStringLiteral(" "));
-        log.traceBytes("PING\r", 5, TraceDirection::Sent);
-        log.addLine(QStringLiteral(" "));
-        log.traceBytes("{\"PING\":\"NoConnection\"}", 23, TraceDirection::Received);
+        TraceExchange(*memo, "PING\r", "{\"PING\":\"NoConnection\"}");
         memo->flush();
     } else if (window.startsWith(QLatin1String("connect"))) {
         shown = std::make_unique<TFormConnect>(main->session().store(), main.get());
@@ -298,10 +304,7 @@ void TestTextFits::everyWindow_showsWholeTexts()
 {
     QFETCH(int, points);
     QFETCH(QString, window);
-    const QFont previousFont = QApplication::font();
-    QFont font = previousFont;
-    font.setPointSize(points);
-    QApplication::setFont(font);
+    const AppFontAt font(points);
     QStringList cut;
     {
         ShownWindow shown(window);
@@ -309,7 +312,6 @@ void TestTextFits::everyWindow_showsWholeTexts()
         SaveScreen(shown.checked, QStringLiteral("textfits-%1pt-%2.png").arg(points).arg(QString(window).replace(u' ', u'-')));
         cut = CutTexts(shown.checked);
     }
-    QApplication::setFont(previousFont);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
 }
 
@@ -317,10 +319,7 @@ void TestTextFits::everyWindow_insideTheScreen()
 {
     QFETCH(int, points);
     QFETCH(QString, window);
-    const QFont previousFont = QApplication::font();
-    QFont font = previousFont;
-    font.setPointSize(points);
-    QApplication::setFont(font);
+    const AppFontAt font(points);
     QString outside;
     {
         ShownWindow shown(window);
@@ -335,7 +334,6 @@ void TestTextFits::everyWindow_insideTheScreen()
         if (!outside.isEmpty())
             outside += QStringLiteral(" on a free area of %1x%2").arg(area.width()).arg(area.height());
     }
-    QApplication::setFont(previousFont);
     QVERIFY2(outside.isEmpty(), qPrintable(outside));
 }
 

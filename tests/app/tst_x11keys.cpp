@@ -87,13 +87,7 @@ void TestX11Keys::log_realKeysSelect()
     std::unique_ptr<TFormMain> window = fixture.window();
     Action(*window, "Ncommand")->trigger();
     auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
-    TraceLog &log = *memo;
-    log.beginExchange();
-    log.addLine(QStringLiteral(" "));
-    log.addLine(QStringLiteral(" "));
-    log.traceBytes("PING\r", 5, TraceDirection::Sent);
-    log.addLine(QStringLiteral(" "));
-    log.traceBytes("{\"PING\":\"OK\"}", 13, TraceDirection::Received);
+    TraceExchange(*memo, "PING\r", "{\"PING\":\"OK\"}");
     memo->flush();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
