@@ -150,6 +150,8 @@ QString SiteCall::resultText(SiteOutcome outcome) const
         return surveytext::Stopped;
     case SiteOutcome::LeftOnline:
         return surveytext::ModemMayBeOnline(m_portNumber);
+    case SiteOutcome::ReadLeftOnline:
+        return surveytext::ReadModemMayBeOnline(m_portNumber);
     }
     return QString();
 }

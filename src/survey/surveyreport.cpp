@@ -163,7 +163,7 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         row.subscriber.name = fields[NameColumn];
         row.subscriber.phone = fields[PhoneColumn];
         row.result = fields[ResultColumn];
-        row.read = row.result == surveytext::Read;
+        row.read = surveytext::SaysRead(row.result);
         if (row.read) {
             row.state.connection = fields[ConnectionColumn];
             row.state.pair = fields[PairColumn];

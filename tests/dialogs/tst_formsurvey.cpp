@@ -203,14 +203,20 @@ void FormSurveyTest::round_fillsTheTableWritesTheReportAndMarksChanges()
 
 void FormSurveyTest::stopDuringACall_data()
 {
-    QTest::addColumn<bool>("byClose"); // closing the window; else Esc
-    QTest::newRow("Esc") << false;
-    QTest::newRow("closing the window") << true;
+    QTest::addColumn<bool>("byClose");    // closing the window; else Esc
+    QTest::addColumn<bool>("athIgnored"); // the modem neither answers nor obeys ATH
+    QTest::newRow("Esc") << false << false;
+    QTest::newRow("closing the window") << true << false;
+    // Two hang-up rounds; the row and the status under the table name the port.
+    QTest::newRow("Esc, ATH ignored") << false << true;
 }
 
 void FormSurveyTest::stopDuringACall()
 {
     QFETCH(bool, byClose);
+    QFETCH(bool, athIgnored);
+    if (athIgnored)
+        QVERIFY(m_sim->command("ath ignored"));
     auto survey = window({{1, "Гараж", "104"}, {2, "Склад", "103"}});
     // The silent module's PING waits for a reply when the user stops the round.
     QTimer watch;
@@ -228,9 +234,13 @@ void FormSurveyTest::stopDuringACall()
     QVERIFY(RoundEnds(*survey));
 
     const QByteArray wire = m_sim->received();
-    QVERIFY2(wire.endsWith("ATD104\rPING\r+++ath\r") || wire.endsWith("ATD104\rPING\rPING\r+++ath\r"), wire.constData());
+    const QByteArray hangUp = athIgnored ? "+++ath\r+++ath\r" : "+++ath\r";
+    QVERIFY2(wire.endsWith("ATD104\rPING\r" + hangUp) || wire.endsWith("ATD104\rPING\rPING\r" + hangUp), wire.constData());
     auto *table = Named<QTableWidget>(survey.get(), "SurveyGrid");
-    QCOMPARE(Column(table, 3), (QStringList{"Опрос остановлен пользователем", "Опрос остановлен пользователем"}));
+    const QString leftOnline = QString("Модем на порту СОМ%1 не ответил на ATH и, возможно, остался на линии").arg(kPort);
+    QCOMPARE(Column(table, 3), (QStringList{athIgnored ? leftOnline : "Опрос остановлен пользователем",
+                                            "Опрос остановлен пользователем"}));
+    QCOMPARE(Named<QLabel>(survey.get(), "SurveyStatus")->text().endsWith("\n" + leftOnline), athIgnored);
     // Esc stops the round and leaves the window; a close waits for the hang-up, then closes.
     QCOMPARE(survey->isVisible(), !byClose);
     const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(survey->reportPath(), nullptr);
