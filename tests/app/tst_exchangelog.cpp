@@ -108,6 +108,8 @@ private slots:
     void viewChange_oneWritePerChange();
     void findBar_ctrlF_nextPreviousWrapNotFoundEsc();
     void findBar_escInStateView_closesBarOnly();
+    void logFirstShown_fixedPitchRowsAndFindBar_data();
+    void logFirstShown_fixedPitchRowsAndFindBar();
     void accessibleText_bothViews_selection_newRowsOnePerFlush();
     void accessibleText_flushToldInPiecesOfWholeRows_data();
     void accessibleText_flushToldInPiecesOfWholeRows();
@@ -565,6 +567,54 @@ void TestExchangeLog::findBar_escInStateView_closesBarOnly()
     QCOMPARE(refreshes, 0);
     QTest::keyClick(window.get(), Qt::Key_Escape); // elsewhere it still refreshes
     QCOMPARE(refreshes, 1);
+}
+
+void TestExchangeLog::logFirstShown_fixedPitchRowsAndFindBar_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<bool>("findAgainFirst"); // F3 before the find bar was ever opened
+    QTest::newRow("text view") << false << false;
+    QTest::newRow("hex view") << true << false;
+    QTest::newRow("F3 before Ctrl+F") << false << true;
+}
+
+void TestExchangeLog::logFirstShown_fixedPitchRowsAndFindBar()
+{
+    // As at start: the window shown, the log hidden and never measured, its find bar not
+    // made; the command view shows the log, then an exchange comes in.
+    QFETCH(bool, hex);
+    QFETCH(bool, findAgainFirst);
+    AppFixture fixture;
+    std::unique_ptr<TFormMain> window = fixture.window();
+    QVERIFY(Activate(window.get()));
+    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
+    QVERIFY(!memo->isVisible());
+    memo->setViewOptions({hex, false});
+    Action(*window, "Ncommand")->trigger();
+    QVERIFY(memo->isVisible());
+    TraceExchange(*memo, "PING\r", "{\"PING\":\"NoConnection\"}");
+    memo->flush();
+
+    // Rows in the fixed-pitch font, as high as it needs with a little air.
+    const QFont font = memo->font();
+    QVERIFY2(QFontInfo(font).fixedPitch(), qPrintable(QFontInfo(font).family()));
+    const QFontMetricsF metrics(font);
+    QCOMPARE(memo->characterCell(1, 0).height(), qreal(qRound(QFontMetrics(font).lineSpacing() * 1.2)));
+    QCOMPARE(memo->characterCell(1, 3).width(), metrics.horizontalAdvance(memo->lines().at(1).at(3)));
+    QCOMPARE(memo->characterCell(2, 1).top() - memo->characterCell(1, 1).top(), memo->characterCell(1, 0).height());
+
+    if (findAgainFirst) {
+        QTest::keyClick(window.get(), Qt::Key_F3);
+        QCOMPARE(memo->currentMatch().row, -1);
+    }
+    // Ctrl+F opens the find bar under the rows, and it finds.
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    auto *field = Named<QLineEdit>(memo, "logFindText");
+    QVERIFY(Named<QWidget>(memo, "logFindBar")->isVisible());
+    QCOMPARE(QApplication::focusWidget(), field);
+    QTest::keyClicks(field, hex ? QStringLiteral("50 49") : QStringLiteral("conn"));
+    QVERIFY(memo->currentMatch().row >= 0);
+    QCOMPARE(Named<QLabel>(memo, "logFindOutcome")->text(), QString());
 }
 
 namespace {
