@@ -231,15 +231,31 @@ void LogAnnouncer::rowsTakenIn(QObject *view, const TraceRows &rows, const Trace
     const qint64 end = text.characterCount();
     if (kept == m_lastRow.size() && end == m_lastRowStart + m_lastRow.size())
         return; // nothing new
-    const QString added = text.text(from, end);
-    if (kept == m_lastRow.size()) {
-        QAccessibleTextInsertEvent insert(view, Clamped(from), added);
-        send(&insert);
-    } else { // a row of bytes in the hexadecimal view gained bytes amid its columns
-        QAccessibleTextUpdateEvent update(view, Clamped(from), m_lastRow.mid(kept), added);
+    qint64 insertFrom = from;
+    if (kept < m_lastRow.size()) {
+        // A row of bytes in the hexadecimal view gained bytes amid its columns: that
+        // row anew, then the rows after it.
+        insertFrom = std::min(end, text.offsetOf(m_rows - 1, std::numeric_limits<int>::max()));
+        QAccessibleTextUpdateEvent update(view, Clamped(from), m_lastRow.mid(kept), text.text(from, insertFrom));
         send(&update);
     }
+    sendInsertion(view, text, insertFrom, end);
     remember();
+}
+
+void LogAnnouncer::sendInsertion(QObject *view, const TraceText &text, qint64 from, qint64 end) const
+{
+    while (from < end) {
+        qint64 to = std::min(end, from + kMostPerInsertion);
+        if (to < end) { // cut before a row, never within one
+            const qint64 rowStart = text.offsetOf(text.positionOf(to).first, 0);
+            if (rowStart > from)
+                to = rowStart;
+        }
+        QAccessibleTextInsertEvent insert(view, Clamped(from), text.text(from, to));
+        send(&insert);
+        from = to;
+    }
 }
 
 } // namespace tavrin

@@ -54,9 +54,17 @@ private:
 // rows added (and what the last row gained) as one insertion, a changed last row or a
 // redrawn log as an update. Nothing is kept or sent while no assistive technology
 // listens.
+//
+// A flush that takes in a great many rows at once (a long trace traced in one go) is
+// told as consecutive insertions of whole rows, each of at most kMostPerInsertion
+// characters: an insertion's text is copied into the event and again into the
+// bridge's message, and one for the whole flush would hold megabytes for a moment
+// that the allocator then keeps. A reader that follows the log joins them as one.
 class LogAnnouncer {
 public:
     using Listener = std::function<void(QAccessibleEvent *)>;
+
+    static constexpr qint64 kMostPerInsertion = 16 * 1024;
 
     void rowsTakenIn(QObject *view, const TraceRows &rows, const TraceText &text);
     // Hears the events instead of assistive technology, listening or not (the tests).
@@ -65,6 +73,8 @@ public:
 private:
     bool listening() const;
     void send(QAccessibleEvent *event) const;
+    // Tells of the text from `from` to `end` as inserted, in pieces of whole rows.
+    void sendInsertion(QObject *view, const TraceText &text, qint64 from, qint64 end) const;
 
     Listener m_listener;
     bool m_known = false;

@@ -53,7 +53,7 @@ void ExchangeLogView::paintRow(QPainter &painter, qint64 row, qreal top)
     std::vector<std::pair<int, int>> found;
     highlightedRanges(row, text, &selected, &found);
     const auto cell = [&](int from, int to) {
-        return QRectF(left + edges[size_t(from)], top, edges[size_t(to)] - edges[size_t(from)], m_rowHeight);
+        return QRectF(left + edges[size_t(from)], top, edges[size_t(to)] - edges[size_t(from)], rowHeight());
     };
     for (const auto &[from, to] : found)
         painter.fillRect(cell(from, to), FoundColour());
@@ -66,7 +66,7 @@ void ExchangeLogView::paintRow(QPainter &painter, qint64 row, qreal top)
 
     const bool hex = m_rows.options().hex;
     const QFontMetricsF metrics(font());
-    const qreal baseline = top + (m_rowHeight - metrics.lineSpacing()) / 2 + metrics.ascent();
+    const qreal baseline = top + (rowHeight() - metrics.lineSpacing()) / 2 + metrics.ascent();
     // In the hexadecimal view a character outside ASCII (the arrows, the pictures, the
     // letters) is drawn in its own cell, so the grid holds whatever font draws it.
     const auto standsAlone = [hex](QChar c) { return hex ? c.unicode() >= 0x80 : ControlMarks::isMark(c); };
@@ -108,7 +108,7 @@ void ExchangeLogView::paintEvent(QPaintEvent *event)
         const qreal top = rowTop(row);
         if (top > bottom)
             break;
-        if (top + m_rowHeight >= event->rect().top())
+        if (top + rowHeight() >= event->rect().top())
             paintRow(painter, row, top);
     }
     paintFocus(painter);

@@ -45,8 +45,6 @@ ExchangeLogView::ExchangeLogView(QWidget *parent)
 {
     ExchangeLogAccessible::install();
     setFont(LogFont());
-    m_charWidth = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
-    m_rowHeight = RowHeight(font());
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     verticalScrollBar()->setSingleStep(1);
@@ -56,12 +54,6 @@ ExchangeLogView::ExchangeLogView(QWidget *parent)
     m_flushTimer->setInterval(kFlushIntervalMs);
     connect(m_flushTimer, &QTimer::timeout, this, &ExchangeLogView::flush);
 
-    m_findBar = new LogFindBar(this);
-    m_findBar->hide();
-    connect(m_findBar, &LogFindBar::findRequested, this, [this](bool backward) { find(m_findBar->text(), backward); });
-    connect(m_findBar, &LogFindBar::textEdited, this, &ExchangeLogView::onFindEdited);
-    connect(m_findBar, &LogFindBar::closeRequested, this, &ExchangeLogView::closeFind);
-
     // Ctrl+F anywhere in the window while the log is shown.
     auto *findKey = new QShortcut(QKeySequence::Find, this);
     findKey->setContext(Qt::WindowShortcut);
@@ -69,11 +61,41 @@ ExchangeLogView::ExchangeLogView(QWidget *parent)
     for (const bool backward : {false, true}) {
         auto *again = new QShortcut(backward ? QKeySequence::FindPrevious : QKeySequence::FindNext, this);
         again->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(again, &QShortcut::activated, this, [this, backward] { find(m_findBar->text(), backward); });
+        connect(again, &QShortcut::activated, this, [this, backward] { find(findText(), backward); });
     }
 }
 
 ExchangeLogView::~ExchangeLogView() = default;
+
+LogFindBar &ExchangeLogView::findBar()
+{
+    if (!m_findBar) {
+        m_findBar = new LogFindBar(this);
+        m_findBar->hide();
+        connect(m_findBar, &LogFindBar::findRequested, this, [this](bool backward) { find(findText(), backward); });
+        connect(m_findBar, &LogFindBar::textEdited, this, &ExchangeLogView::onFindEdited);
+        connect(m_findBar, &LogFindBar::closeRequested, this, &ExchangeLogView::closeFind);
+    }
+    return *m_findBar;
+}
+
+QString ExchangeLogView::findText() const
+{
+    return m_findBar ? m_findBar->text() : QString();
+}
+
+qreal ExchangeLogView::charWidth() const
+{
+    if (!m_measures)
+        m_measures = Measures{QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0')), RowHeight(font())};
+    return m_measures->charWidth;
+}
+
+int ExchangeLogView::rowHeight() const
+{
+    charWidth();
+    return m_measures->rowHeight;
+}
 
 void ExchangeLogView::clearLog()
 {
@@ -172,7 +194,7 @@ void ExchangeLogView::setViewOptions(const TraceViewOptions &options)
     m_widestSeen = 0;
     updateScrollRanges();
     bar->setValue(following ? bar->maximum() : int(m_rows.firstRowOf(topLine)));
-    if (m_findBar->isVisible())
+    if (m_findBar && m_findBar->isVisible())
         m_findBar->showOutcome(LogFindBar::Outcome::Nothing);
     viewport()->update();
 }
@@ -184,24 +206,30 @@ qint64 ExchangeLogView::firstVisibleRow() const
 
 int ExchangeLogView::visibleRowCount() const
 {
-    return std::max(1, (viewport()->height() - 2 * kMargin) / std::max(1, m_rowHeight));
+    return std::max(1, (viewport()->height() - 2 * kMargin) / std::max(1, rowHeight()));
 }
 
 qreal ExchangeLogView::rowTop(qint64 row) const
 {
-    return kMargin + qreal(row - firstVisibleRow()) * m_rowHeight;
+    return kMargin + qreal(row - firstVisibleRow()) * rowHeight();
 }
 
 void ExchangeLogView::updateScrollRanges()
 {
+    if (m_shownRows == 0 && !m_measures) {
+        // Nothing to scroll, and nothing measured yet: the measures wait for a row.
+        verticalScrollBar()->setRange(0, 0);
+        horizontalScrollBar()->setRange(0, 0);
+        return;
+    }
     const int visible = visibleRowCount();
     QScrollBar *vertical = verticalScrollBar();
     vertical->setPageStep(visible);
     vertical->setRange(0, int(std::max<qint64>(0, m_shownRows - visible)));
-    const qreal widest = std::max(m_widestSeen, m_rows.widestRow() * m_charWidth) + 2 * kMargin;
+    const qreal widest = std::max(m_widestSeen, m_rows.widestRow() * charWidth()) + 2 * kMargin;
     QScrollBar *horizontal = horizontalScrollBar();
     horizontal->setPageStep(viewport()->width());
-    horizontal->setSingleStep(std::max(1, int(m_charWidth)));
+    horizontal->setSingleStep(std::max(1, int(charWidth())));
     horizontal->setRange(0, std::max(0, int(widest) - viewport()->width()));
 }
 
@@ -215,7 +243,7 @@ std::vector<qreal> ExchangeLogView::characterEdges(const QString &text) const
         edges[size_t(i)] = x;
         const QChar c = text[i];
         if (hex)
-            x += m_charWidth; // a grid: the columns of every row line up
+            x += charWidth(); // a grid: the columns of every row line up
         else if (ControlMarks::isMark(c))
             x += m_marks.cellWidth(c);
         else
@@ -232,14 +260,14 @@ QRectF ExchangeLogView::characterCell(qint64 row, int column) const
     const int at = std::clamp(column, 0, int(text.size()));
     const qreal left = kMargin - horizontalScrollBar()->value() + edges[size_t(at)];
     const qreal right = at < text.size() ? kMargin - horizontalScrollBar()->value() + edges[size_t(at) + 1] : left;
-    return QRectF(left, rowTop(row), right - left, m_rowHeight);
+    return QRectF(left, rowTop(row), right - left, rowHeight());
 }
 
 ExchangeLogView::Position ExchangeLogView::positionAt(const QPoint &point) const
 {
     if (m_shownRows == 0)
         return {};
-    const qint64 row = std::clamp<qint64>(firstVisibleRow() + (point.y() - kMargin) / std::max(1, m_rowHeight), 0,
+    const qint64 row = std::clamp<qint64>(firstVisibleRow() + (point.y() - kMargin) / std::max(1, rowHeight()), 0,
                                           m_shownRows - 1);
     const QString text = m_rows.rowText(row);
     const std::vector<qreal> edges = characterEdges(text);
@@ -253,7 +281,7 @@ ExchangeLogView::Position ExchangeLogView::positionAt(const QPoint &point) const
 QRectF ExchangeLogView::characterCellAt(qint64 offset) const
 {
     if (m_shownRows == 0)
-        return QRectF(kMargin, kMargin, 0, m_rowHeight);
+        return QRectF(kMargin, kMargin, 0, rowHeight());
     const auto [row, column] = m_text.positionOf(offset);
     return characterCell(row, column);
 }
@@ -277,7 +305,7 @@ void ExchangeLogView::scrollToOffsets(qint64 start, qint64 end)
 
 void ExchangeLogView::openFind()
 {
-    m_findBar->show();
+    findBar().show();
     layOutFindBar();
     m_findBar->activate();
 }
@@ -293,7 +321,7 @@ void ExchangeLogView::closeFind()
 
 void ExchangeLogView::layOutFindBar()
 {
-    const int height = m_findBar->isVisible() ? m_findBar->sizeHint().height() : 0;
+    const int height = m_findBar && m_findBar->isVisible() ? m_findBar->sizeHint().height() : 0;
     setViewportMargins(0, 0, 0, height);
     if (height > 0) {
         const QRect shown = viewport()->geometry();
@@ -326,12 +354,12 @@ bool ExchangeLogView::find(const QString &what, bool backward)
     m_match = m_rows.find(what, m_match, from, backward, &wrapped);
     viewport()->update();
     if (m_match.row < 0) {
-        m_findBar->showOutcome(what.isEmpty() ? LogFindBar::Outcome::Nothing : LogFindBar::Outcome::NotFound);
+        findBar().showOutcome(what.isEmpty() ? LogFindBar::Outcome::Nothing : LogFindBar::Outcome::NotFound);
         return false;
     }
     const auto [row, column] = m_rows.matchBegin(m_match);
     bringIntoView(row, column);
-    m_findBar->showOutcome(!wrapped ? LogFindBar::Outcome::Found
+    findBar().showOutcome(!wrapped ? LogFindBar::Outcome::Found
                            : backward ? LogFindBar::Outcome::WrappedBack
                                       : LogFindBar::Outcome::Wrapped);
     return true;
@@ -349,7 +377,7 @@ void ExchangeLogView::bringIntoView(qint64 row, int column)
     const std::vector<qreal> edges = characterEdges(text);
     const qreal x = edges[size_t(std::clamp(column, 0, int(text.size())))];
     QScrollBar *horizontal = horizontalScrollBar();
-    if (x < horizontal->value() || x + 4 * m_charWidth > horizontal->value() + viewport()->width())
+    if (x < horizontal->value() || x + 4 * charWidth() > horizontal->value() + viewport()->width())
         horizontal->setValue(int(x - viewport()->width() / 3));
 }
 
@@ -400,11 +428,16 @@ void ExchangeLogView::changeEvent(QEvent *event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        m_charWidth = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0'));
-        m_rowHeight = RowHeight(font());
+        m_measures.reset();
         m_widestSeen = 0;
         updateScrollRanges();
     }
+}
+
+void ExchangeLogView::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    findBar(); // there to be found by name once the log is in sight, as its other parts are
 }
 
 } // namespace tavrin

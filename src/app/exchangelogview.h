@@ -9,6 +9,7 @@
 #include <QAbstractScrollArea>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tavrin {
@@ -104,7 +105,6 @@ public:
     // before the last place found, as the find bar's buttons do; brings it into view.
     bool find(const QString &what, bool backward);
     TraceMatch currentMatch() const { return m_match; }
-    LogFindBar *findBar() const { return m_findBar; }
 
 signals:
     // "Сохранить в файл..." was chosen in the context menu.
@@ -122,6 +122,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
@@ -147,9 +148,16 @@ private:
     void announceCaret();
     // The caret and the frame that show the log has the keyboard.
     void paintFocus(QPainter &painter);
+    // The font's measures the rows are laid out by: a digit's width (the hexadecimal
+    // view's grid) and a row's height, taken when first needed.
+    qreal charWidth() const;
+    int rowHeight() const;
     int visibleRowCount() const;
     qreal rowTop(qint64 row) const;
     void updateScrollRanges();
+    // The find bar, made when the log is first shown or searched.
+    LogFindBar &findBar();
+    QString findText() const;
     void layOutFindBar();
     void closeFind();
     void onFindEdited();
@@ -165,8 +173,13 @@ private:
     ControlMarks m_marks;
     class QTimer *m_flushTimer = nullptr;
     qint64 m_shownRows = 0;
-    qreal m_charWidth = 0;
-    int m_rowHeight = 0;
+    // Measured on first use, not when made: the log is hidden at start, and measuring a
+    // fixed-pitch font loads it and looks up the fonts it falls back on.
+    struct Measures {
+        qreal charWidth = 0;
+        int rowHeight = 0;
+    };
+    mutable std::optional<Measures> m_measures;
     qreal m_widestSeen = 0;
     TraceText m_text{m_rows};
     std::unique_ptr<LogAnnouncer> m_announcer;

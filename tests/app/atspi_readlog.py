@@ -2,8 +2,11 @@
 """Reads the exchange log of the program with the given process id through AT-SPI, as a
 screen reader does, and prints what it found as JSON lines on stdout:
   {"role": ..., "states": [...], "text": ..., "count": ..., "caret": ...}
-then {"ready": true} once it listens for insertions, then the first insertion into the
-log: {"inserted": ..., "position": ...}. Exits 1 when the log is not found in time."""
+then {"ready": true} once it listens for insertions, then the insertions into the log
+until none has come for half a second, joined as a reader that follows the log joins
+them: {"inserted": ..., "position": ..., "pieces": ...}; "position" is the first one's,
+and an insertion that does not follow the one before is an error. Exits 1 when the log
+is not found in time."""
 import json
 import sys
 
@@ -51,11 +54,26 @@ def main():
          "count": text.characterCount, "caret": text.caretOffset})
 
     loop = GLib.MainLoop()
+    heard = {"inserted": "", "position": -1, "pieces": 0}
+    quiet = []
+
+    def done():
+        say(heard)
+        loop.quit()
+        return False
 
     def on_insert(event):
-        if event.source == log:
-            say({"inserted": event.any_data, "position": event.detail1})
-            loop.quit()
+        if event.source != log:
+            return
+        if heard["pieces"] == 0:
+            heard["position"] = event.detail1
+        elif event.detail1 != heard["position"] + len(heard["inserted"]):
+            heard["error"] = "insertion at %d does not follow the one before" % event.detail1
+        heard["inserted"] += event.any_data
+        heard["pieces"] += 1
+        if quiet:
+            GLib.source_remove(quiet.pop())
+        quiet.append(GLib.timeout_add(500, done))
 
     pyatspi.Registry.registerEventListener(on_insert, "object:text-changed:insert")
     GLib.timeout_add(300, lambda: say({"ready": True}) and False)

@@ -108,7 +108,11 @@ private slots:
     void viewChange_oneWritePerChange();
     void findBar_ctrlF_nextPreviousWrapNotFoundEsc();
     void findBar_escInStateView_closesBarOnly();
+    void logFirstShown_fixedPitchRowsAndFindBar_data();
+    void logFirstShown_fixedPitchRowsAndFindBar();
     void accessibleText_bothViews_selection_newRowsOnePerFlush();
+    void accessibleText_flushToldInPiecesOfWholeRows_data();
+    void accessibleText_flushToldInPiecesOfWholeRows();
     void caretKeys_selectAsInATextField_data();
     void caretKeys_selectAsInATextField();
     void clicks_wordThenRow_focusFrameAndCaretDrawn();
@@ -565,6 +569,54 @@ void TestExchangeLog::findBar_escInStateView_closesBarOnly()
     QCOMPARE(refreshes, 1);
 }
 
+void TestExchangeLog::logFirstShown_fixedPitchRowsAndFindBar_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<bool>("findAgainFirst"); // F3 before the find bar was ever opened
+    QTest::newRow("text view") << false << false;
+    QTest::newRow("hex view") << true << false;
+    QTest::newRow("F3 before Ctrl+F") << false << true;
+}
+
+void TestExchangeLog::logFirstShown_fixedPitchRowsAndFindBar()
+{
+    // As at start: the window shown, the log hidden and never measured, its find bar not
+    // made; the command view shows the log, then an exchange comes in.
+    QFETCH(bool, hex);
+    QFETCH(bool, findAgainFirst);
+    AppFixture fixture;
+    std::unique_ptr<TFormMain> window = fixture.window();
+    QVERIFY(Activate(window.get()));
+    auto *memo = Named<ExchangeLogView>(window.get(), "Memo1");
+    QVERIFY(!memo->isVisible());
+    memo->setViewOptions({hex, false});
+    Action(*window, "Ncommand")->trigger();
+    QVERIFY(memo->isVisible());
+    TraceExchange(*memo, "PING\r", "{\"PING\":\"NoConnection\"}");
+    memo->flush();
+
+    // Rows in the fixed-pitch font, as high as it needs with a little air.
+    const QFont font = memo->font();
+    QVERIFY2(QFontInfo(font).fixedPitch(), qPrintable(QFontInfo(font).family()));
+    const QFontMetricsF metrics(font);
+    QCOMPARE(memo->characterCell(1, 0).height(), qreal(qRound(QFontMetrics(font).lineSpacing() * 1.2)));
+    QCOMPARE(memo->characterCell(1, 3).width(), metrics.horizontalAdvance(memo->lines().at(1).at(3)));
+    QCOMPARE(memo->characterCell(2, 1).top() - memo->characterCell(1, 1).top(), memo->characterCell(1, 0).height());
+
+    if (findAgainFirst) {
+        QTest::keyClick(window.get(), Qt::Key_F3);
+        QCOMPARE(memo->currentMatch().row, -1);
+    }
+    // Ctrl+F opens the find bar under the rows, and it finds.
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    auto *field = Named<QLineEdit>(memo, "logFindText");
+    QVERIFY(Named<QWidget>(memo, "logFindBar")->isVisible());
+    QCOMPARE(QApplication::focusWidget(), field);
+    QTest::keyClicks(field, hex ? QStringLiteral("50 49") : QStringLiteral("conn"));
+    QVERIFY(memo->currentMatch().row >= 0);
+    QCOMPARE(Named<QLabel>(memo, "logFindOutcome")->text(), QString());
+}
+
 namespace {
 
 // Text events as assistive technology gets them: kind, position, text.
@@ -572,6 +624,7 @@ struct TextEvent {
     QAccessible::Event kind;
     int position = 0;
     QString text;
+    QString removed;
 };
 QList<TextEvent> g_textEvents;
 
@@ -582,8 +635,19 @@ void KeepTextEvents(QAccessibleEvent *event)
         g_textEvents.append({event->type(), insert->changePosition(), insert->textInserted()});
     } else if (event->type() == QAccessible::TextUpdated) {
         const auto *update = static_cast<QAccessibleTextUpdateEvent *>(event);
-        g_textEvents.append({event->type(), update->changePosition(), update->textInserted()});
+        g_textEvents.append({event->type(), update->changePosition(), update->textInserted(), update->textRemoved()});
     }
+}
+
+// The text a reader that follows the log holds once it has applied the events heard.
+QString Applied(QString text, const QList<TextEvent> &events)
+{
+    for (const TextEvent &event : events) {
+        if (event.kind == QAccessible::TextUpdated)
+            text.remove(event.position, event.removed.size());
+        text.insert(event.position, event.text);
+    }
+    return text;
 }
 
 } // namespace
@@ -665,6 +729,58 @@ void TestExchangeLog::accessibleText_bothViews_selection_newRowsOnePerFlush()
     QCOMPARE(g_textEvents.size(), 3);
     QCOMPARE(g_textEvents[2].kind, QAccessible::TextUpdated);
     QCOMPARE(g_textEvents[2].text, w.memo->lines().join(u'\n'));
+}
+
+void TestExchangeLog::accessibleText_flushToldInPiecesOfWholeRows_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<int>("exchanges");
+    QTest::addColumn<int>("leastPieces");
+    // A reply cut short first: the next flush goes on with its last row.
+    QTest::newRow("text view, one exchange") << false << 1 << 1;
+    QTest::newRow("text view, a long trace in one flush") << false << 2000 << 4;
+    QTest::newRow("hex view, one exchange") << true << 1 << 1;
+    QTest::newRow("hex view, a long trace in one flush") << true << 2000 << 8;
+}
+
+void TestExchangeLog::accessibleText_flushToldInPiecesOfWholeRows()
+{
+    QFETCH(bool, hex);
+    QFETCH(int, exchanges);
+    QFETCH(int, leastPieces);
+    LogWindow w;
+    w.memo->setViewOptions({hex, false});
+    w.memo->announcer().setListener(KeepTextEvents);
+    w.traffic("PING\r", "{\"PI");
+    w.memo->flush();
+    g_textEvents.clear();
+    const QString before = w.memo->lines().join(u'\n');
+
+    w.log.traceBytes("NG\":\"OK\"}", 11, TraceDirection::Received);
+    for (int i = 0; i < exchanges; ++i)
+        w.traffic("PING\r", "{\"PING\":\"NoConnection\"}");
+    w.memo->flush();
+    const QString after = w.memo->lines().join(u'\n');
+    QVERIFY(g_textEvents.size() >= leastPieces);
+    QCOMPARE(Applied(before, g_textEvents), after);
+    QString heard = before;
+    for (qsizetype i = 0; i < g_textEvents.size(); ++i) {
+        const TextEvent &event = g_textEvents[i];
+        QVERIFY2(event.text.size() <= LogAnnouncer::kMostPerInsertion, qPrintable(QString::number(event.text.size())));
+        // An update is the grown row alone, the rows after it follow; every later
+        // insertion begins a row.
+        if (event.kind == QAccessible::TextUpdated) {
+            QVERIFY(!event.text.contains(u'\n'));
+        } else if (i > 0 && g_textEvents[i - 1].kind == QAccessible::TextUpdated) {
+            QCOMPARE(event.position, g_textEvents[i - 1].position + g_textEvents[i - 1].text.size());
+            QVERIFY(event.text.startsWith(u'\n'));
+        } else if (i > 0) {
+            QCOMPARE(heard.at(event.position - 1), u'\n');
+        }
+        heard = Applied(heard, {event});
+    }
+    // In the hexadecimal view the row cut short grows amid its columns: an update first.
+    QCOMPARE(g_textEvents.front().kind, hex ? QAccessible::TextUpdated : QAccessible::TextInserted);
 }
 
 void TestExchangeLog::caretKeys_selectAsInATextField_data()

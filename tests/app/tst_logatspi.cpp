@@ -1,7 +1,8 @@
 // The exchange log read as a screen reader reads it: through AT-SPI, from a process of
 // its own (atspi_readlog.py), on an X server and a D-Bus session of the test's own
 // (x11session.sh). The text it gets is the text the log shows; a PING traced while it
-// listens reaches it as one insertion.
+// listens reaches it as one insertion, a long trace in one flush as insertions that
+// follow each other.
 #include "apptest.h"
 
 #include "app/exchangelogview.h"
@@ -52,13 +53,18 @@ void TestLogAtSpi::initTestCase()
 void TestLogAtSpi::logReadThroughAtSpi_data()
 {
     QTest::addColumn<bool>("hex");
-    QTest::newRow("text view") << false;
-    QTest::newRow("hex view") << true;
+    QTest::addColumn<int>("exchanges"); // traced in one flush while the reader listens
+    QTest::addColumn<int>("leastPieces");
+    QTest::newRow("text view") << false << 1 << 1;
+    QTest::newRow("hex view") << true << 1 << 1;
+    QTest::newRow("text view, a long trace in one flush") << false << 2000 << 4;
 }
 
 void TestLogAtSpi::logReadThroughAtSpi()
 {
     QFETCH(bool, hex);
+    QFETCH(int, exchanges);
+    QFETCH(int, leastPieces);
     AppFixture fixture;
     std::unique_ptr<TFormMain> window = fixture.window();
     Action(*window, "Ncommand")->trigger();
@@ -82,8 +88,11 @@ void TestLogAtSpi::logReadThroughAtSpi()
     QCOMPARE(read.value(QStringLiteral("count")).toInt(), shown.size());
 
     QCOMPARE(NextRecord(reader).value(QStringLiteral("ready")).toBool(), true);
-    TraceExchange(*memo, "PING\r", "{\"PING\":\"NoConnection\"}");
+    for (int i = 0; i < exchanges; ++i)
+        TraceExchange(*memo, "PING\r", "{\"PING\":\"NoConnection\"}");
     const QJsonObject inserted = NextRecord(reader);
+    QVERIFY2(!inserted.contains(QStringLiteral("error")), qPrintable(inserted.value(QStringLiteral("error")).toString()));
+    QVERIFY(inserted.value(QStringLiteral("pieces")).toInt() >= leastPieces);
     QCOMPARE(inserted.value(QStringLiteral("position")).toInt(), shown.size());
     QCOMPARE(shown + inserted.value(QStringLiteral("inserted")).toString(), memo->lines().join(u'\n'));
     // It leaves the bus while the program goes on answering.
