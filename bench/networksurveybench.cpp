@@ -66,13 +66,13 @@ double timedRound(const QString &program, const QString &ini, const QString &rep
 {
     QFile::remove(report);
     QProcess survey;
-    survey.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    survey.setProcessChannelMode(QProcess::MergedChannels); // its summary line; shown when the round failed
     QElapsedTimer clock;
     clock.start();
     survey.start(program, {"--ini", ini, "--report", report, "--parallel", QString::number(parallel)});
     if (!survey.waitForFinished(600000) || survey.exitStatus() != QProcess::NormalExit || survey.exitCode() != 0) {
-        std::fprintf(stderr, "--parallel %d: the round did not read every site (exit %d)\n", parallel,
-                     survey.exitCode());
+        std::fprintf(stderr, "--parallel %d: the round did not read every site (exit %d): %s\n", parallel,
+                     survey.exitCode(), survey.readAll().constData());
         return -1;
     }
     return double(clock.elapsed());
