@@ -118,6 +118,10 @@ inline const QString PhonePort = QStringLiteral("СОМ%1 (связь по те�
 inline const QString Port = QStringLiteral("СОМ%1");
 // %1 bluetooth.ini, %2 the system's reason.
 inline const QString PortsNotKept = QStringLiteral("Не удалось запомнить выбранные модемы в файле %1: %2");
+// How many subscribers with a network address are read at once, each on its own connection.
+inline const QString Parallel = QStringLiteral("Сетевых объектов одновременно:");
+// %1 bluetooth.ini, %2 the system's reason.
+inline const QString ParallelNotKept = QStringLiteral("Не удалось запомнить число сетевых объектов в файле %1: %2");
 inline const QString SaveCaption = QStringLiteral("Сохранить отчёт об опросе");
 inline const QString SaveWorkbookFilter = QStringLiteral("Таблица Excel (*.xlsx)");
 inline const QString SaveReportFilter = QStringLiteral("Отчёт CSV (*.csv)");

@@ -3,6 +3,7 @@
 
 #include "dialogs/abonentediting.h"
 #include "dialogs/dialogtexts.h"
+#include "dialogs/dialogwidgets.h"
 #include "settings/settings.h"
 
 #include <QGuiApplication>
@@ -69,6 +70,9 @@ void TFormAbonents_List::showRow(int row)
     SetCell(m_grid, row, 1, QLatin1Char(' ') + entry.name);
     SetCell(m_grid, row, 2, QLatin1Char(' ') + entry.phoneNumber);
     SetCell(m_grid, row, 3, entry.networkAddress.isEmpty() ? QString() : QLatin1Char(' ') + entry.networkAddress);
+    // A long host name is cut at a large font: the whole address is in the tooltip.
+    if (!entry.networkAddress.isEmpty())
+        m_grid->item(row, 3)->setToolTip(PlainToolTip(entry.networkAddress));
 }
 
 // The button of the order in force is the disabled one; a sort key of neither kind (a

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -156,6 +157,16 @@ void TFormSurvey::createControls()
         }
     }
     portsRow->addStretch(1);
+    // The network sites: each has its own connection, so several are read at once.
+    m_parallelBox = new QSpinBox(this);
+    m_parallelBox->setObjectName(QStringLiteral("SurveyParallel"));
+    m_parallelBox->setRange(1, kMaxSurveyParallel);
+    m_parallelBox->setValue(kDefaultSurveyParallel);
+    QLabel *parallelLabel = PlainLabel(SurveyTexts::Parallel, this);
+    parallelLabel->setBuddy(m_parallelBox);
+    portsRow->addWidget(parallelLabel);
+    portsRow->addWidget(m_parallelBox);
+    connect(m_parallelBox, &QSpinBox::valueChanged, this, &TFormSurvey::onParallelChanged);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table, 1);
@@ -168,7 +179,7 @@ void TFormSurvey::createControls()
     connect(m_stopButton, &QPushButton::clicked, this, &TFormSurvey::stopRound);
     connect(m_saveButton, &QPushButton::clicked, this, &TFormSurvey::onSaveClicked);
     connect(m_closeButton, &QPushButton::clicked, this, &TFormSurvey::reject);
-    SetTabOrder({m_table, m_startButton, m_stopButton, m_saveButton, m_closeButton});
+    SetTabOrder({m_table, m_parallelBox, m_startButton, m_stopButton, m_saveButton, m_closeButton});
 }
 
 void TFormSurvey::rememberPortsIn(const QString &bluetoothIniPath)
@@ -177,7 +188,22 @@ void TFormSurvey::rememberPortsIn(const QString &bluetoothIniPath)
     const QList<int> kept = ReadSurveyPorts(bluetoothIniPath);
     for (QCheckBox *box : m_portBoxes)
         box->setChecked(kept.contains(box->property("port").toInt()));
+    m_parallelBox->setValue(ReadSurveyParallel(bluetoothIniPath, kMaxSurveyParallel, kDefaultSurveyParallel));
     m_portsFile = bluetoothIniPath;
+}
+
+int TFormSurvey::parallel() const
+{
+    return m_parallelBox->value();
+}
+
+void TFormSurvey::onParallelChanged()
+{
+    if (m_portsFile.isEmpty())
+        return;
+    QString error;
+    if (!WriteSurveyParallel(m_portsFile, parallel(), &error) && showMessage)
+        showMessage(SurveyTexts::ParallelNotKept.arg(QDir::toNativeSeparators(m_portsFile), error));
 }
 
 QList<int> TFormSurvey::surveyPorts() const
@@ -269,6 +295,7 @@ void TFormSurvey::showButtons()
     m_saveButton->setEnabled(!busy && !m_rows.isEmpty());
     for (QCheckBox *box : m_portBoxes)
         box->setEnabled(!busy);
+    m_parallelBox->setEnabled(!busy);
     m_closeButton->setEnabled(true);
 }
 
@@ -292,7 +319,7 @@ void TFormSurvey::startRound()
     // Emitted on the engines' threads: queued to this one.
     connect(m_relay.get(), &SurveyRelay::started, this, &TFormSurvey::markRowInProgress);
     connect(m_relay.get(), &SurveyRelay::finished, this, &TFormSurvey::onSiteFinished);
-    m_pool = std::make_unique<SurveyPool>(m_settings, surveyPorts(), *m_relay, timing);
+    m_pool = std::make_unique<SurveyPool>(m_settings, surveyPorts(), *m_relay, timing, parallel());
     connect(m_pool.get(), &SurveyPool::finished, this, &TFormSurvey::onRoundFinished);
     m_clock.start();
     m_status->setText(QString());

@@ -18,6 +18,7 @@ class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 
 namespace tavrin {
@@ -32,13 +33,15 @@ namespace tavrin {
 // is. A report that cannot be written loses nothing: the rows stay in the table, every
 // later site tries the file again, and the end of the round says so once and offers
 // "Сохранить отчёт…". The round runs on worker threads (SurveyPool), through the phone
-// kind's port and any other ports ticked under the table; rows and progress come here
-// as queued signals, so this thread never waits for a call.
+// kind's port and any other ports ticked under the table, and reads the subscribers with
+// a network address over the network, as many at once as set beside the ports; rows and
+// progress come here as queued signals, so this thread never waits for a call.
 class TFormSurvey : public QDialog {
     Q_OBJECT
 public:
-    // settings: the phone kind's line and modem fields; reportsFolder: where rounds are
-    // kept and the previous survey is looked for.
+    // settings: the phone kind's line and modem fields, the network kind's line and connect
+    // time limit; reportsFolder: where rounds are kept and the previous survey is
+    // looked for.
     TFormSurvey(const Settings &settings, const QList<SurveySubscriber> &chosen, const QString &reportsFolder,
                 QWidget *owner);
     ~TFormSurvey() override;
@@ -57,10 +60,13 @@ public:
     QString previousReport() const { return m_previousPath; }
     bool previousReadDone() const { return m_previousReadDone; }
 
-    // Keeps the ticked ports in that bluetooth.ini and ticks those kept there.
+    // Keeps the ticked ports and the number of network sites read at once in that
+    // bluetooth.ini, and shows those kept there.
     void rememberPortsIn(const QString &bluetoothIniPath);
     // The ports of a round: the phone kind's, then those ticked.
     QList<int> surveyPorts() const;
+    // How many network sites a round reads at once.
+    int parallel() const;
 
     void startRound(); // "Начать"
     void stopRound();  // "Остановить"
@@ -79,6 +85,7 @@ private:
     void markRowInProgress(int index);
     void showProgress();
     void onPortToggled();
+    void onParallelChanged();
     void onSiteFinished(int index, const SurveyRow &row, const QString &writeError);
     void onRoundFinished();
     void showButtons();
@@ -114,6 +121,7 @@ private:
     QLabel *m_timeLeft = nullptr;
     QLabel *m_status = nullptr;
     QList<QCheckBox *> m_portBoxes; // every port but the phone kind's, which is always used
+    QSpinBox *m_parallelBox = nullptr;
     QString m_portsFile;
     QPushButton *m_startButton = nullptr;
     QPushButton *m_stopButton = nullptr;

@@ -10,6 +10,22 @@ namespace {
 
 const QString kSection = QStringLiteral("SURVEY");
 const QString kPortsKey = QStringLiteral("Ports");
+const QString kParallelKey = QStringLiteral("Parallel");
+
+// Writes one key of the section, keeping every other line of the file.
+bool WriteSurveyKey(const QString &bluetoothIniPath, const QString &key, const QString &value, QString *error)
+{
+    IniLoadFailure failure;
+    std::optional<IniFile> ini = IniFile::load(bluetoothIniPath, &failure);
+    if (!ini) {
+        // A file that exists but was not read is not written over: its lines would go.
+        if (error)
+            *error = failure.reason;
+        return false;
+    }
+    ini->writeString(kSection, key, value);
+    return ini->save(bluetoothIniPath, error);
+}
 
 } // namespace
 
@@ -30,19 +46,25 @@ QList<int> ReadSurveyPorts(const QString &bluetoothIniPath)
 
 bool WriteSurveyPorts(const QString &bluetoothIniPath, const QList<int> &ports, QString *error)
 {
-    IniLoadFailure failure;
-    std::optional<IniFile> ini = IniFile::load(bluetoothIniPath, &failure);
-    if (!ini) {
-        // A file that exists but was not read is not written over: its lines would go.
-        if (error)
-            *error = failure.reason;
-        return false;
-    }
     QStringList items;
     for (int port : ports)
         items << QString::number(port);
-    ini->writeString(kSection, kPortsKey, items.join(QLatin1Char(',')));
-    return ini->save(bluetoothIniPath, error);
+    return WriteSurveyKey(bluetoothIniPath, kPortsKey, items.join(QLatin1Char(',')), error);
+}
+
+int ReadSurveyParallel(const QString &bluetoothIniPath, int most, int fallback)
+{
+    const std::optional<IniFile> ini = IniFile::load(bluetoothIniPath);
+    if (!ini)
+        return fallback;
+    bool number = false;
+    const int parallel = ini->readString(kSection, kParallelKey).trimmed().toInt(&number);
+    return number && parallel >= 1 && parallel <= most ? parallel : fallback;
+}
+
+bool WriteSurveyParallel(const QString &bluetoothIniPath, int parallel, QString *error)
+{
+    return WriteSurveyKey(bluetoothIniPath, kParallelKey, QString::number(parallel), error);
 }
 
 } // namespace tavrin

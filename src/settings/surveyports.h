@@ -13,4 +13,10 @@ QList<int> ReadSurveyPorts(const QString &bluetoothIniPath);
 // the system's reason in *error, when the file could not be read or written.
 bool WriteSurveyPorts(const QString &bluetoothIniPath, const QList<int> &ports, QString *error);
 
+// How many network sites the survey window reads at once, [SURVEY] Parallel=8, within
+// 1..most; fallback when the file has none or a value out of range.
+int ReadSurveyParallel(const QString &bluetoothIniPath, int most, int fallback);
+// Writes it into that section as WriteSurveyPorts writes the ports.
+bool WriteSurveyParallel(const QString &bluetoothIniPath, int parallel, QString *error);
+
 } // namespace tavrin

@@ -2,6 +2,7 @@
 
 #include "link/exchangechannel.h"
 #include "link/modem.h"
+#include "link/networkport.h"
 #include "protocol/moduleoperations.h"
 #include "survey/surveytexts.h"
 
@@ -61,19 +62,36 @@ DialStep SiteCall::dial(const QString &phone)
     return m_dialResult == DialOk ? DialStep::Connected : DialStep::Failed;
 }
 
+bool SiteCall::connect(const SurveySubscriber &subscriber, SiteOutcome &failure)
+{
+    m_address = subscriber.networkAddress.trimmed();
+    const std::optional<NetworkAddress> address = ParseNetworkAddress(m_address);
+    if (!address) {
+        failure = SiteOutcome::NoNetworkAddress;
+        return false;
+    }
+    const NetworkTarget target{.address = *address, .protocol = subscriber.networkProtocol,
+                               .rate = m_settings.network.bitRate,
+                               .connectLimitMs = SecondsToMs(m_settings.networkConnectSeconds)};
+    m_network = true;
+    m_port = OpenNetworkPort(target, &m_host, &m_networkFailure);
+    failure = m_stop ? SiteOutcome::Stopped : SiteOutcome::NotConnected;
+    return m_port && !m_stop;
+}
+
 SiteOutcome SiteCall::read(DeviceState &state)
 {
-    const ConnectionParameters &line = m_settings.phone;
+    const ConnectionParameters &line = m_network ? m_settings.network : m_settings.phone;
     ExchangeChannel channel;
-    LinkState link{.LinkOpen = true, .ModemConnected = true};
+    LinkState link{.LinkOpen = true, .ModemConnected = !m_network};
     channel.arm(m_port.get(), line.bitRate, line.replyWaitSeconds, line.byteWaitMs, line.exchangeAttempts,
                 line.wakeUpByte);
     channel.timing = m_timing.link;
-    // The reading's restore question and its re-dial work on the phone kind; the
-    // question is answered No, so no subscriber is ever dialled again.
-    Settings phoneKind = m_settings;
-    phoneKind.connectionKind = Phone;
-    channel.settings = &phoneKind;
+    // The reading's restore question (and a phone link's re-dial) work on the site's
+    // kind; the question is answered No, so no site is ever dialled or connected again.
+    Settings siteKind = m_settings;
+    siteKind.connectionKind = m_network ? Network : Phone;
+    channel.settings = &siteKind;
     channel.linkState = &link;
     channel.ui = &m_host;
     ProtocolFields fields;
@@ -145,11 +163,17 @@ QString SiteCall::resultText(SiteOutcome outcome) const
     case SiteOutcome::ReadFailed:
         return m_host.firstMessage;
     case SiteOutcome::CarrierLost:
-        return surveytext::CarrierLost();
+        // A lost connection names where it went, as the window's status bar does.
+        return m_port && m_port->connectionLost() ? m_port->lossText() : surveytext::CarrierLost();
     case SiteOutcome::Stopped:
         return surveytext::Stopped;
     case SiteOutcome::LeftOnline:
         return surveytext::ModemMayBeOnline(m_portNumber);
+    case SiteOutcome::NoNetworkAddress:
+        return surveytext::BadNetworkAddress(m_address);
+    case SiteOutcome::NotConnected:
+        // A cell holds one line.
+        return QString(m_networkFailure).replace(QLatin1Char('\r'), QLatin1Char(' ')).simplified();
     }
     return QString();
 }

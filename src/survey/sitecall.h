@@ -22,13 +22,16 @@ enum class SiteOutcome {
     CarrierLost,     // the carrier went during the reading
     Stopped,         // a stop of the round ended the visit
     LeftOnline,      // the hang-up got no answer: the modem may still hold the call
+    NoNetworkAddress, // the directory's network address does not parse
+    NotConnected,    // the network connection was not made
 };
 
 // How the dial step ended.
 enum class DialStep { Connected, Failed, Stopped };
 
-// One site's call on one port, in its steps: open, dial, read, hang up. The port
-// closes with the object.
+// One site's call on one port, in its steps: open, dial, read, hang up; or, for a site
+// served over the network, connect and read. The port (or the connection) closes with
+// the object.
 class SiteCall {
 public:
     SiteCall(const Settings &settings, int portNumber, const SurveyTiming &timing, const std::atomic<bool> &stop);
@@ -36,7 +39,12 @@ public:
 
     bool open(const SurveyEngine::PortOpener &openPort);
     DialStep dial(const QString &phone);
-    // Reads the module on the call the dial made; fills state when it was read.
+    // Connects to the site's network address with the network kind's connect time limit
+    // (and, with port control, its rate); a stop of the round ends the wait at once.
+    // False, with why in failure, when no connection stands.
+    bool connect(const SurveySubscriber &subscriber, SiteOutcome &failure);
+    // Reads the module on the call the dial made, or on the connection; fills state
+    // when it was read.
     SiteOutcome read(DeviceState &state);
     // Ends any call the dial may have left up or in the making; nothing when none can
     // be. A dial still waiting for its result is abandoned by a character, as a Hayes
@@ -60,6 +68,9 @@ private:
     bool endCall();
 
     std::unique_ptr<SerialPort> m_port;
+    bool m_network = false;   // the port is a network connection
+    QString m_networkFailure; // why it was not made, naming the host and port
+    QString m_address;        // the site's network address, as the directory holds it
     int m_dialResult = -1; // DialResult of the dial step; -1 before it
     CallState m_call = CallState::None;
 };

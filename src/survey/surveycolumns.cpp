@@ -14,7 +14,7 @@ QString ReportDuration(double seconds)
 
 int SurveyColumnCount(SurveyView view)
 {
-    return view == SurveyView::Report ? ReportColumnCount : StartedColumn + 1;
+    return view == SurveyView::Report ? ReportColumnCount : StartedColumn + 2;
 }
 
 const QStringList &SurveyCaptions(SurveyView view)
@@ -22,7 +22,7 @@ const QStringList &SurveyCaptions(SurveyView view)
     static const QStringList report = surveytext::ReportHeader();
     static const QStringList window = [] {
         QStringList captions = report.first(StartedColumn);
-        captions << surveytext::WindowTimeCaption;
+        captions << surveytext::WindowTimeCaption << report[NetworkAddressColumn];
         return captions;
     }();
     return view == SurveyView::Report ? report : window;
@@ -35,6 +35,7 @@ QStringList SurveyFields(const SurveyRow &row, SurveyView view)
     fields[NameColumn] = row.subscriber.name;
     fields[PhoneColumn] = row.subscriber.phone;
     fields[ResultColumn] = row.result;
+    fields[NetworkAddressColumn] = row.subscriber.networkAddress.trimmed();
     if (row.read) {
         fields[ConnectionColumn] = row.state.connection;
         fields[PairColumn] = row.state.pair;
@@ -48,8 +49,11 @@ QStringList SurveyFields(const SurveyRow &row, SurveyView view)
                                                            : row.started.toString(QStringLiteral("HH:mm:ss"));
         fields[DurationColumn] = ReportDuration(row.durationSeconds);
     }
-    fields.resize(SurveyColumnCount(view));
-    return fields;
+    if (view == SurveyView::Report)
+        return fields;
+    QStringList shown = fields.first(StartedColumn + 1);
+    shown << fields[NetworkAddressColumn];
+    return shown;
 }
 
 } // namespace tavrin

@@ -8,6 +8,8 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <algorithm>
+
 namespace tavrin {
 
 SurveyEngine::SurveyEngine(const Settings &settings, SurveyObserver &observer, int portNumber,
@@ -29,10 +31,24 @@ void SurveyEngine::stop()
         QCoreApplication::postEvent(m_wakeTarget, new QEvent(QEvent::None));
 }
 
+namespace {
+
+QList<int> FirstIndexes(int count)
+{
+    QList<int> indexes;
+    for (int index = 0; index < count; ++index)
+        indexes << index;
+    return indexes;
+}
+
+} // namespace
+
+SurveyQueue::SurveyQueue(int count) : m_indexes(FirstIndexes(count)) {}
+
 int SurveyQueue::take()
 {
-    const int index = m_next.fetch_add(1);
-    return index < m_count ? index : -1;
+    const int next = m_next.fetch_add(1);
+    return next < m_indexes.size() ? m_indexes[next] : -1;
 }
 
 void SurveyEngine::run(const QList<SurveySubscriber> &subscribers)
@@ -77,6 +93,12 @@ SurveyRow SurveyEngine::surveySite(const SurveySubscriber &subscriber)
 
 SiteOutcome SurveyEngine::visit(const SurveySubscriber &subscriber, SiteCall &call, DeviceState &state)
 {
+    // A network site has its own connection: no modem to dial through or to hang up;
+    // the connection closes with the call.
+    if (subscriber.overNetwork()) {
+        SiteOutcome failure = SiteOutcome::NotConnected;
+        return call.connect(subscriber, failure) ? call.read(state) : failure;
+    }
     if (subscriber.phone.trimmed().isEmpty())
         return SiteOutcome::NoPhoneNumber;
     if (!call.open(openPort))
@@ -106,10 +128,13 @@ SiteOutcome SurveyEngine::visit(const SurveySubscriber &subscriber, SiteCall &ca
 namespace tavrin {
 
 SurveyPool::SurveyPool(const Settings &settings, const QList<int> &ports, SurveyObserver &observer,
-                       SurveyTiming timing)
+                       SurveyTiming timing, int parallel)
 {
     for (int port : ports)
         m_engines.push_back(std::make_unique<SurveyEngine>(settings, observer, port, timing));
+    m_modemEngines = m_engines.size();
+    for (int connection = 0; connection < std::clamp(parallel, 1, kMaxSurveyParallel); ++connection)
+        m_engines.push_back(std::make_unique<SurveyEngine>(settings, observer, 0, timing));
 }
 
 SurveyPool::~SurveyPool()
@@ -125,11 +150,20 @@ void SurveyPool::launch(const QList<SurveySubscriber> &subscribers, QObject *wai
         thread->wait();
     m_threads.clear();
     m_subscribers = subscribers;
-    m_queue = std::make_unique<SurveyQueue>(int(m_subscribers.size()));
-    m_running = int(m_engines.size());
-    for (const auto &engine : m_engines) {
-        SurveyEngine *portEngine = engine.get();
-        m_threads.emplace_back(QThread::create([this, portEngine] { portEngine->run(m_subscribers, *m_queue); }));
+    QList<int> modemSites;
+    QList<int> networkSites;
+    for (int index = 0; index < m_subscribers.size(); ++index)
+        (m_subscribers[index].overNetwork() ? networkSites : modemSites) << index;
+    m_modemQueue = std::make_unique<SurveyQueue>(modemSites);
+    m_networkQueue = std::make_unique<SurveyQueue>(networkSites);
+    // Every modem's engine runs (one with no site ends at once, without opening its
+    // port, so a round always has an end to count); a connection only for a site.
+    const size_t engines = m_modemEngines + std::min(m_engines.size() - m_modemEngines, size_t(networkSites.size()));
+    m_running = int(engines);
+    for (size_t position = 0; position < engines; ++position) {
+        SurveyEngine *engine = m_engines[position].get();
+        SurveyQueue *queue = position < m_modemEngines ? m_modemQueue.get() : m_networkQueue.get();
+        m_threads.emplace_back(QThread::create([this, engine, queue] { engine->run(m_subscribers, *queue); }));
         // Counted in the waiter's thread, the one that started the round.
         connect(m_threads.back().get(), &QThread::finished, waiter, [this] {
             if (--m_running > 0)

@@ -41,17 +41,25 @@ struct SurveyTiming {
     int settleAfterOpenMs = kSettleAfterOpenMs;
 };
 
-// The sites of a round still to be called, shared by the engines of several ports.
-// Thread-safe.
+// How many network sites a round reads at once, each on a connection of its own.
+inline constexpr int kDefaultSurveyParallel = 8;
+inline constexpr int kMaxSurveyParallel = 32;
+
+// The sites of a round still to be called, shared by the engines of several ports (or
+// of several connections). Thread-safe.
 class SurveyQueue {
 public:
-    explicit SurveyQueue(int count) : m_count(count) {}
+    // The sites 0..count-1.
+    explicit SurveyQueue(int count);
+    // The sites at these indexes, in this order.
+    explicit SurveyQueue(const QList<int> &indexes) : m_indexes(indexes) {}
     // The index of the next site to call; -1 when none is left.
     int take();
+    int size() const { return int(m_indexes.size()); }
 
 private:
     std::atomic<int> m_next{0};
-    const int m_count;
+    const QList<int> m_indexes;
 };
 
 // One port's survey. For every subscriber in turn it does what a phone connection and
@@ -106,15 +114,18 @@ private:
 namespace tavrin {
 
 // A round over several ports: one engine per port, each on a thread of its own, each
-// taking the next site when its call is done, so N modems read N sites at once. The
-// thread that starts the round only waits for it: a window's thread stays free.
+// taking the next modem site when its call is done, so N modems read N sites at once.
+// The network sites are taken by engines of their own, at most `parallel` of them, each
+// on its own thread with its own connection. The thread that starts the round only
+// waits for it: a window's thread stays free.
 class SurveyPool : public QObject {
     Q_OBJECT
 public:
-    // ports: the port numbers (at least one); observer is called on the engines'
+    // ports: the modems' port numbers (at least one); parallel: how many network sites
+    // are read at once (1..kMaxSurveyParallel). observer is called on the engines'
     // threads and must be thread-safe.
     SurveyPool(const Settings &settings, const QList<int> &ports, SurveyObserver &observer,
-               SurveyTiming timing = {});
+               SurveyTiming timing = {}, int parallel = kDefaultSurveyParallel);
     // A round still running is stopped, and its calls hung up, first.
     ~SurveyPool() override;
 
@@ -134,9 +145,13 @@ private:
     // Starts an engine per port; the end of each is counted in waiter's thread.
     void launch(const QList<SurveySubscriber> &subscribers, QObject *waiter);
 
+    // The modems' engines, then the network sites' (made here, so that stop() from
+    // another thread never meets the list changing).
     std::vector<std::unique_ptr<SurveyEngine>> m_engines;
+    size_t m_modemEngines = 0;
     QList<SurveySubscriber> m_subscribers;
-    std::unique_ptr<SurveyQueue> m_queue;
+    std::unique_ptr<SurveyQueue> m_modemQueue;
+    std::unique_ptr<SurveyQueue> m_networkQueue;
     std::vector<std::unique_ptr<QThread>> m_threads;
     std::atomic<int> m_running{0};
 };

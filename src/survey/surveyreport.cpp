@@ -149,8 +149,14 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
     if (body.startsWith(kByteOrderMark))
         body.remove(0, kByteOrderMark.size());
     QList<QStringList> records;
-    if (!Records(QString::fromUtf8(body), records) || records.isEmpty() ||
-        records.first() != SurveyCaptions(SurveyView::Report))
+    if (!Records(QString::fromUtf8(body), records) || records.isEmpty())
+        return fail(surveytext::ReportLineBroken(1));
+    // A report written before the network address had a column lacks only that one.
+    const QStringList &header = SurveyCaptions(SurveyView::Report);
+    const qsizetype columns = records.first() == header                                      ? ReportColumnCount
+                              : records.first() == header.first(kReportColumnsBeforeNetwork) ? kReportColumnsBeforeNetwork
+                                                                                             : 0;
+    if (columns == 0)
         return fail(surveytext::ReportLineBroken(1));
     rows.clear();
     for (qsizetype index = 1; index < records.size(); ++index) {
@@ -158,10 +164,11 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         bool numbered = false;
         SurveyRow row;
         row.subscriber.number = fields.value(NumberColumn).toInt(&numbered);
-        if (fields.size() != ReportColumnCount || !numbered)
+        if (fields.size() != columns || !numbered)
             return fail(surveytext::ReportLineBroken(int(index) + 1));
         row.subscriber.name = fields[NameColumn];
         row.subscriber.phone = fields[PhoneColumn];
+        row.subscriber.networkAddress = fields.value(NetworkAddressColumn);
         row.result = fields[ResultColumn];
         row.read = row.result == surveytext::Read;
         if (row.read) {

@@ -25,11 +25,13 @@ QList<SurveySubscriber> DirectorySubscribers(const AbonentDirectory &directory, 
     int empty = 0;
     for (int index = 0; index < byName.count && index < kMaxAbonents; ++index) {
         const AbonentRecord &entry = byName.entries[size_t(index)];
-        if (entry.name.trimmed().isEmpty() && entry.phoneNumber.trimmed().isEmpty()) {
+        if (entry.name.trimmed().isEmpty() && entry.phoneNumber.trimmed().isEmpty() &&
+            entry.networkAddress.trimmed().isEmpty()) {
             ++empty;
             continue;
         }
-        subscribers.append({int(subscribers.size()) + 1, entry.name, entry.phoneNumber});
+        subscribers.append({int(subscribers.size()) + 1, entry.name, entry.phoneNumber, entry.networkAddress,
+                            entry.networkProtocol});
     }
     if (skipped)
         *skipped = empty;

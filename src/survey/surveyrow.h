@@ -14,6 +14,12 @@ struct SurveySubscriber {
     int number = 0; // its directory number, from 1, as the subscriber list shows it
     QString name;
     QString phone;
+    // Where its module's serial line is served over the network ("host:port", as the
+    // directory holds it); empty for a site reached through a modem.
+    QString networkAddress{};
+    NetworkProtocol networkProtocol = RawTcp;
+
+    bool overNetwork() const { return !networkAddress.trimmed().isEmpty(); }
 };
 
 // What a survey found at one site: the report's row.
@@ -31,8 +37,8 @@ SurveyRow UnreachedRow(const SurveySubscriber &subscriber);
 
 // The sites of a directory, numbered from 1 in the order of their names, whatever order
 // the directory is in or was left in by a click on a sort button: the numbers a
-// scheduled job names stay the same. An entry with neither name nor phone number is no
-// site; *skipped counts them.
+// scheduled job names stay the same. An entry with neither name, phone number nor network
+// address is no site; *skipped counts them.
 QList<SurveySubscriber> DirectorySubscribers(const AbonentDirectory &directory, int *skipped = nullptr);
 
 // Picks from all by their numbers ("1,4-7") and by phone numbers ("101,(812) 555-01",

@@ -15,6 +15,11 @@ QString CarrierLost()
     return DialResultTexts()[DialNoCarrier];
 }
 
+QString BadNetworkAddress(const QString &address)
+{
+    return QStringLiteral("Неверный сетевой адрес «%1»").arg(address);
+}
+
 QString PortUnavailable(int portNumber)
 {
     return QStringLiteral("Коммуникационный порт СОМ%1 недоступен").arg(portNumber);
@@ -40,6 +45,7 @@ const QStringList &ReportHeader()
         QStringLiteral("Режим"),
         QStringLiteral("Дата и время"),
         QStringLiteral("Длительность, с"),
+        QStringLiteral("Сетевой адрес"),
     };
     return header;
 }

@@ -19,6 +19,8 @@ QString PortUnavailable(int portNumber);
 QString ModemMayBeOnline(int portNumber);
 // "Результат" of a subscriber without a phone number.
 extern const QString NoPhoneNumber;
+// "Результат" of a subscriber whose network address (a hand-edited file) does not parse.
+QString BadNetworkAddress(const QString &address);
 
 // The report's header, in column order.
 const QStringList &ReportHeader();

@@ -105,7 +105,7 @@ public:
         if (m_writer == Writer::Report)
             return "1;Котельная;101;Номер абонента занят;";
         if (m_writer == Writer::ReportAfterFirstSite) // the row of the failed write, and the next
-            return "2;Насосная;102;Номер абонента занят;;;;;;;;\r\n3;Склад;103;Номер абонента занят;";
+            return "2;Насосная;102;Номер абонента занят;;;;;;;;;\r\n3;Склад;103;Номер абонента занят;";
         return "user_name=\xCA\xEE\xF2\xE5\xEB\xFC\xED\xE0\xFF \xB9\x32\r\n";
     }
 

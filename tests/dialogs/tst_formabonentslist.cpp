@@ -2,6 +2,7 @@
 // deleting and sorting, the buttons that may act, and that everything it does is done
 // in the directory it was given.
 #include "dialogs/formabonent.h"
+#include "dialogs/dialogwidgets.h"
 #include "dialogs/formabonentslist.h"
 
 #include "dialogtest.h"
@@ -269,6 +270,9 @@ void FormAbonentsListTest::addressColumn_showsTheNetworkAddressAfterThePhone()
     ByPhoneButton(*o.list)->click();
     QCOMPARE(grid->item(1, 3)->text(), QStringLiteral(" gleb.example:2217"));
     QCOMPARE(grid->item(3, 3)->text(), QStringLiteral(" [fd00::2]:4001"));
+    // A long address may be cut at a large font: the whole of it is in the tooltip.
+    QCOMPARE(grid->item(3, 3)->toolTip(), PlainToolTip(QStringLiteral("[fd00::2]:4001")));
+    QCOMPARE(grid->item(0, 3)->toolTip(), QString());
 }
 
 void FormAbonentsListTest::accept_recordsTheSelectedRow()

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 
@@ -204,18 +205,30 @@ void FormSurveyTest::round_fillsTheTableWritesTheReportAndMarksChanges()
 void FormSurveyTest::stopDuringACall_data()
 {
     QTest::addColumn<bool>("byClose"); // closing the window; else Esc
-    QTest::newRow("Esc") << false;
-    QTest::newRow("closing the window") << true;
+    QTest::addColumn<bool>("overNetwork"); // the first site is read over the network
+    QTest::newRow("Esc") << false << false;
+    QTest::newRow("closing the window") << true << false;
+    QTest::newRow("Esc during a network site") << false << true;
+    QTest::newRow("closing the window during a network site") << true << true;
 }
 
 void FormSurveyTest::stopDuringACall()
 {
     QFETCH(bool, byClose);
-    auto survey = window({{1, "Гараж", "104"}, {2, "Склад", "103"}});
+    QFETCH(bool, overNetwork);
+    // A silent module on the simulator's TCP line: its PING waits as long as the phone's.
+    DevSim networkSite(m_dir->filePath("com"));
+    QVERIFY2(networkSite.start({.port = 9, .listen = true, .extraArgs = {"--control", "silent on"}}),
+             qPrintable(networkSite.errorString()));
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(networkSite.tcpPort());
+    auto survey = overNetwork ? window({{1, "Гараж", QString(), address}, {2, "Склад", QString(), address}})
+                              : window({{1, "Гараж", "104"}, {2, "Склад", "103"}});
+    // Network sites one after the other: the second waits for the stop.
+    Named<QSpinBox>(survey.get(), "SurveyParallel")->setValue(1);
     // The silent module's PING waits for a reply when the user stops the round.
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
-        if (!m_sim->received().contains("ATD104\rPING\r"))
+        if (!(overNetwork ? networkSite.received() : m_sim->received()).contains(overNetwork ? "PING\r" : "ATD104\rPING\r"))
             return;
         watch.stop();
         if (byClose)
@@ -228,8 +241,17 @@ void FormSurveyTest::stopDuringACall()
     QVERIFY(RoundEnds(*survey));
 
     const QByteArray wire = m_sim->received();
-    QVERIFY2(wire.endsWith("ATD104\rPING\r+++ath\r") || wire.endsWith("ATD104\rPING\rPING\r+++ath\r"), wire.constData());
     auto *table = Named<QTableWidget>(survey.get(), "SurveyGrid");
+    if (overNetwork) {
+        // No modem was spoken to; the network site heard PING and no hang-up.
+        QCOMPARE(wire, QByteArray());
+        const QByteArray heard = networkSite.received();
+        QVERIFY2(heard == "PING\r" || heard == "PING\rPING\r", heard.constData());
+        QCOMPARE(Column(table, table->columnCount() - 1), (QStringList{address, address}));
+    } else {
+        QVERIFY2(wire.endsWith("ATD104\rPING\r+++ath\r") || wire.endsWith("ATD104\rPING\rPING\r+++ath\r"),
+                 wire.constData());
+    }
     QCOMPARE(Column(table, 3), (QStringList{"Опрос остановлен пользователем", "Опрос остановлен пользователем"}));
     // Esc stops the round and leaves the window; a close waits for the hang-up, then closes.
     QCOMPARE(survey->isVisible(), !byClose);
@@ -402,7 +424,15 @@ void FormSurveyTest::twoModemsTicked_shareTheRoundAndAreRemembered()
     // Kept in a section of its own, the file's other lines as they were.
     QFile kept(ini);
     QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), QByteArray("[CURR_PAR]\r\nConn_Prz=1\r\n\r\n[SURVEY]\r\nPorts=8\r\n"));
+    kept.close();
+    // The network sites read at once, kept in the same section.
+    auto *parallel = Named<QSpinBox>(survey.get(), "SurveyParallel");
+    QCOMPARE(parallel->value(), 8);
+    QCOMPARE(parallel->maximum(), 32);
+    parallel->setValue(3);
+    QCOMPARE(survey->parallel(), 3);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("[CURR_PAR]\r\nConn_Prz=1\r\n\r\n[SURVEY]\r\nPorts=8\r\nParallel=3\r\n"));
 
     survey->startRound();
     QVERIFY(RoundEnds(*survey));
@@ -415,6 +445,7 @@ void FormSurveyTest::twoModemsTicked_shareTheRoundAndAreRemembered()
     auto again = window();
     again->rememberPortsIn(ini);
     QVERIFY(Named<QCheckBox>(again.get(), "SurveyPort8")->isChecked());
+    QCOMPARE(Named<QSpinBox>(again.get(), "SurveyParallel")->value(), 3);
 }
 
 QTEST_MAIN(FormSurveyTest)

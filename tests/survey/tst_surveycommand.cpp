@@ -80,6 +80,7 @@ private slots:
     void reportName_givesTheCsvAndTheSpreadsheetAlike_data();
     void reportName_givesTheCsvAndTheSpreadsheetAlike();
     void defaultFolder_keepsBothAndMarksChangesSinceTheLatest();
+    void networkSites_readWithoutAModem();
 
 private:
     int run(const QStringList &arguments);
@@ -160,7 +161,16 @@ void SurveyCommandTest::exitStatus_data()
     QTest::newRow("resume from a device") << QStringList{"--resume", "/dev/zero"} << 2
                                           << "Не удалось прочитать отчёт об опросе /dev/zero: это не обычный файл" << none;
     QTest::newRow("resume from a FIFO") << QStringList{"--resume", "@fifo"} << 2 << "fifo: это не обычный файл" << none;
+    QTest::newRow("parallel zero") << QStringList{"--parallel", "0"} << 2
+                                   << "Неверное число одновременных сетевых соединений: \"0\" (допустимо от 1 до 32)"
+                                   << none;
+    QTest::newRow("parallel above the most") << QStringList{"--parallel=33"} << 2 << "\"33\" (допустимо от 1 до 32)"
+                                             << none;
+    QTest::newRow("parallel not a number") << QStringList{"--parallel", "x8"} << 2 << "сетевых соединений: \"x8\"" << none;
+    QTest::newRow("parallel within the limits") << QStringList{"--subscribers", "1", "--parallel", "32"} << 0
+                                                << "@Прочитано 1 из 1. Отчёт: " << QStringList{"Прочитано"};
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--subscribers СПИСОК" << none;
+    QTest::newRow("help names --parallel") << QStringList{"--help"} << 0 << "--parallel N" << none;
     QTest::newRow("version") << QStringList{"--version"} << 0 << "tavrin-survey 1." << none;
 }
 
@@ -375,7 +385,7 @@ void SurveyCommandTest::sigterm_hangsUpAndLeavesAReadableReport()
     QCOMPARE(lines.size(), 4);
     QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
     QVERIFY2(lines[2].startsWith("2;Насосная;102;Опрос остановлен пользователем;;;;;;;20"), qPrintable(lines[2]));
-    QCOMPARE(lines[3], "3;Склад;103;Опрос остановлен пользователем;;;;;;;;");
+    QCOMPARE(lines[3], "3;Склад;103;Опрос остановлен пользователем;;;;;;;;;");
 }
 
 void SurveyCommandTest::severalPorts_shareTheSitesRowsInDirectoryOrder()
@@ -518,6 +528,35 @@ void SurveyCommandTest::defaultFolder_keepsBothAndMarksChangesSinceTheLatest()
     const QJsonObject totals = xlsxreader::Sheet(book, "Итоги");
     QCOMPARE(xlsxreader::Cell(totals, "B3")["value"].toString(), "COM6");
     QCOMPARE(xlsxreader::Cell(totals, "F12")["value"].toString(), "2.10");
+}
+
+
+// Network sites alone need no modem: the phone kind's port is missing, the round reads
+// them and the report names their addresses in its last column.
+void SurveyCommandTest::networkSites_readWithoutAModem()
+{
+    DevSim site(m_dir->filePath("com"));
+    QVERIFY2(site.start({.port = 2, .listen = true, .extraArgs = {"--state", "paired"}}), qPrintable(site.errorString()));
+    const QByteArray address = "127.0.0.1:" + QByteArray::number(site.tcpPort());
+    const QString folder = m_dir->filePath("net/INI");
+    QDir().mkpath(folder);
+    WriteFile(folder + "/bluetooth.ini", "[FON_CONN_PAR]\r\nCOMPort=9\r\n[NET_CONN_PAR]\r\nWaitTime=1\r\n");
+    WriteFile(folder + "/abonents.ini",
+              "[FON_CONN_PAR]\r\nusers_num=2\r\nsort_prz=1\r\n"
+              "[FON_ABONENT_1]\r\nuser_name=\xCA\xEE\xF2\xE5\xEB\xFC\xED\xE0\xFF\r\nphone_code=\r\nnet_address=" + address +
+                  "\r\nnet_protocol=0\r\n"
+              "[FON_ABONENT_2]\r\nuser_name=\xD1\xEA\xEB\xE0\xE4\r\nphone_code=102\r\n");
+    const QString report = m_dir->filePath("net.csv");
+    QCOMPARE(run({"--ini", folder, "--report", report, "--subscribers", "1", "--parallel", "1"}), 0);
+    QCOMPARE(m_messages, "Прочитано 1 из 1. Отчёт: " + QDir::toNativeSeparators(report) + "\n");
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].endsWith(";Сетевой адрес"), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith("1;Котельная;;Прочитано;") && lines[1].endsWith(";" + address), qPrintable(lines[1]));
+    QCOMPARE(site.received(), QByteArray("PING\rPEERADDR\rDEVADDR\rVER\r"));
+    // The modem site needs its port, which is missing.
+    QCOMPARE(run({"--ini", folder, "--report", report, "--subscribers", "2"}), 2);
+    QVERIFY2(m_messages.contains("Коммуникационный порт СОМ9 недоступен"), qPrintable(m_messages));
 }
 
 QTEST_GUILESS_MAIN(SurveyCommandTest)

@@ -57,19 +57,23 @@ private slots:
 
 void SurveyReportTest::rows_literalBytesWithQuotingAndBom()
 {
-    const QList<SurveyRow> rows = {
+    QList<SurveyRow> rows = {
         ReadRow(1, "Котельная; \"Южная\"", "8 (861) 555-01-01", "Есть", "0A:1B:2C:3D:4E:5F", "1.07"),
         FailedRow(2, "Ёлка №2 «Север»", "102", "Неопределенный ответ на команду \"PING\""),
         UnreachedRow({3, "Склад", "103"}),
+        FailedRow(4, "Насосная", "", "Связь по сети с [2001:db8::5]:4001 не установлена: соединение отвергнуто"),
     };
+    rows[3].subscriber.networkAddress = "[2001:db8::5]:4001";
     const QByteArray expected =
         "\xEF\xBB\xBF"
         "№;Наименование;№ телефона;Результат;Соединение;Пара;МАС-адрес периферийного устройства;"
-        "МАС-адрес центрального устройства;Версия модуля;Режим;Дата и время;\"Длительность, с\"\r\n"
+        "МАС-адрес центрального устройства;Версия модуля;Режим;Дата и время;\"Длительность, с\";Сетевой адрес\r\n"
         "1;\"Котельная; \"\"Южная\"\"\";8 (861) 555-01-01;Прочитано;Нет;Есть;0A:1B:2C:3D:4E:5F;"
-        "00:1A:7D:DA:71:13;1.07;Эксплуатационный;2026-12-07T09:05:30;\"12,3\"\r\n"
-        "2;Ёлка №2 «Север»;102;\"Неопределенный ответ на команду \"\"PING\"\"\";;;;;;;2026-12-07T09:06:00;\"3,0\"\r\n"
-        "3;Склад;103;Опрос остановлен пользователем;;;;;;;;\r\n";
+        "00:1A:7D:DA:71:13;1.07;Эксплуатационный;2026-12-07T09:05:30;\"12,3\";\r\n"
+        "2;Ёлка №2 «Север»;102;\"Неопределенный ответ на команду \"\"PING\"\"\";;;;;;;2026-12-07T09:06:00;\"3,0\";\r\n"
+        "3;Склад;103;Опрос остановлен пользователем;;;;;;;;;\r\n"
+        "4;Насосная;;Связь по сети с [2001:db8::5]:4001 не установлена: соединение отвергнуто;;;;;;;"
+        "2026-12-07T09:06:00;\"3,0\";[2001:db8::5]:4001\r\n";
     QCOMPARE(SurveyReportBytes(rows), expected);
 }
 
@@ -96,7 +100,7 @@ void SurveyReportTest::quoting_onlyFieldsThatAnImportWouldSplit()
     QFETCH(QByteArray, line);
     const QByteArray bytes = SurveyReportBytes({FailedRow(1, name, phone, "Номер абонента занят")});
     const QByteArray row = bytes.mid(bytes.indexOf("\r\n") + 2);
-    QCOMPARE(row, line + "Номер абонента занят;;;;;;;2026-12-07T09:06:00;\"3,0\"\r\n");
+    QCOMPARE(row, line + "Номер абонента занят;;;;;;;2026-12-07T09:06:00;\"3,0\";\r\n");
     QList<SurveyRow> back;
     QString error;
     QVERIFY2(ParseSurveyReport(bytes, back, &error), qPrintable(error));
@@ -126,8 +130,8 @@ void SurveyReportTest::oldReport_withUnquotedCommas_resumes()
     const QList<SurveySubscriber> left = NotYetRead({{1, "Котельная", "101"}, {2, "Склад", "102"}}, rows);
     QCOMPARE(left.size(), 1);
     QCOMPARE(left[0].name, "Склад");
-    // Written again, the same rows come out in the new form.
-    QVERIFY(SurveyReportBytes(rows).contains(";\"12,3\"\r\n2;Склад;102;"));
+    // Written again, the same rows come out in the new form, with an empty network address.
+    QVERIFY(SurveyReportBytes(rows).contains(";\"12,3\";\r\n2;Склад;102;"));
 }
 
 void SurveyReportTest::writtenReport_readsBackTheSameRows()
@@ -138,6 +142,7 @@ void SurveyReportTest::writtenReport_readsBackTheSameRows()
         ReadRow(1, "Котельная; \"Южная\"\r\nвторая строка", "101", "Нет", "--", "1.07"),
         FailedRow(2, "Ёлка №2 «Север» — ‰ ™", "102", "Потеря несущей"),
     };
+    rows[1].subscriber.networkAddress = "sklad-gsm.example.ru:4001";
     QString error;
     QVERIFY2(WriteSurveyReport(path, rows, &error), qPrintable(error));
     const std::optional<QList<SurveyRow>> back = ReadSurveyReport(path, &error);
@@ -152,6 +157,8 @@ void SurveyReportTest::writtenReport_readsBackTheSameRows()
     QCOMPARE((*back)[0].durationSeconds, 12.3);
     QVERIFY(!(*back)[1].read);
     QCOMPARE((*back)[1].result, "Потеря несущей");
+    QCOMPARE((*back)[0].subscriber.networkAddress, "");
+    QCOMPARE((*back)[1].subscriber.networkAddress, "sklad-gsm.example.ru:4001");
 }
 
 void SurveyReportTest::brokenReports_refusedWithTheFileNamed_data()
@@ -162,7 +169,13 @@ void SurveyReportTest::brokenReports_refusedWithTheFileNamed_data()
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("short row") << header + "1;Котельная;101\r\n";
     QTest::newRow("unclosed quote") << header + "1;\"Котельная;101;;;;;;;;;\r\n";
-    QTest::newRow("no number") << header + "x;Котельная;101;Прочитано;;;;;;;;\r\n";
+    QTest::newRow("no number") << header + "x;Котельная;101;Прочитано;;;;;;;;;\r\n";
+    // A report of either width is read, but each row as wide as its header.
+    QTest::newRow("row without the network address") << header + "1;Котельная;101;Прочитано;;;;;;;;\r\n";
+    const QByteArray oldHeader = header.left(header.lastIndexOf(';')) + "\r\n";
+    QTest::newRow("old header, row with a network address")
+        << oldHeader + "1;Котельная;101;Прочитано;;;;;;;;;10.0.0.5:4001\r\n";
+    QTest::newRow("header with a column too many") << header.chopped(2) + ";Примечание\r\n";
 }
 
 void SurveyReportTest::brokenReports_refusedWithTheFileNamed()
@@ -381,21 +394,30 @@ void SurveyReportTest::fieldsOfEachView_data()
     QTest::addColumn<QStringList>("window");
     QTest::newRow("read") << ReadRow(4, "А", "101", "Есть", "0A:1B:2C:3D:4E:5F", "1.07")
                           << QStringList{"4", "А", "101", "Прочитано", "Нет", "Есть", "0A:1B:2C:3D:4E:5F",
-                                         "00:1A:7D:DA:71:13", "1.07", "Эксплуатационный", "2026-12-07T09:05:30", "12,3"}
+                                         "00:1A:7D:DA:71:13", "1.07", "Эксплуатационный", "2026-12-07T09:05:30", "12,3", ""}
                           << QStringList{"4", "А", "101", "Прочитано", "Нет", "Есть", "0A:1B:2C:3D:4E:5F",
-                                         "00:1A:7D:DA:71:13", "1.07", "Эксплуатационный", "09:05:30"};
+                                         "00:1A:7D:DA:71:13", "1.07", "Эксплуатационный", "09:05:30", ""};
+    SurveyRow network = ReadRow(5, "Г", "", "Нет", "--", "1.08");
+    network.subscriber.networkAddress = " kotelnaya-7.example.ru:4001 ";
+    network.subscriber.networkProtocol = Rfc2217;
+    QTest::newRow("read over the network")
+        << network
+        << QStringList{"5", "Г", "", "Прочитано", "Нет", "Нет", "--", "00:1A:7D:DA:71:13", "1.08", "Пусконаладочный",
+                       "2026-12-07T09:05:30", "12,3", "kotelnaya-7.example.ru:4001"}
+        << QStringList{"5", "Г", "", "Прочитано", "Нет", "Нет", "--", "00:1A:7D:DA:71:13", "1.08", "Пусконаладочный",
+                       "09:05:30", "kotelnaya-7.example.ru:4001"};
     // A failed row keeps no module value, even one left in its state.
     SurveyRow failed = FailedRow(2, "Б", "102", "Номер абонента занят");
     failed.state.version = "9.99";
     QTest::newRow("failed") << failed
                             << QStringList{"2", "Б", "102", "Номер абонента занят", "", "", "", "", "", "",
-                                           "2026-12-07T09:06:00", "3,0"}
-                            << QStringList{"2", "Б", "102", "Номер абонента занят", "", "", "", "", "", "", "09:06:00"};
+                                           "2026-12-07T09:06:00", "3,0", ""}
+                            << QStringList{"2", "Б", "102", "Номер абонента занят", "", "", "", "", "", "", "09:06:00", ""};
     SurveyRow waiting;
     waiting.subscriber = {7, "В", "103"};
     QTest::newRow("subscriber only") << waiting
-                                     << QStringList{"7", "В", "103", "", "", "", "", "", "", "", "", ""}
-                                     << QStringList{"7", "В", "103", "", "", "", "", "", "", "", ""};
+                                     << QStringList{"7", "В", "103", "", "", "", "", "", "", "", "", "", ""}
+                                     << QStringList{"7", "В", "103", "", "", "", "", "", "", "", "", ""};
 }
 
 void SurveyReportTest::fieldsOfEachView()
@@ -409,8 +431,10 @@ void SurveyReportTest::fieldsOfEachView()
     QCOMPARE(SurveyCaptions(SurveyView::Report).size(), report.size());
     QCOMPARE(SurveyCaptions(SurveyView::Window).size(), window.size());
     QCOMPARE(SurveyCaptions(SurveyView::Window).first(ModeColumn + 1), SurveyCaptions(SurveyView::Report).first(ModeColumn + 1));
-    QCOMPARE(SurveyCaptions(SurveyView::Window).last(), "Время");
+    QCOMPARE(SurveyCaptions(SurveyView::Window)[StartedColumn], "Время");
+    QCOMPARE(SurveyCaptions(SurveyView::Window).last(), "Сетевой адрес");
     QCOMPARE(SurveyCaptions(SurveyView::Report)[DurationColumn], "Длительность, с");
+    QCOMPARE(SurveyCaptions(SurveyView::Report).last(), "Сетевой адрес");
 }
 
 void SurveyReportTest::clockText_data()

@@ -342,7 +342,7 @@ void SurveyWorkbookTest::survey_withoutPreviousSurvey_nothingMarked()
     QCOMPARE(xlsxreader::SheetNames(book), (QStringList{"Опрос", "Итоги"}));
     const QJsonObject survey = xlsxreader::Sheet(book, "Опрос");
     QCOMPARE(survey["freeze"].toString(), "A2");
-    QCOMPARE(survey["filter"].toString(), "A1:L7");
+    QCOMPARE(survey["filter"].toString(), "A1:M7");
     for (const QJsonValue &cell : survey["cells"].toObject()) {
         QVERIFY(cell["fill"].isNull());
         QVERIFY(cell["comment"].isNull());

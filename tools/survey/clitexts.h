@@ -11,7 +11,9 @@ inline const QString Usage = QStringLiteral(
     "\n"
     "Опрос объектов: звонит по очереди каждому выбранному абоненту справочника через\n"
     "GSM-модем, читает состояние модуля (PING, PEERADDR, DEVADDR, VER), кладёт трубку и\n"
-    "записывает строку отчёта. Модуль ничем не изменяется.\n"
+    "записывает строку отчёта. Абонента с сетевым адресом читает по сети (TCP или\n"
+    "RFC 2217, как задано в справочнике), каждого по своему соединению, по нескольку\n"
+    "одновременно. Модуль ничем не изменяется.\n"
     "\n"
     "Параметры:\n"
     "  --ini ПАПКА            папка с bluetooth.ini и abonents.ini (по умолчанию та же,\n"
@@ -27,15 +29,19 @@ inline const QString Usage = QStringLiteral(
     "                         в нём, пропускаются, строки опроса дописываются в него\n"
     "  --ports СПИСОК         порты модемов, например COM3,COM4: абоненты делятся между\n"
     "                         модемами (по умолчанию порт связи по телефону)\n"
+    "  --parallel N           сколько абонентов с сетевым адресом читать одновременно,\n"
+    "                         от 1 до 32 (по умолчанию 8)\n"
     "  --help                 эта справка\n"
     "  --version              версия программы\n"
     "\n"
     "Код завершения: 0 - прочитаны все объекты; 1 - прочитаны не все (или опрос\n"
     "прерван); 2 - опрос не начат (неверные параметры, нет порта, настройки не прочитаны).\n"
-    "SIGINT и SIGTERM завершают текущий звонок, записывают прочитанное и завершают опрос.\n"
+    "SIGINT и SIGTERM завершают текущий звонок, закрывают сетевые соединения,\n"
+    "записывают прочитанное и завершают опрос.\n"
     "\n"
     "Survey of the sites: dials every chosen subscriber of the directory through the GSM\n"
-    "modem, reads the module's state, hangs up and writes one report row per site\n"
+    "modem (or connects to its network address, up to --parallel sites at once), reads\n"
+    "the module's state, hangs up and writes one report row per site\n"
     "(CSV, UTF-8, \";\", and the same as an .xlsx spreadsheet beside it). Options as\n"
     "above. Exit status: 0 every site read, 1 some site not read or the round\n"
     "interrupted, 2 the survey could not start.\n");
@@ -56,6 +62,12 @@ inline QString MissingValue(const QString &option)
 inline QString BadPortList(const QString &ports)
 {
     return QStringLiteral("Неверный список портов: \"%1\"").arg(ports);
+}
+inline QString BadParallel(const QString &value, int most)
+{
+    return QStringLiteral("Неверное число одновременных сетевых соединений: \"%1\" (допустимо от 1 до %2)")
+        .arg(value)
+        .arg(most);
 }
 inline QString NoIniFolder(const QString &folder)
 {

@@ -12,6 +12,7 @@
 #include <QMutex>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <set>
 
 namespace tavrin {
@@ -25,6 +26,7 @@ struct Options {
     QString report;
     QString resume;
     QString ports;
+    QString parallel;
     bool help = false;
     bool version = false;
 };
@@ -39,6 +41,7 @@ bool ParseOptions(const QStringList &arguments, Options &options, QString *error
         {QStringLiteral("--report"), &options.report},
         {QStringLiteral("--resume"), &options.resume},
         {QStringLiteral("--ports"), &options.ports},
+        {QStringLiteral("--parallel"), &options.parallel},
     };
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
@@ -90,6 +93,19 @@ bool ParsePorts(const QString &text, QList<int> &ports)
         ports << number;
     }
     return !ports.isEmpty();
+}
+
+// "--parallel N": how many network sites are read at once, 1..kMaxSurveyParallel.
+bool ParseParallel(const QString &text, int &parallel)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*\\d{1,3}\\s*$"));
+    if (text.isEmpty())
+        return true;
+    const int value = number.match(text).hasMatch() ? text.trimmed().toInt() : 0;
+    if (value < 1 || value > kMaxSurveyParallel)
+        return false;
+    parallel = value;
+    return true;
 }
 
 // Keeps every row in the report as it comes and shows the progress line.
@@ -209,6 +225,7 @@ struct Round {
     QString iniDirectory;
     QList<SurveySubscriber> chosen;
     QList<int> ports;
+    int parallel = kDefaultSurveyParallel; // network sites read at once
     QList<SurveyRow> earlier; // the resumed report's rows
     QString reportPath;       // the CSV; the spreadsheet file is beside it
     int skipped = 0;          // directory entries with neither name nor phone number
@@ -259,13 +276,10 @@ bool PrepareRound(const Options &options, Round &round, QString *error, bool *wi
         *withHelp = true;
         return false;
     }
-    for (int port : round.ports) {
-        // Opened once to see that it is there; each call opens it again.
-        QString failure;
-        if (!OpenPort(port, PortSettings{.rate = settings.phone.bitRate}, &failure)) {
-            *error = surveytext::PortUnavailable(port) + (failure.isEmpty() ? QString() : ": " + failure);
-            return false;
-        }
+    if (!ParseParallel(options.parallel, round.parallel)) {
+        *error = clitext::BadParallel(options.parallel, kMaxSurveyParallel);
+        *withHelp = true;
+        return false;
     }
 
     const QString resumed = ResumedReportPath(options.resume);
@@ -274,6 +288,18 @@ bool PrepareRound(const Options &options, Round &round, QString *error, bool *wi
         if (!rows)
             return false;
         round.earlier = *rows;
+    }
+    // A round of network sites alone needs no modem.
+    const QList<SurveySubscriber> toCall = NotYetRead(round.chosen, round.earlier);
+    const bool modemSites =
+        std::any_of(toCall.begin(), toCall.end(), [](const SurveySubscriber &site) { return !site.overNetwork(); });
+    for (int port : modemSites ? round.ports : QList<int>{}) {
+        // Opened once to see that it is there; each call opens it again.
+        QString failure;
+        if (!OpenPort(port, PortSettings{.rate = settings.phone.bitRate}, &failure)) {
+            *error = surveytext::PortUnavailable(port) + (failure.isEmpty() ? QString() : ": " + failure);
+            return false;
+        }
     }
     const QString reportsFolder = ReportsDirectory(round.iniDirectory);
     round.reportPath = options.report.isEmpty() ? resumed : ReportPathFor(options.report);
@@ -294,7 +320,7 @@ RoundEnd RunRound(const Round &round, const QList<SurveySubscriber> &toCall, Sur
                   CommandObserver &observer, SurveyCommandContext &context)
 {
     RoundEnd end;
-    SurveyPool pool(round.settings, round.ports, observer, context.timing);
+    SurveyPool pool(round.settings, round.ports, observer, context.timing, round.parallel);
     if (context.onRunning)
         context.onRunning([&pool, &end] {
             end.interrupted = true;
