@@ -116,8 +116,9 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 # The libraries linked (Qt widgets and serial port, the C++ runtime) come from
 # dpkg-shlibdeps; the rest is loaded at run time: Qt's X11 platform plugin, Qt's own
-# Russian texts, and the fonts whose control pictures (␍ ␊) the byte trace shows.
+# Russian texts, the fonts whose control pictures (␍ ␊) the byte trace shows, and
+# libxlsxwriter, loaded when the first survey report is written.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core, fonts-freefont-ttf")
+  "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core, fonts-freefont-ttf, libxlsxwriter4")
 include(CPack)

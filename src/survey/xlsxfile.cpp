@@ -1,11 +1,11 @@
 #include "survey/xlsxfile.h"
 
+#include "survey/xlsxlibrary.h"
+
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cmath>
@@ -64,18 +64,21 @@ int WrappedLines(const QString &text, int width)
 // One workbook being made in a temporary folder; the formats cells share are made once.
 class Builder {
 public:
-    Builder(const QString &path) : m_workbook(workbook_new(QFile::encodeName(path).constData())) {}
+    Builder(const XlsxLibrary &lxw, const QString &path)
+        : m_lxw(lxw), m_workbook(lxw.workbook_new(QFile::encodeName(path).constData()))
+    {
+    }
     ~Builder()
     {
         // A workbook that failed part-way is still closed, so its memory is freed.
         if (m_workbook)
-            workbook_close(m_workbook);
+            m_lxw.workbook_close(m_workbook);
     }
 
     bool add(const Sheet &sheet);
     lxw_error close()
     {
-        const lxw_error result = m_workbook ? workbook_close(m_workbook) : LXW_ERROR_CREATING_XLSX_FILE;
+        const lxw_error result = m_workbook ? m_lxw.workbook_close(m_workbook) : LXW_ERROR_CREATING_XLSX_FILE;
         m_workbook = nullptr;
         return result;
     }
@@ -90,6 +93,7 @@ private:
             m_error = result;
     }
 
+    const XlsxLibrary &m_lxw;
     lxw_workbook *m_workbook;
     lxw_error m_error = LXW_NO_ERROR;
     QHash<QString, lxw_format *> m_formats;
@@ -112,19 +116,19 @@ lxw_format *Builder::format(const SheetCell &cell, bool header)
                             .arg(cell.fill ? qint64(*cell.fill & 0xFFFFFF) : -1);
     if (lxw_format *known = m_formats.value(key))
         return known;
-    lxw_format *made = workbook_add_format(m_workbook);
+    lxw_format *made = m_lxw.workbook_add_format(m_workbook);
     if (!numberFormat.isEmpty())
-        format_set_num_format(made, numberFormat.constData());
+        m_lxw.format_set_num_format(made, numberFormat.constData());
     if (bold)
-        format_set_bold(made);
+        m_lxw.format_set_bold(made);
     if (header) {
-        format_set_text_wrap(made);
-        format_set_align(made, LXW_ALIGN_CENTER);
-        format_set_align(made, LXW_ALIGN_VERTICAL_CENTER);
+        m_lxw.format_set_text_wrap(made);
+        m_lxw.format_set_align(made, LXW_ALIGN_CENTER);
+        m_lxw.format_set_align(made, LXW_ALIGN_VERTICAL_CENTER);
     }
     if (cell.fill) {
-        format_set_pattern(made, LXW_PATTERN_SOLID);
-        format_set_bg_color(made, *cell.fill & 0xFFFFFF);
+        m_lxw.format_set_pattern(made, LXW_PATTERN_SOLID);
+        m_lxw.format_set_bg_color(made, *cell.fill & 0xFFFFFF);
     }
     m_formats.insert(key, made);
     return made;
@@ -138,22 +142,22 @@ void Builder::write(lxw_worksheet *worksheet, int row, int column, const SheetCe
     switch (cell.kind) {
     case SheetCell::Kind::Text:
         if (!cell.text.isEmpty()) {
-            check(worksheet_write_string(worksheet, at, col, CellText(cell.text).constData(), cellFormat));
+            check(m_lxw.worksheet_write_string(worksheet, at, col, CellText(cell.text).constData(), cellFormat));
             break;
         }
         [[fallthrough]];
     case SheetCell::Kind::Empty:
         if (cell.fill || cell.bold || header)
-            check(worksheet_write_blank(worksheet, at, col, cellFormat));
+            check(m_lxw.worksheet_write_blank(worksheet, at, col, cellFormat));
         break;
     case SheetCell::Kind::Number:
-        check(worksheet_write_number(worksheet, at, col, cell.number, cellFormat));
+        check(m_lxw.worksheet_write_number(worksheet, at, col, cell.number, cellFormat));
         break;
     case SheetCell::Kind::DateTime: {
         const QDate date = cell.when.date();
         const QTime time = cell.when.time();
         lxw_datetime when = {date.year(), date.month(), date.day(), time.hour(), time.minute(), double(time.second())};
-        check(worksheet_write_datetime(worksheet, at, col, &when, cellFormat));
+        check(m_lxw.worksheet_write_datetime(worksheet, at, col, &when, cellFormat));
         break;
     }
     }
@@ -161,7 +165,7 @@ void Builder::write(lxw_worksheet *worksheet, int row, int column, const SheetCe
         lxw_comment_options options{};
         options.width = kCommentWidth;
         options.height = kCommentHeight;
-        check(worksheet_write_comment_opt(worksheet, at, col, CellText(cell.comment).constData(), &options));
+        check(m_lxw.worksheet_write_comment_opt(worksheet, at, col, CellText(cell.comment).constData(), &options));
     }
 }
 
@@ -169,7 +173,7 @@ bool Builder::add(const Sheet &sheet)
 {
     if (!m_workbook)
         return false;
-    lxw_worksheet *worksheet = workbook_add_worksheet(m_workbook, sheet.name.toUtf8().constData());
+    lxw_worksheet *worksheet = m_lxw.workbook_add_worksheet(m_workbook, sheet.name.toUtf8().constData());
     if (!worksheet) {
         check(LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED);
         return false;
@@ -187,7 +191,7 @@ bool Builder::add(const Sheet &sheet)
     }
     for (int column = 0; column < widths.size(); ++column) {
         widths[column] = std::min(int(std::ceil(widths[column] * kWidthPerCharacter)) + kWidthMargin, kWidestColumn);
-        check(worksheet_set_column(worksheet, lxw_col_t(column), lxw_col_t(column), widths[column], nullptr));
+        check(m_lxw.worksheet_set_column(worksheet, lxw_col_t(column), lxw_col_t(column), widths[column], nullptr));
     }
     // Header rows as high as their most wrapped caption.
     for (int row = 0; row < sheet.headerRows && row < sheet.rows.size(); ++row) {
@@ -197,21 +201,21 @@ bool Builder::add(const Sheet &sheet)
             if (cell.kind == SheetCell::Kind::Text)
                 lines = std::max(lines, WrappedLines(cell.text, widths[column] - kWidthMargin));
         }
-        check(worksheet_set_row(worksheet, lxw_row_t(row), lines * kLineHeight, nullptr));
+        check(m_lxw.worksheet_set_row(worksheet, lxw_row_t(row), lines * kLineHeight, nullptr));
     }
     if (sheet.headerRows > 0) {
-        worksheet_freeze_panes(worksheet, lxw_row_t(sheet.headerRows), 0);
-        check(worksheet_repeat_rows(worksheet, 0, lxw_row_t(sheet.headerRows - 1)));
+        m_lxw.worksheet_freeze_panes(worksheet, lxw_row_t(sheet.headerRows), 0);
+        check(m_lxw.worksheet_repeat_rows(worksheet, 0, lxw_row_t(sheet.headerRows - 1)));
     }
     if (sheet.autoFilter && sheet.headerRows > 0 && !widths.isEmpty()) {
         const auto last = lxw_row_t(std::max(sheet.headerRows - 1, int(sheet.rows.size()) - 1));
-        check(worksheet_autofilter(worksheet, lxw_row_t(sheet.headerRows - 1), 0, last,
+        check(m_lxw.worksheet_autofilter(worksheet, lxw_row_t(sheet.headerRows - 1), 0, last,
                                    lxw_col_t(widths.size() - 1)));
     }
     // Printed, a sheet keeps its grid: the columns stay apart on paper and in a PDF.
-    worksheet_gridlines(worksheet, LXW_SHOW_ALL_GRIDLINES);
-    worksheet_set_landscape(worksheet);
-    worksheet_fit_to_pages(worksheet, 1, 0);
+    m_lxw.worksheet_gridlines(worksheet, LXW_SHOW_ALL_GRIDLINES);
+    m_lxw.worksheet_set_landscape(worksheet);
+    m_lxw.worksheet_fit_to_pages(worksheet, 1, 0);
     return m_error == LXW_NO_ERROR;
 }
 
@@ -273,13 +277,17 @@ QByteArray XlsxBytes(const QList<Sheet> &sheets, QString *error)
     };
     // libxlsxwriter writes only to a named file; it is made in a private folder and read
     // back, so that the caller writes the bytes as it writes any other file.
+    QString notLoaded;
+    const XlsxLibrary *lxw = LoadXlsxLibrary(&notLoaded);
+    if (!lxw)
+        return fail(notLoaded);
     QTemporaryDir folder;
     if (!folder.isValid())
         return fail(folder.errorString());
     const QString path = folder.filePath(QStringLiteral("book.xlsx"));
     lxw_error result = LXW_NO_ERROR;
     {
-        Builder builder(path);
+        Builder builder(*lxw, path);
         for (const Sheet &sheet : sheets) {
             if (!builder.add(sheet))
                 break;
@@ -290,7 +298,7 @@ QByteArray XlsxBytes(const QList<Sheet> &sheets, QString *error)
             result = closed;
     }
     if (result != LXW_NO_ERROR)
-        return fail(QString::fromUtf8(lxw_strerror(result)));
+        return fail(QString::fromUtf8(lxw->lxw_strerror(result)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());

@@ -1,6 +1,7 @@
 // The report's spreadsheet file as an independent reader (openpyxl) reads it back: the
 // cells' types, values, number formats, fills and notes, the sheet's frozen header,
-// filter and column widths; the survey's rows on "Опрос" and its totals on "Итоги".
+// filter and column widths; the survey's rows on "Опрос" and its totals on "Итоги". The
+// spreadsheet library is loaded by the first book, not at start.
 #include "survey/surveyreport.h"
 #include "survey/surveyworkbook.h"
 #include "survey/xlsxfile.h"
@@ -72,6 +73,7 @@ SheetCell Marked(SheetCell cell, quint32 fill, const QString &comment)
 class SurveyWorkbookTest : public QObject {
     Q_OBJECT
 private slots:
+    void firstBook_loadsTheSpreadsheetLibraryThen();
     void cells_readBackTyped_data();
     void cells_readBackTyped();
     void sheet_headerFrozenFilteredAndColumnsFitted();
@@ -86,6 +88,26 @@ private:
     ReadOnce m_cellsBook;
     ReadOnce m_roundBook;
 };
+
+namespace {
+
+bool SpreadsheetLibraryMapped()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libxlsxwriter");
+}
+
+} // namespace
+
+void SurveyWorkbookTest::firstBook_loadsTheSpreadsheetLibraryThen()
+{
+    // Not linked, so not loaded at a program's start; the first book loads it and is made.
+    QVERIFY(!SpreadsheetLibraryMapped());
+    QString error;
+    const QByteArray bytes = XlsxBytes({Sheet{QStringLiteral("Лист"), {{SheetCell::Text(QStringLiteral("ячейка"))}}}}, &error);
+    QVERIFY2(bytes.startsWith("PK"), qPrintable(error)); // a zip, as every .xlsx is
+    QVERIFY(SpreadsheetLibraryMapped());
+}
 
 void SurveyWorkbookTest::cells_readBackTyped_data()
 {
