@@ -17,6 +17,48 @@
 
 namespace tavrin {
 
+namespace {
+
+// Ctrl+arrows move by words as a plain-text control does: a word is a run of letters and
+// digits, or a run of punctuation and signs (the marks of control bytes among them); a
+// move forward goes past one such run and the blanks after it, a move back past the
+// blanks before the caret and one run.
+bool Separates(QChar c)
+{
+    return c.isPunct() || c.isSymbol();
+}
+
+int NextWordStart(QStringView row, int column)
+{
+    const int length = int(row.size());
+    if (column < length && Separates(row[column])) {
+        while (column < length && Separates(row[column]))
+            ++column;
+    } else {
+        while (column < length && !row[column].isSpace() && !Separates(row[column]))
+            ++column;
+    }
+    while (column < length && row[column].isSpace())
+        ++column;
+    return column;
+}
+
+int PreviousWordStart(QStringView row, int column)
+{
+    while (column > 0 && row[column - 1].isSpace())
+        --column;
+    if (column > 0 && Separates(row[column - 1])) {
+        while (column > 0 && Separates(row[column - 1]))
+            --column;
+    } else {
+        while (column > 0 && !row[column - 1].isSpace() && !Separates(row[column - 1]))
+            --column;
+    }
+    return column;
+}
+
+} // namespace
+
 bool ExchangeLogView::hasSelection() const
 {
     return !(m_anchor == m_cursor);
@@ -86,6 +128,14 @@ bool ExchangeLogView::caretTarget(QKeyEvent *event, Position *to, bool *select) 
     const Position at{m_cursor.row, std::min(m_cursor.column, rowLength(m_cursor.row))};
     const qint64 last = m_shownRows - 1;
     const qint64 page = std::max(1, visibleRowCount() - 1);
+    // By words along the row; at its end or its start, on to the next or previous row.
+    const QString row = m_rows.rowText(at.row);
+    const Position nextWord = at.column < rowLength(at.row) ? Position{at.row, NextWordStart(row, at.column)}
+                              : at.row < last               ? Position{at.row + 1, 0}
+                                                            : at;
+    const Position previousWord = at.column > 0 ? Position{at.row, PreviousWordStart(row, at.column)}
+                                  : at.row > 0  ? Position{at.row - 1, rowLength(at.row - 1)}
+                                                : at;
     using Key = QKeySequence::StandardKey;
     const struct {
         Key move;
@@ -96,6 +146,8 @@ bool ExchangeLogView::caretTarget(QKeyEvent *event, Position *to, bool *select) 
          at.column < rowLength(at.row) ? Position{at.row, at.column + 1} : at.row < last ? Position{at.row + 1, 0} : at},
         {Key::MoveToPreviousChar, Key::SelectPreviousChar,
          at.column > 0 ? Position{at.row, at.column - 1} : at.row > 0 ? Position{at.row - 1, rowLength(at.row - 1)} : at},
+        {Key::MoveToNextWord, Key::SelectNextWord, nextWord},
+        {Key::MoveToPreviousWord, Key::SelectPreviousWord, previousWord},
         {Key::MoveToNextLine, Key::SelectNextLine, {std::min(last, m_cursor.row + 1), m_cursor.column}},
         {Key::MoveToPreviousLine, Key::SelectPreviousLine, {std::max<qint64>(0, m_cursor.row - 1), m_cursor.column}},
         {Key::MoveToNextPage, Key::SelectNextPage, {std::min(last, m_cursor.row + page), m_cursor.column}},

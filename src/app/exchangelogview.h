@@ -33,8 +33,8 @@ class LogFindBar;
 // find bar under the rows.
 //
 // As in a plain-text control, the log has a caret, drawn while it has the keyboard
-// (with a frame around the rows): the arrows, Home/End, Ctrl+Home/End and PgUp/PgDn
-// move it, with Shift they select; a double click selects a word, a triple click a row.
+// (with a frame around the rows): the arrows, Ctrl+Left/Right (by words), Home/End,
+// Ctrl+Home/End and PgUp/PgDn move it, with Shift they select; a double click selects a word, a triple click a row.
 // Assistive technology reads the rows as one text (TraceText) through the log's
 // accessible interface (ExchangeLogAccessible), which each flush tells of the rows it
 // brought.

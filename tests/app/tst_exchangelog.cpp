@@ -632,7 +632,7 @@ void KeepTextEvents(QAccessibleEvent *event)
 {
     if (event->type() == QAccessible::TextInserted) {
         const auto *insert = static_cast<QAccessibleTextInsertEvent *>(event);
-        g_textEvents.append({event->type(), insert->changePosition(), insert->textInserted()});
+        g_textEvents.append({event->type(), insert->changePosition(), insert->textInserted(), QString()});
     } else if (event->type() == QAccessible::TextUpdated) {
         const auto *update = static_cast<QAccessibleTextUpdateEvent *>(event);
         g_textEvents.append({event->type(), update->changePosition(), update->textInserted(), update->textRemoved()});
@@ -807,6 +807,21 @@ void TestExchangeLog::caretKeys_selectAsInATextField_data()
     QTest::newRow("Shift+PgDn to the last row")
         << QList{shift(Qt::Key_PageDown), shift(Qt::Key_End)}
         << QStringLiteral(" \n PING\u240D\n {\"PING\":\"OK\"}\n \n PING\u240D\n {\"PING\":\"OK\"}");
+    const auto shiftCtrl = [](Qt::Key key) { return QKeyCombination(Qt::ShiftModifier | Qt::ControlModifier, key); };
+    QTest::newRow("Shift+Ctrl+Right: a word and the blanks after it, then the marks")
+        << QList{down, shiftCtrl(Qt::Key_Right), shiftCtrl(Qt::Key_Right), shiftCtrl(Qt::Key_Right)}
+        << QStringLiteral(" PING\u240D");
+    QTest::newRow("Shift+Ctrl+Right at a row's end: on to the next row")
+        << QList{down, QKeyCombination(Qt::Key_End), shiftCtrl(Qt::Key_Right)} << QStringLiteral("\n");
+    QTest::newRow("Shift+Ctrl+Left: back over punctuation, then a word")
+        << QList{down, down, QKeyCombination(Qt::Key_End), shiftCtrl(Qt::Key_Left), shiftCtrl(Qt::Key_Left)}
+        << QStringLiteral("OK\"}");
+    QTest::newRow("Shift+Ctrl+Left at a row's start: back to the row before")
+        << QList{down, down, shiftCtrl(Qt::Key_Left)} << QStringLiteral("\n");
+    QTest::newRow("Ctrl+Right moves without selecting")
+        << QList{down, QKeyCombination(Qt::ControlModifier, Qt::Key_Right), QKeyCombination(Qt::ControlModifier, Qt::Key_Right),
+                 shift(Qt::Key_End)}
+        << QStringLiteral("\u240D");
     QTest::newRow("an arrow alone ends the selection") << QList{down, shift(Qt::Key_End), QKeyCombination(Qt::Key_Left)}
                                                        << QString();
 }
