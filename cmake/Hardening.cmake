@@ -6,7 +6,7 @@
 # calls with its own checks.
 option(TAVRIN_HARDEN "Build the programs hardened (fortify, stack protector, RELRO, bind-now, PIE)" ON)
 
-if(TAVRIN_HARDEN AND NOT TAVRIN_SANITIZE AND NOT TAVRIN_FUZZ AND NOT WIN32
+if(TAVRIN_HARDEN AND NOT TAVRIN_SANITIZE AND NOT TAVRIN_TSAN AND NOT TAVRIN_FUZZ AND NOT WIN32
    AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   include(CheckPIESupported)
   check_pie_supported(LANGUAGES CXX)

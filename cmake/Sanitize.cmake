@@ -26,3 +26,26 @@ if(TAVRIN_SANITIZE)
     "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
     "LSAN_OPTIONS=suppressions=${suppressions}:print_suppressions=0")
 endif()
+
+# -DTAVRIN_TSAN=ON (clang) builds everything with ThreadSanitizer, for the survey's
+# threads: scripts/test-tsan builds the survey and its tests so in build-tsan and runs
+# them. Qt itself is not instrumented; cmake/tsan.supp names the reports made inside
+# Qt's and glibc's own code, and every report goes to a file the script looks for.
+option(TAVRIN_TSAN "Build with ThreadSanitizer (clang)" OFF)
+if(TAVRIN_TSAN)
+  if(TAVRIN_SANITIZE OR TAVRIN_FUZZ)
+    message(FATAL_ERROR "TAVRIN_TSAN cannot be combined with TAVRIN_SANITIZE or TAVRIN_FUZZ")
+  endif()
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "TAVRIN_TSAN needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -O1 -g1)
+  add_link_options(-fsanitize=thread)
+  set(TAVRIN_TEST_TIMEOUT_SCALE 4)
+  set(reports ${CMAKE_BINARY_DIR}/sanitizer-reports)
+  # The programs a test starts (tavrin-devsim, tavrin-survey) inherit the options and
+  # write their reports beside the test's own. A report does not change a program's exit
+  # status: scripts/test-tsan reads the reports and tells tavrin's from Qt's.
+  set(TAVRIN_TEST_ENVIRONMENT
+    "TSAN_OPTIONS=halt_on_error=0:exitcode=0:print_suppressions=1:second_deadlock_stack=1:history_size=4:suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp:log_path=${reports}/tsan")
+endif()

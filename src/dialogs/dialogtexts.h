@@ -100,7 +100,6 @@ inline const QString Stopping = QStringLiteral("Опрос завершаетс�
 inline const QString Progress = QStringLiteral("%v из %m");
 // %1 the time left as hh:mm:ss.
 inline const QString TimeLeft = QStringLiteral("Осталось около %1");
-inline const QString TimeLeftUnknown = QStringLiteral("Осталось: —");
 // %1 read, %2 chosen, %3 the report's path.
 inline const QString Done = QStringLiteral("Прочитано %1 из %2. Отчёт: %3");
 // %1 read, %2 chosen: the round's report lacks rows, which the table keeps.

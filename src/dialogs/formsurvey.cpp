@@ -49,6 +49,8 @@ TFormSurvey::TFormSurvey(const Settings &settings, const QList<SurveySubscriber>
 {
     setObjectName(QStringLiteral("FormSurvey"));
     setWindowTitle(SurveyTexts::Caption);
+    m_timeLeftTick.setInterval(1000);
+    connect(&m_timeLeftTick, &QTimer::timeout, this, &TFormSurvey::showProgress);
     askSavePath = [this](const QString &suggested) {
         QString filter = SurveyTexts::SaveWorkbookFilter;
         const QString path = QFileDialog::getSaveFileName(
@@ -254,7 +256,8 @@ void TFormSurvey::showRow(int index, const SurveyRow &row)
         item->setBackground(QBrush());
         item->setToolTip(QString());
     }
-    m_table->item(index, ResultColumn)->setForeground(row.read ? kReadText : kFailedText);
+    // A modem that may still hold its call is a fault to see, even after a reading.
+    m_table->item(index, ResultColumn)->setForeground(row.read && row.leftOnlinePort == 0 ? kReadText : kFailedText);
     m_table->item(index, ResultColumn)->setToolTip(PlainToolTip(row.result));
     markChanges(index, row);
 }
@@ -279,12 +282,8 @@ void TFormSurvey::markChanges(int index, const SurveyRow &row)
 void TFormSurvey::showProgress()
 {
     m_progress->setValue(m_done);
-    const int left = int(m_chosen.size()) - m_done;
-    if (m_done == 0 || left <= 0) {
-        m_timeLeft->setText(left <= 0 ? QString() : SurveyTexts::TimeLeftUnknown);
-        return;
-    }
-    m_timeLeft->setText(SurveyTexts::TimeLeft.arg(ClockText(m_clock.elapsed() / 1000 * left / m_done)));
+    const bool sitesLeft = running() && m_done < m_chosen.size();
+    m_timeLeft->setText(sitesLeft ? SurveyTexts::TimeLeft.arg(ClockText(m_roundTimeLeft->secondsLeft())) : QString());
 }
 
 void TFormSurvey::showButtons()
@@ -310,6 +309,7 @@ void TFormSurvey::startRound()
     }
     m_rows.clear();
     m_done = 0;
+    m_roundTimeLeft = std::make_unique<RoundTimeLeft>(int(m_chosen.size()), int(surveyPorts().size()));
     m_stopRequested = false;
     m_firstWriteFailure.clear();
     fillRows();
@@ -317,21 +317,29 @@ void TFormSurvey::startRound()
     m_report = std::make_unique<SurveyReportFile>(m_reportPath, m_chosen, QList<SurveyRow>{}, workbookContext());
     m_relay = std::make_unique<SurveyRelay>(*m_report);
     // Emitted on the engines' threads: queued to this one.
-    connect(m_relay.get(), &SurveyRelay::started, this, &TFormSurvey::markRowInProgress);
+    connect(m_relay.get(), &SurveyRelay::started, this, &TFormSurvey::onSiteStarted);
     connect(m_relay.get(), &SurveyRelay::finished, this, &TFormSurvey::onSiteFinished);
     m_pool = std::make_unique<SurveyPool>(m_settings, surveyPorts(), *m_relay, timing, parallel());
     connect(m_pool.get(), &SurveyPool::finished, this, &TFormSurvey::onRoundFinished);
-    m_clock.start();
     m_status->setText(QString());
+    m_timeLeftTick.start();
     showProgress();
     showButtons();
     m_stopButton->setFocus();
     m_pool->start(m_chosen);
 }
 
+void TFormSurvey::onSiteStarted(int index)
+{
+    m_roundTimeLeft->siteStarted(index);
+    markRowInProgress(index);
+    showProgress();
+}
+
 void TFormSurvey::onSiteFinished(int index, const SurveyRow &row, const QString &writeError)
 {
     m_rows << row;
+    m_roundTimeLeft->siteFinished(index, row.started.isValid(), row.durationSeconds);
     // A site a stop left unreached is not done: the progress counts the calls made.
     if (row.started.isValid())
         ++m_done;
@@ -345,13 +353,21 @@ void TFormSurvey::onRoundFinished()
 {
     // The pool is the sender: it goes once this slot has returned.
     m_pool.release()->deleteLater();
+    m_timeLeftTick.stop();
     int read = 0;
-    for (const SurveyRow &row : m_rows)
+    QStringList leftOnline;
+    for (const SurveyRow &row : m_rows) {
         read += row.read ? 1 : 0;
+        if (row.leftOnlinePort > 0 && !leftOnline.contains(surveytext::ModemMayBeOnline(row.leftOnlinePort)))
+            leftOnline << surveytext::ModemMayBeOnline(row.leftOnlinePort);
+    }
     m_reportWritten = m_report->unwrittenRows().isEmpty() || m_report->write(nullptr);
-    m_status->setText(m_reportWritten
-                          ? SurveyTexts::Done.arg(read).arg(m_chosen.size()).arg(QDir::toNativeSeparators(m_reportPath))
-                          : SurveyTexts::DoneNotWritten.arg(read).arg(m_chosen.size()));
+    QStringList status{m_reportWritten
+                           ? SurveyTexts::Done.arg(read).arg(m_chosen.size()).arg(QDir::toNativeSeparators(m_reportPath))
+                           : SurveyTexts::DoneNotWritten.arg(read).arg(m_chosen.size())};
+    // A call that may still be up is billed until the far end drops it: said under the total.
+    status << leftOnline;
+    m_status->setText(status.join(u'\n'));
     showProgress();
     showButtons();
     m_saveButton->setFocus();

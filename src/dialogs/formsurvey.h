@@ -6,10 +6,11 @@
 #include "survey/surveyengine.h"
 #include "survey/surveyrelay.h"
 #include "survey/surveyreport.h"
+#include "survey/timeleft.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFutureWatcher>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -82,6 +83,7 @@ private:
     void showRow(int index, const SurveyRow &row);
     void markChanges(int index, const SurveyRow &row);
     void onPreviousSurveyRead();
+    void onSiteStarted(int index);
     void markRowInProgress(int index);
     void showProgress();
     void onPortToggled();
@@ -113,7 +115,9 @@ private:
     bool m_closeWhenDone = false;
     bool m_reportWritten = true; // the last round's report holds all its rows
     int m_done = 0;
-    QElapsedTimer m_clock;
+    std::unique_ptr<RoundTimeLeft> m_roundTimeLeft;
+    // Counts the time left down between the sites' events.
+    QTimer m_timeLeftTick;
     bool m_sized = false;
 
     QTableWidget *m_table = nullptr;

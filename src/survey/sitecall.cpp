@@ -169,6 +169,8 @@ QString SiteCall::resultText(SiteOutcome outcome) const
         return surveytext::Stopped;
     case SiteOutcome::LeftOnline:
         return surveytext::ModemMayBeOnline(m_portNumber);
+    case SiteOutcome::ReadLeftOnline:
+        return surveytext::ReadModemMayBeOnline(m_portNumber);
     case SiteOutcome::NoNetworkAddress:
         return surveytext::BadNetworkAddress(m_address);
     case SiteOutcome::NotConnected:

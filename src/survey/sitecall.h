@@ -22,6 +22,7 @@ enum class SiteOutcome {
     CarrierLost,     // the carrier went during the reading
     Stopped,         // a stop of the round ended the visit
     LeftOnline,      // the hang-up got no answer: the modem may still hold the call
+    ReadLeftOnline,  // the module was read, but the hang-up got no answer
     NoNetworkAddress, // the directory's network address does not parse
     NotConnected,    // the network connection was not made
 };

@@ -2,9 +2,8 @@
 
 #include "survey/sitecall.h"
 
-#include <QCoreApplication>
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QEventLoop>
 #include <QThread>
 
@@ -25,10 +24,12 @@ SurveyEngine::SurveyEngine(const Settings &settings, SurveyObserver &observer, i
 void SurveyEngine::stop()
 {
     m_stop = true;
-    // A loop sleeping in the event loop of the engine's thread wakes and sees it.
+    // A loop sleeping in the event loop of the engine's thread wakes and sees it. The
+    // lock keeps run() from returning, and Qt from deleting that thread's dispatcher,
+    // meanwhile; wakeUp() itself may be called from any thread.
     QMutexLocker lock(&m_wakeLock);
-    if (m_wakeTarget)
-        QCoreApplication::postEvent(m_wakeTarget, new QEvent(QEvent::None));
+    if (m_wakeDispatcher)
+        m_wakeDispatcher->wakeUp();
 }
 
 namespace {
@@ -59,10 +60,9 @@ void SurveyEngine::run(const QList<SurveySubscriber> &subscribers)
 
 void SurveyEngine::run(const QList<SurveySubscriber> &subscribers, SurveyQueue &queue)
 {
-    QObject wakeTarget;
     {
         QMutexLocker lock(&m_wakeLock);
-        m_wakeTarget = &wakeTarget;
+        m_wakeDispatcher = QAbstractEventDispatcher::instance();
     }
     for (int index = queue.take(); index >= 0; index = queue.take()) {
         if (m_stop) {
@@ -73,7 +73,7 @@ void SurveyEngine::run(const QList<SurveySubscriber> &subscribers, SurveyQueue &
         m_observer.siteFinished(index, surveySite(subscribers[index]));
     }
     QMutexLocker lock(&m_wakeLock);
-    m_wakeTarget = nullptr;
+    m_wakeDispatcher = nullptr;
 }
 
 SurveyRow SurveyEngine::surveySite(const SurveySubscriber &subscriber)
@@ -85,7 +85,9 @@ SurveyRow SurveyEngine::surveySite(const SurveySubscriber &subscriber)
     clock.start();
     SiteCall call(m_settings, m_portNumber, m_timing, m_stop);
     const SiteOutcome outcome = visit(subscriber, call, row.state);
-    row.read = outcome == SiteOutcome::Read;
+    row.read = outcome == SiteOutcome::Read || outcome == SiteOutcome::ReadLeftOnline;
+    if (outcome == SiteOutcome::LeftOnline || outcome == SiteOutcome::ReadLeftOnline)
+        row.leftOnlinePort = m_portNumber;
     row.result = call.resultText(outcome);
     row.durationSeconds = double(clock.elapsed()) / 1000.0;
     return row;
@@ -116,10 +118,10 @@ SiteOutcome SurveyEngine::visit(const SurveySubscriber &subscriber, SiteCall &ca
     case DialStep::Stopped:
         break;
     }
-    // A site read before the stop keeps its reading; any other says that the modem
-    // may still hold the call.
-    if (!call.hangUp() && outcome != SiteOutcome::Read)
-        return SiteOutcome::LeftOnline;
+    // A site read before the stop keeps its reading; every one says when the modem may
+    // still hold the call, which is billed until the far end drops it.
+    if (!call.hangUp())
+        return outcome == SiteOutcome::Read ? SiteOutcome::ReadLeftOnline : SiteOutcome::LeftOnline;
     return outcome;
 }
 

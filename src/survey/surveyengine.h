@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractEventDispatcher;
 class QThread;
 
 namespace tavrin {
@@ -102,11 +103,12 @@ private:
     int m_portNumber;
     SurveyTiming m_timing;
     std::atomic<bool> m_stop{false};
-    // An object of the running thread, there only while run() runs: stop() posts an
-    // event to it, which wakes that thread's event loop from any thread. The lock keeps
-    // it from going while an event is posted.
+    // The event dispatcher of the thread running run(), there only while it runs:
+    // stop() wakes it. The lock keeps the worker from leaving run(), and so its
+    // dispatcher from going, while stop() wakes it. Nothing is allocated for the wake-up,
+    // so nothing passes between the threads through Qt's event queue.
     QMutex m_wakeLock;
-    QObject *m_wakeTarget = nullptr;
+    QAbstractEventDispatcher *m_wakeDispatcher = nullptr;
 };
 
 } // namespace tavrin

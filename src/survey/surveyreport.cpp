@@ -170,7 +170,7 @@ bool ParseSurveyReport(const QByteArray &bytes, QList<SurveyRow> &rows, QString 
         row.subscriber.phone = fields[PhoneColumn];
         row.subscriber.networkAddress = fields.value(NetworkAddressColumn);
         row.result = fields[ResultColumn];
-        row.read = row.result == surveytext::Read;
+        row.read = surveytext::SaysRead(row.result);
         if (row.read) {
             row.state.connection = fields[ConnectionColumn];
             row.state.pair = fields[PairColumn];

@@ -26,7 +26,8 @@ struct SurveySubscriber {
 struct SurveyRow {
     SurveySubscriber subscriber;
     bool read = false; // the module was read; state holds its values
-    QString result;    // "Прочитано", or why not
+    QString result;    // "Прочитано", or why not; and whether the modem may be online
+    int leftOnlinePort = 0; // the port whose modem never answered ATH; 0 when hung up
     DeviceState state; // the state view's display forms; empty unless read
     QDateTime started; // when the site's call began; invalid for a site never reached
     double durationSeconds = 0;

@@ -30,6 +30,16 @@ QString ModemMayBeOnline(int portNumber)
     return QStringLiteral("Модем на порту СОМ%1 не ответил на ATH и, возможно, остался на линии").arg(portNumber);
 }
 
+QString ReadModemMayBeOnline(int portNumber)
+{
+    return Read + QStringLiteral(". ") + ModemMayBeOnline(portNumber);
+}
+
+bool SaysRead(const QString &result)
+{
+    return result == Read || result.startsWith(Read + QStringLiteral(". "));
+}
+
 const QStringList &ReportHeader()
 {
     static const QStringList header = {

@@ -17,6 +17,10 @@ QString CarrierLost();
 QString PortUnavailable(int portNumber);
 // "Результат" of a site whose hang-up ATH never answered with OK.
 QString ModemMayBeOnline(int portNumber);
+// "Результат" of a site read whose hang-up ATH never answered with OK.
+QString ReadModemMayBeOnline(int portNumber);
+// Whether a "Результат" says that the module was read.
+bool SaysRead(const QString &result);
 // "Результат" of a subscriber without a phone number.
 extern const QString NoPhoneNumber;
 // "Результат" of a subscriber whose network address (a hand-edited file) does not parse.

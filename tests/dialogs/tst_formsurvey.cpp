@@ -204,18 +204,24 @@ void FormSurveyTest::round_fillsTheTableWritesTheReportAndMarksChanges()
 
 void FormSurveyTest::stopDuringACall_data()
 {
-    QTest::addColumn<bool>("byClose"); // closing the window; else Esc
+    QTest::addColumn<bool>("byClose");     // closing the window; else Esc
     QTest::addColumn<bool>("overNetwork"); // the first site is read over the network
-    QTest::newRow("Esc") << false << false;
-    QTest::newRow("closing the window") << true << false;
-    QTest::newRow("Esc during a network site") << false << true;
-    QTest::newRow("closing the window during a network site") << true << true;
+    QTest::addColumn<bool>("athIgnored");  // the modem neither answers nor obeys ATH
+    QTest::newRow("Esc") << false << false << false;
+    QTest::newRow("closing the window") << true << false << false;
+    QTest::newRow("Esc during a network site") << false << true << false;
+    QTest::newRow("closing the window during a network site") << true << true << false;
+    // Two hang-up rounds; the row and the status under the table name the port.
+    QTest::newRow("Esc, ATH ignored") << false << false << true;
 }
 
 void FormSurveyTest::stopDuringACall()
 {
     QFETCH(bool, byClose);
     QFETCH(bool, overNetwork);
+    QFETCH(bool, athIgnored);
+    if (athIgnored)
+        QVERIFY(m_sim->command("ath ignored"));
     // A silent module on the simulator's TCP line: its PING waits as long as the phone's.
     DevSim networkSite(m_dir->filePath("com"));
     QVERIFY2(networkSite.start({.port = 9, .listen = true, .extraArgs = {"--control", "silent on"}}),
@@ -242,6 +248,7 @@ void FormSurveyTest::stopDuringACall()
 
     const QByteArray wire = m_sim->received();
     auto *table = Named<QTableWidget>(survey.get(), "SurveyGrid");
+    const QString leftOnline = QString("Модем на порту СОМ%1 не ответил на ATH и, возможно, остался на линии").arg(kPort);
     if (overNetwork) {
         // No modem was spoken to; the network site heard PING and no hang-up.
         QCOMPARE(wire, QByteArray());
@@ -249,10 +256,13 @@ void FormSurveyTest::stopDuringACall()
         QVERIFY2(heard == "PING\r" || heard == "PING\rPING\r", heard.constData());
         QCOMPARE(Column(table, table->columnCount() - 1), (QStringList{address, address}));
     } else {
-        QVERIFY2(wire.endsWith("ATD104\rPING\r+++ath\r") || wire.endsWith("ATD104\rPING\rPING\r+++ath\r"),
+        const QByteArray hangUp = athIgnored ? "+++ath\r+++ath\r" : "+++ath\r";
+        QVERIFY2(wire.endsWith("ATD104\rPING\r" + hangUp) || wire.endsWith("ATD104\rPING\rPING\r" + hangUp),
                  wire.constData());
     }
-    QCOMPARE(Column(table, 3), (QStringList{"Опрос остановлен пользователем", "Опрос остановлен пользователем"}));
+    QCOMPARE(Column(table, 3), (QStringList{athIgnored ? leftOnline : "Опрос остановлен пользователем",
+                                            "Опрос остановлен пользователем"}));
+    QCOMPARE(Named<QLabel>(survey.get(), "SurveyStatus")->text().endsWith("\n" + leftOnline), athIgnored);
     // Esc stops the round and leaves the window; a close waits for the hang-up, then closes.
     QCOMPARE(survey->isVisible(), !byClose);
     const std::optional<QList<SurveyRow>> rows = ReadSurveyReport(survey->reportPath(), nullptr);

@@ -6,6 +6,7 @@
 #include "survey/surveycolumns.h"
 #include "survey/surveyreport.h"
 #include "survey/surveytexts.h"
+#include "survey/timeleft.h"
 #include "surveyrows.h"
 
 #include <QDir>
@@ -53,6 +54,9 @@ private slots:
     void fieldsOfEachView();
     void clockText_data();
     void clockText();
+    void timeLeft_data();
+    void timeLeft();
+    void timeLeft_countsOnlySitesStillToCall();
 };
 
 void SurveyReportTest::rows_literalBytesWithQuotingAndBom()
@@ -141,13 +145,17 @@ void SurveyReportTest::writtenReport_readsBackTheSameRows()
     QList<SurveyRow> rows = {
         ReadRow(1, "Котельная; \"Южная\"\r\nвторая строка", "101", "Нет", "--", "1.07"),
         FailedRow(2, "Ёлка №2 «Север» — ‰ ™", "102", "Потеря несущей"),
+        ReadRow(3, "Склад", "103", "Есть", "0A:1B:2C:3D:4E:5F", "2.10"),
+        FailedRow(4, "Насосная", "104", "Прочитанораньше"),
     };
+    // Read, but its modem may still be online: a resumed round does not call it again.
+    rows[2].result = "Прочитано. Модем на порту СОМ3 не ответил на ATH и, возможно, остался на линии";
     rows[1].subscriber.networkAddress = "sklad-gsm.example.ru:4001";
     QString error;
     QVERIFY2(WriteSurveyReport(path, rows, &error), qPrintable(error));
     const std::optional<QList<SurveyRow>> back = ReadSurveyReport(path, &error);
     QVERIFY2(back, qPrintable(error));
-    QCOMPARE(back->size(), 2);
+    QCOMPARE(back->size(), 4);
     QCOMPARE((*back)[0].subscriber.name, rows[0].subscriber.name);
     QCOMPARE((*back)[1].subscriber.name, rows[1].subscriber.name);
     QVERIFY((*back)[0].read);
@@ -157,6 +165,10 @@ void SurveyReportTest::writtenReport_readsBackTheSameRows()
     QCOMPARE((*back)[0].durationSeconds, 12.3);
     QVERIFY(!(*back)[1].read);
     QCOMPARE((*back)[1].result, "Потеря несущей");
+    QVERIFY((*back)[2].read);
+    QCOMPARE((*back)[2].result, rows[2].result);
+    QCOMPARE((*back)[2].state.version, "2.10");
+    QVERIFY(!(*back)[3].read);
     QCOMPARE((*back)[0].subscriber.networkAddress, "");
     QCOMPARE((*back)[1].subscriber.networkAddress, "sklad-gsm.example.ru:4001");
 }
@@ -453,6 +465,50 @@ void SurveyReportTest::clockText()
     QFETCH(qint64, seconds);
     QFETCH(QString, shown);
     QCOMPARE(ClockText(seconds), shown);
+}
+
+void SurveyReportTest::timeLeft_data()
+{
+    QTest::addColumn<QList<double>>("ended");   // the calls ended, seconds each
+    QTest::addColumn<QList<double>>("running"); // the calls in progress, seconds so far
+    QTest::addColumn<int>("notStarted");
+    QTest::addColumn<int>("ports");
+    QTest::addColumn<qint64>("secondsLeft");
+    const QList<double> none;
+    // 10 sites at a silent site's 60.5 s: a bound, not "unknown".
+    QTest::newRow("before any call ended") << none << none << 10 << 1 << qint64(605);
+    QTest::newRow("the average of the calls ended") << QList<double>{20, 30} << none << 4 << 1 << qint64(100);
+    QTest::newRow("shared among the ports") << QList<double>{20, 30} << none << 4 << 2 << qint64(50);
+    QTest::newRow("a call within the average") << QList<double>{20, 30} << QList<double>{10} << 2 << 1 << qint64(65);
+    QTest::newRow("a call past the average is a silent site") << QList<double>{20, 30} << QList<double>{40} << 0 << 1
+                                                               << qint64(21);
+    QTest::newRow("a call past a silent site's cost") << QList<double>{20} << QList<double>{70} << 1 << 1 << qint64(20);
+    QTest::newRow("the longest call bounds the round") << QList<double>{20} << QList<double>{5} << 0 << 4 << qint64(15);
+    QTest::newRow("an average above a silent site's cost") << QList<double>{90} << QList<double>{50} << 1 << 2
+                                                           << qint64(65);
+    QTest::newRow("nothing left") << QList<double>{20} << none << 0 << 1 << qint64(0);
+}
+
+void SurveyReportTest::timeLeft()
+{
+    QFETCH(QList<double>, ended);
+    QFETCH(QList<double>, running);
+    QFETCH(int, notStarted);
+    QFETCH(int, ports);
+    QFETCH(qint64, secondsLeft);
+    QCOMPARE(EstimatedSecondsLeft({ended, running, notStarted, ports}), secondsLeft);
+}
+
+void SurveyReportTest::timeLeft_countsOnlySitesStillToCall()
+{
+    // Three sites: one called (20 s), one a stop left unreached; one to call.
+    RoundTimeLeft round(3, 1);
+    round.siteStarted(0);
+    round.siteFinished(0, true, 20);
+    round.siteFinished(1, false, 0);
+    QCOMPARE(round.secondsLeft(), qint64(20));
+    round.siteFinished(2, false, 0);
+    QCOMPARE(round.secondsLeft(), qint64(0));
 }
 
 QTEST_GUILESS_MAIN(SurveyReportTest)

@@ -139,6 +139,11 @@ void SurveyStopTest::stopAtEveryMoment_data()
     QTest::newRow("ATH ignored") << QByteArray("PEERADDR\r") << QByteArray() << 0 << false << true
                                  << QStringList{"Модем на порту СОМ7 не ответил на ATH и, возможно, остался на линии", stopped}
                                  << QByteArray(hangUp + hangUp);
+    // A site read keeps "Прочитано" and says too that its modem may still be online.
+    QTest::newRow("ATH ignored after the last reply")
+        << QByteArray("VER\r") << QByteArray("\"VER\"") << 100 << false << true
+        << QStringList{"Прочитано. Модем на порту СОМ7 не ответил на ATH и, возможно, остался на линии", stopped}
+        << QByteArray("VER\r" + hangUp + hangUp);
 }
 
 void SurveyStopTest::stopAtEveryMoment()
@@ -178,7 +183,8 @@ void SurveyStopTest::stopAtEveryMoment()
     for (const SurveyRow &row : observer.rows)
         shown << row.result;
     QCOMPARE(shown, results);
-    QCOMPARE(observer.rows[0].read, results[0] == "Прочитано");
+    QCOMPARE(observer.rows[0].read, results[0].startsWith("Прочитано"));
+    QCOMPARE(observer.rows[0].leftOnlinePort, athIgnored ? kPort : 0);
     // The second site is never called.
     QVERIFY(m_sim->command("status"));
     const QString status = m_sim->lastReply();

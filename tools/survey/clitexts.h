@@ -35,7 +35,8 @@ inline const QString Usage = QStringLiteral(
     "  --version              версия программы\n"
     "\n"
     "Код завершения: 0 - прочитаны все объекты; 1 - прочитаны не все (или опрос\n"
-    "прерван); 2 - опрос не начат (неверные параметры, нет порта, настройки не прочитаны).\n"
+    "прерван, или модем не ответил на ATH и, возможно, остался на линии); 2 - опрос\n"
+    "не начат (неверные параметры, нет порта, настройки не прочитаны).\n"
     "SIGINT и SIGTERM завершают текущий звонок, закрывают сетевые соединения,\n"
     "записывают прочитанное и завершают опрос.\n"
     "\n"
@@ -43,8 +44,8 @@ inline const QString Usage = QStringLiteral(
     "modem (or connects to its network address, up to --parallel sites at once), reads\n"
     "the module's state, hangs up and writes one report row per site\n"
     "(CSV, UTF-8, \";\", and the same as an .xlsx spreadsheet beside it). Options as\n"
-    "above. Exit status: 0 every site read, 1 some site not read or the round\n"
-    "interrupted, 2 the survey could not start.\n");
+    "above. Exit status: 0 every site read, 1 some site not read, the round\n"
+    "interrupted or a modem that may still hold its call, 2 the survey could not start.\n");
 
 inline QString Version(const QString &version)
 {

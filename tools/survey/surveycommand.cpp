@@ -5,9 +5,9 @@
 #include "settings/settingsstore.h"
 #include "survey/surveyreport.h"
 #include "survey/surveytexts.h"
+#include "survey/timeleft.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
@@ -111,21 +111,29 @@ bool ParseParallel(const QString &text, int &parallel)
 // Keeps every row in the report as it comes and shows the progress line.
 class CommandObserver : public SurveyObserver {
 public:
-    CommandObserver(SurveyReportFile &report, SurveyCommandContext &context, int total)
-        : m_report(report), m_context(context), m_total(total)
+    CommandObserver(SurveyReportFile &report, SurveyCommandContext &context, int total, int ports)
+        : m_report(report), m_context(context), m_total(total), m_timeLeft(total, ports)
     {
-        m_clock.start();
     }
 
-    void siteFinished(int, const SurveyRow &row) override
+    void siteStarted(int index) override
+    {
+        QMutexLocker lock(&m_mutex);
+        m_timeLeft.siteStarted(index);
+    }
+
+    void siteFinished(int index, const SurveyRow &row) override
     {
         QString error;
         const bool written = m_report.add(row, &error);
         QMutexLocker lock(&m_mutex);
+        m_timeLeft.siteFinished(index, row.started.isValid(), row.durationSeconds);
         // A site a stop left unreached is not done: the progress counts calls made.
         if (row.started.isValid())
             ++m_done;
         m_read += row.read ? 1 : 0;
+        if (row.leftOnlinePort > 0 && !m_leftOnlinePorts.contains(row.leftOnlinePort))
+            m_leftOnlinePorts << row.leftOnlinePort;
         if (!written)
             tellWriteFailure(error);
         showProgress();
@@ -144,13 +152,17 @@ public:
     {
         if (!m_context.terminal)
             return;
-        const qint64 elapsed = m_clock.elapsed() / 1000;
-        const int left = m_total - m_done;
-        const QString leftText = m_done == 0 ? QStringLiteral("--:--:--")
-                                             : ClockText(elapsed * left / m_done);
-        m_context.err << '\r' << clitext::Progress(m_done, m_total, m_read, leftText) << "\x1b[K";
+        m_context.err << '\r' << clitext::Progress(m_done, m_total, m_read, ClockText(m_timeLeft.secondsLeft()))
+                      << "\x1b[K";
         m_context.err.flush();
         m_lineShown = true;
+    }
+
+    // The ports whose modem never answered ATH this round, in the order met.
+    QList<int> leftOnlinePorts()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_leftOnlinePorts;
     }
 
     // A message on a line of its own, under the progress line.
@@ -175,9 +187,10 @@ private:
     SurveyCommandContext &m_context;
     const int m_total;
     QMutex m_mutex;
-    QElapsedTimer m_clock;
+    RoundTimeLeft m_timeLeft;
     int m_done = 0;
     int m_read = 0;
+    QList<int> m_leftOnlinePorts;
     bool m_lineShown = false;
     bool m_writeFailureTold = false;
 };
@@ -364,7 +377,13 @@ int Summarise(const Round &round, const RoundEnd &end, const SurveyReportFile &r
                                      : clitext::SummaryUnwritten(read, int(round.chosen.size())));
     if (round.skipped > 0)
         observer.message(clitext::Skipped(round.skipped));
-    return end.written && !end.interrupted && read == round.chosen.size() ? AllRead : SomeNotRead;
+    // A call that may still be up is billed until the far end drops it: the job's mail
+    // says so, and the round is not done even when every site was read.
+    const QList<int> leftOnline = observer.leftOnlinePorts();
+    for (int port : leftOnline)
+        observer.message(surveytext::ModemMayBeOnline(port));
+    return end.written && !end.interrupted && read == round.chosen.size() && leftOnline.isEmpty() ? AllRead
+                                                                                                  : SomeNotRead;
 }
 
 } // namespace
@@ -392,7 +411,7 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
     // A report that cannot be written stops the round before the first call, not after.
     if (!report.write(&error))
         return Refuse(context, error);
-    CommandObserver observer(report, context, int(toCall.size()));
+    CommandObserver observer(report, context, int(toCall.size()), int(round.ports.size()));
     if (toCall.isEmpty()) {
         if (context.terminal)
             observer.message(clitext::NothingLeft(QDir::toNativeSeparators(round.reportPath)));
