@@ -73,10 +73,14 @@ int main(int argc, char *argv[])
     StartSimulator(cable, 1, false);
     StartSimulator(modem, 2, true, SurveySites());
     StartSimulator(secondModem, 3, true, SurveySites());
+    // A site the survey reads over the network: the simulator's own TCP line.
+    test::DevSim networkSite(ports.path());
+    if (!networkSite.start({.port = 4, .listen = true, .extraArgs = {"--state", "paired", "--module-version", "1.08"}}))
+        Walk::Fail(QStringLiteral("the network site's simulator did not start: ") + networkSite.errorString());
 
     TFormMain window(program.path());
     Walk walk(window, arguments[0]);
-    const WalkPlan plan(walk, window, cable);
+    const WalkPlan plan(walk, window, cable, QStringLiteral("127.0.0.1:%1").arg(networkSite.tcpPort()));
     QObject::connect(&window, &TFormMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QTimer::singleShot(kWalkLimitMs, [] { Walk::Fail(QStringLiteral("the walk did not end within three minutes")); });
     window.show();

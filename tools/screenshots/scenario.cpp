@@ -33,11 +33,14 @@ const MacAddress kTypedAddressBytes{0x5C, 0xF3, 0x70, 0x2E, 0x91, 0xA4};
 struct Subscriber {
     const char *name;
     const char *phone;
-    const char *networkAddress = nullptr; // reached over the network too
+    // Reached over the network too; kNetworkSite stands for the walk's simulated module on
+    // a loopback port, which the survey reads.
+    const char *networkAddress = nullptr;
     const char *protocol = nullptr;
 };
+constexpr const char *kNetworkSite = "@";
 const Subscriber kSubscribers[] = {
-    {"Насосная станция №3", "+7 912 345-67-80", "192.168.10.15:4001", "TCP"},
+    {"Насосная станция №3", "+7 912 345-67-80", kNetworkSite, "TCP"},
     {"Котельная, ул. Лесная", "+7 922 101-20-30"},
     {"Склад ГСМ", "8 343 210-55-17", "sklad-gsm.example.ru:2217", "RFC 2217"},
 };
@@ -81,8 +84,8 @@ QStringList SurveySites()
             QStringLiteral("--site"), QStringLiteral("83432105517 none")};
 }
 
-WalkPlan::WalkPlan(Walk &walk, TFormMain &window, test::DevSim &cable)
-    : walk(walk), window(window), cable(cable)
+WalkPlan::WalkPlan(Walk &walk, TFormMain &window, test::DevSim &cable, const QString &networkSite)
+    : walk(walk), window(window), cable(cable), networkSite(networkSite)
 {
     cableConnection();
     commandView();
@@ -228,7 +231,9 @@ void WalkPlan::subscribers()
             TypeInto(editor, "Edit1", QString::fromUtf8(subscriber.name));
             TypeInto(editor, "Edit2", QString::fromUtf8(subscriber.phone));
             if (subscriber.networkAddress) {
-                TypeInto(editor, "NetworkAddressEdit", QString::fromUtf8(subscriber.networkAddress));
+                const bool simulated = QByteArray(subscriber.networkAddress) == kNetworkSite;
+                TypeInto(editor, "NetworkAddressEdit",
+                         simulated ? networkSite : QString::fromUtf8(subscriber.networkAddress));
                 Choose(editor, "ProtocolList", QString::fromUtf8(subscriber.protocol));
             }
             walk.mark(QString::fromUtf8(subscriber.name));

@@ -26,7 +26,8 @@ QStringList SurveySites();
 // the phone session dials the simulated modem on COM2.
 class WalkPlan {
 public:
-    WalkPlan(Walk &walk, TFormMain &window, test::DevSim &cable);
+    // networkSite: the address of the simulated module the survey reads over the network.
+    WalkPlan(Walk &walk, TFormMain &window, test::DevSim &cable, const QString &networkSite);
 
 private:
     Walk::Find mainWindowWhen(std::function<bool()> condition) const;
@@ -47,6 +48,7 @@ private:
     TFormMain &window;
     QSize m_sizeBefore; // the main window's size before the hexadecimal log is pictured
     test::DevSim &cable;
+    QString networkSite;
 };
 
 } // namespace tavrin::screenshots
