@@ -60,6 +60,7 @@ TFormSurvey::TFormSurvey(const Settings &settings, const QList<SurveySubscriber>
     };
     createControls();
     fillRows();
+    fitResultColumn();
     showButtons();
     connect(&m_previousRead, &QFutureWatcher<PreviousSurvey>::finished, this, &TFormSurvey::onPreviousSurveyRead);
     m_previousRead.setFuture(ReadPreviousSurvey(m_reportsFolder));
@@ -105,6 +106,10 @@ void TFormSurvey::createControls()
     // formsurveysize.cpp); the last one takes what is left. The result's full text is
     // also in its tooltip.
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // ... but "Результат", which a long failure (a network host's error) would make
+    // wider than the screen, pushing the module's values out of sight: see
+    // fitResultColumn().
+    m_table->horizontalHeader()->setSectionResizeMode(ResultColumn, QHeaderView::Interactive);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     m_table->setTextElideMode(Qt::ElideRight);
@@ -244,7 +249,23 @@ void TFormSurvey::markRowInProgress(int index)
     for (int column = 0; column < m_table->columnCount(); ++column)
         m_table->item(index, column)->setBackground(kInProgress);
     m_table->item(index, ResultColumn)->setText(SurveyTexts::InProgress);
+    fitResultColumn();
     m_table->scrollToItem(m_table->item(index, NumberColumn));
+}
+
+int TFormSurvey::resultColumnCap() const
+{
+    return m_table->fontMetrics().averageCharWidth() * kResultColumnChars;
+}
+
+void TFormSurvey::fitResultColumn()
+{
+    // Grows with its texts up to the cap, never shrinks under a width the user chose.
+    const QAbstractItemView *cells = m_table; // where the width a column's values need is public
+    const int wanted = std::max(m_table->horizontalHeader()->sectionSizeHint(ResultColumn),
+                                std::min(cells->sizeHintForColumn(ResultColumn), resultColumnCap()));
+    if (wanted > m_table->columnWidth(ResultColumn))
+        m_table->setColumnWidth(ResultColumn, wanted);
 }
 
 void TFormSurvey::showRow(int index, const SurveyRow &row)
@@ -259,6 +280,7 @@ void TFormSurvey::showRow(int index, const SurveyRow &row)
     // A modem that may still hold its call is a fault to see, even after a reading.
     m_table->item(index, ResultColumn)->setForeground(row.read && row.leftOnlinePort == 0 ? kReadText : kFailedText);
     m_table->item(index, ResultColumn)->setToolTip(PlainToolTip(row.result));
+    fitResultColumn();
     markChanges(index, row);
 }
 
@@ -313,6 +335,7 @@ void TFormSurvey::startRound()
     m_stopRequested = false;
     m_firstWriteFailure.clear();
     fillRows();
+    fitResultColumn();
     m_reportPath = NewReportPath(m_reportsFolder, QDateTime::currentDateTime());
     m_report = std::make_unique<SurveyReportFile>(m_reportPath, m_chosen, QList<SurveyRow>{}, workbookContext());
     m_relay = std::make_unique<SurveyRelay>(*m_report);

@@ -95,6 +95,11 @@ private:
     // Widens the window (within its screen) until every column of the table shows its
     // values whole; the first time also sets a height of some fifteen rows.
     void fitToTable();
+    // "Результат" as wide as its texts, up to some 48 characters: a longer one ends in
+    // "…", its tooltip holding it whole.
+    static constexpr int kResultColumnChars = 48;
+    int resultColumnCap() const;
+    void fitResultColumn();
     // The ports and the previous survey the spreadsheet file names.
     SurveyWorkbookContext workbookContext() const;
 

@@ -2,6 +2,7 @@
 // whole at the font in use, as high as some fifteen rows, and never beyond its screen.
 #include "dialogs/dialogwidgets.h"
 #include "dialogs/formsurvey.h"
+#include "survey/surveycolumns.h"
 
 #include <QHeaderView>
 #include <QLayout>
@@ -40,8 +41,11 @@ void TFormSurvey::fitToTable()
     const QHeaderView *header = m_table->horizontalHeader();
     const QAbstractItemView *cells = m_table; // where the width a column's values need is public
     int columns = 0;
-    for (int column = 0; column < m_table->columnCount(); ++column)
-        columns += std::max(cells->sizeHintForColumn(column), header->sectionSizeHint(column));
+    for (int column = 0; column < m_table->columnCount(); ++column) {
+        const int values = column == ResultColumn ? std::min(cells->sizeHintForColumn(column), resultColumnCap())
+                                                  : cells->sizeHintForColumn(column);
+        columns += std::max(values, header->sectionSizeHint(column));
+    }
     // The table's frame and scroll bar, the window's margins.
     const QMargins margins = layout()->contentsMargins();
     const int chrome = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width() + margins.left()
