@@ -6,6 +6,7 @@
 #include "link/linkwait.h"
 
 #include <QDeadlineTimer>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 
 namespace tavrin {
@@ -48,6 +49,9 @@ bool NetworkPort::open(LinkUi *ui)
     m_failure.clear();
     m_codec.reset();
     m_socket = std::make_unique<QTcpSocket>();
+    // The directory names where the serial server is: straight there, never through a
+    // proxy of the system's configuration (nor a thread of Qt's that asks for one).
+    m_socket->setProxy(QNetworkProxy::NoProxy);
     // Bytes are taken in as they come, so the exchange sees the device's bytes the moment
     // its wait wakes, and the codec answers the server without waiting for a read.
     QObject::connect(m_socket.get(), &QTcpSocket::readyRead, m_socket.get(), [this] { takeIncoming(); });
