@@ -280,6 +280,9 @@ void TFormSurvey::showRow(int index, const SurveyRow &row)
     // A modem that may still hold its call is a fault to see, even after a reading.
     m_table->item(index, ResultColumn)->setForeground(row.read && row.leftOnlinePort == 0 ? kReadText : kFailedText);
     m_table->item(index, ResultColumn)->setToolTip(PlainToolTip(row.result));
+    // The network address is the last column, which a long host name overflows.
+    if (!fields.constLast().isEmpty())
+        m_table->item(index, int(fields.size()) - 1)->setToolTip(PlainToolTip(fields.constLast()));
     fitResultColumn();
     markChanges(index, row);
 }
