@@ -756,7 +756,8 @@ void TestExchangeLog::accessibleText_flushToldInPiecesOfWholeRows()
     g_textEvents.clear();
     const QString before = w.memo->lines().join(u'\n');
 
-    w.log.traceBytes("NG\":\"OK\"}", 11, TraceDirection::Received);
+    const QByteArray replyRest = "NG\":\"OK\"}";
+    w.log.traceBytes(replyRest.constData(), int(replyRest.size()), TraceDirection::Received);
     for (int i = 0; i < exchanges; ++i)
         w.traffic("PING\r", "{\"PING\":\"NoConnection\"}");
     w.memo->flush();
