@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QShortcut>
 #include <QTest>
@@ -343,6 +344,17 @@ void TestConnection::phoneKindWithoutSubscriber_isRefused()
     QCOMPARE(rig.linkLeftovers(), QStringList());
 }
 
+// The call's clock shows the time since the call began, so a test process held up by
+// a busy machine may see it pass 00:00:01 without ever reading that value: what counts
+// is that it leaves 00:00:00 and shows whole seconds.
+static bool CallClockMoves(const QLabel &duration)
+{
+    if (!QTest::qWaitFor([&] { return duration.text() != QLatin1String("00:00:00"); }, 2500))
+        return false;
+    static const QRegularExpression secondsShown(QStringLiteral("^00:00:[0-5][0-9]$"));
+    return secondsShown.match(duration.text()).hasMatch();
+}
+
 void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration_data()
 {
     QTest::addColumn<bool>("restored");
@@ -361,7 +373,7 @@ void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration()
     QVERIFY(Connect(*rig.window));
     auto *duration = Named<QLabel>(rig.window.get(), "pntime");
     if (restored) {
-        QTRY_COMPARE_WITH_TIMEOUT(duration->text(), QStringLiteral("00:00:01"), 2500);
+        QVERIFY(CallClockMoves(*duration));
         QVERIFY(rig.sim.command(QStringLiteral("drop")));
         QVERIFY(rig.sim.waitForSent("\r\nNO CARRIER\r\n", 2000));
         rig.messages.answers = {true};
@@ -384,7 +396,7 @@ void TestConnection::phoneDial_success_showsCallPanelAndCountsDuration()
     if (!restored)
         QCOMPARE(rig.messages.questions, QStringList());
 
-    QTRY_COMPARE_WITH_TIMEOUT(duration->text(), QStringLiteral("00:00:01"), 2500);
+    QVERIFY(CallClockMoves(*duration));
     if (!restored)
         SaveScreen(rig.window.get(), QStringLiteral("call-panel.png"));
 }
