@@ -19,10 +19,19 @@ namespace {
 const QByteArray kLineEnd = "\r\n";
 
 // Names match as the Windows ANSI comparison without case has it: by their bytes in
-// CP1251 upper case (Latin and Cyrillic letters alike).
+// CP1251 upper case (Latin and Cyrillic letters alike). The program's own names are
+// ASCII and looked up hundreds of times at start, so those are folded in one pass.
 QByteArray folded(const QString &name)
 {
-    return cp1251::toUpper(cp1251::encode(name));
+    QByteArray ascii(name.size(), Qt::Uninitialized);
+    char *out = ascii.data();
+    for (const QChar c : name) {
+        const char16_t code = c.unicode();
+        if (code >= 0x80)
+            return cp1251::toUpper(cp1251::encode(name));
+        *out++ = char(code >= u'a' && code <= u'z' ? code - (u'a' - u'A') : code);
+    }
+    return ascii;
 }
 
 QByteArray lineOf(QByteArrayView key, const QByteArray &value)

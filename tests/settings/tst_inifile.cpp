@@ -107,6 +107,9 @@ private slots:
         // Cyrillic names fold too: [Ёлка] with Имя=5 in CP1251.
         const IniFile cyrillic("[\xA8\xEB\xEA\xE0]\r\n\xC8\xEC\xFF=5\r\n");
         QCOMPARE(cyrillic.readInteger(QStringLiteral("ёЛКА"), QStringLiteral("иМЯ"), 0), 5);
+        // A name that starts in Latin letters and goes on in Cyrillic folds as a whole.
+        const IniFile mixed("[Site_\xA8]\r\nKey_\xDF=7\r\n");
+        QCOMPARE(mixed.readInteger(QStringLiteral("sITE_ё"), QStringLiteral("kEY_я"), 0), 7);
     }
 
     void write_existingKey_replacesOnlyThatLine()
