@@ -4,7 +4,7 @@
 // loopback TCP hop and ser2net's turn-round; the goal is a median ratio of at most 1.10.
 #include "benchsim.h"
 #include "link/exchangechannel.h"
-#include "link/networkport.h"
+#include "link/networktarget.h"
 #include "link/serialport.h"
 #include "support/devsim.h"
 #include "support/linkfakes.h"

@@ -12,6 +12,8 @@ set(TAVRIN_DEBIAN_VERSION ${PROJECT_VERSION}-${TAVRIN_DEBIAN_REVISION})
 
 install(TARGETS tavrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tavrin-survey RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Where the programs look for it, relative to their own folder.
+install(TARGETS tavrin-network LIBRARY DESTINATION ${TAVRIN_NETWORK_MODULE_DIR})
 if(TARGET tavrin-devsim)
   install(TARGETS tavrin-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -163,6 +163,11 @@ QString NetworkLost(const QString &address)
     return QStringLiteral("Связь по сети с %1 прервана").arg(address);
 }
 
+QString NetworkModuleMissing(const QString &address, const QString &loaderError)
+{
+    return NetworkFailed(address, QStringLiteral("сетевой модуль программы не загружен (%1)").arg(loaderError));
+}
+
 QString NetworkRestoreQuestion(const QString &lossText)
 {
     return lossText + QStringLiteral(".\rВосстановить сейчас?");

@@ -31,6 +31,8 @@ QString NetworkNoPortControl(const QString &address);
 QString NetworkCancelled(const QString &address);
 QString NetworkFailed(const QString &address, const QString &reason);
 QString NetworkLost(const QString &address);
+// The program's network module is missing or broken (an installation fault).
+QString NetworkModuleMissing(const QString &address, const QString &loaderError);
 // Asked when a network link has lost its connection, and again after each failed try.
 QString NetworkRestoreQuestion(const QString &lossText);
 

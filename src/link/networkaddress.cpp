@@ -1,6 +1,8 @@
 #include "link/networkaddress.h"
 
-#include <QHostAddress>
+#include "link/networkmodule.h"
+
+#include <QList>
 
 namespace tavrin {
 
@@ -47,14 +49,12 @@ bool isHost(const QString &host)
     }
     if (!onlyDigitsAndDots)
         return true;
-    QHostAddress literal;
-    return literal.setAddress(host) && literal.protocol() == QAbstractSocket::IPv4Protocol;
+    return IsIpv4Literal(host);
 }
 
 bool isIpv6(const QString &host)
 {
-    QHostAddress literal;
-    return !host.contains(u'%') && literal.setAddress(host) && literal.protocol() == QAbstractSocket::IPv6Protocol;
+    return !host.contains(u'%') && IsIpv6Literal(host);
 }
 
 } // namespace

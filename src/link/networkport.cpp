@@ -250,15 +250,4 @@ QObject *NetworkPort::notifier()
     return m_socket.get();
 }
 
-std::unique_ptr<SerialPort> OpenNetworkPort(const NetworkTarget &target, LinkUi *ui, QString *failure)
-{
-    auto port = std::make_unique<NetworkPort>(target);
-    if (port->open(ui))
-        return port;
-    qCDebug(linkLog, "network port did not open: %s", qUtf8Printable(port->failure()));
-    if (failure)
-        *failure = port->failure();
-    return nullptr;
-}
-
 } // namespace tavrin

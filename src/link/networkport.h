@@ -1,9 +1,8 @@
 #pragma once
 
-#include "link/networkaddress.h"
+#include "link/networktarget.h"
 #include "link/serialport.h"
 #include "link/telnetcodec.h"
-#include "settings/settings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,16 +12,6 @@
 class QTcpSocket;
 
 namespace tavrin {
-
-class LinkUi;
-
-// What a network link connects to and how.
-struct NetworkTarget {
-    NetworkAddress address;
-    NetworkProtocol protocol = RawTcp;
-    qint32 rate = 38400;      // asked of the server with remote port control; unused over raw TCP
-    int connectLimitMs = 10000; // for the connection and, with port control, its negotiation
-};
 
 // A SerialPort on a TCP connection to a server in front of the module's serial line.
 // Over raw TCP the bytes pass as they are; with remote port control the Telnet codec
@@ -71,8 +60,5 @@ private:
     bool m_lost = false;
     QString m_failure;
 };
-
-// Opens a network port; nullptr on failure with the reason in *failure.
-std::unique_ptr<SerialPort> OpenNetworkPort(const NetworkTarget &target, LinkUi *ui, QString *failure = nullptr);
 
 } // namespace tavrin

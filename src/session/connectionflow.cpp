@@ -3,7 +3,7 @@
 
 #include "link/linkwait.h"
 #include "link/modem.h"
-#include "link/networkport.h"
+#include "link/networktarget.h"
 #include "link/serialport.h"
 #include "session/activityscope.h"
 #include "session/session.h"

@@ -2,7 +2,7 @@
 
 #include "link/exchangechannel.h"
 #include "link/modem.h"
-#include "link/networkport.h"
+#include "link/networktarget.h"
 #include "protocol/moduleoperations.h"
 #include "survey/surveytexts.h"
 

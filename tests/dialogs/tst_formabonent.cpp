@@ -3,6 +3,7 @@
 #include "dialogs/formabonent.h"
 
 #include "dialogtest.h"
+#include "support/loadedlibraries.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -32,6 +33,8 @@ AbonentRecord Slot()
 class FormAbonentTest : public QObject {
     Q_OBJECT
 private slots:
+    // First: it needs a process that has not yet checked an IP address.
+    void accept_firstIpAddressLoadsTheNetworkLibrary();
     void show_addModeEmptyEditModeShowsTheSlot();
     void accept_storesOrRefuses_data();
     void accept_storesOrRefuses();
@@ -39,6 +42,26 @@ private slots:
     void cancel_leavesTheSlotAlone();
     void keyboard_tabOrderAndEnterAccepts();
 };
+
+// QtNetwork is not linked into the programs: a host name is checked without it, and the
+// first IP address loads the program's network module, which brings it.
+void FormAbonentTest::accept_firstIpAddressLoadsTheNetworkLibrary()
+{
+    QVERIFY(!LibraryLoaded("libQt6Network"));
+    for (const char *address : {"site-7.example.ru:2217", "192.168.1.20:4001"}) {
+        AbonentRecord slot = Slot();
+        QStringList messages;
+        TFormAbonent editor(slot, AddMode, nullptr);
+        editor.showMessage = [&messages](const QString &text) { messages << text; };
+        editor.open();
+        NameEdit(editor)->setText(QStringLiteral("Щит"));
+        AddressEdit(editor)->setText(QString::fromLatin1(address));
+        AcceptButton(editor)->click();
+        QCOMPARE(messages, QStringList());
+        QCOMPARE(slot.networkAddress, QString::fromLatin1(address));
+        QCOMPARE(LibraryLoaded("libQt6Network"), slot.networkAddress.startsWith(u'1'));
+    }
+}
 
 void FormAbonentTest::show_addModeEmptyEditModeShowsTheSlot()
 {

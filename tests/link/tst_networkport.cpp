@@ -5,7 +5,7 @@
 
 #include "link/exchangechannel.h"
 #include "link/linktexts.h"
-#include "link/networkport.h"
+#include "link/networktarget.h"
 #include "settings/settings.h"
 #include "support/devsim.h"
 #include "support/netservers.h"

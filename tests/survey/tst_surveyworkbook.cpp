@@ -5,6 +5,7 @@
 #include "survey/surveyreport.h"
 #include "survey/surveyworkbook.h"
 #include "survey/xlsxfile.h"
+#include "support/loadedlibraries.h"
 #include "surveyrows.h"
 #include "xlsxreader.h"
 
@@ -13,6 +14,7 @@
 #include <QTest>
 
 using namespace tavrin;
+using tavrin::test::LibraryLoaded;
 using surveyrows::FailedRow;
 using surveyrows::ReadRow;
 
@@ -89,24 +91,14 @@ private:
     ReadOnce m_roundBook;
 };
 
-namespace {
-
-bool SpreadsheetLibraryMapped()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libxlsxwriter");
-}
-
-} // namespace
-
 void SurveyWorkbookTest::firstBook_loadsTheSpreadsheetLibraryThen()
 {
     // Not linked, so not loaded at a program's start; the first book loads it and is made.
-    QVERIFY(!SpreadsheetLibraryMapped());
+    QVERIFY(!LibraryLoaded("libxlsxwriter"));
     QString error;
     const QByteArray bytes = XlsxBytes({Sheet{QStringLiteral("Лист"), {{SheetCell::Text(QStringLiteral("ячейка"))}}}}, &error);
     QVERIFY2(bytes.startsWith("PK"), qPrintable(error)); // a zip, as every .xlsx is
-    QVERIFY(SpreadsheetLibraryMapped());
+    QVERIFY(LibraryLoaded("libxlsxwriter"));
 }
 
 void SurveyWorkbookTest::cells_readBackTyped_data()
