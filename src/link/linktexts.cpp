@@ -163,9 +163,9 @@ QString NetworkLost(const QString &address)
     return QStringLiteral("Связь по сети с %1 прервана").arg(address);
 }
 
-QString NetworkModuleMissing(const QString &address, const QString &loaderError)
+QString NetworkModuleMissing(const QString &address, const QString &folder)
 {
-    return NetworkFailed(address, QStringLiteral("сетевой модуль программы не загружен (%1)").arg(loaderError));
+    return NetworkFailed(address, QStringLiteral("не загружен сетевой модуль программы из папки %1").arg(folder));
 }
 
 QString NetworkRestoreQuestion(const QString &lossText)

@@ -31,8 +31,9 @@ QString NetworkNoPortControl(const QString &address);
 QString NetworkCancelled(const QString &address);
 QString NetworkFailed(const QString &address, const QString &reason);
 QString NetworkLost(const QString &address);
-// The program's network module is missing or broken (an installation fault).
-QString NetworkModuleMissing(const QString &address, const QString &loaderError);
+// The program's network module, looked for in folder, is missing or broken (a fault of
+// the installation).
+QString NetworkModuleMissing(const QString &address, const QString &folder);
 // Asked when a network link has lost its connection, and again after each failed try.
 QString NetworkRestoreQuestion(const QString &lossText);
 

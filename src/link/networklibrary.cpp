@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLibrary>
 
 namespace tavrin {
@@ -19,7 +20,8 @@ struct Loaded {
     networkmodule::OpenPort openPort = nullptr;
     networkmodule::IsAddressLiteral isIpv4Literal = nullptr;
     networkmodule::IsAddressLiteral isIpv6Literal = nullptr;
-    QString error; // empty when every entry point was found
+    QString folder; // where the module was looked for
+    QString error;  // the loader's reason; empty when every entry point was found
 };
 
 template <typename Function>
@@ -35,7 +37,10 @@ Loaded Load()
     Loaded loaded;
     // Where the build and the package put it, relative to the programs' folder; kept
     // loaded, as the ports it makes run its code until the process ends.
-    QLibrary library(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(TAVRIN_NETWORK_MODULE)));
+    const QString path = QDir::cleanPath(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(TAVRIN_NETWORK_MODULE)));
+    loaded.folder = QDir::toNativeSeparators(QFileInfo(path).path());
+    QLibrary library(path);
     library.setLoadHints(QLibrary::PreventUnloadHint);
     if (!library.load()) {
         loaded.error = library.errorString();
@@ -45,7 +50,7 @@ Loaded Load()
         Resolve(library, networkmodule::kIsIpv6Literal, &loaded.isIpv6Literal, &loaded.error);
     }
     if (!loaded.error.isEmpty())
-        qCWarning(linkLog, "network module not loaded: %s", qUtf8Printable(loaded.error));
+        qCDebug(linkLog, "network module not loaded: %s", qUtf8Printable(loaded.error));
     return loaded;
 }
 
@@ -63,7 +68,7 @@ std::unique_ptr<SerialPort> OpenNetworkPort(const NetworkTarget &target, LinkUi 
     const Loaded &module = Module();
     if (!module.error.isEmpty()) {
         if (failure)
-            *failure = linktext::NetworkModuleMissing(NetworkAddressText(target.address), module.error);
+            *failure = linktext::NetworkModuleMissing(NetworkAddressText(target.address), module.folder);
         return nullptr;
     }
     return std::unique_ptr<SerialPort>(module.openPort(target, ui, failure));
@@ -72,13 +77,13 @@ std::unique_ptr<SerialPort> OpenNetworkPort(const NetworkTarget &target, LinkUi 
 bool IsIpv4Literal(const QString &text)
 {
     const Loaded &module = Module();
-    return module.error.isEmpty() && module.isIpv4Literal(text);
+    return !module.error.isEmpty() || module.isIpv4Literal(text);
 }
 
 bool IsIpv6Literal(const QString &text)
 {
     const Loaded &module = Module();
-    return module.error.isEmpty() && module.isIpv6Literal(text);
+    return !module.error.isEmpty() || module.isIpv6Literal(text);
 }
 
 } // namespace tavrin

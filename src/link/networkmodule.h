@@ -24,8 +24,9 @@ inline constexpr char kIsIpv6Literal[] = "tavrin_network_is_ipv6_literal";
 
 } // namespace networkmodule
 
-// Whether text is an IPv4 (IPv6) address literal, read by the network module; false,
-// with a warning in the log, when the module cannot be loaded.
+// Whether text is an IPv4 (IPv6) address literal, read by the network module. Without
+// the module (a broken installation) every such text passes, so the user is told what
+// is missing when the link is opened, not that a good address is wrong.
 bool IsIpv4Literal(const QString &text);
 bool IsIpv6Literal(const QString &text);
 

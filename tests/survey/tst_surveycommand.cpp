@@ -5,6 +5,7 @@
 #include "support/fasttiming.h"
 #include "support/hostilefile.h"
 #include "support/smalldisk.h"
+#include "link/linktexts.h"
 #include "survey/surveyreport.h"
 #include "xlsxreader.h"
 
@@ -81,6 +82,7 @@ private slots:
     void reportName_givesTheCsvAndTheSpreadsheetAlike();
     void defaultFolder_keepsBothAndMarksChangesSinceTheLatest();
     void networkSites_readWithoutAModem();
+    void networkSites_withoutTheNetworkModule_sayWhatIsMissing();
 
 private:
     int run(const QStringList &arguments);
@@ -569,6 +571,28 @@ void SurveyCommandTest::networkSites_readWithoutAModem()
     // The modem site needs its port, which is missing.
     QCOMPARE(run({"--ini", folder, "--report", report, "--subscribers", "2"}), 2);
     QVERIFY2(m_messages.contains("Коммуникационный порт СОМ9 недоступен"), qPrintable(m_messages));
+}
+
+void SurveyCommandTest::networkSites_withoutTheNetworkModule_sayWhatIsMissing()
+{
+    // A copy of the program with nothing beside it: a good address stays good, and the
+    // row names the folder where the network module was looked for.
+    const QString bin = m_dir->filePath("bare/bin");
+    QDir().mkpath(bin);
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/tavrin-survey", bin + "/tavrin-survey"));
+    const QString folder = m_dir->filePath("bare/INI");
+    QDir().mkpath(folder);
+    WriteFile(folder + "/abonents.ini", "[FON_CONN_PAR]\r\nusers_num=1\r\n"
+                                        "[FON_ABONENT_1]\r\nuser_name=Site\r\nnet_address=127.0.0.1:1\r\n");
+    const QString report = m_dir->filePath("bare.csv");
+    QProcess survey;
+    survey.start(bin + "/tavrin-survey", {"--ini", folder, "--report", report});
+    QVERIFY(survey.waitForFinished(30000));
+    QCOMPARE(survey.exitCode(), 1);
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    const QString missing = linktext::NetworkModuleMissing("127.0.0.1:1", m_dir->filePath("bare/")).replace(u'\r', u' ');
+    QVERIFY2(lines[1].startsWith("1;Site;;" + missing), qPrintable(lines[1]));
 }
 
 QTEST_GUILESS_MAIN(SurveyCommandTest)
