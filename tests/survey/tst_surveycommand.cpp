@@ -74,6 +74,7 @@ private slots:
     void reportUnwritableMidRound_rowsKeptAndPrinted_data();
     void reportUnwritableMidRound_rowsKeptAndPrinted();
     void sigterm_hangsUpAndLeavesAReadableReport();
+    void sigterm_duringNetworkSite_endsAtOnceAndLeavesAReadableReport();
     void severalPorts_shareTheSitesRowsInDirectoryOrder();
     void selection_byPlaceInNameOrderOrByPhone_data();
     void selection_byPlaceInNameOrderOrByPhone();
@@ -400,6 +401,36 @@ void SurveyCommandTest::sigterm_hangsUpAndLeavesAReadableReport()
     QVERIFY2(lines[1].startsWith("1;") && lines[1].contains(";Прочитано;"), qPrintable(lines[1]));
     QVERIFY2(lines[2].startsWith("2;Насосная;102;Опрос остановлен пользователем;;;;;;;20"), qPrintable(lines[2]));
     QCOMPARE(lines[3], "3;Склад;103;Опрос остановлен пользователем;;;;;;;;;");
+}
+
+void SurveyCommandTest::sigterm_duringNetworkSite_endsAtOnceAndLeavesAReadableReport()
+{
+    // A network site whose module is silent, with a 30-s reply wait: the signal comes
+    // while its PING waits, and the program ends without waiting that out.
+    DevSim site(m_dir->filePath("com"));
+    QVERIFY2(site.start({.port = 2, .listen = true, .extraArgs = {}}), qPrintable(site.errorString()));
+    QVERIFY(site.command("silent on"));
+    const QByteArray address = "127.0.0.1:" + QByteArray::number(site.tcpPort());
+    const QString folder = m_dir->filePath("net/INI");
+    QDir().mkpath(folder);
+    WriteFile(folder + "/bluetooth.ini", "[NET_CONN_PAR]\r\nWaitTime=30\r\n");
+    WriteFile(folder + "/abonents.ini", "[FON_CONN_PAR]\r\nusers_num=1\r\n"
+                                        "[FON_ABONENT_1]\r\nuser_name=Site\r\nnet_address=" + address + "\r\n");
+    const QString report = m_dir->filePath("net-interrupted.csv");
+    QProcess survey;
+    start(survey, {"--ini", folder, "--report", report});
+    QVERIFY(site.waitForReceived("PING\r", 10000));
+    ::kill(pid_t(survey.processId()), SIGTERM);
+    QVERIFY(survey.waitForFinished(10000));
+    QCOMPARE(survey.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(survey.exitCode(), 1);
+    const QString messages = QString::fromUtf8(survey.readAllStandardError());
+    QVERIFY2(messages.contains("Опрос прерван. Прочитанное записано в отчёт " + report), qPrintable(messages));
+    QTRY_VERIFY_WITH_TIMEOUT(site.notes().contains("client: gone"), 5000);
+    const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[1].startsWith("1;Site;;Опрос остановлен пользователем;") && lines[1].endsWith(";" + address),
+             qPrintable(lines[1]));
 }
 
 void SurveyCommandTest::severalPorts_shareTheSitesRowsInDirectoryOrder()
