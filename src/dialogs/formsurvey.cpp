@@ -334,7 +334,7 @@ void TFormSurvey::startRound()
     }
     m_rows.clear();
     m_done = 0;
-    m_roundTimeLeft = std::make_unique<RoundTimeLeft>(int(m_chosen.size()), int(surveyPorts().size()));
+    m_roundTimeLeft = std::make_unique<RoundTimeLeft>(m_chosen, int(surveyPorts().size()), parallel());
     m_stopRequested = false;
     m_firstWriteFailure.clear();
     fillRows();

@@ -22,33 +22,49 @@ qint64 EstimatedSecondsLeft(const RoundProgress &progress)
     return qint64(std::ceil(std::max(work / std::max(progress.ports, 1), longest)));
 }
 
-RoundTimeLeft::RoundTimeLeft(int sites, int ports)
+RoundTimeLeft::RoundTimeLeft(const QList<SurveySubscriber> &sites, int modems, int networkAtOnce)
 {
-    m_progress.notStarted = sites;
-    m_progress.ports = ports;
+    for (const SurveySubscriber &site : sites)
+        m_overNetwork << site.overNetwork();
+    const int networkSites = int(std::count(m_overNetwork.begin(), m_overNetwork.end(), true));
+    m_modemSites.progress.notStarted = int(sites.size()) - networkSites;
+    m_modemSites.progress.ports = modems;
+    m_networkSites.progress.notStarted = networkSites;
+    m_networkSites.progress.ports = networkAtOnce;
     m_clock.start();
+}
+
+RoundTimeLeft::Sites &RoundTimeLeft::sitesOf(int index)
+{
+    return m_overNetwork.value(index) ? m_networkSites : m_modemSites;
 }
 
 void RoundTimeLeft::siteStarted(int index)
 {
-    m_runningSinceMs.insert(index, m_clock.elapsed());
-    --m_progress.notStarted;
+    Sites &sites = sitesOf(index);
+    sites.runningSinceMs.insert(index, m_clock.elapsed());
+    --sites.progress.notStarted;
 }
 
 void RoundTimeLeft::siteFinished(int index, bool called, double callSeconds)
 {
-    if (!m_runningSinceMs.remove(index))
-        --m_progress.notStarted;
+    Sites &sites = sitesOf(index);
+    if (!sites.runningSinceMs.remove(index))
+        --sites.progress.notStarted;
     if (called)
-        m_progress.callSeconds << callSeconds;
+        sites.progress.callSeconds << callSeconds;
 }
 
 qint64 RoundTimeLeft::secondsLeft() const
 {
-    RoundProgress now = m_progress;
-    for (qint64 since : m_runningSinceMs)
-        now.runningSeconds << double(m_clock.elapsed() - since) / 1000.0;
-    return EstimatedSecondsLeft(now);
+    qint64 longest = 0;
+    for (const Sites *sites : {&m_modemSites, &m_networkSites}) {
+        RoundProgress now = sites->progress;
+        for (qint64 since : sites->runningSinceMs)
+            now.runningSeconds << double(m_clock.elapsed() - since) / 1000.0;
+        longest = std::max(longest, EstimatedSecondsLeft(now));
+    }
+    return longest;
 }
 
 } // namespace tavrin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "survey/surveyrow.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
@@ -27,19 +29,30 @@ struct RoundProgress {
 // ports, and the round lasts at least as long as its longest call in progress.
 qint64 EstimatedSecondsLeft(const RoundProgress &progress);
 
-// A round's calls as the observer hears of them, for the estimate. Not thread-safe.
+// A round's calls as the observer hears of them, for the estimate. The modem sites,
+// shared among the modems, and the network sites, read several at once, run side by
+// side, each kind at its own pace: the round ends when the slower kind has. Not
+// thread-safe.
 class RoundTimeLeft {
 public:
-    RoundTimeLeft(int sites, int ports);
+    // sites: the round's, in the order the observer's indexes count them.
+    RoundTimeLeft(const QList<SurveySubscriber> &sites, int modems, int networkAtOnce);
     void siteStarted(int index);
     // called: false for a site a stop left unreached.
     void siteFinished(int index, bool called, double callSeconds);
     qint64 secondsLeft() const;
 
 private:
+    struct Sites {
+        QHash<int, qint64> runningSinceMs;
+        RoundProgress progress;
+    };
+    Sites &sitesOf(int index);
+
     QElapsedTimer m_clock;
-    QHash<int, qint64> m_runningSinceMs;
-    RoundProgress m_progress;
+    QList<bool> m_overNetwork; // by site index
+    Sites m_modemSites;
+    Sites m_networkSites;
 };
 
 } // namespace tavrin

@@ -57,6 +57,7 @@ private slots:
     void timeLeft_data();
     void timeLeft();
     void timeLeft_countsOnlySitesStillToCall();
+    void timeLeft_modemAndNetworkSitesRunSideBySide();
 };
 
 void SurveyReportTest::rows_literalBytesWithQuotingAndBom()
@@ -502,13 +503,32 @@ void SurveyReportTest::timeLeft()
 void SurveyReportTest::timeLeft_countsOnlySitesStillToCall()
 {
     // Three sites: one called (20 s), one a stop left unreached; one to call.
-    RoundTimeLeft round(3, 1);
+    const SurveySubscriber modemSite{1, QStringLiteral("Щит"), QStringLiteral("101")};
+    RoundTimeLeft round({modemSite, modemSite, modemSite}, 1, 8);
     round.siteStarted(0);
     round.siteFinished(0, true, 20);
     round.siteFinished(1, false, 0);
     QCOMPARE(round.secondsLeft(), qint64(20));
     round.siteFinished(2, false, 0);
     QCOMPARE(round.secondsLeft(), qint64(0));
+}
+
+void SurveyReportTest::timeLeft_modemAndNetworkSitesRunSideBySide()
+{
+    // One modem site and four network sites read two at once: each kind at its own pace
+    // and average, and the round ends with the slower kind.
+    const SurveySubscriber modemSite{1, QStringLiteral("Щит"), QStringLiteral("101")};
+    const SurveySubscriber networkSite{2, QStringLiteral("Узел"), QString(), QStringLiteral("10.0.0.2:4001")};
+    RoundTimeLeft round({modemSite, networkSite, networkSite, networkSite, networkSite}, 1, 2);
+    QCOMPARE(round.secondsLeft(), qint64(121)); // 4 silent network sites, two at a time
+    for (int index : {1, 2}) {
+        round.siteStarted(index);
+        round.siteFinished(index, true, 2);
+    }
+    QCOMPARE(round.secondsLeft(), qint64(61)); // the modem site, not yet called
+    round.siteStarted(0);
+    round.siteFinished(0, true, 30);
+    QCOMPARE(round.secondsLeft(), qint64(2)); // two network sites of 2 s, two at a time
 }
 
 QTEST_GUILESS_MAIN(SurveyReportTest)

@@ -111,8 +111,9 @@ bool ParseParallel(const QString &text, int &parallel)
 // Keeps every row in the report as it comes and shows the progress line.
 class CommandObserver : public SurveyObserver {
 public:
-    CommandObserver(SurveyReportFile &report, SurveyCommandContext &context, int total, int ports)
-        : m_report(report), m_context(context), m_total(total), m_timeLeft(total, ports)
+    CommandObserver(SurveyReportFile &report, SurveyCommandContext &context, const QList<SurveySubscriber> &toCall,
+                    int ports, int parallel)
+        : m_report(report), m_context(context), m_total(int(toCall.size())), m_timeLeft(toCall, ports, parallel)
     {
     }
 
@@ -411,7 +412,7 @@ int RunSurveyCommand(const QStringList &arguments, SurveyCommandContext &context
     // A report that cannot be written stops the round before the first call, not after.
     if (!report.write(&error))
         return Refuse(context, error);
-    CommandObserver observer(report, context, int(toCall.size()), int(round.ports.size()));
+    CommandObserver observer(report, context, toCall, int(round.ports.size()), round.parallel);
     if (toCall.isEmpty()) {
         if (context.terminal)
             observer.message(clitext::NothingLeft(QDir::toNativeSeparators(round.reportPath)));
