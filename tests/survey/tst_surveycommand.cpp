@@ -89,6 +89,8 @@ private:
     int run(const QStringList &arguments);
     // tavrin-survey itself, as a process.
     void start(QProcess &survey, const QStringList &arguments);
+    // SIGTERM: the program ends within limitMs as an interrupted round, its report written.
+    void terminate(QProcess &survey, const QString &report, int limitMs);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<DevSim> m_sim;
@@ -275,6 +277,16 @@ void SurveyCommandTest::start(QProcess &survey, const QStringList &arguments)
     QVERIFY(survey.waitForStarted());
 }
 
+void SurveyCommandTest::terminate(QProcess &survey, const QString &report, int limitMs)
+{
+    ::kill(pid_t(survey.processId()), SIGTERM);
+    QVERIFY(survey.waitForFinished(limitMs));
+    QCOMPARE(survey.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(survey.exitCode(), 1);
+    const QString messages = QString::fromUtf8(survey.readAllStandardError());
+    QVERIFY2(messages.contains("Опрос прерван. Прочитанное записано в отчёт " + report), qPrintable(messages));
+}
+
 void SurveyCommandTest::resume_keepsEveryRowItDoesNotReplace_data()
 {
     QTest::addColumn<QStringList>("arguments"); // besides --ini and --resume
@@ -377,18 +389,12 @@ void SurveyCommandTest::sigterm_hangsUpAndLeavesAReadableReport()
     m_sim->clearLog();
     const QString report = m_dir->filePath("interrupted.csv");
     QProcess survey;
-    survey.setProgram(QCoreApplication::applicationDirPath() + "/tavrin-survey");
-    survey.setArguments({"--ini", m_ini, "--report", report});
-    survey.start();
-    QVERIFY(survey.waitForStarted());
+    start(survey, {"--ini", m_ini, "--report", report});
     QVERIFY(m_sim->waitForReceived("ATD102\r", 30000));
     QVERIFY(m_sim->waitForReceived("ATD102\rPING\r", 10000));
-    ::kill(pid_t(survey.processId()), SIGTERM);
-    QVERIFY(survey.waitForFinished(20000));
-    QCOMPARE(survey.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(survey.exitCode(), 1);
-    const QString messages = QString::fromUtf8(survey.readAllStandardError());
-    QVERIFY2(messages.contains("Опрос прерван. Прочитанное записано в отчёт " + report), qPrintable(messages));
+    terminate(survey, report, 20000);
+    if (QTest::currentTestFailed())
+        return;
 
     // The call was hung up: the escape and ATH after the PING, and nothing dialled after.
     const QByteArray wire = m_sim->received();
@@ -420,12 +426,9 @@ void SurveyCommandTest::sigterm_duringNetworkSite_endsAtOnceAndLeavesAReadableRe
     QProcess survey;
     start(survey, {"--ini", folder, "--report", report});
     QVERIFY(site.waitForReceived("PING\r", 10000));
-    ::kill(pid_t(survey.processId()), SIGTERM);
-    QVERIFY(survey.waitForFinished(10000));
-    QCOMPARE(survey.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(survey.exitCode(), 1);
-    const QString messages = QString::fromUtf8(survey.readAllStandardError());
-    QVERIFY2(messages.contains("Опрос прерван. Прочитанное записано в отчёт " + report), qPrintable(messages));
+    terminate(survey, report, 10000);
+    if (QTest::currentTestFailed())
+        return;
     QTRY_VERIFY_WITH_TIMEOUT(site.notes().contains("client: gone"), 5000);
     const QStringList lines = QString::fromUtf8(ReadFile(report)).split("\r\n", Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
