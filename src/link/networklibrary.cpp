@@ -1,6 +1,7 @@
 // Loads the network module on first use. QtNetwork, and the Kerberos and proxy
 // libraries it brings, took a tenth of the main window's start-up when they were
 // linked; most starts never open a network link.
+#include "link/libraryfunction.h"
 #include "link/linklog.h"
 #include "link/linktexts.h"
 #include "link/networkmodule.h"
@@ -24,14 +25,6 @@ struct Loaded {
     QString error;  // the loader's reason; empty when every entry point was found
 };
 
-template <typename Function>
-void Resolve(QLibrary &library, const char *name, Function *function, QString *error)
-{
-    *function = reinterpret_cast<Function>(library.resolve(name));
-    if (!*function && error->isEmpty())
-        *error = library.errorString();
-}
-
 Loaded Load()
 {
     Loaded loaded;
@@ -45,9 +38,9 @@ Loaded Load()
     if (!library.load()) {
         loaded.error = library.errorString();
     } else {
-        Resolve(library, networkmodule::kOpenPort, &loaded.openPort, &loaded.error);
-        Resolve(library, networkmodule::kIsIpv4Literal, &loaded.isIpv4Literal, &loaded.error);
-        Resolve(library, networkmodule::kIsIpv6Literal, &loaded.isIpv6Literal, &loaded.error);
+        ResolveLibraryFunction(library, networkmodule::kOpenPort, &loaded.openPort, &loaded.error);
+        ResolveLibraryFunction(library, networkmodule::kIsIpv4Literal, &loaded.isIpv4Literal, &loaded.error);
+        ResolveLibraryFunction(library, networkmodule::kIsIpv6Literal, &loaded.isIpv6Literal, &loaded.error);
     }
     if (!loaded.error.isEmpty())
         qCDebug(linkLog, "network module not loaded: %s", qUtf8Printable(loaded.error));
